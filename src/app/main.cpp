@@ -1,0 +1,9 @@
+#include "app/command_line.h"
+#include "platform/application.h"
+
+int main(int argc, char** argv) {
+    if (const auto exitCode = RunCommandLineOnly(argc, argv))
+        return *exitCode;
+    Application app(argc, argv);
+    return RunCouchframe(app);
+}

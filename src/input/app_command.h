@@ -1,0 +1,19 @@
+#pragma once
+
+// Application-command values (command number with its source bits) as the screens' tables use them.
+namespace appcommand {
+constexpr int VolumeMute = 0x0008;
+constexpr int VolumeDown = 0x0009;
+constexpr int VolumeUp = 0x000A;
+constexpr int NextTrack = 0x000B;
+constexpr int PreviousTrack = 0x000C;
+constexpr int Stop = 0x000D;
+constexpr int Play = 0x102E;
+constexpr int Pause = 0x102F;
+constexpr int FastForward = 0x1031;
+constexpr int Rewind = 0x1032;
+constexpr int ChannelUp = 0x1033;
+} // namespace appcommand
+
+// The application command a Qt media key stands for, or 0 when the key is not a media key.
+int AppCommandFromQtKey(int qtKey);

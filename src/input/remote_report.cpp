@@ -1,0 +1,20 @@
+#include "input/remote_report.h"
+
+RawInputMessage RawInputMessage::FromReport(const QByteArray& report) {
+    RawInputMessage message;
+    message.dwSizeHid = quint32(report.size());
+    message.dwCount = 1;
+    message.reports = report;
+    return message;
+}
+
+std::optional<quint32> FetchRemoteReport(const RawInputMessage& message) {
+    if (message.dwType != RawInputMessage::kTypeHid || message.dwCount == 0)
+        return std::nullopt;
+    // A message that claims more bytes than it carries is folded over what it carries.
+    const qsizetype size = qMin<qsizetype>(message.dwSizeHid, message.reports.size());
+    quint32 code = 0;
+    for (qsizetype i = 0; i < size; ++i)
+        code = (code << 8) | quint8(message.reports[i]);
+    return code;
+}

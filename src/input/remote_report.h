@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <optional>
+
+// One raw remote-control message as a screen receives it: the header's type and the HID part.
+struct RawInputMessage {
+    static constexpr quint32 kTypeMouse = 0;
+    static constexpr quint32 kTypeKeyboard = 1;
+    static constexpr quint32 kTypeHid = 2;
+
+    quint32 dwType = kTypeHid;
+    quint32 dwSizeHid = 0; // bytes per report
+    quint32 dwCount = 0;   // number of reports
+    QByteArray reports;    // dwCount reports of dwSizeHid bytes, back to back
+
+    // A HID message carrying one report.
+    static RawInputMessage FromReport(const QByteArray& report);
+};
+
+// Report codes of the remote's buttons.
+namespace report {
+constexpr quint32 Video = 0x00048000;
+constexpr quint32 Music = 0x00040800;
+constexpr quint32 Pictures = 0x00041000;
+constexpr quint32 Files = 0x00042000;
+constexpr quint32 Progress = 0x03000002;
+} // namespace report
+
+// Folds the first report of a HID message into its 32-bit code: its last four bytes read big-endian.
+// A message that is not HID, or carries no report, yields nothing.
+std::optional<quint32> FetchRemoteReport(const RawInputMessage& message);

@@ -1,0 +1,80 @@
+#include "platform/form.h"
+
+#include "input/app_command.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QList>
+#include <QScreen>
+
+namespace {
+// Shown screens, oldest first.
+QList<Form*>& ShownForms() {
+    static QList<Form*> forms;
+    return forms;
+}
+} // namespace
+
+Form::Form(QWidget* parent) : QDialog(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
+Form::~Form() { ShownForms().removeAll(this); }
+
+Form* Form::Active() { return ShownForms().isEmpty() ? nullptr : ShownForms().last(); }
+
+void Form::FormKeyDown(int& /*key*/, ShiftState /*shift*/) {}
+void Form::WmInput(const RawInputMessage& /*message*/) {}
+void Form::WmAppCommand(int /*command*/) {}
+
+void Form::PlaceFullScreen() {
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen)
+        setGeometry(screen->geometry());
+}
+
+bool Form::PressKey(int key, ShiftState shift) {
+    FormKeyDown(key, shift);
+    return key == 0;
+}
+
+void Form::keyPressEvent(QKeyEvent* event) {
+    if (const int command = AppCommandFromQtKey(event->key())) {
+        event->accept();
+        WmAppCommand(command);
+        return;
+    }
+    const int key = VirtualKeyFromQt(*event);
+    if (key != 0 && PressKey(key, ShiftStateFromQt(event->modifiers()))) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Form::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ShownForms().removeAll(this);
+    ShownForms().append(this);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        FormShow();
+    }
+}
+
+void Form::hideEvent(QHideEvent* event) {
+    ShownForms().removeAll(this);
+    QDialog::hideEvent(event);
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    if (!closing_) {
+        closing_ = true;
+        FormClose();
+        closing_ = false;
+    }
+    QDialog::closeEvent(event);
+}

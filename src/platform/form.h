@@ -1,0 +1,43 @@
+#pragma once
+
+#include "input/remote_report.h"
+#include "platform/keys.h"
+
+#include <QDialog>
+
+// Base of every full-screen screen. Qt's events are only translated here; each screen's handlers
+// (FormShow, FormKeyDown, WmInput, WmAppCommand, FormClose) carry the behaviour.
+class Form : public QDialog {
+public:
+    explicit Form(QWidget* parent = nullptr);
+    ~Form() override;
+
+    // The topmost shown screen: the only one that receives remote and media-key input.
+    static Form* Active();
+
+    // Runs once, at the first show of the screen object.
+    virtual void FormShow() {}
+    // Sees every key first; setting key to 0 consumes it, otherwise it continues on its normal way
+    // (never to QDialog's own Esc/Enter handling: only the keys a screen names close it).
+    virtual void FormKeyDown(int& key, ShiftState shift);
+    virtual void WmInput(const RawInputMessage& message);
+    // Application commands are never passed on, whether or not the screen acts on them.
+    virtual void WmAppCommand(int command);
+    // Runs when the screen closes, whichever way it is closed.
+    virtual void FormClose() {}
+
+    // Frameless at the screen's full geometry (a kiosk X server has no window manager to do it).
+    void PlaceFullScreen();
+    // Feeds a key through the screen as the keyboard would; returns whether it was consumed.
+    bool PressKey(int key, ShiftState shift = {});
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool shownOnce_ = false;
+    bool closing_ = false;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+// Typed access to the per-user settings store. Every call goes to the store (nothing is cached);
+// a missing key or value yields the caller's default. Failures raise AppError with the message the
+// user sees. Key paths are "\"-separated, with or without a leading "\"; names compare ignoring case.
+
+enum class RootKey { ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig, DynData };
+RootKey RootKeyFromSelector(int selector);
+
+QString ReadSettingString(int selector, const QString& keyPath, const QString& valueName,
+                          const QString& defaultText);
+bool ReadSettingBool(int selector, const QString& keyPath, const QString& valueName,
+                     bool defaultFlag);
+int ReadSettingInt(int selector, const QString& keyPath, const QString& valueName,
+                   int defaultNumber);
+void WriteSettingString(int selector, const QString& keyPath, const QString& valueName,
+                        const QString& text);
+void WriteSettingBool(int selector, const QString& keyPath, const QString& valueName, bool flag);
+void WriteSettingInt(int selector, const QString& keyPath, const QString& valueName, int number);
+// Deletes the key with all its values and sub-keys; never raises.
+void EraseSettingKey(int selector, const QString& keyPath);
+bool SettingKeyExists(const QString& keyPath);
+
+// Names of a registered folder entry's values: "Title001", "Folder012", "Lock1000".
+QString EntryValueName(const char* prefix, int entryNumber);
+
+// Key paths of the schema.
+namespace settingskey {
+inline const QString Root = QStringLiteral("Software\\Quor\\Couchframe");
+inline const QString System = QStringLiteral("Software\\Quor\\Couchframe\\System");
+inline const QString Player = QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Player");
+inline const QString Viewer = QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Viewer");
+inline const QString SusiePlugins = QStringLiteral("\\Software\\Ralowend\\Susie\\Plug-in");
+// "Software\Quor\Couchframe\" followed by "Video", "Music" or "Picture".
+QString Category(const QString& categoryKeyName);
+} // namespace settingskey
