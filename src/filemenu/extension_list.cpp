@@ -9,13 +9,16 @@ bool IsSeparatorChar(QChar c) {
     return c.unicode() <= 0x20;
 }
 
-// Lower case for the comparison; plain ASCII (nearly every extension) skips the decoding.
-QByteArray FoldCase(const QByteArray& bytes) {
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii)
-        return bytes.toLower();
-    return QFile::encodeName(QFile::decodeName(bytes).toLower());
+bool IsAscii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Lower case for the comparison.
+QByteArray FoldCase(QByteArrayView bytes) {
+    if (IsAscii(bytes))
+        return bytes.toByteArray().toLower();
+    return QFile::encodeName(QString::fromLocal8Bit(bytes).toLower());
 }
 } // namespace
 
@@ -72,19 +75,30 @@ ExtensionList::ExtensionList(const QString& settingText) {
     std::sort(folded_.begin(), folded_.end());
 }
 
-bool ExtensionList::Contains(const QByteArray& extensionWithDot) const {
+bool ExtensionList::Contains(QByteArrayView extensionWithDot) const {
     if (extensionWithDot.size() < 2 || extensionWithDot[0] != '.')
         return false;
+    // Called for every file of a folder: short ASCII extensions are folded without allocating.
+    constexpr qsizetype kShort = 32;
+    if (extensionWithDot.size() <= kShort && IsAscii(extensionWithDot)) {
+        char folded[kShort];
+        std::transform(extensionWithDot.begin(), extensionWithDot.end(), folded,
+                       [](char c) { return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c; });
+        const QByteArrayView key(folded, extensionWithDot.size());
+        return std::binary_search(
+            folded_.begin(), folded_.end(), key,
+            [](QByteArrayView a, QByteArrayView b) { return a.compare(b) < 0; });
+    }
     return std::binary_search(folded_.begin(), folded_.end(), FoldCase(extensionWithDot));
 }
 
-bool ExtensionList::MatchesFileName(const QByteArray& fileName) const {
+bool ExtensionList::MatchesFileName(QByteArrayView fileName) const {
     return Contains(FileExtension(fileName));
 }
 
-QByteArray FileExtension(const QByteArray& fileName) {
+QByteArrayView FileExtension(QByteArrayView fileName) {
     const qsizetype dot = fileName.lastIndexOf('.');
     if (dot < 0 || dot + 1 == fileName.size())
         return {};
-    return fileName.mid(dot);
+    return fileName.sliced(dot);
 }

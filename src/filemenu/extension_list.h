@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -22,9 +23,9 @@ public:
     // The items with their dots, in sorted order.
     const QStringList& Items() const { return items_; }
     // Whether a file name (bytes of the file system) has an extension in the list.
-    bool MatchesFileName(const QByteArray& fileName) const;
+    bool MatchesFileName(QByteArrayView fileName) const;
     // Whether an extension, dot included, is in the list.
-    bool Contains(const QByteArray& extensionWithDot) const;
+    bool Contains(QByteArrayView extensionWithDot) const;
 
 private:
     QStringList items_;
@@ -32,4 +33,4 @@ private:
 };
 
 // The extension of a file name, dot included; empty when the name has none or ends in a dot.
-QByteArray FileExtension(const QByteArray& fileName);
+QByteArrayView FileExtension(QByteArrayView fileName);

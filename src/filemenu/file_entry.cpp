@@ -27,7 +27,7 @@ QString SubFolderText(const QByteArray& name) {
 
 QString FileText(const QByteArray& name) {
     const qsizetype dot = name.lastIndexOf('.');
-    return QFile::decodeName(dot < 0 ? name : name.left(dot));
+    return QString::fromLocal8Bit(QByteArrayView(name).first(dot < 0 ? name.size() : dot));
 }
 
 QByteArray LastPathComponent(const QByteArray& path) {

@@ -37,12 +37,27 @@ bool IsHidden(const char* name) {
     return name[0] == '.' && !(name[1] == '.' && name[2] == '\0');
 }
 
-// Sort keys of a range of texts; each worker thread uses its own collator.
-void MakeSortKeys(const EntryList& entries, std::vector<QCollatorSortKey>& keys, size_t begin,
-                  size_t end) {
+// Order of entries by sort key; equal keys by name bytes, then by enumeration order.
+struct ByKey {
+    const EntryList& entries;
+    const std::vector<QCollatorSortKey>& keys;
+    bool operator()(size_t a, size_t b) const {
+        const int c = keys[a].compare(keys[b]);
+        if (c != 0)
+            return c < 0;
+        const int byName = entries[a].entry.name.compare(entries[b].entry.name);
+        return byName != 0 ? byName < 0 : a < b;
+    }
+};
+
+// Sorts order[begin, end) by the entries' sort keys, making the keys with a collator of its own
+// (one per thread).
+void SortRange(const EntryList& entries, std::vector<QCollatorSortKey>& keys,
+               std::vector<size_t>& order, size_t begin, size_t end) {
     const QCollator collator = FolderCollator();
     for (size_t i = begin; i < end; ++i)
         keys[i] = collator.sortKey(entries[i].displayText);
+    std::sort(order.begin() + begin, order.begin() + end, ByKey{entries, keys});
 }
 } // namespace
 
@@ -62,25 +77,23 @@ void SortByDisplayText(EntryList& entries) {
         return;
     const QCollatorSortKey empty = FolderCollator().sortKey(QString());
     std::vector<QCollatorSortKey> keys(n, empty);
-    // Making the keys is the costly part of a large folder: split it over two threads.
-    constexpr size_t kParallelFrom = 4096;
-    if (n >= kParallelFrom && std::thread::hardware_concurrency() > 1) {
-        std::thread helper(MakeSortKeys, std::cref(entries), std::ref(keys), n / 2, n);
-        MakeSortKeys(entries, keys, 0, n / 2);
-        helper.join();
-    } else {
-        MakeSortKeys(entries, keys, 0, n);
-    }
     std::vector<size_t> order(n);
     std::iota(order.begin(), order.end(), size_t{0});
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const int c = keys[a].compare(keys[b]);
-        if (c != 0)
-            return c < 0;
-        if (entries[a].entry.name != entries[b].entry.name)
-            return entries[a].entry.name < entries[b].entry.name;
-        return a < b;
-    });
+    // Sort keys are the costly part of a large folder: each half is keyed and sorted on its own
+    // thread, then the halves are merged.
+    constexpr size_t kParallelFrom = 4096;
+    if (n >= kParallelFrom && std::thread::hardware_concurrency() > 1) {
+        const size_t half = n / 2;
+        std::thread helper(SortRange, std::cref(entries), std::ref(keys), std::ref(order), half, n);
+        SortRange(entries, keys, order, 0, half);
+        helper.join();
+        std::vector<size_t> merged(n);
+        std::merge(order.begin(), order.begin() + half, order.begin() + half, order.end(),
+                   merged.begin(), ByKey{entries, keys});
+        order = std::move(merged);
+    } else {
+        SortRange(entries, keys, order, 0, n);
+    }
     EntryList sorted;
     sorted.reserve(n);
     for (size_t i : order)
@@ -99,16 +112,18 @@ EntryList ListFolderEntries(const QByteArray& folder, const ExtensionList& exten
         const char* name = entry->d_name;
         if ((name[0] == '.' && name[1] == '\0') || IsHidden(name))
             continue;
-        const QByteArray nameBytes(name);
-        const bool up = nameBytes == "..";
+        const QByteArrayView nameView(name);
+        const bool up = nameView == "..";
         if (up && root)
             continue;
         // A file name without a listed extension is dropped before anything else is looked at.
-        if (entry->d_type == DT_REG && !extensions.MatchesFileName(nameBytes))
+        if (entry->d_type == DT_REG && !extensions.MatchesFileName(nameView))
             continue;
         const Kind kind = up ? Kind::Folder : KindOf(dirFd, *entry);
-        if (kind == Kind::Skip || (kind == Kind::File && !extensions.MatchesFileName(nameBytes)))
+        if (kind == Kind::Skip ||
+            (kind == Kind::File && entry->d_type != DT_REG && !extensions.MatchesFileName(nameView)))
             continue;
+        const QByteArray nameBytes = nameView.toByteArray();
         ListEntry item;
         item.entry.path = JoinPath(folder, nameBytes);
         item.entry.name = nameBytes;
