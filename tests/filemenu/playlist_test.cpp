@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,7 +68,15 @@ protected:
         qputenv("TMPDIR", TempDir());
         options.executableName = "couchframe";
     }
-    void TearDown() override { qputenv("TMPDIR", savedTmpDir_); }
+    void TearDown() override {
+        qputenv("TMPDIR", savedTmpDir_);
+        // QTemporaryDir cannot remove names that are not UTF-8: remove the tree as bytes.
+        const QByteArray root = QFile::encodeName(media_.path());
+        nftw(
+            root.constData(),
+            [](const char* path, const struct stat*, int, FTW*) { return remove(path); }, 16,
+            FTW_DEPTH | FTW_PHYS);
+    }
 
     QByteArray TempDir() const { return QFile::encodeName(temp_.path()); }
     QByteArray PlaylistPath(const char* extension) const {
