@@ -5,18 +5,20 @@
 #include "input/hid_descriptor.h"
 #include "input/remote_dispatch.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 
 #include <fcntl.h>
 #include <linux/hidraw.h>
 #include <linux/input.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
-#include <memory>
 
 namespace {
 constexpr int kRescanDelayMs = 100;        // lets a burst of device-folder changes settle
@@ -52,13 +54,15 @@ QStringList DeviceNames(const QString& dir, const QString& pattern) {
     return QDir(dir).entryList({pattern}, QDir::System | QDir::Files, QDir::Name);
 }
 
-std::unique_ptr<RemoteInputDevices>& Registered() {
-    static std::unique_ptr<RemoteInputDevices> devices;
+// Owned by the application object too, so that it never outlives the event loop's machinery.
+QPointer<RemoteInputDevices>& Registered() {
+    static QPointer<RemoteInputDevices> devices;
     return devices;
 }
 } // namespace
 
-RemoteInputDevices::RemoteInputDevices(RemoteInputPaths paths) : paths_(std::move(paths)) {
+RemoteInputDevices::RemoteInputDevices(RemoteInputPaths paths, QObject* parent)
+    : QObject(parent), paths_(std::move(paths)) {
     rescanTimer_.setSingleShot(true);
     rescanTimer_.setInterval(kRescanDelayMs);
     connect(&rescanTimer_, &QTimer::timeout, this, [this] { Rescan(); });
@@ -67,13 +71,13 @@ RemoteInputDevices::RemoteInputDevices(RemoteInputPaths paths) : paths_(std::mov
 }
 
 RemoteInputDevices::~RemoteInputDevices() {
-    for (auto& [path, reader] : open_)
-        delete reader;
+    for (auto& [path, device] : open_)
+        delete device.reader;
 }
 
 QStringList RemoteInputDevices::OpenDevices() const {
     QStringList paths;
-    for (const auto& [path, reader] : open_)
+    for (const auto& [path, device] : open_)
         paths << path;
     return paths;
 }
@@ -87,15 +91,20 @@ void RemoteInputDevices::Rescan() {
     Watch(paths_.inputDir); // may appear only with the first input device
 
     QStringList gone;
-    for (const auto& [path, reader] : open_)
-        if (!QFileInfo::exists(path))
+    for (const auto& [path, device] : open_) {
+        struct stat node;
+        if (::stat(QFile::encodeName(path).constData(), &node) != 0 ||
+            node.st_dev != device.filesystem || node.st_ino != device.inode)
             gone << path;
+    }
     for (const QString& path : gone) {
-        delete open_[path];
+        delete open_[path].reader;
         open_.erase(path);
     }
-    for (auto it = rejected_.begin(); it != rejected_.end();)
-        it = QFileInfo::exists(*it) ? std::next(it) : rejected_.erase(it);
+    std::erase_if(rejected_, [](const auto& entry) {
+        const QFileInfo node(entry.first);
+        return !node.exists() || node.metadataChangeTime() != entry.second;
+    });
 
     for (const QString& name : DeviceNames(paths_.devDir, QStringLiteral("hidraw*")))
         ExamineHidraw(name);
@@ -110,7 +119,7 @@ void RemoteInputDevices::Watch(const QString& dir) {
 
 void RemoteInputDevices::ExamineHidraw(const QString& name) {
     const QString path = QDir(paths_.devDir).filePath(name);
-    if (open_.count(path) || rejected_.contains(path))
+    if (Examined(path))
         return;
     // The descriptor in sysfs is readable without access to the device itself.
     QFile sysfs(
@@ -120,7 +129,7 @@ void RemoteInputDevices::ExamineHidraw(const QString& name) {
     if (fromSysfs) {
         descriptor = sysfs.readAll();
         if (!IsRemoteControlDescriptor(descriptor)) {
-            rejected_.insert(path);
+            Reject(path);
             return;
         }
     }
@@ -129,7 +138,7 @@ void RemoteInputDevices::ExamineHidraw(const QString& name) {
         return; // no permission yet, or gone again: tried at the next change
     if (!fromSysfs && !IsRemoteControlDescriptor(DescriptorFromDevice(fd))) {
         ::close(fd);
-        rejected_.insert(path);
+        Reject(path);
         return;
     }
     StartReading(path, fd, false);
@@ -137,7 +146,7 @@ void RemoteInputDevices::ExamineHidraw(const QString& name) {
 
 void RemoteInputDevices::ExamineEventDevice(const QString& name) {
     const QString path = QDir(paths_.inputDir).filePath(name);
-    if (open_.count(path) || rejected_.contains(path))
+    if (Examined(path))
         return;
     const int fd = OpenForReading(path);
     if (fd < 0)
@@ -145,10 +154,18 @@ void RemoteInputDevices::ExamineEventDevice(const QString& name) {
     KeyBits keys;
     if (!ReadKeyBits(fd, keys) || !IsRemoteKeyDevice(keys)) {
         ::close(fd);
-        rejected_.insert(path);
+        Reject(path);
         return;
     }
     StartReading(path, fd, true);
+}
+
+bool RemoteInputDevices::Examined(const QString& path) const {
+    return open_.count(path) || rejected_.count(path);
+}
+
+void RemoteInputDevices::Reject(const QString& path) {
+    rejected_[path] = QFileInfo(path).metadataChangeTime();
 }
 
 void RemoteInputDevices::StartReading(const QString& path, int fd, bool eventDevice) {
@@ -157,8 +174,11 @@ void RemoteInputDevices::StartReading(const QString& path, int fd, bool eventDev
         deliver = [](const QByteArray& events) { DeliverEventKeys(events); };
     else
         deliver = [](const QByteArray& report) { DeliverRemoteReport(report, InputPath::HidRaw); };
-    open_[path] = new DeviceReader(fd, eventDevice ? kEventChunk : kMaxReportSize,
-                                   std::move(deliver), [this, path] { DropGone(path); });
+    struct stat node {};
+    ::fstat(fd, &node);
+    auto* reader = new DeviceReader(fd, eventDevice ? kEventChunk : kMaxReportSize,
+                                    std::move(deliver), [this, path] { DropGone(path); });
+    open_[path] = {reader, node.st_dev, node.st_ino};
 }
 
 void RemoteInputDevices::DropGone(const QString& path) {
@@ -166,15 +186,15 @@ void RemoteInputDevices::DropGone(const QString& path) {
     if (it == open_.end())
         return;
     // Runs from inside the reader's own read, which has stopped reading for good.
-    it->second->deleteLater();
+    it->second.reader->deleteLater();
     open_.erase(it);
 }
 
 void RegisterRemoteInput() {
     if (!Registered())
-        Registered() = std::make_unique<RemoteInputDevices>();
+        Registered() = new RemoteInputDevices({}, QCoreApplication::instance());
 }
 
 void ReleaseRemoteInput() {
-    Registered().reset();
+    delete Registered().data();
 }

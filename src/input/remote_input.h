@@ -1,13 +1,15 @@
 #pragma once
 
+#include <QDateTime>
 #include <QFileSystemWatcher>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 
 #include <map>
+
+#include <sys/types.h>
 
 class DeviceReader;
 
@@ -25,7 +27,7 @@ struct RemoteInputPaths {
 // and tried again when the device folders change (udev grants access just after a node appears).
 class RemoteInputDevices : public QObject {
 public:
-    explicit RemoteInputDevices(RemoteInputPaths paths = {});
+    explicit RemoteInputDevices(RemoteInputPaths paths = {}, QObject* parent = nullptr);
     ~RemoteInputDevices() override;
 
     // The device nodes being read.
@@ -39,13 +41,22 @@ private:
     void ExamineEventDevice(const QString& name);
     void StartReading(const QString& path, int fd, bool eventDevice);
     void DropGone(const QString& path);
+    void Reject(const QString& path);
+    bool Examined(const QString& path) const;
     void Watch(const QString& dir);
 
     RemoteInputPaths paths_;
     QFileSystemWatcher watcher_;
     QTimer rescanTimer_;
-    std::map<QString, DeviceReader*> open_;
-    QSet<QString> rejected_; // not remotes; examined again only if the node is made anew
+    struct OpenDevice {
+        DeviceReader* reader;
+        // The node read, told apart from a later one made under the same name.
+        dev_t filesystem;
+        ino_t inode;
+    };
+    std::map<QString, OpenDevice> open_;
+    // Nodes that are no remote, with their change time: examined again only when made anew.
+    std::map<QString, QDateTime> rejected_;
 };
 
 // Starts reading the remote controls, once per run (the main menu's FormCreate).

@@ -166,6 +166,20 @@ TEST_F(RemoteInputDevicesTest, ADeviceThatEndsIsDropped) {
     EXPECT_TRUE(screen_.ReceivedNothing());
 }
 
+TEST_F(RemoteInputDevicesTest, ANodeMadeAnewUnderTheSameNameIsReadInstead) {
+    Plug(QStringLiteral("hidraw6"), &kVendorRemote);
+    RemoteInputDevices devices(paths_);
+    ASSERT_TRUE(Reading(devices, QStringLiteral("hidraw6")));
+
+    // Unplugged and another remote plugged in before the old one reported its end.
+    ASSERT_EQ(::unlink(QFile::encodeName(DevicePath(QStringLiteral("hidraw6"))).constData()), 0);
+    const int second = Plug(QStringLiteral("hidraw6"), &kVendorRemote);
+    QTest::qWait(300);
+    ASSERT_TRUE(WriteAll(second, Bytes({0x03, 0x00, 0x00, 0x02})));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !screen_.reports.empty(); }, kWaitMs));
+    EXPECT_EQ(devices.OpenDevices(), QStringList{DevicePath(QStringLiteral("hidraw6"))});
+}
+
 TEST_F(RemoteInputDevicesTest, ADeviceIsReadOnceAccessIsGranted) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root opens the device without permission";
