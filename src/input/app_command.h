@@ -17,3 +17,6 @@ constexpr int ChannelUp = 0x1033;
 
 // The application command a Qt media key stands for, or 0 when the key is not a media key.
 int AppCommandFromQtKey(int qtKey);
+// The application command of a Linux input key code that the display server cannot deliver (X11
+// passes no code above 247), read from the remote's own event device; 0 for any other code.
+int AppCommandFromEventKey(int keyCode);

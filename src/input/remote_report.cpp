@@ -8,6 +8,13 @@ RawInputMessage RawInputMessage::FromReport(const QByteArray& report) {
     return message;
 }
 
+QByteArray ReportFromCode(quint32 code) {
+    QByteArray bytes(4, '\0');
+    for (int i = 3; i >= 0; --i, code >>= 8)
+        bytes[i] = char(code & 0xFF);
+    return bytes;
+}
+
 std::optional<quint32> FetchRemoteReport(const RawInputMessage& message) {
     if (message.dwType != RawInputMessage::kTypeHid || message.dwCount == 0)
         return std::nullopt;

@@ -1,6 +1,6 @@
 #include "platform/form.h"
 
-#include "input/app_command.h"
+#include "input/remote_dispatch.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -21,9 +21,13 @@ Form::Form(QWidget* parent) : QDialog(parent) {
     setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
-Form::~Form() { ShownForms().removeAll(this); }
+Form::~Form() {
+    ShownForms().removeAll(this);
+}
 
-Form* Form::Active() { return ShownForms().isEmpty() ? nullptr : ShownForms().last(); }
+Form* Form::Active() {
+    return ShownForms().isEmpty() ? nullptr : ShownForms().last();
+}
 
 void Form::FormKeyDown(int& /*key*/, ShiftState /*shift*/) {}
 void Form::WmInput(const RawInputMessage& /*message*/) {}
@@ -42,9 +46,8 @@ bool Form::PressKey(int key, ShiftState shift) {
 }
 
 void Form::keyPressEvent(QKeyEvent* event) {
-    if (const int command = AppCommandFromQtKey(event->key())) {
+    if (DeliverMediaKey(event->key(), this)) {
         event->accept();
-        WmAppCommand(command);
         return;
     }
     const int key = VirtualKeyFromQt(*event);

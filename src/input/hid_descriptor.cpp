@@ -1,0 +1,115 @@
+#include "input/hid_descriptor.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+constexpr quint8 kLongItemPrefix = 0xFE;
+
+enum ItemType : quint8 { Main = 0, Global = 1, Local = 2 };
+
+// Main item tags.
+constexpr quint8 kCollection = 0xA;
+constexpr quint8 kEndCollection = 0xC;
+// Global item tags.
+constexpr quint8 kUsagePage = 0x0;
+constexpr quint8 kPush = 0xA;
+constexpr quint8 kPop = 0xB;
+// Local item tags.
+constexpr quint8 kUsage = 0x0;
+constexpr quint8 kUsageMinimum = 0x1;
+
+// A usage as a local item gives it: a 4-byte usage carries its own page, a shorter one takes the
+// usage page in effect when the main item that uses it is reached.
+struct LocalUsage {
+    quint32 value = 0;
+    bool extended = false;
+
+    HidUsage Resolve(quint16 usagePage) const {
+        if (extended)
+            return {quint16(value >> 16), quint16(value & 0xFFFF)};
+        return {usagePage, quint16(value & 0xFFFF)};
+    }
+};
+
+quint32 LittleEndian(const QByteArray& bytes, qsizetype offset, int size) {
+    quint32 value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | quint8(bytes[offset + i]);
+    return value;
+}
+} // namespace
+
+std::vector<HidUsage> TopLevelCollections(const QByteArray& descriptor) {
+    std::vector<HidUsage> collections;
+    quint16 usagePage = 0;
+    std::vector<quint16> pushedPages;
+    std::optional<LocalUsage> usage;
+    std::optional<LocalUsage> usageMinimum;
+    int depth = 0;
+
+    qsizetype pos = 0;
+    while (pos < descriptor.size()) {
+        const quint8 prefix = quint8(descriptor[pos]);
+        if (prefix == kLongItemPrefix) {
+            // Long items carry their size in the next byte; no defined item is long, so skip it.
+            if (pos + 3 > descriptor.size())
+                break;
+            pos += 3 + quint8(descriptor[pos + 1]);
+            continue;
+        }
+        const int sizeCode = prefix & 0x3;
+        const int size = sizeCode == 3 ? 4 : sizeCode;
+        const quint8 type = (prefix >> 2) & 0x3;
+        const quint8 tag = prefix >> 4;
+        if (pos + 1 + size > descriptor.size())
+            break;
+        const quint32 data = LittleEndian(descriptor, pos + 1, size);
+        pos += 1 + size;
+
+        switch (type) {
+        case Main:
+            if (tag == kCollection) {
+                if (depth == 0) {
+                    const std::optional<LocalUsage>& named = usage ? usage : usageMinimum;
+                    collections.push_back(named ? named->Resolve(usagePage)
+                                                : HidUsage{usagePage, 0});
+                }
+                ++depth;
+            } else if (tag == kEndCollection) {
+                depth = std::max(0, depth - 1);
+            }
+            // Local items last until the next main item only.
+            usage.reset();
+            usageMinimum.reset();
+            break;
+        case Global:
+            if (tag == kUsagePage) {
+                usagePage = quint16(data);
+            } else if (tag == kPush) {
+                pushedPages.push_back(usagePage);
+            } else if (tag == kPop && !pushedPages.empty()) {
+                usagePage = pushedPages.back();
+                pushedPages.pop_back();
+            }
+            break;
+        case Local:
+            // The first usage names the collection; later ones (alternatives, delimiters) do not.
+            if (tag == kUsage && !usage)
+                usage = LocalUsage{data, size == 4};
+            else if (tag == kUsageMinimum && !usageMinimum)
+                usageMinimum = LocalUsage{data, size == 4};
+            break;
+        default:
+            break; // reserved item type
+        }
+    }
+    return collections;
+}
+
+bool IsRemoteControlDescriptor(const QByteArray& descriptor) {
+    for (const HidUsage& collection : TopLevelCollections(descriptor))
+        if (collection == kRemoteVendorCollection || collection == kConsumerControlCollection)
+            return true;
+    return false;
+}

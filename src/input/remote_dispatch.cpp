@@ -1,0 +1,84 @@
+#include "input/remote_dispatch.h"
+
+#include "input/app_command.h"
+#include "input/category_keys.h"
+#include "input/remote_report.h"
+#include "platform/form.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+bool DuplicateFilter::Admit(Kind kind, quint32 value, InputPath path, qint64 nowMs) {
+    std::erase_if(recent_, [nowMs](const Delivery& d) { return nowMs - d.time > kWindowMs; });
+    const auto same = [&](const Delivery& d) { return d.kind == kind && d.value == value; };
+    if (std::any_of(recent_.begin(), recent_.end(),
+                    [&](const Delivery& d) { return same(d) && d.path != path; }))
+        return false;
+    std::erase_if(recent_, same);
+    recent_.push_back({kind, value, path, nowMs});
+    return true;
+}
+
+namespace {
+DuplicateFilter& RecentInput() {
+    static DuplicateFilter filter;
+    return filter;
+}
+
+qint64 NowMs() {
+    static QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    return clock.elapsed();
+}
+
+// Only the topmost screen receives input; the receiver stands in while none is shown.
+Form* Target(Form* receiver) {
+    Form* active = Form::Active();
+    return active ? active : receiver;
+}
+
+void DeliverReportTo(Form* receiver, const QByteArray& report, InputPath path) {
+    Form* target = Target(receiver);
+    if (!target)
+        return;
+    const RawInputMessage message = RawInputMessage::FromReport(report);
+    const quint32 code = FetchRemoteReport(message).value_or(0);
+    if (RecentInput().Admit(DuplicateFilter::Kind::Report, code, path, NowMs()))
+        target->WmInput(message);
+}
+
+void DeliverCommandTo(Form* receiver, int command, InputPath path) {
+    Form* target = Target(receiver);
+    if (target &&
+        RecentInput().Admit(DuplicateFilter::Kind::Command, quint32(command), path, NowMs()))
+        target->WmAppCommand(command);
+}
+} // namespace
+
+void DeliverRemoteReport(const QByteArray& report, InputPath path) {
+    DeliverReportTo(nullptr, report, path);
+}
+
+void DeliverAppCommand(int command, InputPath path) {
+    DeliverCommandTo(nullptr, command, path);
+}
+
+bool DeliverMediaKey(int qtKey, Form* receiver) {
+    if (const int command = AppCommandFromQtKey(qtKey)) {
+        DeliverCommandTo(receiver, command, InputPath::DisplayServer);
+        return true;
+    }
+    if (const quint32 code = CategoryReportFromQtKey(qtKey)) {
+        DeliverReportTo(receiver, ReportFromCode(code), InputPath::DisplayServer);
+        return true;
+    }
+    return false;
+}
+
+void ClearRecentRemoteInput() {
+    RecentInput().Clear();
+}

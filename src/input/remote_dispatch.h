@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <vector>
+
+class Form;
+
+// The ways a remote button or media key reaches the program. One press may arrive by two of them
+// (a HID remote gives a raw report and, through its kernel driver, a key), so each delivery names
+// its path and a press seen on another path just before counts once.
+enum class InputPath { DisplayServer, HidRaw, EventDevice };
+
+// Hands a raw report to the topmost screen's WmInput.
+void DeliverRemoteReport(const QByteArray& report, InputPath path);
+// Hands an application command to the topmost screen's WmAppCommand.
+void DeliverAppCommand(int command, InputPath path);
+// A key from the display server: a media key becomes its application command, a category key its
+// report. Returns whether the key was one of those (then it goes nowhere else). The receiver is the
+// screen the key came to; it handles the key itself only while no screen is shown (driven
+// directly).
+bool DeliverMediaKey(int qtKey, Form* receiver);
+// Forgets the recent deliveries that the duplicate check compares with.
+void ClearRecentRemoteInput();
+
+// Recognises one press that arrives by two paths: the same report code or command from another
+// path within the window is dropped; repeats on one path (a held button) all pass.
+class DuplicateFilter {
+public:
+    static constexpr qint64 kWindowMs = 250;
+    enum class Kind { Report, Command };
+
+    bool Admit(Kind kind, quint32 value, InputPath path, qint64 nowMs);
+    void Clear() { recent_.clear(); }
+
+private:
+    struct Delivery {
+        Kind kind;
+        quint32 value;
+        InputPath path;
+        qint64 time;
+    };
+    std::vector<Delivery> recent_;
+};

@@ -1,0 +1,200 @@
+#include "input/remote_input.h"
+
+#include "input/device_reader.h"
+#include "input/event_device.h"
+#include "input/hid_descriptor.h"
+#include "input/remote_dispatch.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+
+#include <fcntl.h>
+#include <linux/hidraw.h>
+#include <linux/input.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+
+namespace {
+constexpr int kRescanDelayMs = 100;        // lets a burst of device-folder changes settle
+constexpr qsizetype kMaxReportSize = 4096; // the largest report hidraw hands out
+constexpr qsizetype kEventChunk = 64 * qsizetype(sizeof(input_event));
+
+int OpenForReading(const QString& path) {
+    return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+}
+
+QByteArray DescriptorFromDevice(int fd) {
+    int size = 0;
+    if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0 || size <= 0 || size > HID_MAX_DESCRIPTOR_SIZE)
+        return {};
+    hidraw_report_descriptor descriptor{};
+    descriptor.size = quint32(size);
+    if (::ioctl(fd, HIDIOCGRDESC, &descriptor) < 0)
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(descriptor.value), size);
+}
+
+bool ReadKeyBits(int fd, KeyBits& keys) {
+    constexpr int kBitsPerLong = int(sizeof(unsigned long)) * CHAR_BIT;
+    unsigned long words[(KEY_CNT + kBitsPerLong - 1) / kBitsPerLong] = {};
+    if (::ioctl(fd, EVIOCGBIT(EV_KEY, sizeof words), words) < 0)
+        return false;
+    for (int key = 0; key < KEY_CNT; ++key)
+        keys[size_t(key)] = (words[key / kBitsPerLong] >> (key % kBitsPerLong)) & 1UL;
+    return true;
+}
+
+QStringList DeviceNames(const QString& dir, const QString& pattern) {
+    return QDir(dir).entryList({pattern}, QDir::System | QDir::Files, QDir::Name);
+}
+
+// Owned by the application object too, so that it never outlives the event loop's machinery.
+QPointer<RemoteInputDevices>& Registered() {
+    static QPointer<RemoteInputDevices> devices;
+    return devices;
+}
+} // namespace
+
+RemoteInputDevices::RemoteInputDevices(RemoteInputPaths paths, QObject* parent)
+    : QObject(parent), paths_(std::move(paths)) {
+    rescanTimer_.setSingleShot(true);
+    rescanTimer_.setInterval(kRescanDelayMs);
+    connect(&rescanTimer_, &QTimer::timeout, this, [this] { Rescan(); });
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { ScheduleRescan(); });
+    Rescan();
+}
+
+RemoteInputDevices::~RemoteInputDevices() {
+    for (auto& [path, device] : open_)
+        delete device.reader;
+}
+
+QStringList RemoteInputDevices::OpenDevices() const {
+    QStringList paths;
+    for (const auto& [path, device] : open_)
+        paths << path;
+    return paths;
+}
+
+void RemoteInputDevices::ScheduleRescan() {
+    rescanTimer_.start();
+}
+
+void RemoteInputDevices::Rescan() {
+    Watch(paths_.devDir);
+    Watch(paths_.inputDir); // may appear only with the first input device
+
+    QStringList gone;
+    for (const auto& [path, device] : open_) {
+        struct stat node;
+        if (::stat(QFile::encodeName(path).constData(), &node) != 0 ||
+            node.st_dev != device.filesystem || node.st_ino != device.inode)
+            gone << path;
+    }
+    for (const QString& path : gone) {
+        delete open_[path].reader;
+        open_.erase(path);
+    }
+    std::erase_if(rejected_, [](const auto& entry) {
+        const QFileInfo node(entry.first);
+        return !node.exists() || node.metadataChangeTime() != entry.second;
+    });
+
+    for (const QString& name : DeviceNames(paths_.devDir, QStringLiteral("hidraw*")))
+        ExamineHidraw(name);
+    for (const QString& name : DeviceNames(paths_.inputDir, QStringLiteral("event*")))
+        ExamineEventDevice(name);
+}
+
+void RemoteInputDevices::Watch(const QString& dir) {
+    if (!watcher_.directories().contains(dir) && QFileInfo(dir).isDir())
+        watcher_.addPath(dir);
+}
+
+void RemoteInputDevices::ExamineHidraw(const QString& name) {
+    const QString path = QDir(paths_.devDir).filePath(name);
+    if (Examined(path))
+        return;
+    // The descriptor in sysfs is readable without access to the device itself.
+    QFile sysfs(
+        QDir(paths_.hidrawSysDir).filePath(name + QStringLiteral("/device/report_descriptor")));
+    QByteArray descriptor;
+    const bool fromSysfs = sysfs.open(QIODevice::ReadOnly);
+    if (fromSysfs) {
+        descriptor = sysfs.readAll();
+        if (!IsRemoteControlDescriptor(descriptor)) {
+            Reject(path);
+            return;
+        }
+    }
+    const int fd = OpenForReading(path);
+    if (fd < 0)
+        return; // no permission yet, or gone again: tried at the next change
+    if (!fromSysfs && !IsRemoteControlDescriptor(DescriptorFromDevice(fd))) {
+        ::close(fd);
+        Reject(path);
+        return;
+    }
+    StartReading(path, fd, false);
+}
+
+void RemoteInputDevices::ExamineEventDevice(const QString& name) {
+    const QString path = QDir(paths_.inputDir).filePath(name);
+    if (Examined(path))
+        return;
+    const int fd = OpenForReading(path);
+    if (fd < 0)
+        return;
+    KeyBits keys;
+    if (!ReadKeyBits(fd, keys) || !IsRemoteKeyDevice(keys)) {
+        ::close(fd);
+        Reject(path);
+        return;
+    }
+    StartReading(path, fd, true);
+}
+
+bool RemoteInputDevices::Examined(const QString& path) const {
+    return open_.count(path) || rejected_.count(path);
+}
+
+void RemoteInputDevices::Reject(const QString& path) {
+    rejected_[path] = QFileInfo(path).metadataChangeTime();
+}
+
+void RemoteInputDevices::StartReading(const QString& path, int fd, bool eventDevice) {
+    DeviceReader::Deliver deliver;
+    if (eventDevice)
+        deliver = [](const QByteArray& events) { DeliverEventKeys(events); };
+    else
+        deliver = [](const QByteArray& report) { DeliverRemoteReport(report, InputPath::HidRaw); };
+    struct stat node {};
+    ::fstat(fd, &node);
+    auto* reader = new DeviceReader(fd, eventDevice ? kEventChunk : kMaxReportSize,
+                                    std::move(deliver), [this, path] { DropGone(path); });
+    open_[path] = {reader, node.st_dev, node.st_ino};
+}
+
+void RemoteInputDevices::DropGone(const QString& path) {
+    const auto it = open_.find(path);
+    if (it == open_.end())
+        return;
+    // Runs from inside the reader's own read, which has stopped reading for good.
+    it->second.reader->deleteLater();
+    open_.erase(it);
+}
+
+void RegisterRemoteInput() {
+    if (!Registered())
+        Registered() = new RemoteInputDevices({}, QCoreApplication::instance());
+}
+
+void ReleaseRemoteInput() {
+    delete Registered().data();
+}
