@@ -1,0 +1,262 @@
+#include "dialogs/config.h"
+
+#include "dialogs/dialog_kit.h"
+#include "dialogs/ellips_ed.h"
+#include "dialogs/folder.h"
+#include "dialogs/spin_edit.h"
+#include "platform/error.h"
+#include "platform/modal.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr int kClientWidth = 472;
+constexpr int kClientHeight = 286;
+constexpr int kButtonStripHeight = 34;
+constexpr int kLockColumn = 2;
+
+const QString kLockOn = QStringLiteral("On");
+const QString kLockOff = QStringLiteral("Off");
+
+// Blanks and control characters around a title are never meant.
+QString TrimTitle(const QString& title) {
+    const auto blank = [](QChar c) {
+        return c.unicode() <= 0x20 || c.category() == QChar::Other_Control;
+    };
+    qsizetype begin = 0;
+    qsizetype end = title.size();
+    while (begin < end && blank(title[begin]))
+        ++begin;
+    while (end > begin && blank(title[end - 1]))
+        --end;
+    return title.mid(begin, end - begin);
+}
+
+// One trailing separator goes; the root "/" is a folder of its own and stays.
+QString StripTrailingSeparator(const QString& path) {
+    if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        return path.chopped(1);
+    return path;
+}
+
+FolderRow EnteredRow(const TFolder_Form& folder) {
+    return {TrimTitle(folder.ED01->text()), StripTrailingSeparator(folder.EE01->text()),
+            folder.CHB01->isChecked() ? kLockOn : kLockOff};
+}
+
+void SetRow(QTreeWidgetItem* item, const FolderRow& row) {
+    item->setText(0, row.title);
+    item->setText(1, row.folder);
+    item->setText(kLockColumn, row.lock);
+    item->setTextAlignment(kLockColumn, Qt::AlignCenter);
+}
+
+QTreeWidgetItem* SelectedRow(const QTreeWidget* list) {
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+QTreeWidget* MakeFolderList(QWidget* parent) {
+    auto* list = new QTreeWidget(parent);
+    list->setGeometry(4, 76, 457, 117);
+    list->setColumnCount(3);
+    list->setHeaderLabels(
+        {QStringLiteral("タイトル"), QStringLiteral("パス"), QStringLiteral("ロック")});
+    list->headerItem()->setTextAlignment(kLockColumn, Qt::AlignCenter);
+    list->header()->setStretchLastSection(false);
+    list->setColumnWidth(0, 102);
+    list->setColumnWidth(1, 300);
+    list->setColumnWidth(kLockColumn, 50);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return list;
+}
+
+} // namespace
+
+TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
+    SetUpFixedDialog(*this, QStringLiteral("環境設定"), QSize(kClientWidth, kClientHeight));
+
+    PC1 = new QTabWidget(this);
+    PC1->setGeometry(0, 0, kClientWidth, kClientHeight - kButtonStripHeight);
+    TabSheet1 = new QWidget;
+    TabSheet2 = new QWidget;
+    TabSheet3 = new QWidget;
+    TabSheet4 = new QWidget;
+    PC1->addTab(TabSheet1, QStringLiteral("全般"));
+    PC1->addTab(TabSheet2, QStringLiteral("my Video"));
+    PC1->addTab(TabSheet3, QStringLiteral("my Music"));
+    PC1->addTab(TabSheet4, QStringLiteral("my Picture"));
+
+    BuildGeneralTab();
+    std::tie(Label3, ED101, Label4, ED102, Label5, LV1, Button1, Button2, Button3) =
+        BuildCategoryTab(TabSheet2, 1);
+    std::tie(Label6, ED201, Label7, ED202, Label8, LV2, Button6, Button7, Button8) =
+        BuildCategoryTab(TabSheet3, 2);
+    std::tie(Label9, ED301, Label10, ED302, Label11, LV3, Button9, Button10, Button11) =
+        BuildCategoryTab(TabSheet4, 3);
+    categories_ = {CategoryFields{ED101, ED102, LV1}, CategoryFields{ED201, ED202, LV2},
+                   CategoryFields{ED301, ED302, LV3}};
+
+    Panel1 = new QWidget(this);
+    Panel1->setGeometry(0, kClientHeight - kButtonStripHeight, kClientWidth, kButtonStripHeight);
+    Button4 = MakeButton(Panel1, QStringLiteral("OK"), QRect(312, 8, 75, 22));
+    Button5 = MakeButton(Panel1, QStringLiteral("キャンセル"), QRect(392, 8, 75, 22));
+    Button4->setDefault(true);
+    connect(Button4, &QPushButton::clicked, this, [this] { done(mrOk); });
+    connect(Button5, &QPushButton::clicked, this, [this] { done(mrCancel); });
+
+    ChainTabOrder();
+}
+
+void TConfig_Form::BuildGeneralTab() {
+    ED01 = MakeEdit(TabSheet1, QRect(120, 8, 153, 20));
+    SE01 = new SpinEdit(TabSheet1);
+    SE01->setGeometry(120, 32, 53, 21);
+    SE01->setRange(0, 999);
+    SE01->setValue(10);
+    Label1 = MakeLabel(TabSheet1, QStringLiteral("終了コード(&E):"), QPoint(4, 12), ED01);
+    Label2 = MakeLabel(TabSheet1, QStringLiteral("アクティブディレイ(&A):"), QPoint(4, 36), SE01);
+}
+
+TConfig_Form::CategoryTab TConfig_Form::BuildCategoryTab(QWidget* sheet, int tag) {
+    QLineEdit* unlock = MakeEdit(sheet, QRect(120, 8, 153, 20));
+    QLineEdit* extensions = MakeEdit(sheet, QRect(120, 32, 341, 20));
+    QTreeWidget* folders = MakeFolderList(sheet);
+    QPushButton* add = MakeButton(sheet, QStringLiteral("追加(&A)"), QRect(8, 200, 75, 22));
+    QPushButton* edit = MakeButton(sheet, QStringLiteral("編集(&E)"), QRect(88, 200, 75, 22));
+    QPushButton* remove = MakeButton(sheet, QStringLiteral("削除(&D)"), QRect(168, 200, 75, 22));
+    for (QPushButton* button : {add, edit, remove})
+        SetTag(button, tag);
+    connect(add, &QPushButton::clicked, this, [this, add] { Add_Click(add); });
+    connect(edit, &QPushButton::clicked, this, [this, edit] { Edit_Click(edit); });
+    connect(remove, &QPushButton::clicked, this, [this, remove] { Delete_Click(remove); });
+    return {MakeLabel(sheet, QStringLiteral("ロック解除コード(&U):"), QPoint(4, 12), unlock),
+            unlock,
+            MakeLabel(sheet, QStringLiteral("表示する拡張子(&X):"), QPoint(4, 36), extensions),
+            extensions,
+            MakeLabel(sheet, QStringLiteral("フォルダ(&F):"), QPoint(4, 60), folders),
+            folders,
+            add,
+            edit,
+            remove};
+}
+
+void TConfig_Form::ChainTabOrder() {
+    const QList<QWidget*> chain = {PC1,     ED01,     SE01,     ED101,   ED102,  LV1,
+                                   Button1, Button2,  Button3,  ED201,   ED202,  LV2,
+                                   Button6, Button7,  Button8,  ED301,   ED302,  LV3,
+                                   Button9, Button10, Button11, Button4, Button5};
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
+}
+
+void TConfig_Form::showEvent(QShowEvent* event) {
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        FormShow();
+    }
+    QDialog::showEvent(event);
+}
+
+void TConfig_Form::FormShow() {
+    setFixedSize(kClientWidth, kClientHeight);
+    PC1->setCurrentIndex(0);
+}
+
+void TConfig_Form::Add_Click(QObject* Sender) {
+    QTreeWidget* list = ListOf(Sender);
+    TFolder_Form folder(this);
+    if (ExecModal(folder) == mrOk)
+        SetRow(new QTreeWidgetItem(list), EnteredRow(folder));
+}
+
+void TConfig_Form::Edit_Click(QObject* Sender) {
+    QTreeWidgetItem* row = SelectedRow(ListOf(Sender));
+    if (!row)
+        return;
+    TFolder_Form folder(this);
+    folder.ED01->setText(row->text(0));
+    folder.EE01->setText(row->text(1));
+    folder.CHB01->setChecked(row->text(kLockColumn) == kLockOn);
+    if (ExecModal(folder) == mrOk)
+        SetRow(row, EnteredRow(folder));
+}
+
+void TConfig_Form::Delete_Click(QObject* Sender) {
+    delete SelectedRow(ListOf(Sender));
+}
+
+void TConfig_Form::reject() {
+    done(mrCancel);
+}
+
+const TConfig_Form::CategoryFields& TConfig_Form::Category(int category) const {
+    if (category < 1 || category > static_cast<int>(categories_.size()))
+        throw AppError(QStringLiteral("The settings dialog has no category %1.").arg(category));
+    return categories_[category - 1];
+}
+
+QTreeWidget* TConfig_Form::ListOf(QObject* sender) const {
+    return Category(TagOf(sender)).folders;
+}
+
+void TConfig_Form::SetExitCode(const QString& text) {
+    ED01->setText(text);
+}
+QString TConfig_Form::ExitCode() const {
+    return ED01->text();
+}
+void TConfig_Form::SetActiveDelay(int seconds) {
+    SE01->setValue(seconds);
+}
+int TConfig_Form::ActiveDelay() const {
+    return SE01->value();
+}
+
+void TConfig_Form::SetUnlockCode(int category, const QString& text) {
+    Category(category).unlock->setText(text);
+}
+QString TConfig_Form::UnlockCode(int category) const {
+    return Category(category).unlock->text();
+}
+
+void TConfig_Form::SetExtensions(int category, const QString& text) {
+    Category(category).extensions->setText(text);
+}
+QString TConfig_Form::Extensions(int category) const {
+    return Category(category).extensions->text();
+}
+
+void TConfig_Form::AddFolderRow(int category, const FolderRow& row) {
+    SetRow(new QTreeWidgetItem(Category(category).folders), row);
+}
+
+QList<FolderRow> TConfig_Form::FolderRows(int category) const {
+    const QTreeWidget* list = Category(category).folders;
+    QList<FolderRow> rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        rows.append({item->text(0), item->text(1), item->text(kLockColumn)});
+    }
+    return rows;
+}
+
+int TConfig_Form::ShowModal() {
+    return ExecModal(*this);
+}
+
+std::unique_ptr<ConfigurationDialog> MakeConfigurationDialog() {
+    return std::make_unique<TConfig_Form>();
+}

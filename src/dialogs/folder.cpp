@@ -1,0 +1,65 @@
+#include "dialogs/folder.h"
+
+#include "dialogs/browse_folder.h"
+#include "dialogs/dialog_kit.h"
+#include "dialogs/ellips_ed.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+TFolder_Form::TFolder_Form(QWidget* parent) : QDialog(parent) {
+    SetUpFixedDialog(*this, QStringLiteral("フォルダ設定"), QSize(312, 120));
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Bevel1->setGeometry(8, 8, 297, 77);
+
+    ED01 = MakeEdit(this, QRect(76, 12, 153, 20));
+    EE01 = new TEllipsesEdit(this);
+    EE01->setGeometry(76, 36, 221, 20);
+    EE01->SetEditStyle(esAlwaysEllipses);
+    EE01->OnButtonClick = [this](TEllipsesEdit* sender) { EE_Click(sender); };
+    CHB01 = new QCheckBox(QStringLiteral("ロック(&L)"), this);
+    CHB01->setGeometry(76, 60, 221, 17);
+    Label3 = MakeLabel(this, QStringLiteral("タイトル(&T):"), QPoint(16, 16), ED01);
+    Label1 = MakeLabel(this, QStringLiteral("パス(&F):"), QPoint(16, 40), EE01);
+
+    // Neither button is the dialog's default: Enter in a field must not close it.
+    Button4 = MakeButton(this, QStringLiteral("OK"), QRect(149, 92, 75, 22));
+    Button5 = MakeButton(this, QStringLiteral("キャンセル"), QRect(229, 92, 75, 22));
+    for (QPushButton* button : {Button4, Button5})
+        button->setAutoDefault(false);
+    connect(Button4, &QPushButton::clicked, this, [this] { done(mrOk); });
+    connect(Button5, &QPushButton::clicked, this, [this] { done(mrCancel); });
+
+    setTabOrder(ED01, EE01);
+    setTabOrder(EE01, CHB01);
+    setTabOrder(CHB01, Button4);
+    setTabOrder(Button4, Button5);
+}
+
+void TFolder_Form::EE_Click(QObject*) {
+    QString path = EE01->text();
+    if (BrowseForFolder(this, QStringLiteral("追加するフォルダを指定して下さい"), path, false))
+        EE01->setText(path);
+}
+
+void TFolder_Form::reject() {
+    done(mrCancel);
+}
+
+void TFolder_Form::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}

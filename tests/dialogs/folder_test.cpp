@@ -1,0 +1,137 @@
+#include "dialog_test_support.h"
+#include "dialogs/ellips_ed.h"
+#include "dialogs/folder.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+namespace {
+
+class FolderFormTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(ShowActive(form)); }
+    TFolder_Form form;
+};
+
+TEST_F(FolderFormTest, CaptionSizeAndControls) {
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("フォルダ設定"));
+    EXPECT_EQ(form.size(), QSize(312, 120));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_EQ(form.Bevel1->geometry(), QRect(8, 8, 297, 77));
+    EXPECT_EQ(form.ED01->geometry(), QRect(76, 12, 153, 20));
+    EXPECT_EQ(form.EE01->geometry(), QRect(76, 36, 221, 20));
+    EXPECT_EQ(form.CHB01->geometry(), QRect(76, 60, 221, 17));
+    EXPECT_EQ(form.Button4->geometry(), QRect(149, 92, 75, 22));
+    EXPECT_EQ(form.Button5->geometry(), QRect(229, 92, 75, 22));
+    EXPECT_EQ(form.Label3->pos(), QPoint(16, 16));
+    EXPECT_EQ(form.Label1->pos(), QPoint(16, 40));
+    EXPECT_EQ(form.Label3->text(), QStringLiteral("タイトル(&T):"));
+    EXPECT_EQ(form.Label1->text(), QStringLiteral("パス(&F):"));
+    EXPECT_EQ(form.CHB01->text(), QStringLiteral("ロック(&L)"));
+    EXPECT_EQ(form.Button5->text(), QStringLiteral("キャンセル"));
+    EXPECT_EQ(form.EE01->EditStyle(), esAlwaysEllipses);
+    EXPECT_EQ(form.EE01->palette().color(QPalette::Base), QColor(Qt::white));
+    EXPECT_TRUE(form.EE01->Button()->isVisible());
+    EXPECT_FALSE(form.ED01->testAttribute(Qt::WA_InputMethodEnabled));
+}
+
+TEST_F(FolderFormTest, JapaneseCaptionsHaveGlyphs) {
+    const QFontMetrics metrics(form.font());
+    for (const QString& text : {form.windowTitle(), form.Label3->text(), form.Button5->text(),
+                                QStringLiteral("追加するフォルダを指定して下さい")})
+        for (QChar c : text)
+            EXPECT_TRUE(metrics.inFont(c)) << QString(c).toStdString();
+}
+
+TEST_F(FolderFormTest, TabOrderRunsTitlePathLockOkCancel) {
+    form.ED01->setFocus();
+    const QList<QWidget*> expected = {form.EE01, form.CHB01, form.Button4, form.Button5, form.ED01};
+    for (QWidget* next : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->metaObject()->className();
+    }
+}
+
+TEST_F(FolderFormTest, AcceleratorFocusesThePath) {
+    form.ED01->setFocus();
+    QTest::keyClick(&form, Qt::Key_F, Qt::AltModifier);
+    EXPECT_TRUE(form.EE01->hasFocus());
+    QTest::keyClick(&form, Qt::Key_T, Qt::AltModifier);
+    EXPECT_TRUE(form.ED01->hasFocus());
+}
+
+TEST_F(FolderFormTest, EnterAndEscDoNotCloseIt) {
+    for (QWidget* field : QList<QWidget*>{form.ED01, form.EE01, form.CHB01}) {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Return);
+        QTest::keyClick(field, Qt::Key_Escape);
+        EXPECT_TRUE(form.isVisible());
+    }
+    EXPECT_EQ(form.result(), 0);
+}
+
+TEST_F(FolderFormTest, ButtonsAndCloseBoxGiveTheirResults) {
+    QTest::mouseClick(form.Button4, Qt::LeftButton);
+    EXPECT_EQ(form.result(), 1);
+    EXPECT_FALSE(form.isVisible());
+
+    ASSERT_TRUE(ShowActive(form));
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    EXPECT_EQ(form.result(), 2);
+
+    ASSERT_TRUE(ShowActive(form));
+    form.setResult(0);
+    form.close();
+    EXPECT_EQ(form.result(), 2);
+}
+
+// What the folder browser was asked, and what it answers.
+struct BrowseCase {
+    const char* typed;
+    const char* opensOn;
+    std::optional<const char*> chosen;
+    const char* result;
+};
+
+class FolderBrowse : public FolderFormTest, public ::testing::WithParamInterface<BrowseCase> {};
+
+TEST_P(FolderBrowse, DotsButtonBrowsesFromTheTypedFolder) {
+    const BrowseCase c = GetParam();
+    QWidget* owner = nullptr;
+    QString title;
+    QString startFolder;
+    FolderChooserScope chooser(
+        [&](QWidget* o, const QString& t, const QString& start) -> std::optional<QString> {
+            owner = o;
+            title = t;
+            startFolder = start;
+            if (!c.chosen)
+                return std::nullopt;
+            return QString::fromUtf8(*c.chosen);
+        });
+    form.EE01->setText(QString::fromUtf8(c.typed));
+    QTest::mouseClick(form.EE01->Button(), Qt::LeftButton);
+    EXPECT_EQ(owner, &form);
+    EXPECT_EQ(title, QStringLiteral("追加するフォルダを指定して下さい"));
+    EXPECT_EQ(startFolder, QString::fromUtf8(c.opensOn));
+    EXPECT_EQ(form.EE01->text(), QString::fromUtf8(c.result));
+    EXPECT_TRUE(form.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, FolderBrowse,
+    ::testing::Values(BrowseCase{"", "/", "/srv/films", "/srv/films"},
+                      BrowseCase{"/media", "/media/", "/media/music", "/media/music"},
+                      BrowseCase{"/media/", "/media/", "/", "/"},
+                      BrowseCase{"/home/写真", "/home/写真/", "/home/写真/旅行", "/home/写真/旅行"},
+                      BrowseCase{"/media", "/media/", std::nullopt, "/media"},
+                      BrowseCase{"", "/", std::nullopt, ""}));
+
+} // namespace
