@@ -6,6 +6,7 @@
 // "bench_list_folder --make-folder DIR COUNT" fills DIR with COUNT matching files; the script
 // bench/list_folder_vs_ls uses both to compare against "ls -1" in the same run.
 
+#include "filemenu/file_menu.h"
 #include "filemenu/folder_listing.h"
 #include "platform/application.h"
 
@@ -29,7 +30,8 @@ bool MakeFolder(const QByteArray& dir, int count) {
     QDir().mkpath(QFile::decodeName(dir));
     for (int i = 0; i < count; ++i) {
         const char* ext = i % 10 == 0 ? "txt" : (i % 3 == 0 ? "AVI" : "mpg");
-        const QByteArray name = dir + (i % 2 ? "/Clip " : "/clip ") + QByteArray::number(i) + '.' + ext;
+        const QByteArray name =
+            dir + (i % 2 ? "/Clip " : "/clip ") + QByteArray::number(i) + '.' + ext;
         const int fd = open(name.constData(), O_CREAT | O_WRONLY, 0644);
         if (fd < 0)
             return false;
@@ -67,7 +69,6 @@ void BM_ListFolder(benchmark::State& state) {
 }
 BENCHMARK(BM_ListFolder)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-#if 0
 void BM_PaintPage(benchmark::State& state) {
     TFile_Menu screen;
     screen.category = 1;
@@ -77,7 +78,6 @@ void BM_PaintPage(benchmark::State& state) {
         screen.PaintPage();
 }
 BENCHMARK(BM_PaintPage)->Unit(benchmark::kMicrosecond);
-#endif
 } // namespace
 
 int main(int argc, char** argv) {

@@ -120,8 +120,8 @@ EntryList ListFolderEntries(const QByteArray& folder, const ExtensionList& exten
         if (entry->d_type == DT_REG && !extensions.MatchesFileName(nameView))
             continue;
         const Kind kind = up ? Kind::Folder : KindOf(dirFd, *entry);
-        if (kind == Kind::Skip ||
-            (kind == Kind::File && entry->d_type != DT_REG && !extensions.MatchesFileName(nameView)))
+        if (kind == Kind::Skip || (kind == Kind::File && entry->d_type != DT_REG &&
+                                   !extensions.MatchesFileName(nameView)))
             continue;
         const QByteArray nameBytes = nameView.toByteArray();
         ListEntry item;
