@@ -120,6 +120,10 @@ struct Malformed {
     int line;
 };
 
+void PrintTo(const Malformed& file, std::ostream* out) {
+    *out << file.label;
+}
+
 class MalformedImport : public SettingsTest, public ::testing::WithParamInterface<Malformed> {};
 
 TEST_P(MalformedImport, NamesTheLineAndChangesNothing) {
