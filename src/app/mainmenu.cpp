@@ -1,5 +1,7 @@
 #include "app/mainmenu.h"
 
+#include "input/remote_input.h"
+
 #include "app/panel.h"
 #include "gradient/pgra112.h"
 #include "platform/fonts.h"
@@ -136,9 +138,11 @@ void Tmain_form::FormCreate() {
     PrevTag_ = 101;
     CurTag_ = 100;
     CodeMatched_ = 0;
+    RegisterRemoteInput();
 }
 
 void Tmain_form::FormDestroy() {
+    ReleaseRemoteInput();
     if (cursorHidden_) {
         QApplication::restoreOverrideCursor();
         cursorHidden_ = false;
