@@ -34,14 +34,18 @@ const QString kShowProgress = QStringLiteral("ShowProgress");
 const QString kSkipFlg = QStringLiteral("SkipFlg");
 const QString kSkipSecond = QStringLiteral("SkipSecond");
 
-bool IsPlaying(MediaPlayerControl& control) { return control.playState() == playstate::Playing; }
+bool IsPlaying(MediaPlayerControl& control) {
+    return control.playState() == playstate::Playing;
+}
 
 bool IsSettled(int state) {
     return state == playstate::Stopped || state == playstate::Paused || state == playstate::Playing;
 }
 
 // Lines end in CR LF in the caption; the label breaks lines at LF.
-QString LabelText(QString caption) { return caption.replace(QLatin1String("\r\n"), QLatin1String("\n")); }
+QString LabelText(QString caption) {
+    return caption.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+}
 
 Panel* MakeSwitchPanel(QWidget* parent, int tag, const QString& caption) {
     auto* panel = new Panel(parent);
@@ -129,7 +133,9 @@ void TPlayer_Form::FormCreate() {
     shuffleFlag_ = false;
 }
 
-bool TPlayer_Form::IsMusicMode() const { return !MusicPanel->isHidden(); }
+bool TPlayer_Form::IsMusicMode() const {
+    return !MusicPanel->isHidden();
+}
 
 void TPlayer_Form::Realign() {
     const int barHeight = PB1->isHidden() ? 0 : PB1->height();
@@ -305,7 +311,9 @@ void TPlayer_Form::WmAppCommand(int command) {
     }
 }
 
-void TPlayer_Form::Panel_Click(Panel& panel) { ToggleMode(panel.Tag()); }
+void TPlayer_Form::Panel_Click(Panel& panel) {
+    ToggleMode(panel.Tag());
+}
 
 void TPlayer_Form::Panel_MouseDown(Panel& panel) {
     prevTag_ = curTag_;
@@ -327,7 +335,8 @@ void TPlayer_Form::Timer1Timer() {
         return;
     const double length = WMP1->currentMedia().duration();
     if (length != 0)
-        PB1->setValue(static_cast<int>(std::trunc(WMP1->controls().currentPosition() * 1000 / length)));
+        PB1->setValue(
+            static_cast<int>(std::trunc(WMP1->controls().currentPosition() * 1000 / length)));
 }
 
 void TPlayer_Form::WMP1MediaChange() {
@@ -350,12 +359,17 @@ void TPlayer_Form::PlayPause() {
         WMP1->controls().play();
 }
 
-void TPlayer_Form::FastForward() { Jump(true); }
-void TPlayer_Form::FastReverse() { Jump(false); }
+void TPlayer_Form::FastForward() {
+    Jump(true);
+}
+void TPlayer_Form::FastReverse() {
+    Jump(false);
+}
 
 void TPlayer_Form::Jump(bool forward) {
     MediaControls& controls = WMP1->controls();
-    if (controls.isAvailable(forward ? QStringLiteral("FastForward") : QStringLiteral("FastReverse"))) {
+    if (controls.isAvailable(forward ? QStringLiteral("FastForward")
+                                     : QStringLiteral("FastReverse"))) {
         forward ? controls.fastForward() : controls.fastReverse();
         return;
     }
@@ -440,7 +454,8 @@ void TPlayer_Form::ToggleMode(int tag) {
         WMP1->settings().setMode(QStringLiteral("loop"), loopFlag_);
     } else if (tag == kShuffleTag) {
         shuffleFlag_ = !shuffleFlag_;
-        PNL002->SetCaption(shuffleFlag_ ? QStringLiteral("Shuffle[On]") : QStringLiteral("Shuffle[Off]"));
+        PNL002->SetCaption(shuffleFlag_ ? QStringLiteral("Shuffle[On]")
+                                        : QStringLiteral("Shuffle[Off]"));
         WMP1->settings().setMode(QStringLiteral("shuffle"), shuffleFlag_);
     }
 }
@@ -459,7 +474,8 @@ void TPlayer_Form::SetSkipLength(int digit) {
 }
 
 void ShowPlayer(const QString& path, int category) {
-    // Destroyed when its modal run returns, on every way out, unless something destroyed it already.
+    // Destroyed when its modal run returns, on every way out, unless something destroyed it
+    // already.
     QPointer<TPlayer_Form> form = new TPlayer_Form();
     struct Destroy {
         QPointer<TPlayer_Form>& form;

@@ -18,8 +18,8 @@ public:
     int state = playstate::Stopped;
     bool canScanForward = false;
     bool canScanReverse = false;
-    bool stopNeverEnds = false;  // stop leaves the state at playing
-    bool failSeeking = false;    // setCurrentPosition raises an error
+    bool stopNeverEnds = false; // stop leaves the state at playing
+    bool failSeeking = false;   // setCurrentPosition raises an error
     double position = 0;
     double length = 0;
     int level = 50;

@@ -21,7 +21,8 @@ const ShiftState kCtrlShift{true, true, false};
 
 class PlayerFormTest : public ::testing::Test {
 protected:
-    PlayerFormTest() : control(new FakeControl), form(new TPlayer_Form(control)), log(control->log) {}
+    PlayerFormTest()
+        : control(new FakeControl), form(new TPlayer_Form(control)), log(control->log) {}
     ~PlayerFormTest() override { delete form.data(); }
 
     FakeControl* control;
@@ -49,13 +50,12 @@ TEST_P(PlayerLayoutTest, WorkedExamplesHold) {
     EXPECT_EQ(layout.progressHeight, c.bar);
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, PlayerLayoutTest,
-                         ::testing::Values(LayoutCase{1920, 1080, QRect(864, 960, 480, 72),
-                                                      QRect(1392, 960, 480, 72),
-                                                      QRect(48, 48, 1824, 936), -60, 22},
-                                           LayoutCase{1024, 768, QRect(462, 695, 256, 48),
-                                                      QRect(743, 695, 256, 48),
-                                                      QRect(25, 25, 974, 693), -36, 16}));
+INSTANTIATE_TEST_SUITE_P(
+    Screens, PlayerLayoutTest,
+    ::testing::Values(LayoutCase{1920, 1080, QRect(864, 960, 480, 72), QRect(1392, 960, 480, 72),
+                                 QRect(48, 48, 1824, 936), -60, 22},
+                      LayoutCase{1024, 768, QRect(462, 695, 256, 48), QRect(743, 695, 256, 48),
+                                 QRect(25, 25, 974, 693), -36, 16}));
 
 TEST_F(PlayerFormTest, MusicModeShowLaysOutReadsSettingsAndPlays) {
     WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 33);
@@ -217,7 +217,8 @@ TEST_F(PlayerFormTest, SecondJumpArrivingDuringAJumpDoesNothing) {
     control->length = 60;
     form->SetSkipLength(3);
     control->onPause = [this] {
-        QMetaObject::invokeMethod(form, [this] { form->FastReverse(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            form, [this] { form->FastReverse(); }, Qt::QueuedConnection);
     };
     form->FastForward();
     EXPECT_EQ(*log, (QStringList{"pause", "position 13", "play"}));
@@ -307,9 +308,8 @@ TEST_F(PlayerFormTest, ApplicationCommandsFollowThePlayerTable) {
 // ---- closing ----
 
 TEST_F(PlayerFormTest, CloseStopsPlaybackAndWritesTheSettings) {
-    control->state = playstate::Playing;
-    control->level = 64;
     form->show();
+    control->level = 64;
     form->SetSkipLength(8);
     form->ToggleProgress(false);
     log->clear();
@@ -323,9 +323,9 @@ TEST_F(PlayerFormTest, CloseStopsPlaybackAndWritesTheSettings) {
 }
 
 TEST_F(PlayerFormTest, ControlThatNeverStopsCannotHoldTheScreenOpen) {
+    form->show();
     control->state = playstate::Playing;
     control->stopNeverEnds = true;
-    form->show();
     log->clear();
     EXPECT_TRUE(form->PressKey(vk::Delete));
     EXPECT_FALSE(form->isVisible());
@@ -334,11 +334,12 @@ TEST_F(PlayerFormTest, ControlThatNeverStopsCannotHoldTheScreenOpen) {
 }
 
 TEST_F(PlayerFormTest, ClosingWhilePausedDoesNotStop) {
-    control->state = playstate::Paused;
     form->show();
+    control->state = playstate::Paused;
+    control->level = 21;
     log->clear();
     form->PressKey(vk::Escape);
     EXPECT_FALSE(log->contains(QStringLiteral("stop")));
-    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 50);
+    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 21);
 }
 } // namespace

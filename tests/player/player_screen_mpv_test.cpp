@@ -17,7 +17,9 @@ const ShiftState kCtrlShift{true, true, false};
 
 class PlayerScreenMpvTest : public ::testing::Test {
 protected:
-    PlayerScreenMpvTest() { MpvMediaPlayer::SetDefaultOptions(MpvOptions{QStringLiteral("null"), false}); }
+    PlayerScreenMpvTest() {
+        MpvMediaPlayer::SetDefaultOptions(MpvOptions{QStringLiteral("null"), false});
+    }
     ~PlayerScreenMpvTest() override {
         SetModalHook({});
         MpvMediaPlayer::SetDefaultOptions(MpvOptions{});
@@ -105,7 +107,8 @@ TEST_F(PlayerScreenMpvTest, ProgressBarAndMediaChangeFollowThePlaylist) {
     EXPECT_EQ(form.PB1->value(), 0);
     form.PressKey(vk::Return); // loop on: previous from the first item wraps round
     form.PressKey('B', kCtrl);
-    ASSERT_TRUE(WaitFor([&] { return form.InfoCaption().startsWith(QStringLiteral("Test Song")); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return form.InfoCaption().startsWith(QStringLiteral("Test Song")); }));
     form.close();
 }
 
