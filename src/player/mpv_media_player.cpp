@@ -141,6 +141,7 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
     switch (event.event_id) {
     case MPV_EVENT_START_FILE: {
         loading_ = true;
+        loadStarted_ = true;
         stopRequested_ = false;
         char* path = nullptr;
         if (Mpv().get_property(handle_, mpvname::Path, MPV_FORMAT_STRING, &path) >= 0) {
@@ -161,9 +162,12 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         emit playbackRestarted();
         break;
     case MPV_EVENT_END_FILE: {
-        loading_ = false;
         scanning_ = false;
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+        // A stop or a replaced item is followed by whatever was asked for next.
+        if (loadStarted_ && end &&
+            (end->reason == MPV_END_FILE_REASON_EOF || end->reason == MPV_END_FILE_REASON_ERROR))
+            loading_ = false;
         if (end && end->reason == MPV_END_FILE_REASON_ERROR)
             throw AppError(
                 QStringLiteral("\"%1\" cannot be played: %2")
@@ -171,7 +175,9 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         break;
     }
     case MPV_EVENT_IDLE:
-        loading_ = false;
+        // Idle from before the latest request (events arrive late) says nothing about it.
+        if (loadStarted_)
+            loading_ = false;
         scanning_ = false;
         break;
     default:
@@ -246,7 +252,12 @@ void MpvMediaPlayer::setURL(const QString& url) {
     for (qsizetype i = 1; i < entries.size(); ++i)
         Command({Utf8(mpvname::LoadFile), QFile::encodeName(entries[i]), Utf8(mpvname::Append)});
     stopRequested_ = false;
+    BeginLoading();
+}
+
+void MpvMediaPlayer::BeginLoading() {
     loading_ = true;
+    loadStarted_ = false;
 }
 
 bool MpvMediaPlayer::IsStopped() {
@@ -278,7 +289,7 @@ void MpvMediaPlayer::StepTo(qint64 entry) {
     SetDouble(mpvname::Speed, 1.0);
     scanning_ = false;
     stopRequested_ = false;
-    loading_ = true;
+    BeginLoading();
     if (GetInt(mpvname::PlaylistCount, 0) > 0)
         SetInt(mpvname::PlaylistPos, entry);
     else
@@ -365,7 +376,8 @@ void MpvMediaPlayer::setCurrentPosition(double seconds) {
     double target = std::max(0.0, seconds);
     if (length > 0)
         target = std::min(target, length);
-    Command({Utf8(mpvname::Seek), QByteArray::number(target, 'f', 3), Utf8(mpvname::Absolute)});
+    Command(
+        {Utf8(mpvname::Seek), QByteArray::number(target, 'f', 3), Utf8(mpvname::AbsoluteExact)});
 }
 
 int MpvMediaPlayer::volume() {

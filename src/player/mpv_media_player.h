@@ -96,6 +96,8 @@ private:
     bool IsStopped();
     // Moves to a playlist entry (which starts it), or plays the open URL again.
     void StepTo(qint64 entry);
+    // A load was asked for: until mpv starts it, earlier events do not end it.
+    void BeginLoading();
 
     void SetOption(const char* name, const char* value);
     void Command(std::initializer_list<QByteArray> arguments);
@@ -123,6 +125,7 @@ private:
     bool enableContextMenu_ = false;
     bool stretchToFit_ = false;
     bool loading_ = false;
+    bool loadStarted_ = false;
     bool stopRequested_ = false;
     bool scanning_ = false;
     bool loop_ = false;
