@@ -97,7 +97,8 @@ TEST_F(PlayerScreenMpvTest, ProgressBarAndMediaChangeFollowThePlaylist) {
     ASSERT_TRUE(WaitForState(form, playstate::Playing));
     form.WMP1->controls().pause();
     form.WMP1->controls().setCurrentPosition(3.0);
-    ASSERT_TRUE(WaitFor([&] { return qAbs(Position(form) - 3.0) < 0.05; }));
+    // MP3 seeking lands near the target, not on it, when mpv is still setting the item up.
+    ASSERT_TRUE(WaitFor([&] { return qAbs(Position(form) - 3.0) < 0.25; }));
     const double position = Position(form);
     form.Timer1Timer();
     EXPECT_EQ(form.PB1->value(),
