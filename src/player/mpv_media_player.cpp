@@ -1,0 +1,512 @@
+#include "player/mpv_media_player.h"
+
+#include "platform/error.h"
+#include "player/mpv_frame_renderer.h"
+#include "player/mpv_library.h"
+#include "player/mpv_names.h"
+#include "player/wpl_playlist.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QPointer>
+
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+namespace {
+// Speed of the control's own forward scan.
+constexpr double kScanSpeed = 5.0;
+
+MpvOptions& Defaults() {
+    static MpvOptions options;
+    return options;
+}
+
+QByteArray Utf8(const char* text) {
+    return QByteArray(text);
+}
+} // namespace
+
+MpvOptions MpvMediaPlayer::DefaultOptions() {
+    return Defaults();
+}
+void MpvMediaPlayer::SetDefaultOptions(const MpvOptions& options) {
+    Defaults() = options;
+}
+
+MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
+    : MediaPlayerControl(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    setContextMenuPolicy(Qt::NoContextMenu);
+
+    handle_ = Mpv().create();
+    if (!handle_)
+        throw AppError(QStringLiteral("The media player cannot be created."));
+    try {
+        using namespace mpvname;
+        SetOption(Config, No);
+        SetOption(Terminal, No);
+        SetOption(InputDefaultBindings, No);
+        SetOption(InputVoKeyboard, No);
+        SetOption(Osc, No);
+        SetOption(LoadScripts, No);
+        SetOption(Ytdl, No);
+        SetOption(Idle, Yes);
+        SetOption(KeepOpen, No);
+        SetOption(ForceWindow, No);
+        SetOption(AudioDisplay, No);
+        SetOption(VideoTimingOffset, "0");
+        SetOption(Hwdec, HwdecAutoSafe);
+        SetOption(VideoOutput, options.renderVideo ? VoLibmpv : VoNull);
+        if (!options.audioOutput.isEmpty())
+            SetOption(AudioOutput, options.audioOutput.toUtf8().constData());
+        Check(Mpv().initialize(handle_), QStringLiteral("start"));
+        Mpv().set_wakeup_callback(handle_, &MpvMediaPlayer::OnWakeup, this);
+        // The render context must exist before the first file is opened.
+        if (options.renderVideo)
+            renderer_ = MpvFrameRenderer::Create(handle_, &MpvMediaPlayer::OnRenderUpdate, this);
+        setVolume(50);
+    } catch (...) {
+        Destroy();
+        throw;
+    }
+}
+
+MpvMediaPlayer::~MpvMediaPlayer() {
+    Destroy();
+}
+
+void MpvMediaPlayer::Destroy() {
+    if (!handle_)
+        return;
+    Mpv().set_wakeup_callback(handle_, nullptr, nullptr);
+    renderer_.reset();
+    Mpv().terminate_destroy(handle_);
+    handle_ = nullptr;
+}
+
+const char* MpvMediaPlayer::RendererKind() const {
+    return renderer_ ? renderer_->Kind() : "none";
+}
+
+// ---- events ----
+
+void MpvMediaPlayer::OnWakeup(void* data) {
+    // A foreign thread: only hand the work to the user-interface thread.
+    auto* self = static_cast<MpvMediaPlayer*>(data);
+    if (!self->drainQueued_.exchange(true))
+        QMetaObject::invokeMethod(
+            self,
+            [self] {
+                self->drainQueued_ = false;
+                self->DrainEvents();
+            },
+            Qt::QueuedConnection);
+}
+
+void MpvMediaPlayer::OnRenderUpdate(void* data) {
+    auto* self = static_cast<MpvMediaPlayer*>(data);
+    if (!self->renderQueued_.exchange(true))
+        QMetaObject::invokeMethod(
+            self,
+            [self] {
+                self->renderQueued_ = false;
+                self->DrawFrame(true);
+            },
+            Qt::QueuedConnection);
+}
+
+void MpvMediaPlayer::DrainEvents() {
+    // Every waiting event is taken, even when one of them fails: mpv wakes us only for new ones.
+    std::exception_ptr failure;
+    QPointer<MpvMediaPlayer> alive(this);
+    while (alive && handle_) {
+        const mpv_event* event = Mpv().wait_event(handle_, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            break;
+        try {
+            HandleEvent(*event);
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
+    switch (event.event_id) {
+    case MPV_EVENT_START_FILE: {
+        loading_ = true;
+        loadStarted_ = true;
+        stopRequested_ = false;
+        char* path = nullptr;
+        if (Mpv().get_property(handle_, mpvname::Path, MPV_FORMAT_STRING, &path) >= 0) {
+            loadingPath_ = QFile::decodeName(path);
+            Mpv().free(path);
+        } else {
+            loadingPath_ = url_;
+        }
+        break;
+    }
+    case MPV_EVENT_FILE_LOADED:
+        loading_ = false;
+        lastEntry_ = std::max<qint64>(0, GetInt(mpvname::PlaylistPos, 0));
+        lastPath_ = sourceURL();
+        RaiseMediaChange();
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        emit playbackRestarted();
+        break;
+    case MPV_EVENT_END_FILE: {
+        scanning_ = false;
+        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+        // A stop or a replaced item is followed by whatever was asked for next.
+        if (loadStarted_ && end &&
+            (end->reason == MPV_END_FILE_REASON_EOF || end->reason == MPV_END_FILE_REASON_ERROR))
+            loading_ = false;
+        if (end && end->reason == MPV_END_FILE_REASON_ERROR)
+            throw AppError(
+                QStringLiteral("\"%1\" cannot be played: %2")
+                    .arg(loadingPath_.isEmpty() ? url_ : loadingPath_, MpvErrorText(end->error)));
+        break;
+    }
+    case MPV_EVENT_IDLE:
+        // Idle from before the latest request (events arrive late) says nothing about it.
+        if (loadStarted_)
+            loading_ = false;
+        scanning_ = false;
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- video ----
+
+QSize MpvMediaPlayer::FrameSize() {
+    if (stretchToFit_)
+        return size();
+    // At its own size, shrunk (keeping its shape) when larger than the control.
+    const QSize video(static_cast<int>(GetInt(mpvname::VideoWidth, 0)),
+                      static_cast<int>(GetInt(mpvname::VideoHeight, 0)));
+    if (video.isEmpty() || video.width() > width() || video.height() > height())
+        return size();
+    return video;
+}
+
+void MpvMediaPlayer::DrawFrame(bool newFrame) {
+    if (!renderer_ || (newFrame && !renderer_->FrameWaiting()))
+        return;
+    try {
+        if (!isVisible() || size().isEmpty()) {
+            if (newFrame)
+                renderer_->Skip();
+            return;
+        }
+        frame_ = renderer_->Render(FrameSize());
+    } catch (const AppError&) {
+        // Reported once; the sound goes on without pictures.
+        renderer_.reset();
+        frame_ = QImage();
+        throw;
+    }
+    update();
+}
+
+void MpvMediaPlayer::setStretchToFit(bool on) {
+    stretchToFit_ = on;
+    DrawFrame(false);
+}
+
+void MpvMediaPlayer::resizeEvent(QResizeEvent* event) {
+    MediaPlayerControl::resizeEvent(event);
+    if (!frame_.isNull())
+        DrawFrame(false);
+}
+
+void MpvMediaPlayer::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    if (!frame_.isNull())
+        painter.drawImage((width() - frame_.width()) / 2, (height() - frame_.height()) / 2, frame_);
+}
+
+// ---- the control ----
+
+void MpvMediaPlayer::setURL(const QString& url) {
+    url_ = url;
+    lastEntry_ = 0;
+    scanning_ = false;
+    if (url.isEmpty()) {
+        stop();
+        return;
+    }
+    const QStringList entries = IsWplPlaylist(url) ? ReadWplPlaylist(url) : QStringList{url};
+    SetFlag(mpvname::Pause, !autoStart_);
+    SetDouble(mpvname::Speed, 1.0);
+    Command({Utf8(mpvname::LoadFile), QFile::encodeName(entries.first()), Utf8(mpvname::Replace)});
+    for (qsizetype i = 1; i < entries.size(); ++i)
+        Command({Utf8(mpvname::LoadFile), QFile::encodeName(entries[i]), Utf8(mpvname::Append)});
+    stopRequested_ = false;
+    BeginLoading();
+}
+
+void MpvMediaPlayer::BeginLoading() {
+    loading_ = true;
+    loadStarted_ = false;
+}
+
+bool MpvMediaPlayer::IsStopped() {
+    return stopRequested_ || (!loading_ && GetFlag(mpvname::IdleActive));
+}
+
+int MpvMediaPlayer::playState() {
+    if (loading_ && !stopRequested_)
+        return playstate::Transitioning;
+    if (IsStopped())
+        return playstate::Stopped;
+    if (GetFlag(mpvname::PausedForCache, false))
+        return playstate::Buffering;
+    if (GetFlag(mpvname::Pause))
+        return playstate::Paused;
+    return scanning_ ? playstate::ScanForward : playstate::Playing;
+}
+
+bool MpvMediaPlayer::isAvailable(const QString& item) {
+    if (item.compare(QLatin1String("FastForward"), Qt::CaseInsensitive) == 0)
+        return !loading_ && !IsStopped() && GetFlag(mpvname::Seekable, false);
+    // mpv has no reverse scan at speed (its backward playback is a slow decode-ahead mode), and the
+    // control answers only for the scans.
+    return false;
+}
+
+void MpvMediaPlayer::StepTo(qint64 entry) {
+    SetFlag(mpvname::Pause, false);
+    SetDouble(mpvname::Speed, 1.0);
+    scanning_ = false;
+    stopRequested_ = false;
+    BeginLoading();
+    if (GetInt(mpvname::PlaylistCount, 0) > 0)
+        SetInt(mpvname::PlaylistPos, entry);
+    else
+        setURL(url_);
+}
+
+void MpvMediaPlayer::play() {
+    if (url_.isEmpty())
+        return;
+    if (IsStopped()) {
+        // mpv forgets the item on stop: start the one that was current again.
+        StepTo(std::clamp<qint64>(lastEntry_, 0,
+                                  std::max<qint64>(0, GetInt(mpvname::PlaylistCount, 0) - 1)));
+        return;
+    }
+    scanning_ = false;
+    SetDouble(mpvname::Speed, 1.0);
+    SetFlag(mpvname::Pause, false);
+}
+
+void MpvMediaPlayer::pause() {
+    if (IsStopped())
+        return;
+    scanning_ = false;
+    SetDouble(mpvname::Speed, 1.0);
+    SetFlag(mpvname::Pause, true);
+}
+
+void MpvMediaPlayer::stop() {
+    Command({Utf8(mpvname::Stop), Utf8(mpvname::KeepPlaylist)});
+    // mpv keeps "pause" across a stop, which would start the next item paused.
+    SetFlag(mpvname::Pause, false);
+    SetDouble(mpvname::Speed, 1.0);
+    scanning_ = false;
+    loading_ = false;
+    stopRequested_ = true;
+}
+
+void MpvMediaPlayer::fastForward() {
+    if (!isAvailable(QStringLiteral("FastForward")))
+        throw AppError(QStringLiteral("The media player cannot fast forward this media."));
+    SetDouble(mpvname::Speed, kScanSpeed);
+    SetFlag(mpvname::Pause, false);
+    scanning_ = true;
+}
+
+void MpvMediaPlayer::fastReverse() {
+    throw AppError(QStringLiteral("The media player cannot fast reverse this media."));
+}
+
+void MpvMediaPlayer::next() {
+    const qint64 count = GetInt(mpvname::PlaylistCount, 0);
+    const qint64 current = IsStopped() ? lastEntry_ : GetInt(mpvname::PlaylistPos, lastEntry_);
+    if (count == 0)
+        return;
+    if (current + 1 < count)
+        StepTo(current + 1);
+    else if (loop_)
+        StepTo(0);
+}
+
+void MpvMediaPlayer::previous() {
+    const qint64 count = GetInt(mpvname::PlaylistCount, 0);
+    const qint64 current = IsStopped() ? lastEntry_ : GetInt(mpvname::PlaylistPos, lastEntry_);
+    if (count == 0)
+        return;
+    if (current > 0)
+        StepTo(current - 1);
+    else if (loop_)
+        StepTo(count - 1);
+}
+
+double MpvMediaPlayer::currentPosition() {
+    if (loading_ || IsStopped())
+        return 0;
+    return GetDouble(mpvname::TimePos, 0.0);
+}
+
+void MpvMediaPlayer::setCurrentPosition(double seconds) {
+    if (IsStopped())
+        return;
+    // Before the start is the start; past the end is the end of the item.
+    const double length = duration();
+    double target = std::max(0.0, seconds);
+    if (length > 0)
+        target = std::min(target, length);
+    Command(
+        {Utf8(mpvname::Seek), QByteArray::number(target, 'f', 3), Utf8(mpvname::AbsoluteExact)});
+}
+
+int MpvMediaPlayer::volume() {
+    return qRound(GetDouble(mpvname::Volume));
+}
+
+void MpvMediaPlayer::setVolume(int volume) {
+    SetDouble(mpvname::Volume, std::clamp(volume, 0, 100));
+}
+
+bool MpvMediaPlayer::mute() {
+    return GetFlag(mpvname::Mute);
+}
+void MpvMediaPlayer::setMute(bool mute) {
+    SetFlag(mpvname::Mute, mute);
+}
+
+void MpvMediaPlayer::setMode(const QString& mode, bool on) {
+    if (mode.compare(QLatin1String("loop"), Qt::CaseInsensitive) == 0) {
+        SetText(mpvname::LoopPlaylist, on ? mpvname::LoopForever : mpvname::No);
+        loop_ = on;
+    } else if (mode.compare(QLatin1String("shuffle"), Qt::CaseInsensitive) == 0) {
+        Command({Utf8(on ? mpvname::PlaylistShuffle : mpvname::PlaylistUnshuffle)});
+    } else {
+        throw AppError(QStringLiteral("The media player has no play mode \"%1\".").arg(mode));
+    }
+}
+
+double MpvMediaPlayer::duration() {
+    if (loading_ || IsStopped())
+        return 0;
+    return GetDouble(mpvname::Duration, 0.0);
+}
+
+QString MpvMediaPlayer::sourceURL() {
+    char* path = nullptr;
+    if (Mpv().get_property(handle_, mpvname::Path, MPV_FORMAT_STRING, &path) < 0)
+        return lastPath_;
+    const QString result = QFile::decodeName(path);
+    Mpv().free(path);
+    return result;
+}
+
+QString MpvMediaPlayer::PropertyText(const char* name) {
+    char* text = nullptr;
+    if (Mpv().get_property(handle_, name, MPV_FORMAT_STRING, &text) < 0)
+        return {};
+    const QString result = QString::fromUtf8(text);
+    Mpv().free(text);
+    return result;
+}
+
+// ---- mpv calls, each checked ----
+
+void MpvMediaPlayer::Check(int error, const QString& what) {
+    if (error < 0)
+        throw AppError(
+            QStringLiteral("The media player cannot %1: %2").arg(what, MpvErrorText(error)));
+}
+
+void MpvMediaPlayer::SetOption(const char* name, const char* value) {
+    Check(Mpv().set_option_string(handle_, name, value),
+          QStringLiteral("set the option \"%1\" to \"%2\"")
+              .arg(QLatin1String(name), QString::fromUtf8(value)));
+}
+
+void MpvMediaPlayer::Command(std::initializer_list<QByteArray> arguments) {
+    std::vector<const char*> argv;
+    for (const QByteArray& argument : arguments)
+        argv.push_back(argument.constData());
+    argv.push_back(nullptr);
+    Check(Mpv().command(handle_, argv.data()),
+          QStringLiteral("run \"%1\"").arg(QString::fromUtf8(*arguments.begin())));
+}
+
+namespace {
+template <typename T>
+std::optional<T> Unavailable(int error, const std::optional<T>& whenUnavailable) {
+    if (error == MPV_ERROR_PROPERTY_UNAVAILABLE)
+        return whenUnavailable;
+    return std::nullopt;
+}
+} // namespace
+
+bool MpvMediaPlayer::GetFlag(const char* name, std::optional<bool> whenUnavailable) {
+    int value = 0;
+    const int error = Mpv().get_property(handle_, name, MPV_FORMAT_FLAG, &value);
+    if (const auto fallback = Unavailable(error, whenUnavailable))
+        return *fallback;
+    Check(error, QStringLiteral("read \"%1\"").arg(QLatin1String(name)));
+    return value != 0;
+}
+
+double MpvMediaPlayer::GetDouble(const char* name, std::optional<double> whenUnavailable) {
+    double value = 0;
+    const int error = Mpv().get_property(handle_, name, MPV_FORMAT_DOUBLE, &value);
+    if (const auto fallback = Unavailable(error, whenUnavailable))
+        return *fallback;
+    Check(error, QStringLiteral("read \"%1\"").arg(QLatin1String(name)));
+    return value;
+}
+
+qint64 MpvMediaPlayer::GetInt(const char* name, std::optional<qint64> whenUnavailable) {
+    int64_t value = 0;
+    const int error = Mpv().get_property(handle_, name, MPV_FORMAT_INT64, &value);
+    if (const auto fallback = Unavailable(error, whenUnavailable))
+        return *fallback;
+    Check(error, QStringLiteral("read \"%1\"").arg(QLatin1String(name)));
+    return value;
+}
+
+void MpvMediaPlayer::SetFlag(const char* name, bool value) {
+    int flag = value ? 1 : 0;
+    Check(Mpv().set_property(handle_, name, MPV_FORMAT_FLAG, &flag),
+          QStringLiteral("set \"%1\"").arg(QLatin1String(name)));
+}
+
+void MpvMediaPlayer::SetDouble(const char* name, double value) {
+    Check(Mpv().set_property(handle_, name, MPV_FORMAT_DOUBLE, &value),
+          QStringLiteral("set \"%1\"").arg(QLatin1String(name)));
+}
+
+void MpvMediaPlayer::SetInt(const char* name, qint64 value) {
+    int64_t number = value;
+    Check(Mpv().set_property(handle_, name, MPV_FORMAT_INT64, &number),
+          QStringLiteral("set \"%1\"").arg(QLatin1String(name)));
+}
+
+void MpvMediaPlayer::SetText(const char* name, const char* value) {
+    Check(Mpv().set_property(handle_, name, MPV_FORMAT_STRING, &value),
+          QStringLiteral("set \"%1\"").arg(QLatin1String(name)));
+}

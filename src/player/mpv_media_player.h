@@ -1,0 +1,132 @@
+#pragma once
+
+#include "player/media_player_control.h"
+
+#include <QImage>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+
+struct mpv_handle;
+struct mpv_event;
+class MpvFrameRenderer;
+
+// Outputs of a player: normal use lets mpv pick the sound output and draws the video inside the
+// widget; tests and benchmarks use the null outputs.
+struct MpvOptions {
+    QString audioOutput;     // empty: mpv's own choice; "null": no sound device
+    bool renderVideo = true; // false: no video output at all
+};
+
+// The media player control on libmpv. mpv's events reach the user-interface thread through its
+// wakeup callback; video is drawn through the render API into this widget.
+class MpvMediaPlayer : public MediaPlayerControl,
+                       private MediaControls,
+                       private MediaSettings,
+                       private MediaItem {
+    Q_OBJECT
+
+public:
+    explicit MpvMediaPlayer(const MpvOptions& options = DefaultOptions(),
+                            QWidget* parent = nullptr);
+    ~MpvMediaPlayer() override;
+
+    // The outputs new players get (tests switch to null outputs here).
+    static MpvOptions DefaultOptions();
+    static void SetDefaultOptions(const MpvOptions& options);
+
+    QString URL() const override { return url_; }
+    void setURL(const QString& url) override;
+    int playState() override;
+    bool autoStart() const override { return autoStart_; }
+    void setAutoStart(bool on) override { autoStart_ = on; }
+    bool enableContextMenu() const override { return enableContextMenu_; }
+    void setEnableContextMenu(bool on) override { enableContextMenu_ = on; }
+    bool stretchToFit() const override { return stretchToFit_; }
+    void setStretchToFit(bool on) override;
+    MediaControls& controls() override { return *this; }
+    MediaSettings& settings() override { return *this; }
+    MediaItem& currentMedia() override { return *this; }
+
+    // What mpv reports for a property, as text (diagnostics); empty when unavailable.
+    QString PropertyText(const char* name);
+    // "OpenGL", "software", or "none" without video output.
+    const char* RendererKind() const;
+    // The last video frame drawn.
+    const QImage& LastFrame() const { return frame_; }
+
+signals:
+    // The current item has started playing or moved to a new position.
+    void playbackRestarted();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // MediaControls
+    bool isAvailable(const QString& item) override;
+    void play() override;
+    void pause() override;
+    void stop() override;
+    void fastForward() override;
+    void fastReverse() override;
+    void next() override;
+    void previous() override;
+    double currentPosition() override;
+    void setCurrentPosition(double seconds) override;
+    // MediaSettings
+    int volume() override;
+    void setVolume(int volume) override;
+    bool mute() override;
+    void setMute(bool mute) override;
+    void setMode(const QString& mode, bool on) override;
+    // MediaItem
+    double duration() override;
+    QString sourceURL() override;
+
+    static void OnWakeup(void* data);
+    static void OnRenderUpdate(void* data);
+    void DrainEvents();
+    void HandleEvent(const mpv_event& event);
+    void DrawFrame(bool newFrame);
+    QSize FrameSize();
+    // Nothing is open: stopped, or idle after the last item.
+    bool IsStopped();
+    // Moves to a playlist entry (which starts it), or plays the open URL again.
+    void StepTo(qint64 entry);
+    // A load was asked for: until mpv starts it, earlier events do not end it.
+    void BeginLoading();
+
+    void SetOption(const char* name, const char* value);
+    void Command(std::initializer_list<QByteArray> arguments);
+    bool GetFlag(const char* name, std::optional<bool> whenUnavailable = {});
+    double GetDouble(const char* name, std::optional<double> whenUnavailable = {});
+    qint64 GetInt(const char* name, std::optional<qint64> whenUnavailable = {});
+    void SetFlag(const char* name, bool value);
+    void SetDouble(const char* name, double value);
+    void SetInt(const char* name, qint64 value);
+    void SetText(const char* name, const char* value);
+    void Check(int error, const QString& what);
+    void Destroy();
+
+    mpv_handle* handle_ = nullptr;
+    std::unique_ptr<MpvFrameRenderer> renderer_;
+    std::atomic<bool> drainQueued_{false};
+    std::atomic<bool> renderQueued_{false};
+    QImage frame_;
+
+    QString url_;
+    QString loadingPath_; // the item being opened, for the message when it cannot be played
+    QString lastPath_;    // the current (or last) item
+    qint64 lastEntry_ = 0;
+    bool autoStart_ = true;
+    bool enableContextMenu_ = false;
+    bool stretchToFit_ = false;
+    bool loading_ = false;
+    bool loadStarted_ = false;
+    bool stopRequested_ = false;
+    bool scanning_ = false;
+    bool loop_ = false;
+};

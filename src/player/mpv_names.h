@@ -1,0 +1,61 @@
+#pragma once
+
+// Every mpv option, property and command name the player uses, in one place, so that a change of
+// mpv version is one edit.
+namespace mpvname {
+// Options set before the player core starts.
+inline constexpr const char* Config = "config";
+inline constexpr const char* Terminal = "terminal";
+inline constexpr const char* InputDefaultBindings = "input-default-bindings";
+inline constexpr const char* InputVoKeyboard = "input-vo-keyboard";
+inline constexpr const char* Osc = "osc";
+inline constexpr const char* LoadScripts = "load-scripts";
+inline constexpr const char* Ytdl = "ytdl";
+inline constexpr const char* Idle = "idle";
+inline constexpr const char* KeepOpen = "keep-open";
+inline constexpr const char* ForceWindow = "force-window";
+inline constexpr const char* AudioDisplay = "audio-display";
+inline constexpr const char* VideoTimingOffset = "video-timing-offset";
+inline constexpr const char* Hwdec = "hwdec";
+inline constexpr const char* VideoOutput = "vo";
+inline constexpr const char* AudioOutput = "ao";
+
+// Option values.
+inline constexpr const char* Yes = "yes";
+inline constexpr const char* No = "no";
+inline constexpr const char* HwdecAutoSafe = "auto-safe";
+inline constexpr const char* VoLibmpv = "libmpv";
+inline constexpr const char* VoNull = "null";
+inline constexpr const char* LoopForever = "inf";
+
+// Properties.
+inline constexpr const char* Pause = "pause";
+inline constexpr const char* IdleActive = "idle-active";
+inline constexpr const char* PausedForCache = "paused-for-cache";
+inline constexpr const char* Seekable = "seekable";
+inline constexpr const char* TimePos = "time-pos";
+inline constexpr const char* Duration = "duration";
+inline constexpr const char* Path = "path";
+inline constexpr const char* Volume = "volume";
+inline constexpr const char* Mute = "mute";
+inline constexpr const char* Speed = "speed";
+inline constexpr const char* LoopPlaylist = "loop-playlist";
+inline constexpr const char* PlaylistPos = "playlist-pos";
+inline constexpr const char* PlaylistCount = "playlist-count";
+inline constexpr const char* VideoWidth = "dwidth";
+inline constexpr const char* VideoHeight = "dheight";
+
+// Commands and their arguments.
+inline constexpr const char* LoadFile = "loadfile";
+inline constexpr const char* Replace = "replace";
+inline constexpr const char* Append = "append";
+inline constexpr const char* Stop = "stop";
+inline constexpr const char* KeepPlaylist = "keep-playlist";
+inline constexpr const char* Seek = "seek";
+inline constexpr const char* AbsoluteExact = "absolute+exact";
+inline constexpr const char* PlaylistShuffle = "playlist-shuffle";
+inline constexpr const char* PlaylistUnshuffle = "playlist-unshuffle";
+
+// Software renderer pixel format: bytes R, G, B, padding (QImage::Format_RGBX8888).
+inline constexpr const char* SoftwareFormat = "rgb0";
+} // namespace mpvname

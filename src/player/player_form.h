@@ -1,0 +1,96 @@
+#pragma once
+
+#include "platform/form.h"
+
+#include <QRect>
+
+class ImageWidget;
+class MediaPlayerControl;
+class Panel;
+class QLabel;
+class QProgressBar;
+class QWidget;
+class TPGradation;
+class Timer;
+
+// Where the music-mode parts go on a screen of W x H pixels (integer arithmetic throughout).
+struct PlayerLayout {
+    QRect loopPanel;    // PNL001, inside the music panel
+    QRect shufflePanel; // PNL002
+    QRect info;         // the now-playing caption
+    int fontHeight;     // negative: characters of that many pixels
+    int progressHeight; // PB1
+};
+PlayerLayout ComputePlayerLayout(int width, int height);
+
+// The player screen: plays a media file or playlist through the media player control, full screen
+// in video mode, behind a gradient with the now-playing caption in music mode.
+class TPlayer_Form : public Form {
+public:
+    // The control is owned by the screen; none given: the libmpv player.
+    explicit TPlayer_Form(MediaPlayerControl* control = nullptr, QWidget* parent = nullptr);
+    ~TPlayer_Form() override;
+
+    MediaPlayerControl* WMP1;
+    QWidget* MusicPanel;
+    ImageWidget* Image1;
+    QLabel* Info;
+    Panel* PNL001;
+    Panel* PNL002;
+    QProgressBar* PB1;
+    TPGradation* PG1;
+    Timer* Timer1;
+
+    void FormCreate();
+    void FormShow() override;
+    void FormKeyDown(int& key, ShiftState shift) override;
+    void FormClose() override;
+    void WmInput(const RawInputMessage& message) override;
+    void WmAppCommand(int command) override;
+    void Panel_Click(Panel& panel);
+    void Panel_MouseDown(Panel& panel);
+    void Panel_MouseUp(Panel& panel);
+    void Timer1Timer();
+    void WMP1MediaChange();
+
+    void PlayPause();
+    void FastForward();
+    void FastReverse();
+    void VolumeUp();
+    void VolumeDown();
+    void ToggleMute();
+    // From the remote, the control is set to stretch its video afterwards; from the keyboard not.
+    void ToggleProgress(bool fromRemote);
+    void ToggleMode(int tag);
+    void SetSkipLength(int digit);
+
+    int SkipLength() const { return skipLength_; }
+    bool AutomaticSkip() const { return automaticSkip_; }
+    bool SeekBusy() const { return seekBusy_; }
+    int CurTag() const { return curTag_; }
+    // The caption as written, line breaks as CR LF.
+    const QString& InfoCaption() const { return infoCaption_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // A jump of skip-length seconds where the control cannot scan itself.
+    void Jump(bool forward);
+    // The progress bar along the bottom; the control and the music panel fill the rest.
+    void Realign();
+    bool IsMusicMode() const;
+
+    int skipLength_ = 0;
+    bool automaticSkip_ = false;
+    bool seekBusy_ = false;
+    int prevTag_ = 101;
+    int curTag_ = 100;
+    bool loopFlag_ = false;
+    bool shuffleFlag_ = false;
+    QString infoCaption_;
+};
+
+// Runs the player screen modally on a media file or playlist and destroys it when it closes:
+// category 1 (Video) shows the video full screen, 2 (Music) the music panel.
+void ShowPlayer(const QString& path, int category);

@@ -1,0 +1,15 @@
+#include "fake_control.h"
+
+#include "platform/error.h"
+
+void FakeControl::setCurrentPosition(double seconds) {
+    if (failSeeking)
+        throw AppError(QStringLiteral("seek failed"));
+    log->append(QStringLiteral("position %1").arg(seconds));
+    position = seconds;
+}
+
+void FakeControl::setVolume(int volume) {
+    log->append(QStringLiteral("volume %1").arg(volume));
+    level = volume;
+}

@@ -1,0 +1,345 @@
+#include "app/panel.h"
+#include "fake_control.h"
+#include "input/app_command.h"
+#include "message_capture.h"
+#include "platform/error.h"
+#include "platform/timer.h"
+#include "player/player_form.h"
+#include "settings/general.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+namespace {
+const ShiftState kCtrl{false, true, false};
+const ShiftState kCtrlShift{true, true, false};
+
+class PlayerFormTest : public ::testing::Test {
+protected:
+    PlayerFormTest()
+        : control(new FakeControl), form(new TPlayer_Form(control)), log(control->log) {}
+    ~PlayerFormTest() override { delete form.data(); }
+
+    FakeControl* control;
+    QPointer<TPlayer_Form> form;
+    std::shared_ptr<QStringList> log;
+};
+
+// ---- layout ----
+
+struct LayoutCase {
+    int width, height;
+    QRect loop, shuffle, info;
+    int font, bar;
+};
+
+class PlayerLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(PlayerLayoutTest, WorkedExamplesHold) {
+    const LayoutCase& c = GetParam();
+    const PlayerLayout layout = ComputePlayerLayout(c.width, c.height);
+    EXPECT_EQ(layout.loopPanel, c.loop);
+    EXPECT_EQ(layout.shufflePanel, c.shuffle);
+    EXPECT_EQ(layout.info, c.info);
+    EXPECT_EQ(layout.fontHeight, c.font);
+    EXPECT_EQ(layout.progressHeight, c.bar);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, PlayerLayoutTest,
+    ::testing::Values(LayoutCase{1920, 1080, QRect(864, 960, 480, 72), QRect(1392, 960, 480, 72),
+                                 QRect(48, 48, 1824, 936), -60, 22},
+                      LayoutCase{1024, 768, QRect(462, 695, 256, 48), QRect(743, 695, 256, 48),
+                                 QRect(25, 25, 974, 693), -36, 16}));
+
+TEST_F(PlayerFormTest, MusicModeShowLaysOutReadsSettingsAndPlays) {
+    WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 33);
+    WriteSettingBool(0, settingskey::Player, QStringLiteral("ShowProgress"), true);
+    WriteSettingInt(0, settingskey::Player, QStringLiteral("SkipSecond"), 4);
+    form->PlaceFullScreen();
+    form->MusicPanel->show();
+    form->show();
+    const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    const PlayerLayout layout = ComputePlayerLayout(screen.width(), screen.height());
+    EXPECT_TRUE(form->PNL001->isVisible());
+    EXPECT_EQ(form->PNL001->geometry(), layout.loopPanel);
+    EXPECT_EQ(form->PNL002->geometry(), layout.shufflePanel);
+    EXPECT_EQ(form->Info->geometry(), layout.info);
+    EXPECT_EQ(form->PB1->height(), layout.progressHeight);
+    EXPECT_TRUE(form->PB1->isVisible());
+    EXPECT_EQ(form->PNL001->Color(), kPanelSelectedColor);
+    EXPECT_EQ(form->PNL002->Color(), kPanelUnselectedColor);
+    EXPECT_EQ(control->level, 33);
+    EXPECT_EQ(form->SkipLength(), 4);
+    EXPECT_FALSE(form->AutomaticSkip());
+    EXPECT_EQ(log->last(), QStringLiteral("play"));
+    EXPECT_EQ(form->PNL001->Caption(), QStringLiteral("Loop [Off]"));
+    // Loop and shuffle are left at the control's own defaults on show.
+    EXPECT_FALSE(log->join(' ').contains(QStringLiteral("loop")));
+}
+
+// ---- key map ----
+
+TEST_F(PlayerFormTest, LetterKeysActOnlyWithCtrl) {
+    for (int key : {'B', 'F', 'I', 'P', 'S'}) {
+        EXPECT_FALSE(form->PressKey(key)) << char(key);
+        EXPECT_FALSE(form->PressKey(key, ShiftState{true, false, false})) << char(key);
+    }
+    EXPECT_TRUE(log->isEmpty());
+    EXPECT_TRUE(form->PressKey('F', kCtrl));
+    EXPECT_TRUE(form->PressKey('B', kCtrl));
+    EXPECT_TRUE(form->PressKey('S', kCtrl));
+    EXPECT_EQ(*log, (QStringList{"next", "previous", "stop"}));
+}
+
+TEST_F(PlayerFormTest, CtrlPPlaysOrPausesAndEndsAScan) {
+    control->state = playstate::Playing;
+    EXPECT_TRUE(form->PressKey('P', kCtrl));
+    control->state = playstate::ScanForward;
+    EXPECT_TRUE(form->PressKey('P', kCtrl));
+    EXPECT_EQ(*log, (QStringList{"pause", "play"}));
+}
+
+TEST_F(PlayerFormTest, VolumeStepsStopAtTheEndsAndMuteFlips) {
+    control->level = 100;
+    EXPECT_TRUE(form->PressKey(vk::F1 + 8)); // F9
+    control->level = 0;
+    EXPECT_TRUE(form->PressKey(vk::F1 + 9)); // F10
+    EXPECT_TRUE(log->isEmpty());
+    EXPECT_TRUE(form->PressKey(vk::F1 + 8));
+    EXPECT_EQ(control->level, 1);
+    EXPECT_TRUE(form->PressKey(vk::F1 + 7)); // F8
+    EXPECT_TRUE(control->muted);
+    form->WmAppCommand(appcommand::VolumeMute);
+    EXPECT_FALSE(control->muted);
+}
+
+TEST_F(PlayerFormTest, EnterTogglesTheSelectedSwitchAndArrowsMoveBetweenThem) {
+    EXPECT_FALSE(form->PressKey(vk::Left)); // already on the loop panel
+    EXPECT_EQ(form->CurTag(), 100);
+    EXPECT_TRUE(form->PressKey(vk::Return));
+    EXPECT_EQ(form->PNL001->Caption(), QStringLiteral("Loop[On]"));
+    EXPECT_TRUE(form->PressKey(vk::Return));
+    EXPECT_EQ(form->PNL001->Caption(), QStringLiteral("Loop[Off]"));
+    EXPECT_FALSE(form->PressKey(vk::Right));
+    EXPECT_EQ(form->CurTag(), 200);
+    EXPECT_EQ(form->PNL002->Color(), kPanelSelectedColor);
+    EXPECT_EQ(form->PNL001->Color(), kPanelUnselectedColor);
+    EXPECT_FALSE(form->PressKey(vk::Right)); // already on the shuffle panel
+    EXPECT_EQ(form->CurTag(), 200);
+    EXPECT_TRUE(form->PressKey(vk::Return));
+    EXPECT_EQ(form->PNL002->Caption(), QStringLiteral("Shuffle[On]"));
+    EXPECT_EQ(*log, (QStringList{"loop 1", "loop 0", "shuffle 1"}));
+}
+
+TEST_F(PlayerFormTest, MouseOnASwitchSelectsItAndClickTogglesIt) {
+    form->Panel_MouseDown(*form->PNL002);
+    EXPECT_EQ(form->CurTag(), 200);
+    EXPECT_EQ(form->PNL002->Color(), kPanelSelectedColor);
+    form->Panel_MouseUp(*form->PNL002);
+    form->Panel_Click(*form->PNL002);
+    EXPECT_EQ(form->PNL002->Caption(), QStringLiteral("Shuffle[On]"));
+}
+
+struct SkipCase {
+    int key;
+    int state;
+    double length;
+    int skip;
+    bool automatic;
+};
+
+class SkipLengthTest : public PlayerFormTest, public ::testing::WithParamInterface<SkipCase> {};
+
+TEST_P(SkipLengthTest, DigitSetsTheSkipLength) {
+    const SkipCase& c = GetParam();
+    control->state = c.state;
+    control->length = c.length;
+    EXPECT_FALSE(form->PressKey(c.key)); // digits go on their normal way
+    EXPECT_EQ(form->SkipLength(), c.skip);
+    EXPECT_EQ(form->AutomaticSkip(), c.automatic);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Digits, SkipLengthTest,
+    ::testing::Values(SkipCase{'0', playstate::Stopped, 0, 10, true},
+                      SkipCase{'0', playstate::Paused, 600, 10, true},
+                      SkipCase{'0', playstate::Playing, 30, 1, true},
+                      SkipCase{'0', playstate::Playing, 600, 6, true},
+                      SkipCase{vk::Numpad0, playstate::Playing, 1234, 12, true},
+                      SkipCase{'7', playstate::Playing, 600, 7, false},
+                      SkipCase{vk::Numpad0 + 9, playstate::Stopped, 0, 9, false}));
+
+// ---- jumps ----
+
+TEST_F(PlayerFormTest, ScanningControlScansInsteadOfJumping) {
+    control->canScanForward = true;
+    EXPECT_TRUE(form->PressKey('F', kCtrlShift));
+    EXPECT_EQ(*log, QStringList{"fastForward"});
+}
+
+TEST_F(PlayerFormTest, JumpForwardPausesMovesAndResumesOnlyWhenPlaying) {
+    form->SetSkipLength(5);
+    control->state = playstate::Playing;
+    control->position = 20;
+    control->length = 60;
+    EXPECT_TRUE(form->PressKey('F', kCtrlShift));
+    EXPECT_EQ(*log, (QStringList{"pause", "position 25", "play"}));
+    log->clear();
+    control->state = playstate::Paused;
+    form->FastForward();
+    EXPECT_EQ(*log, QStringList{"position 30"});
+    log->clear();
+    control->position = 70; // past the length: to the end
+    form->FastForward();
+    EXPECT_EQ(*log, QStringList{"position 60"});
+    EXPECT_FALSE(form->SeekBusy());
+}
+
+TEST_F(PlayerFormTest, JumpBackGoesToTheStartBelowOneSecond) {
+    form->SetSkipLength(10);
+    control->state = playstate::Paused;
+    control->position = 0.5;
+    EXPECT_TRUE(form->PressKey('B', kCtrlShift));
+    control->position = 5;
+    form->WmAppCommand(appcommand::Rewind);
+    EXPECT_EQ(*log, (QStringList{"position 0", "position -5"}));
+}
+
+TEST_F(PlayerFormTest, SecondJumpArrivingDuringAJumpDoesNothing) {
+    control->state = playstate::Playing;
+    control->position = 10;
+    control->length = 60;
+    form->SetSkipLength(3);
+    control->onPause = [this] {
+        QMetaObject::invokeMethod(
+            form, [this] { form->FastReverse(); }, Qt::QueuedConnection);
+    };
+    form->FastForward();
+    EXPECT_EQ(*log, (QStringList{"pause", "position 13", "play"}));
+    EXPECT_FALSE(form->SeekBusy());
+}
+
+TEST_F(PlayerFormTest, FailedJumpResumesAndClearsTheBusyFlag) {
+    MessageCapture messages;
+    control->state = playstate::Playing;
+    control->failSeeking = true;
+    EXPECT_THROW(form->FastForward(), AppError);
+    EXPECT_EQ(*log, (QStringList{"pause", "play"}));
+    EXPECT_FALSE(form->SeekBusy());
+}
+
+TEST_F(PlayerFormTest, ScreenClosedAndDestroyedInTheMiddleOfAJumpIsNotTouched) {
+    control->state = playstate::Playing;
+    control->length = 60;
+    control->onPause = [this] {
+        QMetaObject::invokeMethod(
+            form,
+            [this] {
+                form->close();
+                delete form.data();
+            },
+            Qt::QueuedConnection);
+    };
+    form->FastForward();
+    EXPECT_TRUE(form.isNull());
+    // Closing stopped nothing (the control was paused); nothing ran after the screen was gone.
+    EXPECT_EQ(*log, QStringList{"pause"});
+}
+
+// ---- progress and media change ----
+
+TEST_F(PlayerFormTest, ProgressFollowsThePositionOnlyWhenTheLengthIsKnown) {
+    control->state = playstate::Playing;
+    form->PB1->setValue(7);
+    form->Timer1Timer();
+    EXPECT_EQ(form->PB1->value(), 7);
+    control->length = 200;
+    control->position = 50.3;
+    form->Timer1Timer();
+    EXPECT_EQ(form->PB1->value(), 251);
+    control->state = playstate::Buffering;
+    control->position = 100;
+    form->Timer1Timer();
+    EXPECT_EQ(form->PB1->value(), 251);
+    EXPECT_EQ(form->Timer1->interval(), 500);
+    EXPECT_TRUE(form->Timer1->enabled());
+}
+
+TEST_F(PlayerFormTest, MediaChangeResetsTheBarSkipLengthAndCaption) {
+    form->SetSkipLength(0);
+    form->PB1->setValue(500);
+    control->state = playstate::Playing;
+    control->length = 45;
+    control->source = QStringLiteral("/nowhere/Song.mp3");
+    control->ChangeMedia();
+    EXPECT_EQ(form->PB1->value(), 0);
+    EXPECT_EQ(form->SkipLength(), 1);
+    EXPECT_EQ(form->InfoCaption(), QStringLiteral("Song"));
+    control->state = playstate::Transitioning;
+    control->ChangeMedia();
+    EXPECT_EQ(form->SkipLength(), 10);
+}
+
+TEST_F(PlayerFormTest, ProgressToggleFromTheRemoteAlsoStretchesTheVideo) {
+    form->resize(640, 480);
+    EXPECT_TRUE(form->PressKey('I', kCtrl));
+    EXPECT_FALSE(form->PB1->isHidden());
+    EXPECT_EQ(form->WMP1->height(), 480 - form->PB1->height());
+    EXPECT_FALSE(control->stretchToFit());
+    form->WmInput(RawInputMessage::FromReport(QByteArray::fromHex("03000002")));
+    EXPECT_TRUE(form->PB1->isHidden());
+    EXPECT_EQ(form->WMP1->height(), 480);
+    EXPECT_TRUE(control->stretchToFit());
+}
+
+TEST_F(PlayerFormTest, ApplicationCommandsFollowThePlayerTable) {
+    for (int command : {appcommand::Play, 0x002E, appcommand::Pause, appcommand::NextTrack,
+                        appcommand::PreviousTrack, appcommand::Stop, 0x100A, appcommand::ChannelUp})
+        form->WmAppCommand(command);
+    EXPECT_EQ(*log, (QStringList{"play", "pause", "next", "previous", "stop"}));
+}
+
+// ---- closing ----
+
+TEST_F(PlayerFormTest, CloseStopsPlaybackAndWritesTheSettings) {
+    form->show();
+    control->level = 64;
+    form->SetSkipLength(8);
+    form->ToggleProgress(false);
+    log->clear();
+    EXPECT_TRUE(form->PressKey(vk::Escape));
+    EXPECT_EQ(*log, QStringList{"stop"});
+    EXPECT_FALSE(form->Timer1->enabled());
+    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 64);
+    EXPECT_TRUE(ReadSettingBool(0, settingskey::Player, QStringLiteral("ShowProgress"), false));
+    EXPECT_FALSE(ReadSettingBool(0, settingskey::Player, QStringLiteral("SkipFlg"), true));
+    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("SkipSecond"), -1), 8);
+}
+
+TEST_F(PlayerFormTest, ControlThatNeverStopsCannotHoldTheScreenOpen) {
+    form->show();
+    control->state = playstate::Playing;
+    control->stopNeverEnds = true;
+    log->clear();
+    EXPECT_TRUE(form->PressKey(vk::Delete));
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_GE(log->count(QStringLiteral("stop")), 1);
+    EXPECT_LE(log->count(QStringLiteral("stop")), 5);
+}
+
+TEST_F(PlayerFormTest, ClosingWhilePausedDoesNotStop) {
+    form->show();
+    control->state = playstate::Paused;
+    control->level = 21;
+    log->clear();
+    form->PressKey(vk::Escape);
+    EXPECT_FALSE(log->contains(QStringLiteral("stop")));
+    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 21);
+}
+} // namespace

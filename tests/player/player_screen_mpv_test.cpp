@@ -1,0 +1,137 @@
+#include "message_capture.h"
+#include "platform/modal.h"
+#include "player/mpv_media_player.h"
+#include "player/player_form.h"
+#include "settings/general.h"
+#include "test_media.h"
+
+#include <QDir>
+#include <QProgressBar>
+
+#include <gtest/gtest.h>
+
+// The player screen on real libmpv with null outputs.
+namespace {
+const ShiftState kCtrl{false, true, false};
+const ShiftState kCtrlShift{true, true, false};
+
+class PlayerScreenMpvTest : public ::testing::Test {
+protected:
+    PlayerScreenMpvTest() {
+        MpvMediaPlayer::SetDefaultOptions(MpvOptions{QStringLiteral("null"), false});
+    }
+    ~PlayerScreenMpvTest() override {
+        SetModalHook({});
+        MpvMediaPlayer::SetDefaultOptions(MpvOptions{});
+    }
+    static bool WaitForState(TPlayer_Form& form, int state) {
+        return WaitFor([&] { return form.WMP1->playState() == state; });
+    }
+    static double Position(TPlayer_Form& form) { return form.WMP1->controls().currentPosition(); }
+};
+
+TEST_F(PlayerScreenMpvTest, MusicPlaysWithItsCaptionAndClosingKeepsTheSettings) {
+    WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 42);
+    WriteSettingBool(0, settingskey::Player, QStringLiteral("SkipFlg"), true);
+    QString caption;
+    bool musicMode = false;
+    SetModalHook([&](QDialog& dialog) {
+        auto& form = static_cast<TPlayer_Form&>(dialog);
+        form.show();
+        musicMode = form.MusicPanel->isVisible() && !form.WMP1->isVisible();
+        EXPECT_TRUE(WaitForState(form, playstate::Playing));
+        EXPECT_EQ(form.WMP1->settings().volume(), 42);
+        caption = form.InfoCaption();
+        EXPECT_EQ(form.SkipLength(), 1); // automatic: 1 % of 6 s, raised to 1
+        form.PressKey(vk::F1 + 8);       // F9: one step up, kept on close
+        form.PressKey('8');
+        form.PressKey(vk::Escape);
+        EXPECT_EQ(form.WMP1->playState(), playstate::Stopped);
+        return form.result();
+    });
+    ShowPlayer(Media().song, 2);
+    EXPECT_TRUE(musicMode);
+    EXPECT_EQ(caption.toStdString(), "Test Song\r\n\r\nArtist\r\n\r\nAlbum (2001) - #7\r\n\r\n");
+    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 43);
+    EXPECT_FALSE(ReadSettingBool(0, settingskey::Player, QStringLiteral("SkipFlg"), true));
+    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("SkipSecond"), -1), 8);
+}
+
+TEST_F(PlayerScreenMpvTest, ReverseJumpMovesBySkipLengthAndResumesOnlyIfPlaying) {
+    TPlayer_Form form;
+    form.resize(320, 240);
+    form.MusicPanel->hide();
+    form.WMP1->setURL(Media().video);
+    form.show();
+    ASSERT_TRUE(WaitForState(form, playstate::Playing));
+    form.PressKey('2');
+    form.WMP1->controls().setCurrentPosition(4.0);
+    ASSERT_TRUE(WaitFor([&] { return Position(form) >= 4.0; }));
+    form.PressKey('B', kCtrlShift);
+    EXPECT_EQ(form.WMP1->playState(), playstate::Playing);
+    EXPECT_FALSE(form.SeekBusy());
+    EXPECT_TRUE(WaitFor([&] { return Position(form) > 1.9 && Position(form) < 3.0; }));
+
+    form.PressKey('P', kCtrl); // pause
+    ASSERT_EQ(form.WMP1->playState(), playstate::Paused);
+    const double before = Position(form);
+    form.PressKey('B', kCtrlShift);
+    EXPECT_TRUE(WaitFor([&] { return qAbs(Position(form) - qMax(0.0, before - 2)) < 0.05; }));
+    EXPECT_EQ(form.WMP1->playState(), playstate::Paused);
+
+    // Local media can be scanned by the control itself; play ends the scan.
+    form.PressKey('P', kCtrl);
+    form.PressKey('F', kCtrlShift);
+    EXPECT_EQ(form.WMP1->playState(), playstate::ScanForward);
+    form.PressKey('P', kCtrl);
+    EXPECT_EQ(form.WMP1->playState(), playstate::Playing);
+}
+
+TEST_F(PlayerScreenMpvTest, ProgressBarAndMediaChangeFollowThePlaylist) {
+    const QString list = QDir(Media().folder).filePath(QStringLiteral("screen.m3u"));
+    WriteFile(list, (Media().song + "\r\n" + Media().second + "\r\n").toUtf8());
+    TPlayer_Form form;
+    form.WMP1->hide();
+    form.WMP1->setURL(list);
+    form.show();
+    ASSERT_TRUE(WaitForState(form, playstate::Playing));
+    form.WMP1->controls().pause();
+    form.WMP1->controls().setCurrentPosition(3.0);
+    // MP3 seeking lands near the target, not on it, when mpv is still setting the item up.
+    ASSERT_TRUE(WaitFor([&] { return qAbs(Position(form) - 3.0) < 0.25; }));
+    const double position = Position(form);
+    form.Timer1Timer();
+    EXPECT_EQ(form.PB1->value(),
+              static_cast<int>(position * 1000 / form.WMP1->currentMedia().duration()));
+    EXPECT_GT(form.PB1->value(), 400);
+
+    form.PressKey('F', kCtrl); // next item
+    ASSERT_TRUE(WaitFor([&] { return form.InfoCaption() == QStringLiteral("second"); }));
+    EXPECT_EQ(form.PB1->value(), 0);
+    form.PressKey(vk::Return); // loop on: previous from the first item wraps round
+    form.PressKey('B', kCtrl);
+    ASSERT_TRUE(
+        WaitFor([&] { return form.InfoCaption().startsWith(QStringLiteral("Test Song")); }));
+    form.close();
+}
+
+TEST_F(PlayerScreenMpvTest, CorruptMediaIsReportedAndTheScreenStaysUsable) {
+    MessageCapture messages;
+    bool closed = false;
+    SetModalHook([&](QDialog& dialog) {
+        auto& form = static_cast<TPlayer_Form&>(dialog);
+        form.show();
+        EXPECT_TRUE(WaitFor([&] { return !messages.texts.isEmpty(); }));
+        EXPECT_TRUE(form.PressKey(vk::F1 + 9));
+        EXPECT_TRUE(form.PressKey('I', kCtrl));
+        EXPECT_TRUE(form.PressKey('P', kCtrl));
+        EXPECT_TRUE(form.PressKey(vk::Escape));
+        closed = !form.isVisible();
+        return form.result();
+    });
+    ShowPlayer(Media().corrupt, 1);
+    EXPECT_TRUE(closed);
+    ASSERT_FALSE(messages.texts.isEmpty());
+    EXPECT_TRUE(messages.texts.first().contains(QStringLiteral("broken.mp4")));
+}
+} // namespace

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Short media generated once per test run with ffmpeg into the test's temporary folder.
+struct TestMedia {
+    QString folder;
+    QString video;   // 6 s H.264 + AAC, 160x120, a key frame every 0.2 s
+    QString song;    // 6 s MP3 with an ID3v1.1 tag (title "Test Song", track 7)
+    QString second;  // 3 s MP3 without a tag
+    QString corrupt; // bytes that no demuxer accepts, named .mp4
+};
+const TestMedia& Media();
+
+// Runs the event loop until the condition holds; false after the time-out.
+bool WaitFor(const std::function<bool()>& condition, int milliseconds = 15000);
+
+// Writes a file with the given bytes.
+void WriteFile(const QString& path, const QByteArray& bytes);
