@@ -473,14 +473,8 @@ void TPlayer_Form::SetSkipLength(int digit) {
         skipLength_ = 1;
 }
 
-void ShowPlayer(const QString& path, int category) {
-    // Destroyed when its modal run returns, on every way out, unless something destroyed it
-    // already.
-    QPointer<TPlayer_Form> form = new TPlayer_Form();
-    struct Destroy {
-        QPointer<TPlayer_Form>& form;
-        ~Destroy() { delete form.data(); }
-    } destroy{form};
+std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QString& path, int category) {
+    auto form = std::make_unique<TPlayer_Form>();
     form->PlaceFullScreen();
     if (category == 1) {
         form->WMP1->show();
@@ -493,5 +487,16 @@ void ShowPlayer(const QString& path, int category) {
         form->MusicPanel->show();
     }
     form->WMP1->setURL(path);
+    return form;
+}
+
+void ShowPlayer(const QString& path, int category) {
+    // Destroyed when its modal run returns, on every way out, unless something destroyed it
+    // already.
+    QPointer<TPlayer_Form> form = CreatePlayerScreen(path, category).release();
+    struct Destroy {
+        QPointer<TPlayer_Form>& form;
+        ~Destroy() { delete form.data(); }
+    } destroy{form};
     ExecModal(*form);
 }

@@ -4,6 +4,8 @@
 
 #include <QRect>
 
+#include <memory>
+
 class ImageWidget;
 class MediaPlayerControl;
 class Panel;
@@ -91,6 +93,8 @@ private:
     QString infoCaption_;
 };
 
-// Runs the player screen modally on a media file or playlist and destroys it when it closes:
-// category 1 (Video) shows the video full screen, 2 (Music) the music panel.
+// The player screen set up for a media file or playlist: category 1 (Video) shows the video full
+// screen, 2 (Music) the music panel. The caller runs it modally and destroys it.
+std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QString& path, int category);
+// Runs the player screen modally and destroys it when it closes.
 void ShowPlayer(const QString& path, int category);
