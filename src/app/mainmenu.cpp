@@ -9,6 +9,7 @@
 #include "platform/modal.h"
 #include "platform/timer.h"
 #include "settings/general.h"
+#include "spi/spis.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -114,6 +115,12 @@ Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
     PNL004->SetFontColor(clGray); // shown as unavailable
 
     FormCreate();
+
+    SPIs1 = std::make_unique<TSPIs>();
+    SPIs1->GraphicPreview = false;
+    SPIs1->SearchOptions = spsAllDirs;
+    SPIs1->OnSearch = SPIs1Search;
+    SPIs1->OwnerLoaded();
 }
 
 Tmain_form::~Tmain_form() {

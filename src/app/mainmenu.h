@@ -12,6 +12,7 @@
 
 class ImageWidget;
 class Panel;
+class TSPIs;
 class QLabel;
 class TPGradation;
 class Timer;
@@ -69,6 +70,8 @@ public:
     QLabel* LBL001;
     Timer* Timer1;
     Panel* PNL004;
+    // The picture plug-ins live as long as the main menu.
+    std::unique_ptr<TSPIs> SPIs1;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

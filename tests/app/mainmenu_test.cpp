@@ -376,3 +376,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, ConfigArgument,
                                            ConfigArgumentCase{{"/CONFIGURE"}, false},
                                            ConfigArgumentCase{{"CONFIG"}, false},
                                            ConfigArgumentCase{{" /CONFIG"}, false}));
+
+TEST_F(MainMenu, KeepsOnlyThePicturePlugInsItFinds) {
+    // The test program sits beside the shipped plug-ins, as the installed program does.
+    Tmain_form& form = Show();
+    ASSERT_TRUE(form.SPIs1);
+    EXPECT_EQ(form.SPIs1->SearchOptions, spsAllDirs);
+    EXPECT_FALSE(form.SPIs1->GraphicPreview);
+    ASSERT_GT(form.SPIs1->Count(), 0);
+    for (int i = 0; i < form.SPIs1->Count(); ++i)
+        EXPECT_TRUE(form.SPIs1->Items(i).IsInstanceOf<TInSPI>())
+            << form.SPIs1->Items(i).FileName.toStdString();
+}
