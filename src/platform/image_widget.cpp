@@ -1,0 +1,20 @@
+#include "platform/image_widget.h"
+
+#include <QPainter>
+
+ImageWidget::ImageWidget(QWidget* parent) : QWidget(parent) {}
+
+QImage& ImageWidget::Picture() {
+    if (picture_.isNull() && !size().isEmpty()) {
+        picture_ = QImage(size(), QImage::Format_RGB32);
+        picture_.fill(Qt::white);
+    }
+    return picture_;
+}
+
+void ImageWidget::paintEvent(QPaintEvent* /*event*/) {
+    if (picture_.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, picture_);
+}
