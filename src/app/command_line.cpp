@@ -1,6 +1,11 @@
 #include "app/command_line.h"
 
 #include "platform/application.h"
+#include "platform/error.h"
+#include "settings/reg_file.h"
+
+#include <QFile>
+#include <QSaveFile>
 
 #include <cstdio>
 #include <cstring>
@@ -18,6 +23,64 @@ const char kUsage[] =
     "  --import-settings FILE   read settings from a .reg text file (- for stdin)\n"
     "  --help                   show this help and exit\n"
     "  --version                show the version and exit\n";
+bool IsStandardStream(const char* file) {
+    return std::strcmp(file, "-") == 0;
+}
+
+QString FileName(const char* file) {
+    return QFile::decodeName(file);
+}
+
+void ExportSettingsTo(const char* file) {
+    const QByteArray content = ExportSettings();
+    if (IsStandardStream(file)) {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly) || out.write(content) != content.size() ||
+            !out.flush())
+            throw AppError(QStringLiteral("cannot write to standard output"));
+        return;
+    }
+    // A fresh file renamed over the target: an interrupted export never leaves half a backup.
+    QSaveFile out(FileName(file));
+    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size() || !out.commit())
+        throw AppError(out.errorString());
+}
+
+void ImportSettingsFrom(const char* file) {
+    QFile in;
+    const bool opened = IsStandardStream(file)
+                            ? in.open(stdin, QIODevice::ReadOnly)
+                            : (in.setFileName(FileName(file)), in.open(QIODevice::ReadOnly));
+    if (!opened)
+        throw AppError(in.errorString());
+    const QByteArray content = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        throw AppError(in.errorString());
+    ImportSettings(content);
+}
+
+// Runs an export or import and turns its failure into a message on stderr and exit status 1.
+int RunSettingsTransfer(const char* option, const char* file) {
+    const bool exporting = std::strcmp(option, "--export-settings") == 0;
+    if (!file) {
+        std::fprintf(stderr, "couchframe: %s needs a FILE (- for standard %s)\n", option,
+                     exporting ? "output" : "input");
+        return 2;
+    }
+    const QString name = IsStandardStream(file)
+                             ? QString::fromLatin1(exporting ? "standard output" : "standard input")
+                             : FileName(file);
+    try {
+        exporting ? ExportSettingsTo(file) : ImportSettingsFrom(file);
+        return 0;
+    } catch (const AppError& error) {
+        const QString what = exporting ? QStringLiteral("cannot export the settings to %1: %2")
+                                       : QStringLiteral("cannot import the settings from %1: %2");
+        std::fprintf(stderr, "couchframe: %s\n",
+                     what.arg(name, error.message()).toLocal8Bit().constData());
+        return 1;
+    }
+}
 } // namespace
 
 std::optional<int> RunCommandLineOnly(int argc, char** argv) {
@@ -31,7 +94,12 @@ std::optional<int> RunCommandLineOnly(int argc, char** argv) {
         std::printf("couchframe %s\n", COUCHFRAME_VERSION);
         return 0;
     }
+    if (std::strcmp(argv[1], "--export-settings") == 0 ||
+        std::strcmp(argv[1], "--import-settings") == 0)
+        return RunSettingsTransfer(argv[1], argc > 2 ? argv[2] : nullptr);
     return std::nullopt;
 }
 
-int RunCouchframe(Application& app) { return app.exec(); }
+int RunCouchframe(Application& app) {
+    return app.exec();
+}

@@ -4,7 +4,8 @@
 
 // Typed access to the per-user settings store. Every call goes to the store (nothing is cached);
 // a missing key or value yields the caller's default. Failures raise AppError with the message the
-// user sees. Key paths are "\"-separated, with or without a leading "\"; names compare ignoring case.
+// user sees. Key paths are "\"-separated, with or without a leading "\"; names compare ignoring
+// case.
 
 enum class RootKey { ClassesRoot, CurrentUser, LocalMachine, Users, CurrentConfig, DynData };
 RootKey RootKeyFromSelector(int selector);
@@ -22,6 +23,15 @@ void WriteSettingInt(int selector, const QString& keyPath, const QString& valueN
 // Deletes the key with all its values and sub-keys; never raises.
 void EraseSettingKey(int selector, const QString& keyPath);
 bool SettingKeyExists(const QString& keyPath);
+
+// The number of registered folder entries of a category key ("ItemCount"), kept within
+// [0, kMaxFolderEntries]. The count is stored data that an import or a damaged file can set to
+// anything, and every reader loops over it reading three values per entry and building a row for
+// each: an unbounded count (2,000,000,000) would hang the screen and exhaust memory. 9999 is the
+// largest four-digit entry number and far more folders than a ten-row-a-page list can be walked
+// through; a negative count means no entries. Every reader of "ItemCount" goes through here.
+inline constexpr int kMaxFolderEntries = 9999;
+int ReadFolderEntryCount(const QString& categoryKeyPath);
 
 // Names of a registered folder entry's values: "Title001", "Folder012", "Lock1000".
 QString EntryValueName(const char* prefix, int entryNumber);

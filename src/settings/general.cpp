@@ -1,0 +1,184 @@
+#include "settings/general.h"
+
+#include "settings/store.h"
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+AppError CreateKeyError(const QString& keyPath) {
+    return AppError(QStringLiteral("キー %1 の作成に失敗しました").arg(keyPath));
+}
+AppError ReadDataError(const QString& valueName) {
+    return AppError(QStringLiteral("'%1' の取得に失敗しました").arg(valueName));
+}
+AppError StoreDataError(const QString& valueName) {
+    return AppError(QStringLiteral("'%1' の設定に失敗しました").arg(valueName));
+}
+AppError DataTypeError(const QString& valueName) {
+    return AppError(QStringLiteral("'%1' のデータ型が不正です").arg(valueName));
+}
+
+QByteArray DwordData(quint32 number) {
+    QByteArray data(4, '\0');
+    qToLittleEndian(number, data.data());
+    return data;
+}
+
+// The number a value holds for the number and flag reads, or the default where it holds none.
+int StoredNumber(const QString& valueName, const StoredValue& value, int defaultNumber) {
+    switch (value.kind) {
+    case ValueKind::Sz: {
+        bool ok = false;
+        const int number = TextFromStored(value.data).toInt(&ok);
+        return ok ? number : defaultNumber;
+    }
+    case ValueKind::Dword: {
+        if (value.data.size() > 4)
+            throw ReadDataError(valueName);
+        // Shorter data fills the low bytes of a zeroed buffer, as a four-byte fetch would.
+        char buffer[4] = {};
+        std::memcpy(buffer, value.data.constData(), size_t(value.data.size()));
+        return qFromLittleEndian<qint32>(buffer);
+    }
+    case ValueKind::ExpandSz:
+    case ValueKind::Binary:
+        if (value.data.size() > 4)
+            throw ReadDataError(valueName);
+        throw DataTypeError(valueName);
+    default:
+        return defaultNumber;
+    }
+}
+
+int ReadNumber(int selector, const QString& keyPath, const QString& valueName, int defaultNumber) {
+    const auto value =
+        SettingsStore::Instance().ReadValue(RootKeyFromSelector(selector), keyPath, valueName);
+    return value ? StoredNumber(valueName, *value, defaultNumber) : defaultNumber;
+}
+
+void WriteDword(int selector, const QString& keyPath, const QString& valueName, quint32 number) {
+    SettingsStore& store = SettingsStore::Instance();
+    const RootKey root = RootKeyFromSelector(selector);
+    try {
+        store.WriteAtomically([&] {
+            store.WriteValue(store.CreateKey(root, keyPath), valueName, ValueKind::Dword,
+                             DwordData(number));
+        });
+    } catch (const SettingsStoreError&) {
+        throw StoreDataError(valueName);
+    }
+}
+
+bool IsRootPath(const QString& keyPath) {
+    return keyPath.isEmpty() || keyPath == QStringLiteral("\\");
+}
+
+} // namespace
+
+RootKey RootKeyFromSelector(int selector) {
+    switch (selector) {
+    case 1:
+        return RootKey::ClassesRoot;
+    case 3:
+        return RootKey::LocalMachine;
+    case 4:
+        return RootKey::Users;
+    case 5:
+        return RootKey::CurrentConfig;
+    case 6:
+        return RootKey::DynData;
+    default:
+        return RootKey::CurrentUser;
+    }
+}
+
+QString ReadSettingString(int selector, const QString& keyPath, const QString& valueName,
+                          const QString& defaultText) {
+    const auto value =
+        SettingsStore::Instance().ReadValue(RootKeyFromSelector(selector), keyPath, valueName);
+    if (!value)
+        return defaultText;
+    if (value->data.isEmpty())
+        return QString();
+    if (value->kind != ValueKind::Sz && value->kind != ValueKind::ExpandSz)
+        throw DataTypeError(valueName);
+    return TextFromStored(value->data);
+}
+
+bool ReadSettingBool(int selector, const QString& keyPath, const QString& valueName,
+                     bool defaultFlag) {
+    return ReadNumber(selector, keyPath, valueName, defaultFlag ? 1 : 0) != 0;
+}
+
+int ReadSettingInt(int selector, const QString& keyPath, const QString& valueName,
+                   int defaultNumber) {
+    return ReadNumber(selector, keyPath, valueName, defaultNumber);
+}
+
+void WriteSettingString(int selector, const QString& keyPath, const QString& valueName,
+                        const QString& text) {
+    SettingsStore& store = SettingsStore::Instance();
+    const RootKey root = RootKeyFromSelector(selector);
+    bool keyReady = false;
+    try {
+        store.WriteAtomically([&] {
+            const qint64 key = store.CreateKey(root, keyPath);
+            keyReady = true;
+            store.WriteValue(key, valueName, ValueKind::Sz, StoredText(text));
+        });
+    } catch (const SettingsStoreError&) {
+        // Whatever kept the value from being stored is reported: a write never fails silently.
+        // A store that refused the write before the key was reached (a read-only file) has still
+        // created nothing, so the key's existence tells which of the two steps failed.
+        if (!keyReady && !store.FindKey(root, keyPath))
+            throw CreateKeyError(keyPath);
+        throw StoreDataError(valueName);
+    }
+}
+
+void WriteSettingBool(int selector, const QString& keyPath, const QString& valueName, bool flag) {
+    WriteDword(selector, keyPath, valueName, flag ? 1 : 0);
+}
+
+void WriteSettingInt(int selector, const QString& keyPath, const QString& valueName, int number) {
+    WriteDword(selector, keyPath, valueName, quint32(number));
+}
+
+void EraseSettingKey(int selector, const QString& keyPath) {
+    // An empty path would name the root itself: wiping every setting is never what a caller means.
+    if (IsRootPath(keyPath))
+        return;
+    try {
+        SettingsStore& store = SettingsStore::Instance();
+        const RootKey root = RootKeyFromSelector(selector);
+        store.WriteAtomically([&] {
+            if (const auto key = store.FindKey(root, keyPath))
+                store.EraseKey(*key);
+        });
+    } catch (const AppError&) {
+        // A key that cannot be erased is left as it is, wholly: the erase ran as one unit.
+    }
+}
+
+bool SettingKeyExists(const QString& keyPath) {
+    return SettingsStore::Instance().FindKey(RootKey::CurrentUser, keyPath).has_value();
+}
+
+int ReadFolderEntryCount(const QString& categoryKeyPath) {
+    return std::clamp(ReadSettingInt(0, categoryKeyPath, QStringLiteral("ItemCount"), 0), 0,
+                      kMaxFolderEntries);
+}
+
+QString EntryValueName(const char* prefix, int entryNumber) {
+    return QString::asprintf("%s%.3d", prefix, entryNumber);
+}
+
+namespace settingskey {
+QString Category(const QString& categoryKeyName) {
+    return Root + QLatin1Char('\\') + categoryKeyName;
+}
+} // namespace settingskey

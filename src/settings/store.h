@@ -1,0 +1,139 @@
+#pragma once
+
+#include "platform/error.h"
+#include "settings/general.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// The per-user hierarchical store behind the settings operations: one SQLite file, one connection
+// per process with its prepared statements kept, nothing cached. Keys live below one of the root
+// keys; key paths and value names compare case-insensitively (through a case-folded column) and
+// keep the spelling they were first written with.
+
+// Stored kinds of a value, numbered as the registry numbers them so .reg files map one to one.
+enum class ValueKind : quint32 {
+    None = 0,
+    Sz = 1,       // REG_SZ: text, UTF-8 with one terminating NUL
+    ExpandSz = 2, // REG_EXPAND_SZ: text as REG_SZ, variables left unexpanded
+    Binary = 3,   // REG_BINARY
+    Dword = 4,    // REG_DWORD: 32-bit little-endian
+    MultiSz = 7,  // REG_MULTI_SZ
+    Qword = 11,   // REG_QWORD
+};
+
+struct StoredValue {
+    QString name; // as first written; empty for a key's default value
+    ValueKind kind = ValueKind::None;
+    QByteArray data;
+};
+
+struct StoredKey {
+    qint64 id = 0;
+    QString name; // the last component, as first written
+};
+
+// Text as the store keeps it for REG_SZ and REG_EXPAND_SZ: UTF-8 followed by one NUL.
+QByteArray StoredText(const QString& text);
+// The characters up to the first NUL.
+QString TextFromStored(const QByteArray& data);
+
+// Every root key in the order an export lists them, with its registry name.
+QList<RootKey> AllRootKeys();
+QString RootKeyName(RootKey root); // "HKEY_CURRENT_USER"
+std::optional<RootKey> RootKeyFromName(const QString& name);
+
+// The store file cannot be opened or created (missing or unwritable folder, corrupt file).
+class SettingsStoreUnavailable : public AppError {
+public:
+    using AppError::AppError;
+};
+
+// A statement on an opened store failed (read-only file, lock held too long, disk full, bad path).
+class SettingsStoreError : public AppError {
+public:
+    using AppError::AppError;
+};
+
+class SettingsStore {
+public:
+    enum class Access { ReadWrite, ReadOnly };
+    class Connection; // the open SQLite connection, private to store.cpp
+
+    // The process's store; it opens its file at the first operation.
+    static SettingsStore& Instance();
+    // $XDG_CONFIG_HOME/couchframe/settings.db, else ~/.config/couchframe/settings.db.
+    static QString DefaultDatabasePath();
+
+    // Points the process's store at another file (tests, other profiles). The current connection
+    // is closed; the new file is opened by the next operation. Not allowed inside a transaction.
+    void UseDatabase(const QString& path, Access access = Access::ReadWrite);
+    QString DatabasePath() const;
+
+    // The key's id, or nothing when the key (or a level above it) does not exist or the path is
+    // not a valid key path. An empty path is the root key itself.
+    std::optional<qint64> FindKey(RootKey root, const QString& keyPath);
+    // Creates every missing level and returns the key's id; an existing key is left as it is.
+    qint64 CreateKey(RootKey root, const QString& keyPath);
+    bool IsRootKey(qint64 key);
+
+    std::optional<StoredValue> ReadValue(RootKey root, const QString& keyPath,
+                                         const QString& valueName);
+    // Writes a value of any kind; an existing value of the same name (ignoring case) is replaced
+    // and keeps its spelling.
+    void WriteValue(qint64 key, const QString& valueName, ValueKind kind, const QByteArray& data);
+    void DeleteValue(qint64 key, const QString& valueName);
+
+    // Sub-keys and values of a key, ordered by their case-folded names.
+    QList<StoredKey> SubKeys(qint64 key);
+    QList<StoredValue> Values(qint64 key);
+    // Deletes the key with its values and every sub-key, depth first (the last sub-key first).
+    // A root key keeps its row and loses only its contents.
+    void EraseKey(qint64 key);
+
+    // Runs a multi-statement change as one unit: a write transaction of its own, or a savepoint
+    // inside the transaction already open.
+    template <typename Change> void WriteAtomically(Change&& change);
+
+    ~SettingsStore();
+
+private:
+    friend class SettingsTransaction;
+
+    SettingsStore();
+    Connection& Open();
+    void Begin();
+    void CommitLevel();
+    void RollbackLevel() noexcept;
+
+    QString path_;
+    Access access_ = Access::ReadWrite;
+    bool pathChosen_ = false;
+    int transactionDepth_ = 0;
+    std::unique_ptr<Connection> connection_;
+};
+
+// A write transaction of the process's store: every operation until Commit() lands together or
+// not at all. Destroyed without Commit(), it rolls back. Transactions nest (as savepoints).
+class SettingsTransaction {
+public:
+    SettingsTransaction();
+    ~SettingsTransaction();
+    SettingsTransaction(const SettingsTransaction&) = delete;
+    SettingsTransaction& operator=(const SettingsTransaction&) = delete;
+
+    void Commit();
+
+private:
+    bool open_ = true;
+};
+
+template <typename Change> void SettingsStore::WriteAtomically(Change&& change) {
+    SettingsTransaction transaction;
+    change();
+    transaction.Commit();
+}

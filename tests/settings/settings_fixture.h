@@ -1,0 +1,48 @@
+#pragma once
+
+#include "settings/general.h"
+#include "settings/store.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+// Every test gets a store file of its own in a fresh folder; the process's store points at it.
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        SettingsStore::Instance().UseDatabase(DatabasePath());
+    }
+    void TearDown() override {
+        SettingsStore::Instance().UseDatabase(SettingsStore::DefaultDatabasePath());
+    }
+
+    QString DatabasePath() const { return folder.filePath(QStringLiteral("settings.db")); }
+
+    // Stores a value of any kind, as an import or another program could.
+    static void WriteRaw(const QString& keyPath, const QString& name, ValueKind kind,
+                         const QByteArray& data, RootKey root = RootKey::CurrentUser) {
+        SettingsStore& store = SettingsStore::Instance();
+        store.WriteAtomically(
+            [&] { store.WriteValue(store.CreateKey(root, keyPath), name, kind, data); });
+    }
+
+    QTemporaryDir folder;
+};
+
+// The message an operation raised, or an empty text when it raised nothing.
+template <typename Operation> QString RaisedMessage(Operation&& operation) {
+    try {
+        operation();
+    } catch (const AppError& error) {
+        return error.message();
+    }
+    return QString();
+}
