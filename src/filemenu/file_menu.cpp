@@ -1,0 +1,480 @@
+#include "filemenu/file_menu.h"
+
+#include "app/panel.h"
+#include "filemenu/category.h"
+#include "filemenu/file_menu_layout.h"
+#include "filemenu/folder_existence.h"
+#include "filemenu/folder_listing.h"
+#include "filemenu/media_handoff.h"
+#include "gradient/pgra112.h"
+#include "platform/fonts.h"
+#include "platform/image_widget.h"
+#include "platform/modal.h"
+#include "settings/general.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScopeGuard>
+#include <QScreen>
+
+#include <algorithm>
+#include <optional>
+
+#include <sys/stat.h>
+
+namespace {
+constexpr int kRows = 10;
+constexpr int kFirstTag = 100;
+constexpr StoredColor kRowColor = 0x804000;
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, Qt::Alignment alignment) {
+    auto* label = new QLabel(QString::fromLatin1(caption), parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    return label;
+}
+
+std::optional<std::pair<quint64, quint64>> FolderIdentity(const QByteArray& path) {
+    struct stat info {};
+    if (stat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return std::nullopt;
+    return std::pair<quint64, quint64>{info.st_dev, info.st_ino};
+}
+} // namespace
+
+TFile_Menu::TFile_Menu(QWidget* parent) : Form(parent) {
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setStyleSheet(QStringLiteral("TFile_Menu { background: black; }"));
+    setAutoFillBackground(true);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+
+    Image1 = new ImageWidget(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    PG1 = new TPGradation(this);
+    PG1->SetTargetImage(Image1);
+    PG1->SetEndColor(clGradientActiveCaption);
+    PG1->SetDelay(3);
+    PG1->SetGradationMode(mdVertical);
+
+    LBL001 = MakeLabel(this, "LBL001", "my Movie", Qt::AlignHCenter);
+    Panel** rows[kRows] = {&PNL001, &PNL002, &PNL003, &PNL004, &PNL005,
+                           &PNL006, &PNL007, &PNL008, &PNL009, &PNL010};
+    for (int r = 0; r < kRows; ++r) {
+        Panel* panel = new Panel(this);
+        panel->setObjectName(QString::asprintf("PNL%03d", r + 1));
+        panel->SetTag(kFirstTag + r);
+        panel->SetColor(kRowColor);
+        // Captions show "&" as the mnemonic prefix: "&&" is one "&", a single one underlines.
+        panel->SetAlignment(Qt::AlignLeft | Qt::AlignVCenter |
+                            Qt::Alignment(QFlag(Qt::TextShowMnemonic)));
+        panel->SetBevelWidth(2);
+        panel->onMouseDown = [this](Panel& p) { Panel_MouseDown(p); };
+        panel->onMouseUp = [this](Panel& p) { Panel_MouseUp(p); };
+        panel->onClick = [this](Panel& p) { Panel_Click(p); };
+        *rows[r] = panel;
+    }
+    LBL002 = MakeLabel(this, "LBL002", " [Prev]", Qt::AlignLeft);
+    LBL003 = MakeLabel(this, "LBL003", "[Next] ", Qt::AlignRight);
+    LBL004 = MakeLabel(this, "LBL004", "[Clear] Go to Main", Qt::AlignHCenter);
+    FormCreate();
+}
+
+TFile_Menu::~TFile_Menu() {
+    ClearEntries();
+}
+
+void TFile_Menu::FormShow() {
+    SetUp();
+}
+
+void TFile_Menu::SetUp() {
+    busy_ = false;
+    depth_ = 0;
+    positionStack_.clear();
+    walk_.clear();
+    PrevTag = 101;
+    CurTag = kFirstTag;
+    PlaceFullScreen();
+    SetLockState(category, true);
+
+    const CategoryInfo& info = CategoryTable(category);
+    LBL001->setText(QString::fromLatin1(info.titleCaption));
+    keyPath_ = settingskey::Category(QString::fromLatin1(info.keyName));
+    playlistKind_ = info.playlistKind;
+    useViewer_ = info.useViewer;
+    const QString extensionText = ReadSettingString(0, keyPath_, QStringLiteral("Extention"),
+                                                    QString::fromLatin1(info.defaultExtensions));
+    code_.SetCode(ReadSettingString(0, keyPath_, QStringLiteral("UnLockCode"),
+                                    QString::fromLatin1(info.defaultUnlockCode)));
+    LayOut();
+
+    ClearEntries();
+    extensions_ =
+        ExtensionList(ReadSettingString(0, keyPath_, QStringLiteral("Extention"), extensionText));
+    ListRegisteredFolders();
+    PaintPage();
+    PG1->Paint();
+    Image1->PictureChanged();
+    HighlightPanel(this, 101, kFirstTag);
+}
+
+void TFile_Menu::LayOut() {
+    const QSize screen = size();
+    const FileMenuLayout l = ComputeFileMenuLayout(screen.width(), screen.height());
+    Image1->setGeometry(0, 0, screen.width(), screen.height());
+    const QFont font = ScreenFont(l.fontHeight, true);
+    for (QWidget* widget : std::initializer_list<QWidget*>{LBL001, LBL002, LBL003, LBL004})
+        widget->setFont(font);
+    LBL001->setGeometry(l.left, l.titleTop, l.rowWidth, l.rowHeight);
+    for (int k = 1; k <= kRows; ++k) {
+        Panel* panel =
+            findChild<Panel*>(QString::asprintf("PNL%03d", k), Qt::FindDirectChildrenOnly);
+        panel->setFont(font);
+        panel->setGeometry(l.left, l.RowTop(k), l.rowWidth, l.rowHeight);
+    }
+    LBL002->setGeometry(kPrevLeft, l.hintsTop, kPrevWidth, l.rowHeight);
+    LBL003->setGeometry(l.nextLeft, l.hintsTop, kNextWidth, l.rowHeight);
+    LBL004->setGeometry(l.left, l.hintsTop, l.rowWidth, l.rowHeight);
+}
+
+void TFile_Menu::ListRegisteredFolders() {
+    const int count = ReadSettingInt(0, keyPath_, QStringLiteral("ItemCount"), 0);
+    const bool locked = LockState(category);
+    std::vector<QByteArray> paths;
+    for (int i = 1; i <= count; ++i) {
+        const QString folder =
+            ReadSettingString(0, keyPath_, EntryValueName("Folder", i), QString());
+        const QString title = ReadSettingString(0, keyPath_, EntryValueName("Title", i), QString());
+        if (locked && ReadSettingBool(0, keyPath_, EntryValueName("Lock", i), false))
+            continue;
+        ListEntry item;
+        item.entry.path = QFile::encodeName(folder);
+        item.entry.name = LastPathComponent(item.entry.path);
+        item.entry.directory = true;
+        item.displayText = RegisteredFolderText(title);
+        paths.push_back(item.entry.path);
+        entries_.push_back(std::move(item));
+    }
+    // A share that hangs must not freeze the screen: what has not answered in time is missing.
+    const std::vector<bool> exists = TestFoldersExist(paths);
+    for (size_t i = 0; i < entries_.size(); ++i)
+        entries_[i].entry.exists = exists[i];
+    pageCount_ = static_cast<int>(entries_.size() / kRows) + 1;
+    page_ = 0;
+}
+
+void TFile_Menu::ListFolder(const QByteArray& folder) {
+    entries_ = ListFolderEntries(folder, extensions_);
+    SetPageCountForListing();
+    page_ = 0;
+    CurTag = kFirstTag;
+}
+
+void TFile_Menu::SetPageCountForListing() {
+    const auto count = static_cast<int>(entries_.size());
+    pageCount_ = count / kRows + (count % kRows != 0 ? 1 : 0);
+}
+
+void TFile_Menu::ClearEntries() {
+    entries_.clear();
+}
+
+void TFile_Menu::PaintRow(int row) {
+    const size_t i = static_cast<size_t>(page_) * kRows + row;
+    auto* panel =
+        findChild<Panel*>(QString::asprintf("PNL%03d", row + 1), Qt::FindDirectChildrenOnly);
+    if (panel == nullptr)
+        return;
+    if (i < entries_.size()) {
+        panel->SetCaption(RowCaption(entries_[i]));
+        panel->SetFontColor(RowFontColor(entries_[i].entry));
+    } else {
+        panel->SetCaption(QString());
+    }
+}
+
+void TFile_Menu::PaintPage() {
+    // One screen update for the whole page, so that paging does not flicker.
+    setUpdatesEnabled(false);
+    const auto resume = qScopeGuard([this] { setUpdatesEnabled(true); });
+    LBL002->setVisible(page_ != 0);
+    LBL003->setVisible(page_ != pageCount_ - 1);
+    LBL004->setVisible(true);
+    for (int r = 0; r < kRows; ++r)
+        PaintRow(r);
+}
+
+bool TFile_Menu::IsOnTheWay(const QByteArray& target) const {
+    const auto identity = FolderIdentity(target);
+    return identity && std::find(walk_.begin(), walk_.end(), *identity) != walk_.end();
+}
+
+void TFile_Menu::OpenEntry(int tag, bool up) {
+    const size_t i = static_cast<size_t>(page_) * kRows + (tag - kFirstTag);
+    if (i >= entries_.size() || !entries_[i].entry.exists)
+        return;
+    const FileEntry entry = entries_[i].entry;
+    if (!entry.directory && !up) {
+        if (!entry.name.isEmpty())
+            ShowMedia(entry.path, useViewer_, false);
+        return;
+    }
+    if (up && depth_ <= 0)
+        return;
+    // A registered folder is always entered, even one whose path ends in "..": going up from the
+    // registered folders would leave the walk.
+    const bool goingUp = up || (depth_ > 0 && entry.name == "..");
+    QByteArray target;
+    if (!goingUp) {
+        // A folder already on the way (a link back to it) would only lead round in a circle.
+        if (IsOnTheWay(entry.path))
+            return;
+        positionStack_.resize(depth_);
+        positionStack_.push_back(static_cast<int>(i));
+        walk_.resize(depth_);
+        walk_.push_back(FolderIdentity(entry.path).value_or(std::pair<quint64, quint64>{}));
+        ++depth_;
+        target = entry.path;
+    } else {
+        --depth_;
+        walk_.resize(depth_);
+        target = StripTwoComponents(entry.path);
+    }
+    ClearEntries();
+    if (depth_ > 0)
+        ListFolder(target);
+    else
+        ListRegisteredFolders();
+    if (goingUp) {
+        const int p = positionStack_[depth_];
+        page_ = p / kRows;
+        CurTag = kFirstTag + p % kRows;
+    }
+    PaintPage();
+}
+
+void TFile_Menu::GoUp() {
+    OpenEntry(kFirstTag, true);
+}
+
+void TFile_Menu::ToggleMark() {
+    const size_t i = static_cast<size_t>(page_) * kRows + (CurTag - kFirstTag);
+    if (i >= entries_.size() || entries_[i].entry.directory)
+        return;
+    entries_[i].entry.marked = !entries_[i].entry.marked;
+    PaintRow(CurTag - kFirstTag);
+    if (CurTag - kFirstTag < kRows - 1) {
+        ++CurTag;
+    } else if (page_ < pageCount_ - 1) {
+        ++page_;
+        CurTag = kFirstTag;
+        PaintPage();
+    }
+}
+
+bool TFile_Menu::AnyMarked() const {
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [](const ListEntry& item) { return item.entry.marked; });
+}
+
+const ListEntry* TFile_Menu::SelectedEntry() const {
+    const size_t i = static_cast<size_t>(page_) * kRows + (CurTag - kFirstTag);
+    return i < entries_.size() ? &entries_[i] : nullptr;
+}
+
+void TFile_Menu::ToggleAllMarks() {
+    const bool mark = !AnyMarked();
+    for (ListEntry& item : entries_)
+        if (!item.entry.directory)
+            item.entry.marked = mark;
+    PaintPage();
+}
+
+void TFile_Menu::SwitchCategory(int newCategory) {
+    if (newCategory == category)
+        return;
+    category = newCategory;
+    PrevTag = CurTag;
+    CurTag = kFirstTag;
+    HighlightPanel(this, PrevTag, kFirstTag);
+    SetUp();
+}
+
+void TFile_Menu::ShowMedia(const QByteArray& path, bool viewer, bool list) {
+    if (busy_)
+        return;
+    busy_ = true;
+    const auto idle = qScopeGuard([this] { busy_ = false; });
+    std::unique_ptr<QDialog> screen =
+        CurrentMediaScreenFactory().CreateMediaScreen({path, viewer, list, category});
+    if (screen)
+        ExecModal(*screen);
+}
+
+void TFile_Menu::PlaySelection(int kind, bool useMarks) {
+    (void)kind;
+    (void)useMarks;
+}
+
+template <typename Operation> void TFile_Menu::UnderHighlightRule(Operation&& operation) {
+    PrevTag = CurTag;
+    operation();
+    HighlightPanel(this, PrevTag, CurTag);
+}
+
+void TFile_Menu::PressEnter() {
+    if (code_.TakeEnter()) {
+        SetLockState(category, !LockState(category));
+        ClearEntries();
+        ListRegisteredFolders();
+        PaintPage();
+    } else {
+        OpenEntry(CurTag, false);
+    }
+}
+
+void TFile_Menu::MoveUp() {
+    if (CurTag - kFirstTag > 0) {
+        --CurTag;
+    } else if (page_ > 0) {
+        CurTag = kFirstTag + kRows - 1;
+        --page_;
+        PaintPage();
+    }
+}
+
+void TFile_Menu::MoveDown() {
+    if (CurTag - kFirstTag < kRows - 1) {
+        ++CurTag;
+    } else if (page_ < pageCount_ - 1) {
+        CurTag = kFirstTag;
+        ++page_;
+        PaintPage();
+    }
+}
+
+void TFile_Menu::FormKeyDown(int& key, ShiftState shift) {
+    UnderHighlightRule([&] {
+        switch (key) {
+        case vk::Return:
+            PressEnter();
+            key = 0;
+            break;
+        case vk::Escape:
+        case vk::Delete:
+            key = 0;
+            reject();
+            break;
+        case vk::Space:
+        case vk::Add:
+        case vk::Subtract:
+            ToggleMark();
+            break;
+        case vk::Home:
+            ToggleAllMarks();
+            break;
+        case vk::Left:
+            if (page_ > 0) {
+                --page_;
+                PaintPage();
+            }
+            break;
+        case vk::Up:
+            MoveUp();
+            break;
+        case vk::Right:
+            if (page_ < pageCount_ - 1) {
+                ++page_;
+                PaintPage();
+            }
+            break;
+        case vk::Down:
+            MoveDown();
+            break;
+        case vk::LetterA + ('P' - 'A'):
+            if (shift.ctrl)
+                PlaySelection(playlistKind_, AnyMarked());
+            break;
+        case vk::LetterA + ('U' - 'A'):
+            if (shift.ctrl)
+                GoUp();
+            break;
+        default:
+            if (key >= vk::Digit0 && key <= vk::Digit0 + 9)
+                code_.Digit(QChar(key), depth_);
+            else if (key >= vk::Numpad0 && key <= vk::Numpad0 + 9)
+                code_.Digit(QChar(key - (vk::Numpad0 - vk::Digit0)), depth_);
+            break;
+        }
+    });
+}
+
+void TFile_Menu::WmInput(const RawInputMessage& message) {
+    const std::optional<quint32> code = FetchRemoteReport(message);
+    if (!code)
+        return;
+    int target = 0;
+    switch (*code) {
+    case report::Video:
+        target = 1;
+        break;
+    case report::Music:
+        target = 2;
+        break;
+    case report::Pictures:
+        target = 3;
+        break;
+    default:
+        return;
+    }
+    if (target != category)
+        UnderHighlightRule([&] { SwitchCategory(target); });
+}
+
+void TFile_Menu::WmAppCommand(int command) {
+    UnderHighlightRule([&] {
+        switch (command) {
+        case appcommand::VolumeMute:
+            ToggleAllMarks();
+            break;
+        case appcommand::VolumeDown:
+        case appcommand::VolumeUp:
+            ToggleMark();
+            break;
+        case appcommand::Play:
+            PlaySelection(playlistKind_, AnyMarked());
+            break;
+        case appcommand::ChannelUp:
+            GoUp();
+            break;
+        default:
+            break;
+        }
+    });
+}
+
+void TFile_Menu::Panel_MouseDown(Panel& panel) {
+    PrevTag = CurTag;
+    const int tag = PressPanel(panel);
+    if (tag >= kFirstTag) {
+        CurTag = tag;
+        HighlightPanel(this, PrevTag, tag);
+    }
+}
+
+void TFile_Menu::Panel_MouseUp(Panel& panel) {
+    const int tag = ReleasePanel(panel);
+    if (tag >= kFirstTag)
+        CurTag = tag;
+}
+
+void TFile_Menu::Panel_Click(Panel& panel) {
+    UnderHighlightRule([&] { OpenEntry(panel.Tag(), false); });
+}

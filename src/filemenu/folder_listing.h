@@ -1,0 +1,22 @@
+#pragma once
+
+#include "filemenu/extension_list.h"
+#include "filemenu/file_entry.h"
+
+#include <QByteArray>
+#include <QCollator>
+
+// The collator of the folder list: the user's locale, letter case ignored. The C and POSIX locales
+// take a real locale's rules instead, where case-insensitive sort keys are honoured.
+QCollator FolderCollator();
+
+// The sub-folders and the matching files of a folder, sorted by display text (letter case
+// ignored, in the collation order of the user's locale; equal texts keep the name order). Hidden
+// entries (a name beginning with "." other than "..") and system entries (sockets, FIFOs, device
+// nodes) are left out; a symbolic link counts as what it points to, a dangling one is left out.
+// "." is skipped; ".." is kept as the up entry, except in the root, which has none. A folder that
+// cannot be enumerated gives an empty list.
+EntryList ListFolderEntries(const QByteArray& folder, const ExtensionList& extensions);
+
+// Sorts entries by display text as ListFolderEntries does.
+void SortByDisplayText(EntryList& entries);

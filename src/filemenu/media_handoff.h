@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <memory>
+#include <vector>
+
+class QDialog;
+
+// One hand-off from the folder list screen to the player or the viewer.
+struct MediaRequest {
+    QByteArray path; // bytes of the file system: a media file, a playlist or a picture list
+    bool viewer = false;
+    bool list = false; // for the viewer: path names a list file, one picture path per line
+    int category = 0;  // the player shows video (1) or music (2)
+    bool operator==(const MediaRequest&) const = default;
+};
+
+// Makes the screen that runs a request (the player, or the viewer). The folder list screen runs it
+// modally and destroys it when it returns.
+class MediaScreenFactory {
+public:
+    virtual ~MediaScreenFactory() = default;
+    // The screen for the request, set up to play or show it; null when there is nothing to run.
+    virtual std::unique_ptr<QDialog> CreateMediaScreen(const MediaRequest& request) = 0;
+};
+
+// Installs the factory (not owned; null restores the default) and returns the previous one. The
+// default factory makes no screen: it only records each request (see RecordedMediaRequests).
+MediaScreenFactory* SetMediaScreenFactory(MediaScreenFactory* factory);
+MediaScreenFactory& CurrentMediaScreenFactory();
+
+// The requests the default factory has received, oldest first.
+std::vector<MediaRequest>& RecordedMediaRequests();

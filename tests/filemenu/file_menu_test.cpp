@@ -1,0 +1,588 @@
+#include "app/panel.h"
+#include "filemenu/category.h"
+#include "filemenu/file_menu.h"
+#include "filemenu/file_menu_layout.h"
+#include "filemenu/media_handoff.h"
+#include "platform/error.h"
+#include "platform/image_widget.h"
+#include "platform/modal.h"
+#include "settings/general.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gmock/gmock.h>
+
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+using ::testing::ElementsAre;
+
+namespace {
+
+const QString kVideoKey = QStringLiteral("Software\\Quor\\Couchframe\\Video");
+const QString kMusicKey = QStringLiteral("Software\\Quor\\Couchframe\\Music");
+
+class FileMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EraseSettingKey(0, kVideoKey);
+        EraseSettingKey(0, kMusicKey);
+        RecordedMediaRequests().clear();
+        root = QFile::encodeName(temp.path());
+    }
+
+    QByteArray Path(const QByteArray& relative) const { return root + '/' + relative; }
+    void MakeDir(const QByteArray& relative) const {
+        ASSERT_TRUE(QDir().mkpath(QFile::decodeName(Path(relative))));
+    }
+    void Touch(const QByteArray& relative) const {
+        const int fd = open(Path(relative).constData(), O_CREAT | O_WRONLY, 0644);
+        ASSERT_GE(fd, 0);
+        close(fd);
+    }
+    // A folder with count matching files, named f00.avi, f01.avi, ...
+    void MakeFiles(const QByteArray& folder, int count) const {
+        MakeDir(folder);
+        for (int i = 0; i < count; ++i)
+            Touch(folder + '/' + QByteArray(QString::asprintf("f%02d.avi", i).toLatin1()));
+    }
+    struct Registered {
+        QString title;
+        QByteArray path;
+        bool locked = false;
+    };
+    void Register(const QString& key, const std::vector<Registered>& folders) const {
+        WriteSettingInt(0, key, QStringLiteral("ItemCount"), static_cast<int>(folders.size()));
+        for (size_t i = 0; i < folders.size(); ++i) {
+            const int n = static_cast<int>(i) + 1;
+            WriteSettingString(0, key, EntryValueName("Title", n), folders[i].title);
+            WriteSettingString(0, key, EntryValueName("Folder", n),
+                               QFile::decodeName(folders[i].path));
+            WriteSettingBool(0, key, EntryValueName("Lock", n), folders[i].locked);
+        }
+    }
+    void RegisterOne(const QByteArray& relative) const {
+        Register(kVideoKey, {{QStringLiteral("Films"), Path(relative)}});
+    }
+    TFile_Menu& Open(int category = 1) {
+        screen = std::make_unique<TFile_Menu>();
+        screen->category = category;
+        screen->show();
+        return *screen;
+    }
+    void Press(int key, ShiftState shift = {}) { screen->PressKey(key, shift); }
+    void Type(const char* digits) {
+        for (const char* d = digits; *d; ++d)
+            Press(*d);
+    }
+    std::vector<QString> Captions() const {
+        std::vector<QString> captions;
+        for (Panel* panel : Rows())
+            captions.push_back(panel->Caption());
+        return captions;
+    }
+    std::vector<Panel*> Rows() const {
+        return {screen->PNL001, screen->PNL002, screen->PNL003, screen->PNL004, screen->PNL005,
+                screen->PNL006, screen->PNL007, screen->PNL008, screen->PNL009, screen->PNL010};
+    }
+    bool PrevShown() const { return !screen->LBL002->isHidden(); }
+    bool NextShown() const { return !screen->LBL003->isHidden(); }
+    // Exactly the selected row shows the selection colour.
+    void ExpectHighlightOnSelection() const {
+        for (Panel* panel : Rows())
+            EXPECT_EQ(panel->Color(),
+                      panel->Tag() == screen->CurTag ? kPanelSelectedColor : kPanelUnselectedColor)
+                << panel->objectName().toStdString();
+    }
+    QByteArray SelectedName() const {
+        const ListEntry* item = screen->SelectedEntry();
+        return item ? item->entry.name : QByteArray("<none>");
+    }
+
+    QTemporaryDir temp;
+    QByteArray root;
+    std::unique_ptr<TFile_Menu> screen;
+};
+
+TEST_F(FileMenuTest, SetUpFromTheCategoryTable) {
+    Open(2);
+    EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Music"));
+    EXPECT_EQ(screen->PlaylistKind(), 2);
+    EXPECT_FALSE(screen->UseViewer());
+    EXPECT_THAT(screen->Extensions().Items(), ElementsAre(".m3u", ".mid", ".mp3", ".wav", ".wma"));
+    EXPECT_TRUE(LockState(2));
+    EXPECT_EQ(screen->CurTag, 100);
+    ExpectHighlightOnSelection();
+}
+
+TEST_F(FileMenuTest, LayoutFollowsTheScreenSize) {
+    Open();
+    const FileMenuLayout l = ComputeFileMenuLayout(screen->width(), screen->height());
+    EXPECT_EQ(screen->PNL001->geometry(), QRect(l.left, l.RowTop(1), l.rowWidth, l.rowHeight));
+    EXPECT_EQ(screen->PNL010->y(), l.RowTop(10));
+    EXPECT_EQ(screen->LBL001->y(), l.titleTop);
+    EXPECT_EQ(screen->LBL002->geometry(), QRect(16, l.hintsTop, 601, l.rowHeight));
+    EXPECT_EQ(screen->LBL003->geometry().right() + 1, screen->width() - 11);
+    EXPECT_EQ(screen->Image1->size(), screen->size());
+}
+
+TEST_F(FileMenuTest, NoRegisteredFoldersMakeOneEmptyPage) {
+    Open();
+    EXPECT_EQ(screen->PageCount(), 1);
+    EXPECT_FALSE(PrevShown());
+    EXPECT_FALSE(NextShown());
+    EXPECT_TRUE(screen->LBL004->isVisibleTo(screen.get()));
+    for (const QString& caption : Captions())
+        EXPECT_TRUE(caption.isEmpty());
+}
+
+TEST_F(FileMenuTest, TenRegisteredFoldersMakeTwoPages) {
+    std::vector<Registered> folders;
+    for (int i = 0; i < 10; ++i) {
+        MakeDir(QByteArray::number(i));
+        folders.push_back({QStringLiteral("Folder %1").arg(i), Path(QByteArray::number(i))});
+    }
+    Register(kVideoKey, folders);
+    Open();
+    EXPECT_EQ(screen->PageCount(), 2);
+    EXPECT_TRUE(NextShown());
+    EXPECT_EQ(Captions()[0], QStringLiteral(" < Folder 0 >"));
+    EXPECT_EQ(screen->PNL001->FontColor(), 0x00FFFFu);
+    Press(vk::Right);
+    EXPECT_EQ(screen->Page(), 1);
+    EXPECT_TRUE(PrevShown());
+    EXPECT_FALSE(NextShown());
+    for (const QString& caption : Captions())
+        EXPECT_TRUE(caption.isEmpty());
+}
+
+TEST_F(FileMenuTest, MissingRegisteredFolderIsOliveAndDoesNotOpen) {
+    Register(kVideoKey, {{QStringLiteral("Gone"), Path("gone")}, {QString(), root}});
+    Open();
+    EXPECT_EQ(screen->PNL001->FontColor(), 0x008080u);
+    EXPECT_EQ(Captions()[1], QStringLiteral(" <  >")); // no title: only the brackets
+    Press(vk::Return);
+    EXPECT_EQ(screen->Depth(), 0);
+}
+
+TEST_F(FileMenuTest, ListingOfTenEntriesHasOnePageElevenHaveTwo) {
+    MakeFiles("ten", 9); // with the up entry: 10
+    MakeFiles("eleven", 10);
+    Register(kVideoKey,
+             {{QStringLiteral("ten"), Path("ten")}, {QStringLiteral("11"), Path("eleven")}});
+    Open();
+    Press(vk::Return);
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_EQ(screen->Entries().size(), 10u);
+    EXPECT_EQ(screen->PageCount(), 1);
+    EXPECT_FALSE(NextShown());
+    EXPECT_EQ(Captions()[0], QStringLiteral(" <  ..  >"));
+    EXPECT_EQ(Captions()[1], QStringLiteral(" f00"));
+    EXPECT_EQ(screen->PNL002->FontColor(), 0xFFFFFFu);
+    Press(vk::Return); // the up entry
+    EXPECT_EQ(screen->Depth(), 0);
+    Press(vk::Down);
+    Press(vk::Return);
+    EXPECT_EQ(screen->PageCount(), 2);
+    EXPECT_TRUE(NextShown());
+}
+
+TEST_F(FileMenuTest, UpAndDownAcrossPagesAndOntoEmptyRows) {
+    MakeFiles("eleven", 10);
+    RegisterOne("eleven");
+    Open();
+    Press(vk::Return);
+    Press(vk::Up); // row 0 of page 0 stays
+    EXPECT_EQ(screen->CurTag, 100);
+    EXPECT_EQ(screen->Page(), 0);
+    for (int i = 0; i < 9; ++i)
+        Press(vk::Down);
+    EXPECT_EQ(screen->CurTag, 109);
+    Press(vk::Down);
+    EXPECT_EQ(screen->Page(), 1);
+    EXPECT_EQ(screen->CurTag, 100);
+    EXPECT_EQ(SelectedName(), QByteArray("f09.avi"));
+    ExpectHighlightOnSelection();
+    Press(vk::Down); // onto a row without an entry
+    EXPECT_EQ(screen->CurTag, 101);
+    EXPECT_EQ(screen->SelectedEntry(), nullptr);
+    Press(vk::Return);
+    Press(vk::Space);
+    QTest::mouseClick(screen->PNL003, Qt::LeftButton);
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_TRUE(RecordedMediaRequests().empty());
+    EXPECT_FALSE(screen->AnyMarked());
+    for (int i = 0; i < 12; ++i)
+        Press(vk::Down); // row 9 of the last page stays
+    EXPECT_EQ(screen->CurTag, 109);
+    EXPECT_EQ(screen->Page(), 1);
+    screen->CurTag = 100;
+    Press(vk::Up); // row 0 of a later page: row 9 of the page before
+    EXPECT_EQ(screen->Page(), 0);
+    EXPECT_EQ(screen->CurTag, 109);
+    ExpectHighlightOnSelection();
+    Press(vk::Left); // on the first page already
+    EXPECT_EQ(screen->Page(), 0);
+    Press(vk::Right);
+    Press(vk::Right);
+    EXPECT_EQ(screen->Page(), 1);
+    EXPECT_EQ(screen->CurTag, 109);
+}
+
+class UnlockTest : public FileMenuTest {
+protected:
+    void SetUp() override {
+        FileMenuTest::SetUp();
+        for (const char* name : {"a", "b", "c"})
+            MakeFiles(name, 1);
+        Register(kVideoKey, {{QStringLiteral("A"), Path("a")},
+                             {QStringLiteral("B"), Path("b"), true},
+                             {QStringLiteral("C"), Path("c")}});
+        WriteSettingString(0, kVideoKey, QStringLiteral("UnLockCode"), QStringLiteral("5820"));
+        Open();
+    }
+    std::vector<QString> Titles() const {
+        std::vector<QString> titles;
+        for (const ListEntry& item : screen->Entries())
+            titles.push_back(item.displayText.trimmed());
+        return titles;
+    }
+};
+
+TEST_F(UnlockTest, CodeShowsLockedFoldersInTheirPlacesAndHidesThemAgain) {
+    EXPECT_THAT(Titles(), ElementsAre("< A >", "< C >"));
+    Press(vk::Down);
+    Type("5820");
+    Press(vk::Return);
+    EXPECT_THAT(Titles(), ElementsAre("< A >", "< B >", "< C >"));
+    EXPECT_EQ(screen->Depth(), 0);
+    EXPECT_EQ(screen->Page(), 0);
+    EXPECT_EQ(screen->CurTag, 101); // the selected row is unchanged
+    EXPECT_FALSE(LockState(1));
+    Press(vk::Numpad0 + 5);
+    Press(vk::Numpad0 + 8);
+    Press(vk::Numpad0 + 2);
+    Press(vk::Numpad0 + 0);
+    Press(vk::Return);
+    EXPECT_THAT(Titles(), ElementsAre("< A >", "< C >"));
+}
+
+TEST_F(UnlockTest, WrongDigitMeansStartingAgain) {
+    Type("55820");
+    Press(vk::Return); // opens folder A instead
+    EXPECT_EQ(screen->Depth(), 1);
+}
+
+TEST_F(UnlockTest, ExtraDigitAfterTheCodeOpensTheEntry) {
+    Type("58201");
+    Press(vk::Return);
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_TRUE(LockState(1));
+}
+
+TEST_F(UnlockTest, DigitsInsideAFolderNeverCount) {
+    Press(vk::Return);
+    ASSERT_EQ(screen->Depth(), 1);
+    Type("5820");
+    EXPECT_EQ(screen->CodeProgress(), 0);
+    Press(vk::Down);
+    Press(vk::Return); // hands the file on
+    EXPECT_EQ(screen->Depth(), 1);
+    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
+    EXPECT_TRUE(LockState(1));
+}
+
+TEST_F(UnlockTest, SwitchingCategoryAndReopeningLockAgain) {
+    Type("5820");
+    Press(vk::Return);
+    ASSERT_FALSE(LockState(1));
+    Open();
+    EXPECT_TRUE(LockState(1));
+    EXPECT_THAT(Titles(), ElementsAre("< A >", "< C >"));
+}
+
+TEST_F(UnlockTest, EmptyCodeLeavesEnterOpeningEntries) {
+    WriteSettingString(0, kVideoKey, QStringLiteral("UnLockCode"), QString());
+    Open();
+    Press(vk::Return);
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_TRUE(LockState(1));
+}
+
+TEST_F(FileMenuTest, MarksSurvivePagingAndAHandOffButNotALevelChange) {
+    MakeFiles("many", 14);
+    RegisterOne("many");
+    Open();
+    Press(vk::Return);
+    for (int i = 0; i < 9; ++i)
+        Press(vk::Down);
+    Press(vk::Space); // f08 on row 9: marks it and moves to the next page
+    EXPECT_EQ(screen->Page(), 1);
+    EXPECT_EQ(screen->CurTag, 100);
+    Press(vk::Add);   // f09
+    Press(vk::Space); // f10
+    EXPECT_EQ(Captions()[0], QStringLiteral("*f09"));
+    EXPECT_EQ(screen->CurTag, 102);
+    Press(vk::Left);
+    EXPECT_EQ(Captions()[9], QStringLiteral("*f08"));
+    Press(vk::Right);
+    Press(vk::Return); // f11 to the player
+    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
+    EXPECT_EQ(RecordedMediaRequests()[0], (MediaRequest{Path("many/f11.avi"), false, false, 1}));
+    EXPECT_EQ(Captions()[0], QStringLiteral("*f09"));
+    EXPECT_EQ(screen->Page(), 1);
+    EXPECT_FALSE(screen->Busy());
+    Press(vk::Home); // some marked: clears all
+    EXPECT_FALSE(screen->AnyMarked());
+    Press(vk::Home); // none marked: marks every file, never a folder
+    for (const ListEntry& item : screen->Entries())
+        EXPECT_EQ(item.entry.marked, !item.entry.directory);
+    Press(vk::LetterA + ('U' - 'A'), ShiftState{false, true, false});
+    EXPECT_EQ(screen->Depth(), 0);
+    Press(vk::Return);
+    EXPECT_FALSE(screen->AnyMarked());
+}
+
+TEST_F(FileMenuTest, AmpersandsInFolderAndFileNames) {
+    MakeDir("media/Tom & Jerry");
+    Touch("media/Rock &Roll.avi");
+    RegisterOne("media");
+    Open();
+    Press(vk::Return);
+    EXPECT_EQ(Captions()[1], QStringLiteral(" < Tom && Jerry >"));
+    EXPECT_EQ(ShowMnemonic(Captions()[1]).text, QStringLiteral(" < Tom & Jerry >"));
+    const ShownCaption file = ShowMnemonic(Captions()[2]);
+    EXPECT_EQ(file.text, QStringLiteral(" Rock Roll"));
+    EXPECT_EQ(file.text[file.underlined], QLatin1Char('R'));
+    Press(vk::Down);
+    Press(vk::Return);
+    EXPECT_EQ(screen->Depth(), 2);
+    Press(vk::Return); // back up, "Tom & Jerry" selected again
+    EXPECT_EQ(screen->CurTag, 101);
+    Press(vk::Down);
+    Press(vk::Return);
+    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
+    EXPECT_EQ(RecordedMediaRequests()[0].path, Path("media/Rock &Roll.avi"));
+}
+
+TEST_F(FileMenuTest, TrailingSeparatorOpensAsUsual) {
+    MakeFiles("media", 2);
+    Register(kVideoKey, {{QStringLiteral("Films"), Path("media/")}});
+    Open();
+    EXPECT_TRUE(screen->Entries()[0].entry.name.isEmpty());
+    Press(vk::Return);
+    EXPECT_EQ(screen->Depth(), 1);
+    ASSERT_EQ(screen->Entries().size(), 3u);
+    EXPECT_EQ(screen->Entries()[1].entry.path, Path("media/f00.avi"));
+    Press(vk::Return);
+    EXPECT_EQ(screen->Depth(), 0);
+}
+
+TEST_F(FileMenuTest, UpEntryReturnsWithTheEnteredFolderSelected) {
+    std::vector<Registered> folders;
+    for (int i = 0; i < 12; ++i) {
+        MakeFiles(QByteArray::number(i), 1);
+        folders.push_back({QString::number(i), Path(QByteArray::number(i))});
+    }
+    MakeDir("11/sub");
+    Register(kVideoKey, folders);
+    Open();
+    Press(vk::Right);
+    Press(vk::Down);
+    Press(vk::Return); // folder 11 on page 1, row 1
+    EXPECT_EQ(screen->Depth(), 1);
+    Press(vk::Down);
+    Press(vk::Return); // its sub-folder
+    EXPECT_EQ(screen->Depth(), 2);
+    Press(vk::Return); // up: back in folder 11 with "sub" selected
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_EQ(SelectedName(), QByteArray("sub"));
+    screen->WmAppCommand(0x1033); // up again, by the remote
+    EXPECT_EQ(screen->Depth(), 0);
+    EXPECT_EQ(screen->Page(), 1);
+    EXPECT_EQ(screen->CurTag, 101);
+    ExpectHighlightOnSelection();
+}
+
+TEST_F(FileMenuTest, FolderThatCannotBeReadGivesAnEmptyListing) {
+    MakeFiles("vanishing", 1);
+    RegisterOne("vanishing");
+    Open();
+    ASSERT_TRUE(QDir(QFile::decodeName(Path("vanishing"))).removeRecursively());
+    Press(vk::Return);
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_EQ(screen->PageCount(), 0);
+    EXPECT_TRUE(NextShown());
+    Press(vk::Right);
+    Press(vk::Down);
+    EXPECT_EQ(screen->Page(), 0);
+    screen->GoUp();
+    EXPECT_EQ(screen->Depth(), 1);
+    Press(vk::Escape);
+    EXPECT_EQ(screen->result(), QDialog::Rejected);
+    EXPECT_FALSE(screen->isVisible());
+}
+
+TEST_F(FileMenuTest, SymbolicLinkLoopIsNotWalkedInto) {
+    MakeDir("media");
+    ASSERT_EQ(symlink(".", Path("media/a").constData()), 0);
+    RegisterOne("media");
+    Open();
+    Press(vk::Return);
+    Press(vk::Down);
+    ASSERT_EQ(SelectedName(), QByteArray("a"));
+    Press(vk::Return);
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_EQ(SelectedName(), QByteArray("a"));
+}
+
+TEST_F(FileMenuTest, NestingDeeperThanAThousandLevelsWalksDownAndBack) {
+    QByteArray deep = "n";
+    constexpr int kLevels = 1030;
+    for (int i = 1; i < kLevels; ++i)
+        deep += "/d";
+    MakeDir(deep);
+    RegisterOne("n");
+    Open();
+    Press(vk::Return);
+    for (int i = 1; i < kLevels; ++i) {
+        Press(vk::Down);
+        Press(vk::Return);
+    }
+    EXPECT_EQ(screen->Depth(), kLevels);
+    for (int i = 1; i < kLevels; ++i)
+        screen->GoUp();
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_EQ(SelectedName(), QByteArray("d"));
+    screen->GoUp();
+    EXPECT_EQ(screen->Depth(), 0);
+}
+
+TEST_F(FileMenuTest, NameNotValidUtf8HandedOnByteForByte) {
+    MakeDir("media");
+    const QByteArray name("caf\xE9.avi");
+    Touch("media/" + name);
+    RegisterOne("media");
+    Open();
+    Press(vk::Return);
+    Press(vk::Down);
+    EXPECT_TRUE(Captions()[1].startsWith(QStringLiteral(" caf")));
+    Press(vk::Return);
+    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
+    EXPECT_EQ(RecordedMediaRequests()[0].path, Path("media/" + name));
+    EXPECT_EQ(unlink(Path("media/" + name).constData()), 0);
+}
+
+TEST_F(FileMenuTest, PictureFilesGoToTheViewer) {
+    MakeDir("pics");
+    Touch("pics/a.JPG");
+    Register(QStringLiteral("Software\\Quor\\Couchframe\\Picture"),
+             {{QStringLiteral("P"), Path("pics")}});
+    Open(3);
+    Press(vk::Return);
+    Press(vk::Down);
+    Press(vk::Return);
+    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
+    EXPECT_EQ(RecordedMediaRequests()[0], (MediaRequest{Path("pics/a.JPG"), true, false, 3}));
+    EraseSettingKey(0, QStringLiteral("Software\\Quor\\Couchframe\\Picture"));
+}
+
+// Runs each media screen through the modal seam and tries a second hand-off while it runs.
+class NestedHandOff : public MediaScreenFactory {
+public:
+    std::unique_ptr<QDialog> CreateMediaScreen(const MediaRequest& request) override {
+        requests.push_back(request);
+        return std::make_unique<QDialog>();
+    }
+    std::vector<MediaRequest> requests;
+};
+
+TEST_F(FileMenuTest, SecondHandOffIsRefusedWhileOneRuns) {
+    Open();
+    NestedHandOff factory;
+    MediaScreenFactory* previous = SetMediaScreenFactory(&factory);
+    bool busyDuringRun = false;
+    const ModalHook previousHook = SetModalHook([&](QDialog&) {
+        busyDuringRun = screen->Busy();
+        screen->ShowMedia("/second", false, false);
+        return int(QDialog::Accepted);
+    });
+    screen->ShowMedia("/first", true, true);
+    EXPECT_TRUE(busyDuringRun);
+    EXPECT_FALSE(screen->Busy());
+    ASSERT_EQ(factory.requests.size(), 1u);
+    EXPECT_EQ(factory.requests[0], (MediaRequest{"/first", true, true, 1}));
+
+    SetModalHook([](QDialog&) -> int { throw AppError(QStringLiteral("failed")); });
+    EXPECT_THROW(screen->ShowMedia("/third", false, false), AppError);
+    EXPECT_FALSE(screen->Busy()); // cleared also when an error passes
+    SetModalHook(previousHook);
+    SetMediaScreenFactory(previous);
+}
+
+TEST_F(FileMenuTest, MouseSelectsAndClickOpens) {
+    MakeFiles("a", 1);
+    MakeFiles("b", 1);
+    Register(kVideoKey, {{QStringLiteral("A"), Path("a")}, {QStringLiteral("B"), Path("b")}});
+    Open();
+    const QPoint before = screen->PNL002->pos();
+    QTest::mousePress(screen->PNL002, Qt::LeftButton);
+    EXPECT_EQ(screen->CurTag, 101);
+    EXPECT_EQ(screen->PNL002->Color(), kPanelSelectedColor);
+    QTest::mouseRelease(screen->PNL002, Qt::LeftButton);
+    EXPECT_EQ(screen->PNL002->pos(), before);
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_EQ(screen->Entries()[0].entry.path, Path("b/.."));
+    ExpectHighlightOnSelection();
+}
+
+TEST_F(FileMenuTest, RemoteCategoryButtons) {
+    Open();
+    Press(vk::Down);
+    Press(vk::Down);
+    screen->WmInput(RawInputMessage::FromReport(QByteArray("\x00\x04\x08\x00", 4)));
+    EXPECT_EQ(screen->category, 2);
+    EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Music"));
+    EXPECT_EQ(screen->CurTag, 100);
+    ExpectHighlightOnSelection();
+    Press(vk::Down);
+    screen->WmInput(RawInputMessage::FromReport(QByteArray("\x04\x08\x00", 3))); // Music again
+    EXPECT_EQ(screen->CurTag, 101);
+    screen->WmInput(RawInputMessage::FromReport(QByteArray("\x00\x04\x20\x00", 4))); // Files
+    EXPECT_EQ(screen->category, 2);
+    screen->WmInput(RawInputMessage::FromReport(QByteArray("\x00\x04\x10\x00", 4)));
+    EXPECT_EQ(screen->category, 3);
+    EXPECT_TRUE(screen->UseViewer());
+    screen->WmInput(RawInputMessage::FromReport(QByteArray("\x00\x04\x80\x00", 4)));
+    EXPECT_EQ(screen->category, 1);
+}
+
+TEST_F(FileMenuTest, ApplicationCommandTable) {
+    MakeFiles("media", 3);
+    RegisterOne("media");
+    Open();
+    Press(vk::Return);
+    Press(vk::Down);
+    screen->WmAppCommand(0x0009); // mark f00
+    screen->WmAppCommand(0x000A); // mark f01
+    EXPECT_EQ(screen->CurTag, 103);
+    EXPECT_TRUE(screen->Entries()[1].entry.marked);
+    EXPECT_TRUE(screen->Entries()[2].entry.marked);
+    ExpectHighlightOnSelection();
+    screen->WmAppCommand(0x0008); // some marked: clear all
+    EXPECT_FALSE(screen->AnyMarked());
+    screen->WmAppCommand(0x100A); // volume up from an OEM source: nothing
+    screen->WmAppCommand(0x0033); // channel up from a keyboard: nothing
+    EXPECT_FALSE(screen->AnyMarked());
+    EXPECT_EQ(screen->Depth(), 1);
+    screen->WmAppCommand(0x1033);
+    EXPECT_EQ(screen->Depth(), 0);
+}
+
+} // namespace
