@@ -1,0 +1,59 @@
+#include "filemenu/play_selection.h"
+
+#include "filemenu/folder_listing.h"
+
+#include <sys/stat.h>
+
+namespace {
+bool IsExistingFile(const QByteArray& path) {
+    struct stat info {};
+    return stat(path.constData(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+QByteArrayList MarkedPaths(const EntryList& entries) {
+    QByteArrayList paths;
+    for (const ListEntry& item : entries) {
+        if (item.entry.marked)
+            paths.append(item.entry.path);
+    }
+    return paths;
+}
+
+// The matching files directly inside the folder; its sub-folders are not walked.
+QByteArrayList MatchingFiles(const QByteArray& folder, const ExtensionList& extensions) {
+    QByteArrayList paths;
+    for (const ListEntry& item : ListFolderEntries(folder, extensions)) {
+        if (!item.entry.directory)
+            paths.append(item.entry.path);
+    }
+    return paths;
+}
+} // namespace
+
+std::optional<MediaRequest> PlaySelection(int playlistKind, bool useMarks, const PlaySource& source,
+                                          const PlaylistOptions& options) {
+    const CodePage& codePage = *options.codePage;
+    const QByteArray playlist =
+        TempFilePath(PlaylistFileName(options.executableName, playlistKind), codePage);
+    const qsizetype i = source.selected;
+    const bool onEntry = i >= 0 && i < qsizetype(source.entries.size());
+    QByteArray file = playlist;
+    bool list = true;
+    if (useMarks || (onEntry && source.entries[size_t(i)].entry.directory)) {
+        QByteArrayList files =
+            useMarks ? MarkedPaths(source.entries)
+                     : MatchingFiles(source.entries[size_t(i)].entry.path, source.extensions);
+        SortPaths(files, codePage);
+        if (WritePlaylist(playlist, playlistKind, files, codePage) == 0)
+            return std::nullopt;
+    } else if (onEntry) {
+        file = source.entries[size_t(i)].entry.path;
+        list = false;
+    } else {
+        return std::nullopt;
+    }
+    if (!IsExistingFile(file))
+        return std::nullopt;
+    return MediaRequest{
+        .path = file, .viewer = source.useViewer, .list = list, .category = source.category};
+}
