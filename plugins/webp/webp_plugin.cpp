@@ -49,14 +49,14 @@ int32_t DecodePicture(const spi::Source& source, SPI_HLOCAL* pInfo, SPI_HLOCAL* 
         const size_t n = std::min(kSlice, source.size() - at);
         const VP8StatusCode status = WebPIAppend(decoder, source.data() + at, n);
         at += n;
-        if (status == VP8_STATUS_OK) {
-            result = SPI_SUCCESS;
-            break;
-        }
-        if (status != VP8_STATUS_SUSPENDED)
+        if (status != VP8_STATUS_OK && status != VP8_STATUS_SUSPENDED)
             break;
         if (progress.Report(int64_t(at), int64_t(source.size()))) {
             result = SPI_ABORT;
+            break;
+        }
+        if (status == VP8_STATUS_OK) {
+            result = SPI_SUCCESS;
             break;
         }
     }
@@ -70,7 +70,6 @@ int32_t DecodePicture(const spi::Source& source, SPI_HLOCAL* pInfo, SPI_HLOCAL* 
         for (int x = 0; x < w; ++x)
             row[size_t(x) * 4 + 3] = 0;
     }
-    progress.Report(1, 1);
     dib.Release(pInfo, pBits);
     return SPI_SUCCESS;
 }
