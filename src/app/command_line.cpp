@@ -1,6 +1,5 @@
 #include "app/command_line.h"
 
-#include "platform/application.h"
 #include "platform/error.h"
 #include "settings/reg_file.h"
 
@@ -98,8 +97,4 @@ std::optional<int> RunCommandLineOnly(int argc, char** argv) {
         std::strcmp(argv[1], "--import-settings") == 0)
         return RunSettingsTransfer(argv[1], argc > 2 ? argv[2] : nullptr);
     return std::nullopt;
-}
-
-int RunCouchframe(Application& app) {
-    return app.exec();
 }

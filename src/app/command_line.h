@@ -2,11 +2,6 @@
 
 #include <optional>
 
-class Application;
-
 // Handles the options that run without a display (--help, --version, settings import and export)
 // and returns the exit status; nothing when the program is to start normally.
 std::optional<int> RunCommandLineOnly(int argc, char** argv);
-
-// Starts the main menu and runs the event loop until it closes.
-int RunCouchframe(Application& app);

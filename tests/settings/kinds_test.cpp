@@ -18,6 +18,10 @@ struct KindCase {
     const char* raised = nullptr;
 };
 
+void PrintTo(const KindCase& kindCase, std::ostream* out) {
+    *out << kindCase.label;
+}
+
 QByteArray Bytes(const char* data, int size) {
     return QByteArray(data, size);
 }

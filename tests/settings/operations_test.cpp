@@ -187,9 +187,12 @@ TEST_F(OperationsTest, TheStoreFileIsPrivateToTheUser) {
     const QString path = folder.filePath("nested/deeper/settings.db");
     SettingsStore::Instance().UseDatabase(path);
     WriteSettingInt(0, kKey, "Volume", 1);
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    // The write-ahead log and its index, there while the connection is open, are private too.
+    for (const QString& file : {path, path + "-wal", path + "-shm"}) {
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &info), 0) << file.toStdString();
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << file.toStdString();
+    }
 }
 
 TEST_F(OperationsTest, DefaultFileFollowsTheConfigHome) {

@@ -26,16 +26,16 @@ protected:
 
     QString DatabasePath() const { return folder.filePath(QStringLiteral("settings.db")); }
 
-    // Stores a value of any kind, as an import or another program could.
-    static void WriteRaw(const QString& keyPath, const QString& name, ValueKind kind,
-                         const QByteArray& data, RootKey root = RootKey::CurrentUser) {
-        SettingsStore& store = SettingsStore::Instance();
-        store.WriteAtomically(
-            [&] { store.WriteValue(store.CreateKey(root, keyPath), name, kind, data); });
-    }
-
     QTemporaryDir folder;
 };
+
+// Stores a value of any kind, as an import or another program could.
+inline void WriteRaw(const QString& keyPath, const QString& name, ValueKind kind,
+                     const QByteArray& data, RootKey root = RootKey::CurrentUser) {
+    SettingsStore& store = SettingsStore::Instance();
+    store.WriteAtomically(
+        [&] { store.WriteValue(store.CreateKey(root, keyPath), name, kind, data); });
+}
 
 // The message an operation raised, or an empty text when it raised nothing.
 template <typename Operation> QString RaisedMessage(Operation&& operation) {

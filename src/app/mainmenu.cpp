@@ -1,0 +1,268 @@
+#include "app/mainmenu.h"
+
+#include "app/panel.h"
+#include "gradient/pgra112.h"
+#include "platform/fonts.h"
+#include "platform/image_widget.h"
+#include "platform/modal.h"
+#include "platform/timer.h"
+#include "settings/general.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+const QString kDefaultExitCode = QStringLiteral("81536047");
+constexpr int kDefaultActiveDelay = 10;
+
+// The remote's category buttons and the panels they choose.
+int TagOfReport(quint32 code) {
+    switch (code) {
+    case report::Video:
+        return 100;
+    case report::Music:
+        return 101;
+    case report::Pictures:
+        return 102;
+    case report::Files:
+        return 103;
+    default:
+        return 0;
+    }
+}
+
+// Seconds to a timer interval; a delay too long for the timer waits as long as it can.
+int DelayMilliseconds(int seconds) {
+    const qint64 milliseconds = qint64(seconds) * 1000;
+    return int(std::clamp<qint64>(milliseconds, std::numeric_limits<int>::min(),
+                                  std::numeric_limits<int>::max()));
+}
+
+QSize ScreenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize();
+}
+} // namespace
+
+MainMenuLayout ComputeMainMenuLayout(int screenWidth, int screenHeight) {
+    MainMenuLayout layout;
+    const int h = ((screenHeight / 4) * 3) / 10;
+    const int g = (h / 4) * 2;
+    layout.left = screenWidth / 4;
+    layout.width = screenWidth / 2;
+    layout.height = h;
+    layout.panelTops[0] = (screenHeight - 4 * h - g) / 2;
+    for (size_t i = 1; i < layout.panelTops.size(); ++i)
+        layout.panelTops[i] = layout.panelTops[i - 1] + h + g;
+    layout.labelTop = layout.panelTops[0] - h - g;
+    layout.fontHeight = 12 - h;
+    return layout;
+}
+
+bool AsksForConfiguration(const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return false;
+    const QString first = arguments.first().toUpper();
+    return first == QStringLiteral("/CONFIG") || first == QStringLiteral("--CONFIG");
+}
+
+void ForceForeground(QWidget* window) {
+    window->raise();
+    window->activateWindow();
+}
+
+Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
+                       FolderListFactory makeFolderList, QStringList arguments)
+    : makeConfigurationDialog_(std::move(makeConfigurationDialog)),
+      makeFolderList_(std::move(makeFolderList)), arguments_(std::move(arguments)) {
+    setObjectName(QStringLiteral("main_form"));
+    setWindowTitle(QStringLiteral("Couchframe"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    // Child order matters: the selection model visits the panels in it, and the picture lies
+    // beneath everything.
+    Image1 = new ImageWidget(this);
+    PG1 = new TPGradation(this);
+    PG1->SetTargetImage(Image1);
+    PG1->SetEndColor(clGradientActiveCaption);
+    PG1->SetDelay(3);
+    PG1->SetGradationMode(mdVertical);
+    PNL001 = MakePanel(100, QStringLiteral("my Video"), kPanelSelectedColor);
+    PNL002 = MakePanel(101, QStringLiteral("my Music"), kPanelUnselectedColor);
+    PNL003 = MakePanel(102, QStringLiteral("my Picture"), kPanelUnselectedColor);
+    LBL001 = new QLabel(QStringLiteral("Main Menu"), this);
+    LBL001->setAlignment(Qt::AlignCenter);
+    LBL001->setFont(ScreenFont(-12));
+    QPalette white = LBL001->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    LBL001->setPalette(white);
+    Timer1 = new Timer(this);
+    Timer1->setInterval(10000);
+    Timer1->onTimer = [this] { Timer1Timer(); };
+    PNL004 = MakePanel(103, QStringLiteral("my Files"), kPanelUnselectedColor);
+    PNL004->SetFontColor(clGray); // shown as unavailable
+
+    FormCreate();
+}
+
+Tmain_form::~Tmain_form() {
+    FormDestroy();
+}
+
+Panel* Tmain_form::MakePanel(int tag, const QString& caption, StoredColor color) {
+    auto* panel = new Panel(this);
+    panel->SetTag(tag);
+    panel->SetCaption(caption);
+    panel->SetColor(color);
+    panel->SetFontColor(clWhite);
+    panel->SetBevelWidth(2);
+    panel->setFont(ScreenFont(-12));
+    panel->onMouseDown = [this](Panel& p) { Panel_MouseDown(p); };
+    panel->onMouseUp = [this](Panel& p) { Panel_MouseUp(p); };
+    panel->onClick = [this](Panel& p) { Panel_Click(p); };
+    return panel;
+}
+
+void Tmain_form::FormCreate() {
+    PrevTag_ = 101;
+    CurTag_ = 100;
+    CodeMatched_ = 0;
+}
+
+void Tmain_form::FormDestroy() {
+    if (cursorHidden_) {
+        QApplication::restoreOverrideCursor();
+        cursorHidden_ = false;
+    }
+}
+
+void Tmain_form::FormShow() {
+    const bool configured = SettingKeyExists(settingskey::Root);
+    if (AsksForConfiguration(arguments_) || !configured)
+        RunConfigurationFlow(makeConfigurationDialog_);
+    ExitCodeText_ =
+        ReadSettingString(0, settingskey::System, QStringLiteral("ExitCode"), kDefaultExitCode);
+
+    const QSize screen = ScreenSize();
+    PlaceFullScreen();
+    if (!cursorHidden_) {
+        QApplication::setOverrideCursor(Qt::BlankCursor);
+        cursorHidden_ = true;
+    }
+    // The picture is painted at the screen's size, whenever the window system gets to resizing.
+    Image1->setGeometry(0, 0, screen.width(), screen.height());
+    PG1->Paint();
+    LayOut(screen.width(), screen.height());
+    HighlightPanel(this, PrevTag_, CurTag_);
+    Timer1->setInterval(DelayMilliseconds(ReadSettingInt(
+        0, settingskey::System, QStringLiteral("ActiveDelay"), kDefaultActiveDelay)));
+    Timer1->setEnabled(true);
+}
+
+void Tmain_form::LayOut(int screenWidth, int screenHeight) {
+    const MainMenuLayout layout = ComputeMainMenuLayout(screenWidth, screenHeight);
+    const std::array<Panel*, 4> panels{PNL001, PNL002, PNL003, PNL004};
+    const QFont font = ScreenFont(layout.fontHeight);
+    for (size_t i = 0; i < panels.size(); ++i) {
+        panels[i]->setGeometry(layout.left, layout.panelTops[i], layout.width, layout.height);
+        panels[i]->setFont(font);
+    }
+    LBL001->setGeometry(layout.left, layout.labelTop, layout.width, layout.height);
+    LBL001->setFont(font);
+}
+
+void Tmain_form::resizeEvent(QResizeEvent* event) {
+    Form::resizeEvent(event);
+    Image1->setGeometry(rect());
+}
+
+void Tmain_form::FormKeyDown(int& key, ShiftState /*shift*/) {
+    PrevTag_ = CurTag_;
+    if (key == vk::Up) {
+        if (CurTag_ % 100 > 0)
+            --CurTag_;
+    } else if (key == vk::Down) {
+        if (CurTag_ % 100 < 3)
+            ++CurTag_;
+    } else if (key == vk::Return) {
+        if (CodeMatched_ == ExitCodeText_.size()) {
+            close();
+        } else {
+            OpenCategory(CurTag_);
+            CodeMatched_ = 0;
+        }
+    } else if (key >= vk::Digit0 && key <= vk::Digit0 + 9) {
+        MatchExitCode(QChar(key));
+    } else if (key >= vk::Numpad0 && key <= vk::Numpad0 + 9) {
+        MatchExitCode(QChar(key - 48));
+    }
+    // Left and Right: one column, so the selection stays. No key is consumed here.
+    HighlightPanel(this, PrevTag_, CurTag_);
+}
+
+void Tmain_form::MatchExitCode(QChar typed) {
+    if (CodeMatched_ >= ExitCodeText_.size())
+        CodeMatched_ = 0;
+    else if (typed == ExitCodeText_.at(CodeMatched_))
+        ++CodeMatched_;
+    else
+        CodeMatched_ = 0;
+}
+
+void Tmain_form::Panel_Click(Panel& panel) {
+    OpenCategory(panel.Tag());
+}
+
+void Tmain_form::Panel_MouseDown(Panel& panel) {
+    PrevTag_ = CurTag_;
+    const int tag = PressPanel(panel);
+    if (tag >= 100) {
+        CurTag_ = tag;
+        HighlightPanel(this, PrevTag_, tag);
+    }
+}
+
+void Tmain_form::Panel_MouseUp(Panel& panel) {
+    const int tag = ReleasePanel(panel);
+    if (tag >= 100)
+        CurTag_ = tag;
+}
+
+void Tmain_form::WmInput(const RawInputMessage& message) {
+    const std::optional<quint32> code = FetchRemoteReport(message);
+    const int tag = code ? TagOfReport(*code) : 0;
+    if (tag == 0)
+        return;
+    PrevTag_ = CurTag_;
+    CurTag_ = tag;
+    HighlightPanel(this, PrevTag_, CurTag_);
+    OpenCategory(tag);
+}
+
+void Tmain_form::WmAppCommand(int /*command*/) {
+    // Media keys mean nothing on the main menu; taking them keeps them from anything else.
+}
+
+void Tmain_form::Timer1Timer() {
+    ForceForeground(window());
+    Timer1->setEnabled(false);
+}
+
+void Tmain_form::OpenCategory(int tag) {
+    // Whatever was chosen, the user is here: the foreground grab is no longer wanted.
+    Timer1->setEnabled(false);
+    if (tag < 100 || tag > 102 || !makeFolderList_)
+        return;
+    const std::unique_ptr<QDialog> folderList = makeFolderList_(tag - 99);
+    if (folderList)
+        ExecModal(*folderList);
+}

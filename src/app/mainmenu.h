@@ -1,0 +1,94 @@
+#pragma once
+
+#include "app/configuration_flow.h"
+#include "platform/colors.h"
+#include "platform/form.h"
+
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class ImageWidget;
+class Panel;
+class QLabel;
+class TPGradation;
+class Timer;
+
+// Where the panels and the title go on a screen of W x H pixels.
+struct MainMenuLayout {
+    int left = 0;
+    int width = 0;
+    int height = 0;
+    std::array<int, 4> panelTops{};
+    int labelTop = 0;
+    int fontHeight = 0; // negative: the character height in pixels
+};
+MainMenuLayout ComputeMainMenuLayout(int screenWidth, int screenHeight);
+
+// Whether the command line asks for the settings dialog: only its first argument counts.
+bool AsksForConfiguration(const QStringList& arguments);
+
+// Makes the folder list screen of a category (1 Video, 2 Music, 3 Picture), ready to be shown;
+// nothing when there is none to show.
+using FolderListFactory = std::function<std::unique_ptr<QDialog>(int category)>;
+
+// The main menu: four category panels under the title, the exit code, and the one-shot grab of
+// the foreground after the configured delay.
+class Tmain_form : public Form {
+public:
+    // arguments: the command-line arguments after the program name.
+    Tmain_form(ConfigurationDialogFactory makeConfigurationDialog, FolderListFactory makeFolderList,
+               QStringList arguments);
+    ~Tmain_form() override;
+
+    void FormShow() override;
+    void FormKeyDown(int& key, ShiftState shift) override;
+    void WmInput(const RawInputMessage& message) override;
+    void WmAppCommand(int command) override;
+    void Panel_Click(Panel& panel);
+    void Panel_MouseDown(Panel& panel);
+    void Panel_MouseUp(Panel& panel);
+    void Timer1Timer();
+
+    void OpenCategory(int tag);
+    // Places the panels and the title for a screen of the given size.
+    void LayOut(int screenWidth, int screenHeight);
+
+    int PrevTag() const { return PrevTag_; }
+    int CurTag() const { return CurTag_; }
+    int CodeMatched() const { return CodeMatched_; }
+    const QString& ExitCodeText() const { return ExitCodeText_; }
+
+    ImageWidget* Image1;
+    TPGradation* PG1;
+    Panel* PNL001;
+    Panel* PNL002;
+    Panel* PNL003;
+    QLabel* LBL001;
+    Timer* Timer1;
+    Panel* PNL004;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    Panel* MakePanel(int tag, const QString& caption, StoredColor color);
+    void MatchExitCode(QChar typed);
+
+    ConfigurationDialogFactory makeConfigurationDialog_;
+    FolderListFactory makeFolderList_;
+    QStringList arguments_;
+    bool cursorHidden_ = false;
+
+    int PrevTag_ = 101;
+    int CurTag_ = 100;
+    int CodeMatched_ = 0;
+    QString ExitCodeText_;
+};
+
+// Brings a window to the foreground: raised above the others and given the keyboard.
+void ForceForeground(QWidget* window);

@@ -1,0 +1,378 @@
+#include "app/mainmenu.h"
+#include "app/panel.h"
+#include "platform/error.h"
+#include "platform/image_widget.h"
+#include "platform/modal.h"
+#include "platform/timer.h"
+#include "settings/general.h"
+
+#include "message_capture.h"
+#include "test_configuration_dialog.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+const QString kSystem = QStringLiteral("Software\\Quor\\Couchframe\\System");
+
+// The main menu on a configured store, with folder list screens that are only counted: each one
+// is run through the modal seam, which returns at once.
+class MainMenu : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EraseSettingKey(0, settingskey::Root);
+        previousHook_ = SetModalHook([this](QDialog& dialog) {
+            shownModally.push_back(&dialog);
+            if (failWhileShown)
+                throw AppError(QStringLiteral("folder list failed"));
+            return 0;
+        });
+    }
+    void TearDown() override {
+        menu.reset();
+        SetModalHook(std::move(previousHook_));
+        EraseSettingKey(0, settingskey::Root);
+    }
+
+    void Configure(const QString& exitCode, int activeDelay = 10) {
+        WriteSettingString(0, kSystem, QStringLiteral("ExitCode"), exitCode);
+        WriteSettingInt(0, kSystem, QStringLiteral("ActiveDelay"), activeDelay);
+    }
+
+    Tmain_form& Show(QStringList arguments = {}) {
+        menu = std::make_unique<Tmain_form>(
+            TestConfigurationDialogs(dialogs, 2),
+            [this](int category) {
+                openedCategories.push_back(category);
+                auto screen = std::make_unique<QDialog>();
+                folderLists.push_back(screen.get());
+                return screen;
+            },
+            std::move(arguments));
+        menu->show();
+        return *menu;
+    }
+
+    void Press(std::initializer_list<int> keys) {
+        for (int key : keys)
+            menu->PressKey(key);
+    }
+
+    StoredColor ColorOfTag(int tag) const {
+        for (Panel* panel : {menu->PNL001, menu->PNL002, menu->PNL003, menu->PNL004})
+            if (panel->Tag() == tag)
+                return panel->Color();
+        return 0;
+    }
+
+    TestConfigurationDialog::Record dialogs;
+    std::vector<int> openedCategories;
+    std::vector<QPointer<QDialog>> folderLists;
+    std::vector<QDialog*> shownModally;
+    bool failWhileShown = false;
+    std::unique_ptr<Tmain_form> menu;
+
+private:
+    ModalHook previousHook_;
+};
+} // namespace
+
+TEST(MainMenuLayout, FullHdScreen) {
+    const MainMenuLayout layout = ComputeMainMenuLayout(1920, 1080);
+    EXPECT_EQ(layout.height, 81);
+    EXPECT_EQ(layout.width, 960);
+    EXPECT_EQ(layout.left, 480);
+    EXPECT_EQ(layout.panelTops, (std::array<int, 4>{358, 479, 600, 721}));
+    EXPECT_EQ(layout.labelTop, 237);
+    EXPECT_EQ(layout.fontHeight, -69);
+}
+
+TEST(MainMenuLayout, XgaScreen) {
+    const MainMenuLayout layout = ComputeMainMenuLayout(1024, 768);
+    EXPECT_EQ(layout.height, 57);
+    EXPECT_EQ(layout.width, 512);
+    EXPECT_EQ(layout.left, 256);
+    EXPECT_EQ(layout.panelTops, (std::array<int, 4>{256, 341, 426, 511}));
+    EXPECT_EQ(layout.labelTop, 171);
+    EXPECT_EQ(layout.fontHeight, -45);
+}
+
+TEST_F(MainMenu, LayOutPlacesPanelsAndTitle) {
+    Configure(QStringLiteral("1"));
+    Tmain_form& form = Show();
+    form.LayOut(1920, 1080);
+    EXPECT_EQ(form.PNL001->geometry(), QRect(480, 358, 960, 81));
+    EXPECT_EQ(form.PNL004->geometry(), QRect(480, 721, 960, 81));
+    EXPECT_EQ(form.LBL001->geometry(), QRect(480, 237, 960, 81));
+    EXPECT_EQ(form.PNL003->font().pixelSize(), 69);
+    EXPECT_EQ(form.LBL001->font().pixelSize(), 69);
+    form.LayOut(1024, 768);
+    EXPECT_EQ(form.PNL002->geometry(), QRect(256, 341, 512, 57));
+    EXPECT_EQ(form.LBL001->geometry(), QRect(256, 171, 512, 57));
+    EXPECT_EQ(form.PNL002->font().pixelSize(), 45);
+}
+
+TEST_F(MainMenu, FirstShowSetsUpTheScreen) {
+    Configure(QStringLiteral("12"), 7);
+    Tmain_form& form = Show();
+    EXPECT_EQ(dialogs.created, 0);
+    EXPECT_EQ(form.ExitCodeText(), QStringLiteral("12"));
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BlankCursor);
+    EXPECT_EQ(ColorOfTag(100), kPanelSelectedColor);
+    EXPECT_EQ(ColorOfTag(101), kPanelUnselectedColor);
+    EXPECT_EQ(form.Timer1->interval(), 7000);
+    EXPECT_TRUE(form.Timer1->isArmed());
+    // The gradient is painted over the whole screen: blue at the top, the end colour below.
+    const QSize screen = QApplication::primaryScreen()->geometry().size();
+    const QImage& picture = form.Image1->Picture();
+    EXPECT_EQ(picture.size(), screen);
+    EXPECT_EQ(FromQColor(picture.pixelColor(0, 0)), 0xFE0101u);
+    EXPECT_EQ(FromQColor(picture.pixelColor(screen.width() - 1, screen.height() - 1)), 0xF0CAA6u);
+    menu.reset();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainMenu, ActiveDelayZeroNeverGrabsTheForeground) {
+    Configure(QStringLiteral("1"), 0);
+    Tmain_form& form = Show();
+    EXPECT_FALSE(form.Timer1->isArmed());
+}
+
+TEST_F(MainMenu, AnOversizedActiveDelayWaitsAsLongAsTheTimerCan) {
+    Configure(QStringLiteral("1"), 3000000);
+    Tmain_form& form = Show();
+    EXPECT_EQ(form.Timer1->interval(), std::numeric_limits<int>::max());
+}
+
+TEST_F(MainMenu, TheForegroundGrabHappensOnce) {
+    Configure(QStringLiteral("1"));
+    Tmain_form& form = Show();
+    form.Timer1Timer();
+    EXPECT_FALSE(form.Timer1->enabled());
+}
+
+TEST_F(MainMenu, UpAndDownStopAtTheEndsLeftAndRightNeverMove) {
+    Configure(QStringLiteral("1"));
+    Tmain_form& form = Show();
+    Press({vk::Up});
+    EXPECT_EQ(form.CurTag(), 100);
+    Press({vk::Down, vk::Down});
+    EXPECT_EQ(form.CurTag(), 102);
+    EXPECT_EQ(form.PrevTag(), 101);
+    EXPECT_EQ(ColorOfTag(100), kPanelUnselectedColor);
+    EXPECT_EQ(ColorOfTag(101), kPanelUnselectedColor);
+    EXPECT_EQ(ColorOfTag(102), kPanelSelectedColor);
+    Press({vk::Down, vk::Down, vk::Left, vk::Right});
+    EXPECT_EQ(form.CurTag(), 103);
+    EXPECT_EQ(ColorOfTag(103), kPanelSelectedColor);
+    EXPECT_EQ(ColorOfTag(102), kPanelUnselectedColor);
+    EXPECT_FALSE(form.PressKey(vk::Down)); // keys go on their normal way
+}
+
+TEST_F(MainMenu, EscapeDoesNotCloseTheMainMenu) {
+    Configure(QStringLiteral("1"));
+    Tmain_form& form = Show();
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_TRUE(form.isVisible());
+}
+
+struct ExitCodeCase {
+    const char* name;
+    QString exitCode;
+    std::vector<int> keys;
+    int matched;
+    bool enterCloses;
+};
+
+class ExitCodeMatching : public MainMenu, public ::testing::WithParamInterface<ExitCodeCase> {};
+
+TEST_P(ExitCodeMatching, CountsTypedDigitsAndEnterQuitsOnlyOnTheWholeCode) {
+    const ExitCodeCase& c = GetParam();
+    Configure(c.exitCode);
+    Tmain_form& form = Show();
+    for (int key : c.keys)
+        form.PressKey(key);
+    EXPECT_EQ(form.CodeMatched(), c.matched);
+    form.PressKey(vk::Return);
+    EXPECT_EQ(!form.isVisible(), c.enterCloses);
+    EXPECT_EQ(openedCategories.size(), c.enterCloses ? 0u : 1u);
+}
+
+constexpr int D(char digit) {
+    return vk::Digit0 + (digit - '0');
+}
+constexpr int K(char digit) {
+    return vk::Numpad0 + (digit - '0');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExitCodeMatching,
+    ::testing::Values(
+        ExitCodeCase{"WholeCode", "8153", {D('8'), D('1'), D('5'), D('3')}, 4, true},
+        ExitCodeCase{"KeypadDigits", "8153", {K('8'), K('1'), K('5'), K('3')}, 4, true},
+        ExitCodeCase{"RowAndKeypadMixed", "8153", {D('8'), K('1'), D('5'), K('3')}, 4, true},
+        ExitCodeCase{"PartialCode", "8153", {D('8'), D('1')}, 2, false},
+        ExitCodeCase{
+            "WrongDigitResets", "8153", {D('8'), D('1'), D('9'), D('5'), D('3')}, 0, false},
+        ExitCodeCase{
+            "WrongDigitIsNoNewStart", "8153", {D('8'), D('1'), D('8'), D('1'), D('5')}, 0, false},
+        ExitCodeCase{"RetypedAfterAMistake",
+                     "8153",
+                     {D('8'), D('2'), D('8'), D('1'), D('5'), D('3')},
+                     4,
+                     true},
+        ExitCodeCase{"OneDigitTooMany", "8153", {D('8'), D('1'), D('5'), D('3'), D('3')}, 0, false},
+        ExitCodeCase{"OneMoreMatchingDigitToo", "11", {D('1'), D('1'), D('1')}, 0, false},
+        ExitCodeCase{
+            "OtherKeysDoNotInterrupt", "81", {D('8'), vk::LetterA, vk::Down, D('1')}, 2, true},
+        ExitCodeCase{"EmptyCodeQuitsAtOnce", "", {}, 0, true},
+        ExitCodeCase{"EmptyCodeAfterDigits", "", {D('1'), D('2')}, 0, true},
+        ExitCodeCase{"LettersCanNeverMatch", "12A", {D('1'), D('2'), vk::LetterA}, 2, false},
+        ExitCodeCase{"LetterSlotResets", "12A", {D('1'), D('2'), D('1')}, 0, false}),
+    [](const ::testing::TestParamInfo<ExitCodeCase>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST_F(MainMenu, EnterWithAPartialCodeOpensTheSelectedCategoryAndClearsTheCount) {
+    Configure(QStringLiteral("8153"));
+    Tmain_form& form = Show();
+    Press({D('8'), D('1'), vk::Down, vk::Return});
+    EXPECT_EQ(openedCategories, std::vector<int>{2});
+    EXPECT_EQ(form.CodeMatched(), 0);
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(shownModally.size(), 1u);
+    EXPECT_TRUE(folderLists[0].isNull()); // destroyed when it closed
+}
+
+TEST_F(MainMenu, OpeningACategoryCancelsTheForegroundGrabForGood) {
+    Configure(QStringLiteral("1"));
+    Tmain_form& form = Show();
+    ASSERT_TRUE(form.Timer1->isArmed());
+    Press({vk::Return});
+    EXPECT_EQ(openedCategories, std::vector<int>{1});
+    EXPECT_FALSE(form.Timer1->enabled());
+    EXPECT_EQ(form.CurTag(), 100);
+}
+
+TEST_F(MainMenu, OpeningACategoryLeavesTheExitCodeCountAlone) {
+    Configure(QStringLiteral("8153"));
+    Tmain_form& form = Show();
+    Press({D('8'), D('1')});
+    form.OpenCategory(102);
+    EXPECT_EQ(openedCategories, std::vector<int>{3});
+    EXPECT_EQ(form.CodeMatched(), 2);
+}
+
+TEST_F(MainMenu, MyFilesStopsTheTimerAndOpensNothing) {
+    Configure(QStringLiteral("1"));
+    Tmain_form& form = Show();
+    Press({vk::Down, vk::Down, vk::Down, vk::Return});
+    EXPECT_EQ(form.CurTag(), 103);
+    EXPECT_FALSE(form.Timer1->enabled());
+    QTest::mouseClick(form.PNL004, Qt::LeftButton, {}, QPoint(5, 5));
+    form.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("0000042000")));
+    EXPECT_TRUE(openedCategories.empty());
+    EXPECT_TRUE(shownModally.empty());
+    EXPECT_EQ(ColorOfTag(103), kPanelSelectedColor);
+}
+
+TEST_F(MainMenu, RemoteCategoryButtonsSelectAndOpen) {
+    Configure(QStringLiteral("1"));
+    Tmain_form& form = Show();
+    form.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("0000040800")));
+    EXPECT_EQ(form.CurTag(), 101);
+    EXPECT_EQ(form.PrevTag(), 100);
+    EXPECT_EQ(ColorOfTag(101), kPanelSelectedColor);
+    EXPECT_EQ(ColorOfTag(100), kPanelUnselectedColor);
+    form.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("0000041000")));
+    form.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("0000048000")));
+    form.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("0003000002"))); // not a category
+    EXPECT_EQ(openedCategories, (std::vector<int>{2, 3, 1}));
+    EXPECT_EQ(form.CurTag(), 100);
+    EXPECT_FALSE(form.Timer1->enabled());
+}
+
+TEST_F(MainMenu, MousePressSelectsAtOnceAndClickOpens) {
+    Configure(QStringLiteral("1"));
+    Tmain_form& form = Show();
+    const QPoint home = form.PNL003->pos();
+    QTest::mousePress(form.PNL003, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(form.CurTag(), 102);
+    EXPECT_EQ(ColorOfTag(102), kPanelSelectedColor);
+    EXPECT_EQ(ColorOfTag(100), kPanelUnselectedColor);
+    EXPECT_EQ(form.PNL003->pos(), home + QPoint(1, 1));
+    EXPECT_TRUE(openedCategories.empty());
+    QTest::mouseRelease(form.PNL003, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(form.PNL003->pos(), home);
+    EXPECT_EQ(openedCategories, std::vector<int>{3});
+}
+
+TEST_F(MainMenu, AFolderListThatFailsIsStillDestroyed) {
+    Configure(QStringLiteral("1"));
+    Tmain_form& form = Show();
+    failWhileShown = true;
+    EXPECT_THROW(form.OpenCategory(100), AppError);
+    ASSERT_EQ(folderLists.size(), 1u);
+    EXPECT_TRUE(folderLists[0].isNull());
+    failWhileShown = false;
+    Press({vk::Down});
+    EXPECT_EQ(form.CurTag(), 101);
+}
+
+TEST_F(MainMenu, FirstRunShowsTheSettingsDialog) {
+    Show();
+    EXPECT_EQ(dialogs.shown, 1);
+    EXPECT_EQ(dialogs.destroyed, 1);
+    EXPECT_EQ(menu->ExitCodeText(), QStringLiteral("81536047")); // cancelled: the defaults
+}
+
+TEST_F(MainMenu, ConfigArgumentShowsTheSettingsDialogOnAConfiguredStore) {
+    Configure(QStringLiteral("1"));
+    Show({QStringLiteral("/Config")});
+    EXPECT_EQ(dialogs.shown, 1);
+}
+
+TEST_F(MainMenu, AStoreErrorEndsTheFirstShowWhereItHappens) {
+    WriteSettingInt(0, kSystem, QStringLiteral("ExitCode"), 5);
+    MessageCapture messages;
+    Tmain_form& form = Show();
+    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("'ExitCode' のデータ型が不正です")});
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(form.Timer1->enabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+struct ConfigArgumentCase {
+    QStringList arguments;
+    bool asks;
+};
+
+class ConfigArgument : public ::testing::TestWithParam<ConfigArgumentCase> {};
+
+TEST_P(ConfigArgument, OnlyTheFirstArgumentCountsInAnyCase) {
+    EXPECT_EQ(AsksForConfiguration(GetParam().arguments), GetParam().asks)
+        << GetParam().arguments.join(' ').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ConfigArgument,
+                         ::testing::Values(ConfigArgumentCase{{"/CONFIG"}, true},
+                                           ConfigArgumentCase{{"/config"}, true},
+                                           ConfigArgumentCase{{"/cOnFiG", "more"}, true},
+                                           ConfigArgumentCase{{"--config"}, true},
+                                           ConfigArgumentCase{{"--Config"}, true},
+                                           ConfigArgumentCase{{}, false},
+                                           ConfigArgumentCase{{"x", "/CONFIG"}, false},
+                                           ConfigArgumentCase{{"/CONFIGURE"}, false},
+                                           ConfigArgumentCase{{"CONFIG"}, false},
+                                           ConfigArgumentCase{{" /CONFIG"}, false}));

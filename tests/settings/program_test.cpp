@@ -1,0 +1,148 @@
+#include "settings_fixture.h"
+
+#include "settings/reg_file.h"
+
+#include <QFile>
+#include <QProcess>
+
+namespace {
+
+const QString kVideo = settingskey::Category("Video");
+
+struct Finished {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+// The program run as a second process on the same store file (through its config home).
+class ProgramTest : public SettingsTest {
+protected:
+    void SetUp() override {
+        SettingsTest::SetUp();
+        SettingsStore::Instance().UseDatabase(ConfigHome() + "/couchframe/settings.db");
+    }
+
+    QString ConfigHome() const { return folder.filePath("config"); }
+
+    void Start(QProcess& process, const QStringList& arguments) const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", ConfigHome());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(COUCHFRAME_BIN_DIR "/couchframe"), arguments);
+        ASSERT_TRUE(process.waitForStarted());
+    }
+
+    Finished Run(const QStringList& arguments, const QByteArray& input = {}) const {
+        QProcess process;
+        Start(process, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return Finished{process.exitCode(), process.readAllStandardOutput(),
+                        QString::fromLocal8Bit(process.readAllStandardError())};
+    }
+
+    QString WriteFile(const QString& name, const QByteArray& content) const {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return file.fileName();
+    }
+};
+
+QByteArray CategoryFile(int entries) {
+    QByteArray text = "Windows Registry Editor Version 5.00\n\n"
+                      "[HKEY_CURRENT_USER\\Software\\Quor\\Couchframe\\Video]\n";
+    text += QStringLiteral("\"ItemCount\"=dword:%1\n").arg(entries, 8, 16, QChar(u'0')).toUtf8();
+    for (int n = 1; n <= entries; ++n) {
+        text += QStringLiteral("\"%1\"=\"title %2\"\n\"%3\"=\"/media/%2\"\n\"%4\"=dword:00000001\n")
+                    .arg(EntryValueName("Title", n))
+                    .arg(n)
+                    .arg(EntryValueName("Folder", n), EntryValueName("Lock", n))
+                    .toUtf8();
+    }
+    return text;
+}
+
+TEST_F(ProgramTest, ImportFromAFileAndExportToStandardOutput) {
+    const Finished imported = Run({"--import-settings", WriteFile("in.reg", CategoryFile(3))});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_EQ(ReadFolderEntryCount(kVideo), 3);
+    EXPECT_EQ(ReadSettingString(0, kVideo, "Folder002", ""), "/media/2");
+    EXPECT_TRUE(ReadSettingBool(0, kVideo, "Lock003", false));
+
+    const Finished exported = Run({"--export-settings", "-"});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    EXPECT_EQ(exported.out, ExportSettings());
+}
+
+TEST_F(ProgramTest, ImportFromStandardInputAndExportToAFile) {
+    const Finished imported =
+        Run({"--import-settings", "-"}, "Windows Registry Editor Version 5.00\n\n"
+                                        "[HKEY_CURRENT_USER\\Software\\Quor\\Couchframe\\System]\n"
+                                        "\"ExitCode\"=\"777\"\n");
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_EQ(ReadSettingString(0, settingskey::System, "ExitCode", ""), "777");
+
+    const QString target = folder.filePath("backup.reg");
+    const Finished exported = Run({"--export-settings", target});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), ExportSettings());
+}
+
+TEST_F(ProgramTest, FailuresExitNonZeroWithAClearMessage) {
+    WriteSettingString(0, settingskey::System, "ExitCode", "1");
+    Finished run = Run({"--import-settings", "-"}, "Windows Registry Editor Version 5.00\n\n"
+                                                   "[HKEY_CURRENT_USER\\Software\\X]\n"
+                                                   "\"a\"=dword:nothex\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(
+        run.err.startsWith("couchframe: cannot import the settings from standard input: line 4: "))
+        << run.err.toStdString();
+    EXPECT_FALSE(SettingKeyExists("Software\\X"));
+
+    run = Run({"--import-settings", folder.filePath("missing.reg")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("missing.reg")) << run.err.toStdString();
+
+    run = Run({"--export-settings", folder.filePath("no/such/folder/out.reg")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.startsWith("couchframe: cannot export the settings to "))
+        << run.err.toStdString();
+
+    run = Run({"--export-settings"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.err.contains("needs a FILE")) << run.err.toStdString();
+}
+
+// Another process writes the store while this one reads and writes it: both go through, and a
+// reader sees the other's import either not at all or whole.
+TEST_F(ProgramTest, TwoProcessesShareTheStore) {
+    constexpr int kEntries = 1000;
+    WriteSettingInt(0, "Software\\Parent", "Start", 1);
+    QProcess child;
+    Start(child, {"--import-settings", WriteFile("big.reg", CategoryFile(kEntries))});
+    int written = 0;
+    while (child.state() != QProcess::NotRunning || written < 20) {
+        WriteSettingInt(0, "Software\\Parent", EntryValueName("V", written), written);
+        ++written;
+        const int count = ReadFolderEntryCount(kVideo);
+        const QString last = ReadSettingString(0, kVideo, EntryValueName("Title", kEntries), "");
+        ASSERT_TRUE((count == 0 && last.isEmpty()) ||
+                    (count == kEntries && last == QStringLiteral("title %1").arg(kEntries)))
+            << count << " " << last.toStdString();
+        child.waitForFinished(1);
+    }
+    child.waitForFinished(60000);
+    ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
+    EXPECT_EQ(ReadFolderEntryCount(kVideo), kEntries);
+    EXPECT_EQ(ReadSettingString(0, kVideo, "Folder0500", "-"), "-");
+    EXPECT_EQ(ReadSettingString(0, kVideo, "Folder500", ""), "/media/500");
+    for (int i = 0; i < written; ++i)
+        ASSERT_EQ(ReadSettingInt(0, "Software\\Parent", EntryValueName("V", i), -1), i);
+}
+
+} // namespace
