@@ -1,3 +1,4 @@
+#include "settings/general.h"
 #include "spi/spibmp.h"
 #include "spi/spis.h"
 #include "spi_test_support.h"
@@ -282,4 +283,26 @@ TEST(Host, DeleteAndClearReleasePlugins) {
     EXPECT_EQ(FileNames(host), QStringList{"fx_picture.spi"});
     host.Clear();
     EXPECT_EQ(host.Count(), 0);
+}
+
+TEST_F(HostTest, SusiePathSettingNamesADirectory) {
+    Install(QStringLiteral("fx_picture"), QStringLiteral("susie.spi"));
+    {
+        TSPIs host;
+        host.SearchOptions = spsSusieDir;
+        host.OwnerLoaded(); // no setting: nothing
+        EXPECT_EQ(host.Count(), 0);
+    }
+    WriteSettingInt(0, settingskey::SusiePlugins, QStringLiteral("Path"), 5);
+    {
+        TSPIs host;
+        host.SearchOptions = spsSusieDir;
+        host.OwnerLoaded(); // a value of another kind: nothing, and no error
+        EXPECT_EQ(host.Count(), 0);
+    }
+    WriteSettingString(0, settingskey::SusiePlugins, QStringLiteral("Path"), dir.path());
+    TSPIs host;
+    host.SearchOptions = spsSusieDir;
+    host.OwnerLoaded();
+    EXPECT_EQ(FileNames(host), QStringList{QStringLiteral("susie.spi")});
 }
