@@ -6,6 +6,7 @@
 #include "filemenu/folder_existence.h"
 #include "filemenu/folder_listing.h"
 #include "filemenu/media_handoff.h"
+#include "filemenu/play_selection.h"
 #include "gradient/pgra112.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
@@ -145,7 +146,7 @@ void TFile_Menu::LayOut() {
 }
 
 void TFile_Menu::ListRegisteredFolders() {
-    const int count = ReadSettingInt(0, keyPath_, QStringLiteral("ItemCount"), 0);
+    const int count = ReadFolderEntryCount(keyPath_);
     const bool locked = LockState(category);
     std::vector<QByteArray> paths;
     for (int i = 1; i <= count; ++i) {
@@ -319,8 +320,11 @@ void TFile_Menu::ShowMedia(const QByteArray& path, bool viewer, bool list) {
 }
 
 void TFile_Menu::PlaySelection(int kind, bool useMarks) {
-    (void)kind;
-    (void)useMarks;
+    const qsizetype selected = static_cast<qsizetype>(page_) * kRows + (CurTag - kFirstTag);
+    const std::optional<MediaRequest> request = ::PlaySelection(
+        kind, useMarks, PlaySource{entries_, selected, extensions_, category, useViewer_});
+    if (request)
+        ShowMedia(request->path, request->viewer, request->list);
 }
 
 template <typename Operation> void TFile_Menu::UnderHighlightRule(Operation&& operation) {

@@ -585,4 +585,54 @@ TEST_F(FileMenuTest, ApplicationCommandTable) {
     EXPECT_EQ(screen->Depth(), 0);
 }
 
+TEST_F(FileMenuTest, PlayCommandHandsOnThePlaylistOfTheMarks) {
+    MakeFiles("many", 25);
+    RegisterOne("many");
+    Open();
+    Press(vk::Return);
+    Press(vk::Down);
+    Press(vk::Space); // f00 on page 0
+    Press(vk::Right);
+    Press(vk::Right);
+    screen->CurTag = 101;
+    Press(vk::Space);                 // f20 on page 2
+    Press(vk::LetterA + ('P' - 'A')); // without Ctrl: nothing
+    screen->WmAppCommand(0x002E);     // play from a keyboard source: nothing
+    EXPECT_TRUE(RecordedMediaRequests().empty());
+    Press(vk::LetterA + ('P' - 'A'), ShiftState{false, true, false});
+    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
+    const MediaRequest& request = RecordedMediaRequests()[0];
+    EXPECT_FALSE(request.viewer);
+    EXPECT_TRUE(request.list);
+    EXPECT_TRUE(request.path.endsWith(".wpl"));
+    QFile playlist(QFile::decodeName(request.path));
+    ASSERT_TRUE(playlist.open(QIODevice::ReadOnly));
+    const QByteArray text = playlist.readAll();
+    EXPECT_TRUE(text.contains("<media src=\"" + Path("many/f00.avi") + "\"/>"));
+    EXPECT_TRUE(text.contains("<media src=\"" + Path("many/f20.avi") + "\"/>"));
+    EXPECT_EQ(text.count("<media "), 2);
+    EXPECT_TRUE(screen->AnyMarked()); // the marks stay
+    screen->WmAppCommand(0x102E);     // the remote's play: the same hand-off
+    EXPECT_EQ(RecordedMediaRequests().size(), 2u);
+}
+
+TEST_F(FileMenuTest, PlayCommandOnAFileHandsOnTheFileItself) {
+    MakeFiles("media", 2);
+    RegisterOne("media");
+    Open();
+    Press(vk::Return);
+    Press(vk::Down);
+    Press(vk::Down);
+    screen->WmAppCommand(0x102E);
+    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
+    EXPECT_EQ(RecordedMediaRequests()[0], (MediaRequest{Path("media/f01.avi"), false, false, 1}));
+}
+
+TEST_F(FileMenuTest, DamagedEntryCountListsNothing) {
+    WriteSettingInt(0, kVideoKey, QStringLiteral("ItemCount"), -7);
+    Open();
+    EXPECT_TRUE(screen->Entries().empty());
+    EXPECT_EQ(screen->PageCount(), 1);
+}
+
 } // namespace
