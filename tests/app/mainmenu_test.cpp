@@ -5,6 +5,7 @@
 #include "platform/modal.h"
 #include "platform/timer.h"
 #include "settings/general.h"
+#include "spi/spis.h"
 
 #include "message_capture.h"
 #include "test_configuration_dialog.h"
@@ -385,6 +386,6 @@ TEST_F(MainMenu, KeepsOnlyThePicturePlugInsItFinds) {
     EXPECT_FALSE(form.SPIs1->GraphicPreview);
     ASSERT_GT(form.SPIs1->Count(), 0);
     for (int i = 0; i < form.SPIs1->Count(); ++i)
-        EXPECT_TRUE(form.SPIs1->Items(i).IsInstanceOf<TInSPI>())
-            << form.SPIs1->Items(i).FileName.toStdString();
+        EXPECT_TRUE(IsInstanceOf<TInSPI>(*form.SPIs1->Items(i)))
+            << form.SPIs1->Items(i)->FileName().toStdString();
 }
