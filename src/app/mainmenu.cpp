@@ -9,6 +9,7 @@
 #include "platform/modal.h"
 #include "platform/timer.h"
 #include "settings/general.h"
+#include "spi/spis.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -139,6 +140,11 @@ void Tmain_form::FormCreate() {
     CurTag_ = 100;
     CodeMatched_ = 0;
     RegisterRemoteInput();
+    SPIs1 = std::make_unique<TSPIs>();
+    SPIs1->GraphicPreview = false;
+    SPIs1->SearchOptions = spsAllDirs;
+    SPIs1->OnSearch = SPIs1Search;
+    SPIs1->OwnerLoaded();
 }
 
 void Tmain_form::FormDestroy() {
@@ -147,6 +153,7 @@ void Tmain_form::FormDestroy() {
         QApplication::restoreOverrideCursor();
         cursorHidden_ = false;
     }
+    SPIs1.reset();
 }
 
 void Tmain_form::FormShow() {

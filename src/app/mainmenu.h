@@ -14,6 +14,7 @@ class ImageWidget;
 class Panel;
 class QLabel;
 class TPGradation;
+class TSPIs;
 class Timer;
 
 // Where the panels and the title go on a screen of W x H pixels.
@@ -69,6 +70,8 @@ public:
     QLabel* LBL001;
     Timer* Timer1;
     Panel* PNL004;
+    // The picture plug-ins, loaded before the first show and kept until the menu goes.
+    std::unique_ptr<TSPIs> SPIs1;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -5,6 +5,7 @@
 #include "platform/modal.h"
 #include "platform/timer.h"
 #include "settings/general.h"
+#include "spi/spis.h"
 
 #include "message_capture.h"
 #include "test_configuration_dialog.h"
@@ -141,6 +142,20 @@ TEST_F(MainMenu, FirstShowSetsUpTheScreen) {
     EXPECT_EQ(FromQColor(picture.pixelColor(screen.width() - 1, screen.height() - 1)), 0xF0CAA6u);
     menu.reset();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainMenu, HoldsThePictureHostWhileItLives) {
+    Configure(QStringLiteral("1"));
+    Tmain_form& form = Show();
+    ASSERT_NE(form.SPIs1, nullptr);
+    EXPECT_EQ(TSPIs::CurrentHost(), form.SPIs1.get());
+    EXPECT_EQ(form.SPIs1->SearchOptions, spsAllDirs);
+    EXPECT_FALSE(form.SPIs1->GraphicPreview);
+    ASSERT_TRUE(form.SPIs1->OnSearch);
+    // The host is the only one: the viewer's pictures are decoded through it.
+    EXPECT_THROW(TSPIs(), ESPIDupCreateSPIs);
+    menu.reset();
+    EXPECT_EQ(TSPIs::CurrentHost(), nullptr);
 }
 
 TEST_F(MainMenu, ActiveDelayZeroNeverGrabsTheForeground) {
