@@ -208,8 +208,11 @@ class Session:
     # --- observing ----------------------------------------------------------------------------
 
     def x(self, *command, check=True):
-        return subprocess.run(command, env=self.env, check=check, capture_output=True,
-                              text=True).stdout
+        try:
+            return subprocess.run(command, env=self.env, check=check, capture_output=True,
+                                  text=True, timeout=30).stdout
+        except subprocess.TimeoutExpired:
+            raise Failure(f"{' '.join(command)} did not finish") from None
 
     def alive(self):
         if self.app.poll() is not None:
@@ -252,6 +255,8 @@ class Session:
             self.x("import", "-window", "root", str(path))
             shot = Screenshot(path)
             failing = [f"{d} at {p}: {shot.at(p)}" for d, p, test in checks if not test(shot.at(p))]
+            if self.visible_windows() - set(self.stack):
+                failing.append("a window more is shown (a message box?)")
             self.last_failing = failing
             return not failing
 
