@@ -4,7 +4,6 @@
 #include "dialogs/config.h"
 #include "filemenu/file_menu.h"
 #include "platform/application.h"
-#include "viewer/viewer_screens.h"
 
 int main(int argc, char** argv) {
     if (const auto exitCode = RunCommandLineOnly(argc, argv))
@@ -12,7 +11,6 @@ int main(int argc, char** argv) {
     Application app(argc, argv);
     MediaScreens mediaScreens;
     SetMediaScreenFactory(&mediaScreens);
-    InstallViewerScreens();
     MainMenuScreens screens;
     screens.configurationDialog = MakeConfigurationDialog;
     screens.folderList = [](int category) -> std::unique_ptr<QDialog> {

@@ -115,6 +115,12 @@ Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
     PNL004->SetFontColor(clGray); // shown as unavailable
 
     FormCreate();
+
+    SPIs1 = std::make_unique<TSPIs>();
+    SPIs1->GraphicPreview = false;
+    SPIs1->SearchOptions = spsAllDirs;
+    SPIs1->OnSearch = SPIs1Search;
+    SPIs1->OwnerLoaded();
 }
 
 Tmain_form::~Tmain_form() {
@@ -140,11 +146,6 @@ void Tmain_form::FormCreate() {
     CurTag_ = 100;
     CodeMatched_ = 0;
     RegisterRemoteInput();
-    SPIs1 = std::make_unique<TSPIs>();
-    SPIs1->GraphicPreview = false;
-    SPIs1->SearchOptions = spsAllDirs;
-    SPIs1->OnSearch = SPIs1Search;
-    SPIs1->OwnerLoaded();
 }
 
 void Tmain_form::FormDestroy() {
@@ -153,7 +154,6 @@ void Tmain_form::FormDestroy() {
         QApplication::restoreOverrideCursor();
         cursorHidden_ = false;
     }
-    SPIs1.reset();
 }
 
 void Tmain_form::FormShow() {

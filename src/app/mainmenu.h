@@ -12,9 +12,9 @@
 
 class ImageWidget;
 class Panel;
+class TSPIs;
 class QLabel;
 class TPGradation;
-class TSPIs;
 class Timer;
 
 // Where the panels and the title go on a screen of W x H pixels.
@@ -70,7 +70,7 @@ public:
     QLabel* LBL001;
     Timer* Timer1;
     Panel* PNL004;
-    // The picture plug-ins, loaded before the first show and kept until the menu goes.
+    // The picture plug-ins live as long as the main menu.
     std::unique_ptr<TSPIs> SPIs1;
 
 protected:

@@ -144,20 +144,6 @@ TEST_F(MainMenu, FirstShowSetsUpTheScreen) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(MainMenu, HoldsThePictureHostWhileItLives) {
-    Configure(QStringLiteral("1"));
-    Tmain_form& form = Show();
-    ASSERT_NE(form.SPIs1, nullptr);
-    EXPECT_EQ(TSPIs::CurrentHost(), form.SPIs1.get());
-    EXPECT_EQ(form.SPIs1->SearchOptions, spsAllDirs);
-    EXPECT_FALSE(form.SPIs1->GraphicPreview);
-    ASSERT_TRUE(form.SPIs1->OnSearch);
-    // The host is the only one: the viewer's pictures are decoded through it.
-    EXPECT_THROW(TSPIs(), ESPIDupCreateSPIs);
-    menu.reset();
-    EXPECT_EQ(TSPIs::CurrentHost(), nullptr);
-}
-
 TEST_F(MainMenu, ActiveDelayZeroNeverGrabsTheForeground) {
     Configure(QStringLiteral("1"), 0);
     Tmain_form& form = Show();
@@ -391,3 +377,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, ConfigArgument,
                                            ConfigArgumentCase{{"/CONFIGURE"}, false},
                                            ConfigArgumentCase{{"CONFIG"}, false},
                                            ConfigArgumentCase{{" /CONFIG"}, false}));
+
+TEST_F(MainMenu, KeepsOnlyThePicturePlugInsItFinds) {
+    // The test program sits beside the shipped plug-ins, as the installed program does.
+    Tmain_form& form = Show();
+    ASSERT_TRUE(form.SPIs1);
+    EXPECT_EQ(form.SPIs1->SearchOptions, spsAllDirs);
+    EXPECT_FALSE(form.SPIs1->GraphicPreview);
+    ASSERT_GT(form.SPIs1->Count(), 0);
+    for (int i = 0; i < form.SPIs1->Count(); ++i)
+        EXPECT_TRUE(IsInstanceOf<TInSPI>(*form.SPIs1->Items(i)))
+            << form.SPIs1->Items(i)->FileName().toStdString();
+}

@@ -1,3 +1,4 @@
+#include "byte_literals.h"
 #include "filemenu/text_encoding.h"
 #include "platform/codepage.h"
 #include "platform/temp_files.h"
@@ -26,13 +27,6 @@ const CodePage& Cp1252() {
 const CodePage& Utf8() {
     static const CodePage codePage("UTF-8");
     return codePage;
-}
-
-QByteArray Bytes(std::initializer_list<int> values) {
-    QByteArray bytes;
-    for (int value : values)
-        bytes += char(value);
-    return bytes;
 }
 
 QByteArray ReadAll(const QString& path) {

@@ -1,3 +1,4 @@
+#include "byte_literals.h"
 #include "input/hid_descriptor.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +12,6 @@ void PrintTo(const HidUsage& usage, std::ostream* out) {
 }
 
 namespace {
-QByteArray Bytes(std::initializer_list<int> values) {
-    QByteArray bytes;
-    for (int v : values)
-        bytes.append(char(v));
-    return bytes;
-}
-
 // An eHome infrared receiver: the remote's vendor collection, then consumer control.
 const QByteArray kMceReceiver = Bytes({
     0x06, 0xBC, 0xFF,             // Usage Page (0xFFBC)

@@ -1,3 +1,4 @@
+#include "byte_literals.h"
 #include "input/device_reader.h"
 #include "input/remote_dispatch.h"
 #include "input/remote_input.h"
@@ -21,13 +22,6 @@
 
 namespace {
 constexpr int kWaitMs = 5000;
-
-QByteArray Bytes(std::initializer_list<int> values) {
-    QByteArray bytes;
-    for (int v : values)
-        bytes.append(char(v));
-    return bytes;
-}
 
 const QByteArray kVendorRemote = Bytes({0x06, 0xBC, 0xFF, 0x09, 0x88, 0xA1, 0x01, 0x15, 0x00, 0x26,
                                         0xFF, 0x00, 0x75, 0x08, 0x95, 0x04, 0x81, 0x02, 0xC0});

@@ -1,3 +1,4 @@
+#include "byte_literals.h"
 #include "input/remote_report.h"
 
 #include <gtest/gtest.h>
@@ -5,13 +6,6 @@
 #include <optional>
 
 namespace {
-QByteArray Bytes(std::initializer_list<int> values) {
-    QByteArray bytes;
-    for (int v : values)
-        bytes.append(char(v));
-    return bytes;
-}
-
 struct FoldCase {
     const char* name;
     RawInputMessage message;

@@ -1,6 +1,5 @@
 #include "viewer/viewer_form.h"
 
-#include "filemenu/file_menu.h"
 #include "gradient/pgra112.h"
 #include "input/app_command.h"
 #include "message_capture.h"
@@ -10,7 +9,6 @@
 #include "settings/general.h"
 #include "spi/spibmp.h"
 #include "spi/spis.h"
-#include "viewer/viewer_screens.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -275,6 +273,26 @@ TEST_F(ViewerTest, AreaAboveTheBarAndOnePixelLessFromExtendedPrecision) {
     EXPECT_EQ(picture.pixel(400, 783), kBlack);
 }
 
+TEST_F(ViewerTest, ShrinkingAveragesThePixelsItMerges) {
+    // One-pixel black and white columns halved: every drawn pixel is the mean of a pair, where
+    // dropping pixels would leave pure black or pure white.
+    QImage stripes(1600, 800, QImage::Format_RGB32);
+    for (int y = 0; y < stripes.height(); ++y)
+        for (int x = 0; x < stripes.width(); ++x)
+            stripes.setPixel(x, y, x % 2 ? qRgb(255, 255, 255) : kBlack);
+    const QString path = dir.filePath("stripes.bmp");
+    ASSERT_TRUE(stripes.save(path, "BMP"));
+    Open(QFile::encodeName(path), false);
+    const QImage& picture = viewer->Image1->Picture();
+    ASSERT_EQ(picture.size(), QSize(800, 800));
+    for (int x : {100, 101, 400, 401, 700}) {
+        const int grey = qGreen(picture.pixel(x, 400));
+        EXPECT_GT(grey, 100) << x;
+        EXPECT_LT(grey, 155) << x;
+    }
+    EXPECT_EQ(picture.pixel(400, 199), kBlack); // the bar above the 800 x 400 picture
+}
+
 TEST_F(ViewerTest, UndecodableInTheMiddleIsReportedAndTheNextStepMovesOn) {
     const QByteArray list =
         List({Picture("r.bmp", {8, 6}, kRed), File("broken.jpg", "not a picture at all"),
@@ -315,6 +333,18 @@ TEST_F(ViewerTest, UndecodableDuringTheShowIsWrittenOnTheScreenAndTheShowGoesOn)
     v.Timer1Timer();
     EXPECT_EQ(v.Index(), 2);
     EXPECT_EQ(Centre(), kBlue);
+}
+
+TEST_F(ViewerTest, UndecodableFirstPictureIsReportedOnShow) {
+    TViewer_Form& v = Open(
+        List({File("broken.png", "\x89PNG but nothing more"), Picture("g.bmp", {8, 6}, kGreen)}),
+        true);
+    EXPECT_EQ(messages.texts, QStringList{"Susie Plugins could not decode"});
+    EXPECT_TRUE(v.isVisible());
+    EXPECT_FALSE(v.Image1->HasPicture());
+    EXPECT_FALSE(v.LoadBusy());
+    v.NextPicture();
+    EXPECT_EQ(Centre(), kGreen);
 }
 
 TEST_F(ViewerTest, UnreadableListIsReportedAndEscStillCloses) {
@@ -435,30 +465,6 @@ TEST_F(ViewerTest, JpegThroughTheShippedPlugin) {
     EXPECT_TRUE(near(viewer->Image1->Picture().pixel(699, 400), kBlue));
     EXPECT_EQ(viewer->Image1->Picture().pixel(700, 400), kBlack);
     EXPECT_TRUE(messages.texts.isEmpty());
-}
-
-TEST_F(ViewerTest, PictureHandOffOpensTheViewer) {
-    InstallViewerScreens();
-    std::vector<std::pair<bool, QByteArray>> opened;
-    const ModalHook previous = SetModalHook([&](QDialog& dialog) {
-        auto* shown = dynamic_cast<TViewer_Form*>(&dialog);
-        if (shown)
-            opened.emplace_back(shown->listFlag, shown->path);
-        return 0;
-    });
-    TFile_Menu menu;
-    menu.category = 3;
-    menu.ShowMedia("/pictures/a.lst", true, true);
-    menu.ShowMedia("/pictures/one.png", true, false);
-    RecordedMediaRequests().clear();
-    menu.ShowMedia("/videos/film.mkv", false, false);
-    SetModalHook(previous);
-    ASSERT_EQ(opened.size(), 2u);
-    EXPECT_EQ(opened[0], std::make_pair(true, QByteArray("/pictures/a.lst")));
-    EXPECT_EQ(opened[1], std::make_pair(false, QByteArray("/pictures/one.png")));
-    // Anything else goes on to the factory that was there before.
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_EQ(RecordedMediaRequests()[0].path, "/videos/film.mkv");
 }
 
 } // namespace
