@@ -109,6 +109,7 @@ class Session:
         self.xvfb = None
         self.app = None
         self.stack = []  # visible top-level windows of the program, bottom first
+        self.last_failing = []  # the checks of the last screenshot that did not hold
         self.root = Path(tempfile.mkdtemp(prefix="couchframe-e2e-"))
         self.env = dict(os.environ)
         for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "TMPDIR"):
@@ -116,8 +117,8 @@ class Session:
             self.env[name] = str(self.root / name.lower())
         for name in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY"):
             self.env.pop(name, None)
-        # No sound device on a test machine: mpv would end every item at once without a null
-        # output.
+        # No sound device on a test machine: mpv does not fall back to a null output by itself,
+        # and the player would report every item as unplayable.
         self.env["COUCHFRAME_MPV_OPTIONS"] = "ao=null"
         self.media = self.root / "media"
 
