@@ -19,7 +19,7 @@ namespace {
 constexpr double kScanSpeed = 5.0;
 
 MpvOptions& Defaults() {
-    static MpvOptions options;
+    static MpvOptions options = ParseMpvOptions(qEnvironmentVariable("COUCHFRAME_MPV_OPTIONS"));
     return options;
 }
 
@@ -27,6 +27,25 @@ QByteArray Utf8(const char* text) {
     return QByteArray(text);
 }
 } // namespace
+
+MpvOptions ParseMpvOptions(const QString& text) {
+    MpvOptions options;
+    for (const QString& item : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString name = item.section(QLatin1Char('='), 0, 0).trimmed();
+        const QString value = item.section(QLatin1Char('='), 1).trimmed();
+        if (name == QLatin1String(mpvname::AudioOutput) && !value.isEmpty())
+            options.audioOutput = value;
+        else if (name == QLatin1String(mpvname::VideoOutput) &&
+                 (value == QLatin1String(mpvname::VoLibmpv) ||
+                  value == QLatin1String(mpvname::VoNull)))
+            options.renderVideo = value == QLatin1String(mpvname::VoLibmpv);
+        else
+            throw AppError(QStringLiteral("COUCHFRAME_MPV_OPTIONS: \"%1\" cannot be used "
+                                          "(understood: ao=OUTPUT, vo=libmpv, vo=null).")
+                               .arg(item.trimmed()));
+    }
+    return options;
+}
 
 MpvOptions MpvMediaPlayer::DefaultOptions() {
     return Defaults();

@@ -17,7 +17,12 @@ class MpvFrameRenderer;
 struct MpvOptions {
     QString audioOutput;     // empty: mpv's own choice; "null": no sound device
     bool renderVideo = true; // false: no video output at all
+    bool operator==(const MpvOptions&) const = default;
 };
+
+// Outputs from text of mpv's "name=value,..." form; only ao (any output) and vo (libmpv or null)
+// are understood. Raises AppError naming what it cannot use.
+MpvOptions ParseMpvOptions(const QString& text);
 
 // The media player control on libmpv. mpv's events reach the user-interface thread through its
 // wakeup callback; video is drawn through the render API into this widget.
@@ -32,7 +37,9 @@ public:
                             QWidget* parent = nullptr);
     ~MpvMediaPlayer() override;
 
-    // The outputs new players get (tests switch to null outputs here).
+    // The outputs new players get: at first those of the environment variable
+    // COUCHFRAME_MPV_OPTIONS (a machine without sound runs with "ao=null"); tests switch to null
+    // outputs here.
     static MpvOptions DefaultOptions();
     static void SetDefaultOptions(const MpvOptions& options);
 
