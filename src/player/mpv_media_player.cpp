@@ -78,6 +78,8 @@ MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
         SetOption(AudioDisplay, No);
         SetOption(VideoTimingOffset, "0");
         SetOption(Hwdec, HwdecAutoSafe);
+        // A living-room PC whose sound device is missing or busy still shows the video.
+        SetOption(AudioFallbackToNull, Yes);
         SetOption(VideoOutput, options.renderVideo ? VoLibmpv : VoNull);
         if (!options.audioOutput.isEmpty())
             SetOption(AudioOutput, options.audioOutput.toUtf8().constData());

@@ -204,3 +204,20 @@ TEST(MpvVideoTest, VideoIsDrawnInsideTheWidget) {
     EXPECT_EQ(player.LastFrame().size(), QSize(160, 120));
 }
 } // namespace
+
+TEST(MpvPlayerSound, PlaysOnWhenTheSoundDeviceCannotOpen) {
+    // A sound server that is not there: the audio output cannot open, playback goes on silently.
+    const QByteArray previous = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", "unix:/nonexistent/couchframe-test");
+    MessageCapture messages;
+    {
+        MpvMediaPlayer player(MpvOptions{QStringLiteral("pulse"), false});
+        player.setURL(Media().song);
+        EXPECT_TRUE(WaitFor([&] { return player.playState() == playstate::Playing; }));
+    }
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
+    if (previous.isNull())
+        qunsetenv("PULSE_SERVER");
+    else
+        qputenv("PULSE_SERVER", previous);
+}
