@@ -86,6 +86,8 @@ Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
     setObjectName(QStringLiteral("main_form"));
     setWindowTitle(QStringLiteral("Couchframe"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // Maximised from creation: a first show that a store error cuts short still covers the screen.
+    PlaceFullScreen();
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);

@@ -195,7 +195,13 @@ void TConfig_Form::Edit_Click(QObject* Sender) {
 }
 
 void TConfig_Form::Delete_Click(QObject* Sender) {
-    delete SelectedRow(ListOf(Sender));
+    QTreeWidget* list = ListOf(Sender);
+    QTreeWidgetItem* row = SelectedRow(list);
+    if (!row)
+        return;
+    delete row;
+    // The list view selects the next row by itself; a second Delete must not remove that one too.
+    list->clearSelection();
 }
 
 void TConfig_Form::reject() {

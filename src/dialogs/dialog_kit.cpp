@@ -8,9 +8,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringList>
 
 namespace {
 constexpr int kDialogFontHeight = -12;
+// The dialogs were laid out in the proportional Gothic, the full-screen screens in the UI Gothic.
+const QString kDialogFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
 const char* const kTagProperty = "tag";
 } // namespace
 
@@ -18,7 +21,12 @@ void SetUpFixedDialog(QDialog& dialog, const QString& caption, const QSize& clie
     dialog.setWindowTitle(caption);
     dialog.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint);
-    dialog.setFont(ScreenFont(kDialogFontHeight, false));
+    QFont font = ScreenFont(kDialogFontHeight, false);
+    QStringList families = font.families();
+    families.removeAll(kDialogFontFamily);
+    families.prepend(kDialogFontFamily);
+    font.setFamilies(families);
+    dialog.setFont(font);
     dialog.setFixedSize(clientSize);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect bounds(QPoint(), clientSize);

@@ -350,6 +350,7 @@ TEST_F(MainMenu, AStoreErrorEndsTheFirstShowWhereItHappens) {
     Tmain_form& form = Show();
     EXPECT_EQ(messages.texts, QStringList{QStringLiteral("'ExitCode' のデータ型が不正です")});
     EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.geometry(), QApplication::primaryScreen()->geometry()); // still maximised
     EXPECT_FALSE(form.Timer1->enabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

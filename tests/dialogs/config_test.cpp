@@ -79,6 +79,8 @@ TEST_F(ConfigFormTest, CaptionSizeTabsAndButtons) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("環境設定"));
     EXPECT_EQ(form.size(), QSize(472, 286));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_EQ(form.font().families().value(0), QStringLiteral("ＭＳ Ｐゴシック"));
+    EXPECT_EQ(form.font().pixelSize(), 12);
     ASSERT_EQ(form.PC1->count(), 4);
     const QStringList tabs = {QStringLiteral("全般"), QStringLiteral("my Video"),
                               QStringLiteral("my Music"), QStringLiteral("my Picture")};
@@ -289,11 +291,17 @@ TEST_P(CategoryTab, DeleteTheMiddleOfThreeRows) {
     form.AddFolderRow(GetParam(), Row("A", "/a", "Off"));
     form.AddFolderRow(GetParam(), Row("B", "/b", "On"));
     form.AddFolderRow(GetParam(), Row("C", "/c", "On"));
-    tab.list->topLevelItem(1)->setSelected(true);
+    ShowCategory(GetParam());
+    QTest::mouseClick(tab.list->viewport(), Qt::LeftButton, {},
+                      tab.list->visualItemRect(tab.list->topLevelItem(1)).center());
+    ASSERT_EQ(tab.list->selectedItems().value(0), tab.list->topLevelItem(1));
     ModalHookScope hook([](QDialog&) -> int { throw AppError(QStringLiteral("no dialog here")); });
     QTest::mouseClick(tab.remove, Qt::LeftButton);
     EXPECT_EQ(Flat(form.FolderRows(GetParam())),
               (Flat({Row("A", "/a", "Off"), Row("C", "/c", "On")})));
+    // Nothing is selected afterwards, so pressing Delete again removes nothing more.
+    EXPECT_TRUE(tab.list->selectedItems().isEmpty());
+    QTest::mouseClick(tab.remove, Qt::LeftButton);
     EXPECT_EQ(tab.list->topLevelItemCount(), 2);
 }
 

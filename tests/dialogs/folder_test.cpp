@@ -24,6 +24,8 @@ TEST_F(FolderFormTest, CaptionSizeAndControls) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("フォルダ設定"));
     EXPECT_EQ(form.size(), QSize(312, 120));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_EQ(form.font().families().value(0), QStringLiteral("ＭＳ Ｐゴシック"));
+    EXPECT_EQ(form.font().pixelSize(), 12);
     EXPECT_EQ(form.Bevel1->geometry(), QRect(8, 8, 297, 77));
     EXPECT_EQ(form.ED01->geometry(), QRect(76, 12, 153, 20));
     EXPECT_EQ(form.EE01->geometry(), QRect(76, 36, 221, 20));
