@@ -19,6 +19,7 @@ inline constexpr const char* VideoTimingOffset = "video-timing-offset";
 inline constexpr const char* Hwdec = "hwdec";
 inline constexpr const char* VideoOutput = "vo";
 inline constexpr const char* AudioOutput = "ao";
+inline constexpr const char* AudioFallbackToNull = "audio-fallback-to-null";
 
 // Option values.
 inline constexpr const char* Yes = "yes";
