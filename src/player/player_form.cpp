@@ -375,8 +375,9 @@ void TPlayer_Form::Jump(bool forward) {
     }
     if (seekBusy_)
         return;
-    seekBusy_ = true;
+    // Read before the flag is set: a failing read must not leave every later jump blocked.
     const bool wasPlaying = IsPlaying(*WMP1);
+    seekBusy_ = true;
     // Pending messages may close and destroy the screen; nothing of it is touched after that.
     const QPointer<TPlayer_Form> alive(this);
     auto letMessagesRun = [&alive] {

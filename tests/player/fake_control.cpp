@@ -9,6 +9,12 @@ void FakeControl::setCurrentPosition(double seconds) {
     position = seconds;
 }
 
+int FakeControl::playState() {
+    if (failState)
+        throw AppError(QStringLiteral("state unknown"));
+    return state;
+}
+
 void FakeControl::setVolume(int volume) {
     log->append(QStringLiteral("volume %1").arg(volume));
     level = volume;

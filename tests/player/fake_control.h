@@ -20,6 +20,7 @@ public:
     bool canScanReverse = false;
     bool stopNeverEnds = false; // stop leaves the state at playing
     bool failSeeking = false;   // setCurrentPosition raises an error
+    bool failState = false;     // playState raises an error
     double position = 0;
     double length = 0;
     int level = 50;
@@ -29,7 +30,7 @@ public:
 
     QString URL() const override { return url_; }
     void setURL(const QString& url) override { url_ = url; }
-    int playState() override { return state; }
+    int playState() override;
     bool autoStart() const override { return true; }
     void setAutoStart(bool) override {}
     bool enableContextMenu() const override { return contextMenu_; }

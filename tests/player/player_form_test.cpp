@@ -234,6 +234,18 @@ TEST_F(PlayerFormTest, FailedJumpResumesAndClearsTheBusyFlag) {
     EXPECT_FALSE(form->SeekBusy());
 }
 
+TEST_F(PlayerFormTest, JumpWhosePlayStateCannotBeReadLeavesLaterJumpsFree) {
+    form->SetSkipLength(2);
+    control->length = 60;
+    control->position = 10;
+    control->failState = true;
+    EXPECT_THROW(form->FastForward(), AppError);
+    EXPECT_FALSE(form->SeekBusy());
+    control->failState = false;
+    form->FastForward();
+    EXPECT_EQ(*log, QStringList{"position 12"});
+}
+
 TEST_F(PlayerFormTest, ScreenClosedAndDestroyedInTheMiddleOfAJumpIsNotTouched) {
     control->state = playstate::Playing;
     control->length = 60;
