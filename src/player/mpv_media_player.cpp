@@ -83,8 +83,6 @@ MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
         SetOption(VideoOutput, options.renderVideo ? VoLibmpv : VoNull);
         if (!options.audioOutput.isEmpty())
             SetOption(AudioOutput, options.audioOutput.toUtf8().constData());
-        // A machine without a sound device still plays (silently) instead of failing every item.
-        SetOption(AudioFallbackToNull, Yes);
         Check(Mpv().initialize(handle_), QStringLiteral("start"));
         Mpv().set_wakeup_callback(handle_, &MpvMediaPlayer::OnWakeup, this);
         // The render context must exist before the first file is opened.

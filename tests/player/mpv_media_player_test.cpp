@@ -204,17 +204,6 @@ TEST(MpvVideoTest, VideoIsDrawnInsideTheWidget) {
     EXPECT_EQ(player.LastFrame().size(), QSize(160, 120));
 }
 
-TEST(MpvOwnAudioChoiceTest, PlaysSilentlyWhereNoSoundDeviceOpens) {
-    // mpv's own choice of sound output; the test machines have no sound device.
-    MessageCapture messages;
-    MpvMediaPlayer player(MpvOptions{QString(), false});
-    player.settings().setVolume(0);
-    player.setURL(Media().song);
-    EXPECT_TRUE(WaitFor([&] { return player.controls().currentPosition() > 0.5; }));
-    EXPECT_EQ(player.playState(), playstate::Playing);
-    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('\n').toStdString();
-}
-
 } // namespace
 
 TEST(MpvPlayerSound, PlaysOnWhenTheSoundDeviceCannotOpen) {
