@@ -112,6 +112,7 @@ void TFile_Menu::SetUp() {
     useViewer_ = info.useViewer;
     const QString extensionText = ReadSettingString(0, keyPath_, QStringLiteral("Extention"),
                                                     QString::fromLatin1(info.defaultExtensions));
+    // Digits typed toward another category's code never count toward this one's.
     code_.SetCode(ReadSettingString(0, keyPath_, QStringLiteral("UnLockCode"),
                                     QString::fromLatin1(info.defaultUnlockCode)));
     LayOut();
@@ -336,6 +337,10 @@ template <typename Operation> void TFile_Menu::UnderHighlightRule(Operation&& op
 void TFile_Menu::PressEnter() {
     if (code_.TakeEnter()) {
         SetLockState(category, !LockState(category));
+        // The code may have been completed before a click walked into a folder: the registered
+        // folders are their own level again, or the way up would lead above them.
+        depth_ = 0;
+        walk_.clear();
         ClearEntries();
         ListRegisteredFolders();
         PaintPage();

@@ -307,6 +307,29 @@ TEST_F(UnlockTest, SwitchingCategoryAndReopeningLockAgain) {
     EXPECT_THAT(Titles(), ElementsAre("< A >", "< C >"));
 }
 
+TEST_F(UnlockTest, CodeCompletedBeforeAClickListsTheRegisteredFoldersAsTheirOwnLevel) {
+    Type("5820");
+    QTest::mouseClick(screen->PNL001, Qt::LeftButton); // a click does not look at the code
+    ASSERT_EQ(screen->Depth(), 1);
+    Press(vk::Return);
+    EXPECT_THAT(Titles(), ElementsAre("< A >", "< B >", "< C >"));
+    EXPECT_EQ(screen->Depth(), 0);
+    Press(vk::Return); // folder A
+    Press(vk::Return); // its up entry leads back to the registered folders, not above them
+    EXPECT_EQ(screen->Depth(), 0);
+    EXPECT_THAT(Titles(), ElementsAre("< A >", "< B >", "< C >"));
+    Press(vk::Return); // and folder A opens again
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_EQ(screen->Entries()[0].entry.path, Path("a/.."));
+}
+
+TEST_F(UnlockTest, SwitchingCategoryStartsTheCodeAgain) {
+    Type("58");
+    ASSERT_EQ(screen->CodeProgress(), 2);
+    screen->WmInput(RawInputMessage::FromReport(QByteArray("\x00\x04\x08\x00", 4)));
+    EXPECT_EQ(screen->CodeProgress(), 0);
+}
+
 TEST_F(UnlockTest, EmptyCodeLeavesEnterOpeningEntries) {
     WriteSettingString(0, kVideoKey, QStringLiteral("UnLockCode"), QString());
     Open();
