@@ -1,0 +1,606 @@
+#include "spi/spibmp.h"
+
+#include "spi/local_memory.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <typeinfo>
+
+namespace {
+
+const QString kCouldNotDecode = QStringLiteral("Susie Plugins could not decode");
+
+// Offsets at which a picture may start: 0, and behind a 128-byte MacBinary header.
+constexpr int kHeaderOffsets[] = {0, 128};
+
+SPI_BITMAPINFOHEADER HeaderOf(const void* info) {
+    SPI_BITMAPINFOHEADER header;
+    std::memcpy(&header, info, sizeof header);
+    return header;
+}
+
+int ColorCountOf(const SPI_BITMAPINFOHEADER& header) {
+    if (header.biClrUsed != 0)
+        return int(header.biClrUsed);
+    switch (header.biBitCount) {
+    case 1:
+        return 2;
+    case 4:
+        return 16;
+    case 8:
+        return 256;
+    default:
+        return 0;
+    }
+}
+
+qint64 RowBytes(const SPI_BITMAPINFOHEADER& header) {
+    return (qint64(header.biBitCount) * header.biWidth + 31) / 32 * 4;
+}
+
+qint64 AbsHeight(const SPI_BITMAPINFOHEADER& header) {
+    return header.biHeight < 0 ? -qint64(header.biHeight) : qint64(header.biHeight);
+}
+
+void PutLittleEndian(char* at, quint32 value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        at[i] = char((value >> (8 * i)) & 0xFF);
+}
+
+// The graphic class under which picture plug-ins register their extensions, for the process's
+// lifetime.
+struct ModuleRegistration {
+    ModuleRegistration() {
+        RegisteredPictureFormats(); // constructed first, so it outlives this object
+        TSPIs::SetDefaultGraphicClass(&typeid(TSPIBitmap));
+    }
+    ~ModuleRegistration() { UnregisterPictureFormats(&typeid(TSPIBitmap)); }
+} moduleRegistration;
+
+} // namespace
+
+int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator) {
+    if (denominator == 0)
+        return -1;
+    const qint64 product = qint64(number) * numerator;
+    const bool negative = (product < 0) != (denominator < 0);
+    const quint64 magnitude = quint64(product < 0 ? -product : product);
+    const quint64 divisor = quint64(denominator < 0 ? -qint64(denominator) : qint64(denominator));
+    const quint64 quotient = (magnitude + divisor / 2) / divisor;
+    if (quotient > 0x7FFFFFFFull)
+        return -1;
+    return negative ? -int32_t(quotient) : int32_t(quotient);
+}
+
+// ---- TGraphic, TPlainBitmap ----
+
+void TGraphic::Progress(TProgressStage stage, uint8_t percentDone, bool redrawNow, const QRect& r,
+                        const QString& msg) {
+    if (OnProgress)
+        OnProgress(this, stage, percentDone, redrawNow, r, msg);
+}
+
+void TPlainBitmap::LoadFile(const QString& fileName) {
+    QImageReader reader(fileName, "bmp");
+    QImage image;
+    if (!reader.read(&image))
+        throw EInvalidGraphic(reader.errorString());
+    image_ = std::move(image);
+}
+
+void TPlainBitmap::LoadStream(QIODevice& stream) {
+    QImageReader reader(&stream, "bmp");
+    QImage image;
+    if (!reader.read(&image))
+        throw EInvalidGraphic(reader.errorString());
+    image_ = std::move(image);
+}
+
+void TPlainBitmap::SetPalette(const QList<QRgb>& palette) {
+    if (image_.format() == QImage::Format_Indexed8 || image_.format() == QImage::Format_Mono ||
+        image_.format() == QImage::Format_MonoLSB)
+        image_.setColorTable(palette);
+}
+
+void TPlainBitmap::Draw(QPainter& painter, const QRect& rect, bool smooth) const {
+    if (image_.isNull())
+        return;
+    const bool wasSmooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    painter.drawImage(rect, image_);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, wasSmooth);
+}
+
+// ---- TInSPIAbleData ----
+
+TInSPIAbleData::TInSPIAbleData(TSPIGraphic* owner, const QString& fileName)
+    : FileName(fileName), Owner(owner), encodedName_(QFile::encodeName(fileName)) {}
+
+TInSPIAbleData::~TInSPIAbleData() {
+    Release();
+}
+
+void TInSPIAbleData::Release() {
+    if (LockedInfo != nullptr) {
+        LocalUnlock(InfoHandle);
+        LockedInfo = nullptr;
+    }
+    if (LockedBits != nullptr) {
+        LocalUnlock(BitsHandle);
+        LockedBits = nullptr;
+    }
+    if (InfoHandle != nullptr) {
+        LocalFree(InfoHandle);
+        InfoHandle = nullptr;
+    }
+    if (BitsHandle != nullptr) {
+        LocalFree(BitsHandle);
+        BitsHandle = nullptr;
+    }
+    if (Info.hInfo != nullptr) {
+        LocalFree(Info.hInfo);
+        Info.hInfo = nullptr;
+    }
+}
+
+void* TInSPIAbleData::LockInfo() {
+    if (LockedInfo == nullptr && InfoHandle != nullptr)
+        LockedInfo = LocalLock(InfoHandle);
+    return LockedInfo;
+}
+
+void* TInSPIAbleData::LockBits() {
+    if (LockedBits == nullptr && BitsHandle != nullptr)
+        LockedBits = LocalLock(BitsHandle);
+    return LockedBits;
+}
+
+void TInSPIAbleData::ReportProgress(TProgressStage stage, uint8_t percent, const QString& msg) {
+    if (OnProgress)
+        OnProgress(Owner, stage, percent, stage == psEnding, QRect(0, 0, 0, 0), msg);
+}
+
+void TInSPIAbleData::Decode() {
+    ReportProgress(psStarting, 0, QStringLiteral("Loading Graphic by Susie Plugin"));
+    const QString ending = QStringLiteral("Loaded Graphic by Susie Plugin");
+    try {
+        Release();
+        ReportProgress(psRunning, 1, QStringLiteral("Seeking enabled Susie Plugins"));
+        std::vector<TSPI*> candidates;
+        TSPIs* host = TSPIs::CurrentHost();
+        if (host != nullptr)
+            host->ListCandidates({IsInstanceOf<TInSPI>}, FileName, candidates);
+        char buffer[kHeadSize] = {};
+        ReadHead(buffer, kHeadSize);
+        const int offsets = host != nullptr && host->MacBinary ? 2 : 1;
+        for (TSPI* candidate : candidates) {
+            const QString& path = candidate->FileName();
+            const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+            for (int i = 0; i < offsets; ++i) {
+                ReportProgress(psRunning, 1, QStringLiteral("Loading by [%1]").arg(name));
+                TryPlugin(*candidate, buffer, kHeaderOffsets[i]);
+                if (!IsEmpty()) {
+                    ReportProgress(psEnding, 100, ending);
+                    return;
+                }
+                Release();
+            }
+        }
+    } catch (...) {
+        try {
+            ReportProgress(psEnding, 100, ending);
+        } catch (...) {
+            // The first failure is the one the caller hears about.
+        }
+        throw;
+    }
+    ReportProgress(psEnding, 100, ending);
+}
+
+void TInSPIAbleData::TryPlugin(const TSPI& plugin, const char* buffer, int offset) {
+    if (plugin.IsSupported(encodedName_.constData(), buffer + offset) == 0)
+        return;
+    QueryInfo(plugin, offset);
+    TSPIs* host = TSPIs::CurrentHost();
+    if (host != nullptr && host->GraphicPreview) {
+        LoadPicture(plugin, offset, true);
+        if (IsEmpty())
+            LoadPicture(plugin, offset, false);
+    } else {
+        LoadPicture(plugin, offset, false);
+    }
+}
+
+void TInSPIAbleData::QueryInfo(const TSPI& plugin, int offset) {
+    if (Info.hInfo != nullptr)
+        LocalFree(Info.hInfo);
+    Info = PictureInfo{};
+    const Source source = SourceAt(offset);
+    plugin.GetPictureInfo(source.buf, source.len, source.flag, &Info);
+}
+
+void TInSPIAbleData::LoadPicture(const TSPI& plugin, int offset, bool preview) {
+    const Source source = SourceAt(offset);
+    SPI_HLOCAL info = nullptr, bits = nullptr;
+    int32_t result;
+    try {
+        result = preview ? plugin.GetPreview(source.buf, source.len, source.flag, &info, &bits,
+                                             ProgressCallback, intptr_t(this))
+                         : plugin.GetPicture(source.buf, source.len, source.flag, &info, &bits,
+                                             ProgressCallback, intptr_t(this));
+    } catch (const ESPIInvalidAPI&) {
+        if (preview)
+            return; // no preview: the full picture is loaded instead
+        throw;
+    }
+    if (result == 0 && !handlerError_) {
+        InfoHandle = info;
+        BitsHandle = bits;
+    } else {
+        // Whatever a failed call handed back is ours to free.
+        LocalFree(info);
+        LocalFree(bits);
+    }
+    if (handlerError_) {
+        const std::exception_ptr error = std::exchange(handlerError_, nullptr);
+        std::rethrow_exception(error);
+    }
+    if (!IsEmpty() && !DecodedBitmapIsUsable())
+        Release();
+}
+
+bool TInSPIAbleData::DecodedBitmapIsUsable() {
+    const size_t infoBytes = malloc_usable_size(InfoHandle);
+    if (infoBytes < sizeof(SPI_BITMAPINFOHEADER))
+        return false;
+    const SPI_BITMAPINFOHEADER header = HeaderOf(LockInfo());
+    const int bitCounts[] = {1, 4, 8, 16, 24, 32};
+    if (header.biSize < sizeof header || header.biWidth <= 0 || header.biHeight == 0 ||
+        header.biHeight == INT32_MIN || header.biCompression != SPI_BI_RGB ||
+        header.biClrUsed > 256 ||
+        std::find(std::begin(bitCounts), std::end(bitCounts), header.biBitCount) ==
+            std::end(bitCounts))
+        return false;
+    const qint64 headerSize = 40 + 4 * qint64(ColorCountOf(header));
+    const qint64 imageSize = RowBytes(header) * AbsHeight(header);
+    return headerSize <= qint64(infoBytes) && imageSize <= 0x7FFFFFFF &&
+           imageSize <= qint64(malloc_usable_size(BitsHandle));
+}
+
+int32_t TInSPIAbleData::ProgressCallback(int32_t num, int32_t denom, intptr_t data) {
+    auto* self = reinterpret_cast<TInSPIAbleData*>(data);
+    if (self == nullptr || !self->OnProgress)
+        return 0;
+    if (self->handlerError_)
+        return 1;
+    try {
+        self->ReportProgress(psRunning, uint8_t(MulDiv(num, 97, denom) + 2), QString());
+        return 0;
+    } catch (const EAbort&) {
+        return 1;
+    } catch (...) {
+        // It cannot cross the plug-in's frames: keep it, stop the plug-in, raise it once it
+        // returns.
+        self->handlerError_ = std::current_exception();
+        return 1;
+    }
+}
+
+// ---- sources ----
+
+TInSPIAbleFromFile::TInSPIAbleFromFile(TSPIGraphic* owner, const QString& fileName)
+    : TInSPIAbleData(owner, fileName) {}
+
+void TInSPIAbleFromFile::ReadHead(char* buffer, int count) {
+    // Non-blocking, regular files only: a FIFO with a picture's name must not hang the viewer.
+    const int fd = ::open(EncodedName().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        int done = 0;
+        while (done < count) {
+            const ssize_t n = ::read(fd, buffer + done, size_t(count - done));
+            if (n <= 0)
+                break;
+            done += int(n);
+        }
+    }
+    ::close(fd);
+}
+
+TInSPIAbleData::Source TInSPIAbleFromFile::SourceAt(int offset) {
+    return {EncodedName().constData(), offset, SPI_INPUT_FILE};
+}
+
+TInSPIAbleFromStream::TInSPIAbleFromStream(TSPIGraphic* owner, const QString& fileName,
+                                           QIODevice& stream)
+    : TInSPIAbleData(owner, fileName) {
+    if (auto* buffer = qobject_cast<QBuffer*>(&stream)) {
+        Memory = buffer->data().constData();
+        Size = buffer->data().size();
+        return;
+    }
+    const qint64 position = stream.pos();
+    if (!stream.isSequential())
+        stream.seek(0);
+    copy_ = stream.readAll();
+    if (!stream.isSequential())
+        stream.seek(position);
+    Memory = copy_.constData();
+    Size = copy_.size();
+}
+
+void TInSPIAbleFromStream::ReadHead(char* buffer, int count) {
+    std::memcpy(buffer, Memory, size_t(std::min<qint64>(Size, count)));
+}
+
+TInSPIAbleData::Source TInSPIAbleFromStream::SourceAt(int offset) {
+    // Data shorter than the offset is passed as empty, never as a negative length.
+    const qint64 at = std::min<qint64>(offset, Size);
+    return {Memory + at, int32_t(std::min<qint64>(Size - at, 0x7FFFFFFF)), SPI_INPUT_MEMORY};
+}
+
+// ---- TSPIGraphic ----
+
+TSPIGraphic::~TSPIGraphic() {
+    ClearData();
+}
+
+void TSPIGraphic::LoadFile(const QString& fileName) {
+    ClearData();
+    Data = std::make_unique<TInSPIAbleFromFile>(this, fileName);
+    DecodeData();
+}
+
+void TSPIGraphic::LoadNamedStream(QIODevice& stream, const QString& fileName) {
+    ClearData();
+    Data = std::make_unique<TInSPIAbleFromStream>(this, fileName, stream);
+    DecodeData();
+}
+
+void TSPIGraphic::DecodeData() {
+    try {
+        Data->OnProgress = OnProgress;
+        Data->Decode();
+        if (Data->IsEmpty())
+            throw EInvalidGraphic(kCouldNotDecode);
+    } catch (...) {
+        ClearData();
+        throw;
+    }
+    if (OnChange)
+        OnChange();
+}
+
+void TSPIGraphic::ClearData() {
+    Data.reset();
+    palette_.clear();
+    infoReady_ = false;
+}
+
+void TSPIGraphic::UpdateInfo() {
+    if (infoReady_)
+        return;
+    palette_.clear();
+    if (Empty()) {
+        width_ = height_ = headerSize_ = colorCount_ = bitCount_ = 0;
+        imageSize_ = 0;
+        needsPaletteCopy_ = false;
+        infoReady_ = true;
+        return;
+    }
+    const auto* info = static_cast<const uint8_t*>(Data->LockInfo());
+    const SPI_BITMAPINFOHEADER header = HeaderOf(info);
+    colorCount_ = int(header.biClrUsed);
+    imageSize_ = RowBytes(header) * AbsHeight(header);
+    width_ = header.biWidth;
+    height_ = header.biHeight;
+    colorCount_ = ColorCountOf(header);
+    headerSize_ = 40 + 4 * colorCount_;
+    bitCount_ = header.biBitCount;
+    needsPaletteCopy_ = header.biBitCount == 4;
+    for (int i = 0; i < colorCount_; ++i) {
+        const uint8_t* quad = info + 40 + 4 * i; // blue, green, red, reserved
+        palette_.append(qRgb(quad[2], quad[1], quad[0]));
+    }
+    infoReady_ = true;
+}
+
+int TSPIGraphic::Width() {
+    UpdateInfo();
+    return width_;
+}
+int TSPIGraphic::Height() {
+    UpdateInfo();
+    return height_;
+}
+const QList<QRgb>& TSPIGraphic::Palette() {
+    UpdateInfo();
+    return palette_;
+}
+bool TSPIGraphic::NeedsPaletteCopy() {
+    UpdateInfo();
+    return needsPaletteCopy_;
+}
+int TSPIGraphic::HeaderSize() {
+    UpdateInfo();
+    return headerSize_;
+}
+qint64 TSPIGraphic::ImageSize() {
+    UpdateInfo();
+    return imageSize_;
+}
+int TSPIGraphic::ColorCount() {
+    UpdateInfo();
+    return colorCount_;
+}
+
+void TSPIGraphic::SaveAsBmp(QIODevice& stream) {
+    UpdateInfo();
+    char fileHeader[14] = {'B', 'M'};
+    PutLittleEndian(fileHeader + 2, quint32(headerSize_ + imageSize_ + 14), 4);
+    PutLittleEndian(fileHeader + 10, quint32(headerSize_ + 14), 4);
+    stream.write(fileHeader, sizeof fileHeader);
+    if (Empty())
+        return;
+    stream.write(static_cast<const char*>(Data->LockInfo()), headerSize_);
+    stream.write(static_cast<const char*>(Data->LockBits()), imageSize_);
+}
+
+std::unique_ptr<TPlainBitmap> TSPIGraphic::ToBitmap(bool releaseAfter) {
+    auto bitmap = std::make_unique<TPlainBitmap>();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadWrite);
+    SaveAsBmp(buffer);
+    if (releaseAfter)
+        ClearData();
+    buffer.seek(0);
+    bitmap->LoadStream(buffer);
+    return bitmap;
+}
+
+QImage TSPIGraphic::ToImage(bool releaseAfter) {
+    UpdateInfo();
+    const QList<QRgb> palette = needsPaletteCopy_ ? palette_ : QList<QRgb>();
+    if (Empty() || (bitCount_ != 24 && bitCount_ != 32)) {
+        const std::unique_ptr<TPlainBitmap> bitmap = ToBitmap(releaseAfter);
+        if (!palette.isEmpty())
+            bitmap->SetPalette(palette);
+        return bitmap->Image();
+    }
+    // True-colour pictures go straight into the image: the same pixels the BMP form would give,
+    // without writing and parsing a second copy.
+    const qint64 rows = height_ < 0 ? -qint64(height_) : qint64(height_);
+    const qint64 stride = imageSize_ / rows;
+    QImage image(width_, int(rows), QImage::Format_RGB32);
+    if (image.isNull())
+        throw EInvalidGraphic(kCouldNotDecode);
+    const auto* bits = static_cast<const uint8_t*>(Data->LockBits());
+    for (qint64 y = 0; y < rows; ++y) {
+        const uint8_t* src = bits + stride * (height_ > 0 ? rows - 1 - y : y);
+        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(int(y)));
+        if (bitCount_ == 32) {
+            for (int x = 0; x < width_; ++x) {
+                quint32 pixel;
+                std::memcpy(&pixel, src + 4 * x, 4);
+                dst[x] = 0xFF000000u | pixel;
+            }
+        } else {
+            for (int x = 0; x < width_; ++x, src += 3)
+                dst[x] = qRgb(src[2], src[1], src[0]);
+        }
+    }
+    if (releaseAfter)
+        ClearData();
+    return image;
+}
+
+void TSPIGraphic::DrawStretched(QPainter& painter, const QRect& rect) {
+    if (!Data)
+        return;
+    const QImage image = ToImage(false);
+    const bool wasSmooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(rect, image);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, wasSmooth);
+}
+
+// ---- TSPIBitmap ----
+
+TSPIBitmap::TSPIBitmap()
+    : loadNamed_([this](QIODevice& stream, const QString& fileName) {
+          LoadNamedStream(stream, fileName);
+      }) {}
+
+void TSPIBitmap::RelayProgress(TGraphic*, TProgressStage stage, uint8_t percentDone, bool redrawNow,
+                               const QRect& r, const QString& msg) {
+    if (stage != psEnding)
+        Progress(stage, percentDone, redrawNow, r, msg);
+}
+
+template <class Load> void TSPIBitmap::LoadWith(const QString& fileName, Load&& load) {
+    const bool isBmp = ExtractFileExt(fileName).toUpper() == QLatin1String(".BMP");
+    std::unique_ptr<TGraphic> result;
+    for (int attempt = 0; attempt < 2 && !result; ++attempt) {
+        std::unique_ptr<TGraphic> decoder;
+        if ((attempt == 0) == isBmp)
+            decoder = std::make_unique<TPlainBitmap>();
+        else
+            decoder = std::make_unique<TSPIGraphic>();
+        decoder->OnProgress = [this](TGraphic* sender, TProgressStage stage, uint8_t percent,
+                                     bool redraw, const QRect& r, const QString& msg) {
+            RelayProgress(sender, stage, percent, redraw, r, msg);
+        };
+        if (load(*decoder))
+            result = std::move(decoder);
+    }
+    try {
+        AssignDecoded(std::move(result));
+    } catch (...) {
+        Progress(psEnding, 100, true, QRect(0, 0, Width(), Height()),
+                 QStringLiteral("Loaded Graphic"));
+        throw;
+    }
+    Progress(psEnding, 100, true, QRect(0, 0, Width(), Height()), QStringLiteral("Loaded Graphic"));
+}
+
+void TSPIBitmap::LoadFile(const QString& fileName) {
+    LoadWith(fileName, [&fileName](TGraphic& decoder) {
+        try {
+            if (auto* graphic = dynamic_cast<TSPIGraphic*>(&decoder))
+                graphic->LoadFile(fileName);
+            else
+                static_cast<TPlainBitmap&>(decoder).LoadFile(fileName);
+            return true;
+        } catch (...) {
+            return false; // the next decoder is tried; this error is dropped
+        }
+    });
+}
+
+void TSPIBitmap::LoadNamedStream(QIODevice& stream, const QString& fileName) {
+    const qint64 start = stream.pos();
+    LoadWith(fileName, [&](TGraphic& decoder) {
+        try {
+            if (auto* graphic = dynamic_cast<TSPIGraphic*>(&decoder))
+                graphic->LoadNamedStream(stream, fileName);
+            else
+                static_cast<TPlainBitmap&>(decoder).LoadStream(stream);
+            return true;
+        } catch (...) {
+            stream.seek(start);
+            return false;
+        }
+    });
+}
+
+void TSPIBitmap::AssignDecoded(std::unique_ptr<TGraphic> graphic) {
+    if (!graphic)
+        throw EInvalidGraphic(kCouldNotDecode);
+    if (auto* decoded = dynamic_cast<TSPIGraphic*>(graphic.get()))
+        AssignImage(decoded->ToImage(true));
+    else
+        Assign(static_cast<TPlainBitmap&>(*graphic));
+}
+
+void TSPIBitmap::AssignFrom(TGraphic& source) {
+    if (auto* graphic = dynamic_cast<TSPIGraphic*>(&source)) {
+        const std::unique_ptr<TPlainBitmap> tmp = graphic->ToBitmap(false);
+        Assign(*tmp);
+        if (graphic->NeedsPaletteCopy())
+            SetPalette(graphic->Palette());
+    } else if (auto* bitmap = dynamic_cast<TPlainBitmap*>(&source)) {
+        Assign(*bitmap);
+    }
+}

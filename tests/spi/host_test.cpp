@@ -1,0 +1,308 @@
+#include "settings/general.h"
+#include "spi/spibmp.h"
+#include "spi/spis.h"
+#include "spi_test_support.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList FileNames(const TSPIs& host) {
+    QStringList names;
+    for (int i = 0; i < host.Count(); ++i)
+        names.append(QFileInfo(host.Items(i)->FileName()).fileName());
+    return names;
+}
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString Install(const QString& fixture, const QString& name = QString()) {
+        return InstallPlugin(FixturePlugin(fixture), dir.path(),
+                             name.isEmpty() ? fixture + QStringLiteral(".spi") : name);
+    }
+    void SearchDir(TSPIs& host, const QString& mask = QStringLiteral("*.spi")) {
+        host.Search(dir.path() + QLatin1Char('/') + mask);
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST(LoadPlugin, ChoosesTheKindByApiVersion) {
+    struct Case {
+        const char* fixture;
+        bool picture, archive, xn;
+        const char* version;
+    };
+    for (const Case& c :
+         {Case{"fx_picture", true, false, false, "00IN"},
+          Case{"fx_archive", false, true, false, "00AM"}, Case{"fx_xn", false, false, true, "00XN"},
+          Case{"fx_lower", false, false, false, "00in"}}) {
+        std::unique_ptr<TSPI> plugin = LoadPlugin(FixturePlugin(QLatin1String(c.fixture)));
+        ASSERT_TRUE(plugin) << c.fixture;
+        EXPECT_EQ(plugin->APIVersion(), QLatin1String(c.version));
+        EXPECT_EQ(IsInstanceOf<TInSPI>(*plugin), c.picture) << c.fixture;
+        EXPECT_EQ(IsInstanceOf<TAmSPI>(*plugin), c.archive) << c.fixture;
+        EXPECT_EQ(IsInstanceOf<TXnSPI>(*plugin), c.xn) << c.fixture;
+        EXPECT_EQ(plugin->FileName(), FixturePlugin(QLatin1String(c.fixture)));
+    }
+}
+
+TEST(LoadPlugin, ReadsNameAndMaskPairsUntilADescriptionIsMissing) {
+    std::unique_ptr<TSPI> plugin = LoadPlugin(FixturePlugin(QStringLiteral("fx_picture")));
+    ASSERT_TRUE(plugin);
+    EXPECT_EQ(plugin->PluginName(), QStringLiteral("Couchframe test fixture"));
+    // Item 4 has a mask but item 5 is empty: only the pair 2/3 counts.
+    EXPECT_EQ(plugin->Masks(), QStringList{QStringLiteral("*.pi;*.pic")});
+    EXPECT_EQ(plugin->Descriptions(), QStringList{QStringLiteral("Fixture pictures")});
+}
+
+TEST(LoadPlugin, MissingRequiredExportRaisesInvalidApi) {
+    const QString path = FixturePlugin(QStringLiteral("fx_noexport"));
+    try {
+        LoadPlugin(path);
+        FAIL() << "no error";
+    } catch (const ESPIInvalidAPI& error) {
+        EXPECT_EQ(error.message(),
+                  QStringLiteral("GetPictureは[%1]では使えないSusie Plugin APIです").arg(path));
+    }
+}
+
+TEST(LoadPlugin, NotALibraryGivesNone) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("junk.spi"));
+    WriteBytes(path, "not a shared object");
+    EXPECT_FALSE(LoadPlugin(path));
+    EXPECT_FALSE(LoadPlugin(dir.filePath(QStringLiteral("missing.spi"))));
+    try {
+        TSPI::Create<TSPI>(path);
+        FAIL() << "no error";
+    } catch (const ESPIFOpenErrorSPI& error) {
+        EXPECT_EQ(error.message(), path + QStringLiteral(":Susie Pluginがロードできませんでした"));
+    }
+}
+
+TEST(LoadPlugin, WrapperOfMissingEntryPointRaisesInvalidApi) {
+    std::unique_ptr<TSPI> plugin = LoadPlugin(FixturePlugin(QStringLiteral("fx_nopreview")));
+    ASSERT_TRUE(plugin);
+    SPI_HLOCAL info = nullptr, bits = nullptr;
+    EXPECT_THROW(plugin->GetPreview("x", 0, 0, &info, &bits, nullptr, 0), ESPIInvalidAPI);
+}
+
+TEST(Host, OnlyOneHostAtATime) {
+    TSPIs first;
+    try {
+        TSPIs second;
+        FAIL() << "second host created";
+    } catch (const ESPIDupCreateSPIs& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("TSPIs は複数生成できません"));
+    }
+    EXPECT_EQ(TSPIs::CurrentHost(), &first);
+}
+
+TEST(Host, DefaultsAndDestructionClearTheCurrentHost) {
+    {
+        TSPIs host;
+        EXPECT_EQ(host.SearchOptions, TSPISearchOptions(spsSusieDir | spsAppDir | spsAppSPIDir));
+        EXPECT_TRUE(host.AutoSearch);
+        EXPECT_TRUE(host.MacBinary);
+        EXPECT_FALSE(host.GraphicPreview);
+        EXPECT_EQ(TSPIs::DefaultGraphicClass(), &typeid(TSPIBitmap));
+    }
+    EXPECT_EQ(TSPIs::CurrentHost(), nullptr);
+}
+
+TEST_F(HostTest, MainMenuHookKeepsPictureKindsOnly) {
+    for (const char* fixture : {"fx_picture", "fx_archive", "fx_lower", "fx_xn", "fx_nopreview",
+                                "fx_noexport", "fx_failing"})
+        Install(QLatin1String(fixture));
+    WriteBytes(dir.filePath(QStringLiteral("junk.spi")), "garbage");
+    Install(QStringLiteral("fx_other"), QStringLiteral(".hidden.spi"));
+    Install(QStringLiteral("fx_other"), QStringLiteral("other.dll"));
+    QDir(dir.path()).mkdir(QStringLiteral("folder.spi"));
+
+    TSPIs host;
+    host.OnSearch = SPIs1Search;
+    StderrCapture stderrText;
+    SearchDir(host);
+    QStringList names = FileNames(host);
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"fx_failing.spi", "fx_nopreview.spi", "fx_picture.spi"}));
+    EXPECT_TRUE(
+        stderrText.Text().contains("skipping plug-in " + dir.filePath("fx_noexport.spi").toUtf8()));
+
+    SearchDir(host); // nothing is loaded twice
+    EXPECT_EQ(host.Count(), 3);
+}
+
+TEST_F(HostTest, HooksDecideWhatIsLoadedAndKept) {
+    Install(QStringLiteral("fx_picture"));
+    Install(QStringLiteral("fx_other"));
+    Install(QStringLiteral("fx_picture_b"));
+    TSPIs host;
+    host.OnSearching = [](TSPIs&, const QString& fileName, bool& accept) {
+        accept = !fileName.endsWith(QLatin1String("fx_other.spi"));
+    };
+    host.OnSearch = [](TSPIs&, TSPI& plugin, bool& accept) {
+        if (plugin.Masks().value(0) == QLatin1String("*.pic"))
+            throw AppError(QStringLiteral("hook failure"));
+        accept = true;
+    };
+    SearchDir(host);
+    EXPECT_EQ(FileNames(host), QStringList{QStringLiteral("fx_picture.spi")});
+}
+
+TEST_F(HostTest, InsecurePluginFilesAreRefusedOnStandardError) {
+    const QString path = Install(QStringLiteral("fx_picture"));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                    QFile::WriteGroup | QFile::ReadOther);
+    TSPIs host;
+    StderrCapture stderrText;
+    SearchDir(host);
+    EXPECT_EQ(host.Count(), 0);
+    EXPECT_TRUE(stderrText.Text().contains("refusing to load plug-in " + QFile::encodeName(path) +
+                                           ": it is writable by group or others"));
+
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther |
+                                    QFile::WriteOther);
+    EXPECT_FALSE(LoadPlugin(path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_TRUE(LoadPlugin(path));
+}
+
+TEST_F(HostTest, CurrentAndDataDirectoriesAreSearched) {
+    const QString dataPlugins = qEnvironmentVariable("XDG_DATA_HOME") + "/couchframe/plugins";
+    InstallPlugin(FixturePlugin(QStringLiteral("fx_other")), dataPlugins,
+                  QStringLiteral("data.spi"));
+    Install(QStringLiteral("fx_picture"), QStringLiteral("current.spi"));
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    TSPIs host;
+    host.SearchOptions = spsCurrentDir | spsWindowsDir;
+    host.OnSearch = SPIs1Search;
+    host.OwnerLoaded();
+    QDir::setCurrent(previous);
+    EXPECT_EQ(FileNames(host), (QStringList{"current.spi", "data.spi"}));
+    EXPECT_EQ(*SearchDirectory(spsSystemDir), QStringLiteral(COUCHFRAME_INSTALLED_PLUGIN_DIR));
+}
+
+TEST_F(HostTest, AutoSearchOffSearchesNothing) {
+    Install(QStringLiteral("fx_picture"));
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    TSPIs host;
+    host.SearchOptions = spsCurrentDir;
+    host.AutoSearch = false;
+    host.OwnerLoaded();
+    QDir::setCurrent(previous);
+    EXPECT_EQ(host.Count(), 0);
+}
+
+// The executable's folder is the build's tests folder; each case uses its own file name there.
+TEST(HostAppDirs, SameNameInExecutableFolderAndPluginsBothLoadExecutableFolderFirst) {
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QString name = QStringLiteral("dup_%1.spi").arg(QCoreApplication::applicationPid());
+    const QString inApp = InstallPlugin(FixturePlugin(QStringLiteral("fx_picture")), appDir, name);
+    const QString inPlugins = InstallPlugin(FixturePlugin(QStringLiteral("fx_picture")),
+                                            appDir + QStringLiteral("/Plugins"), name);
+    {
+        TSPIs host;
+        host.SearchOptions = spsAppDir | spsAppSPIDir | spsCurrentDir;
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(appDir); // the executable's folder is also the current one
+        host.Search(name);
+        QDir::setCurrent(previous);
+        ASSERT_EQ(host.Count(), 2);
+        EXPECT_EQ(host.Items(0)->FileName(), inApp);
+        EXPECT_EQ(host.Items(1)->FileName(), inPlugins);
+        EXPECT_EQ(host.IndexOf(appDir + QLatin1Char('/') + name.toUpper()), 0);
+        EXPECT_EQ(host.IndexOf(appDir + QStringLiteral("/x") + name), -1);
+    }
+    QFile::remove(inApp);
+    QFile::remove(inPlugins);
+}
+
+TEST(Host, CandidatesPutClaimingPluginsFirstNewestFirst) {
+    TSPIs host;
+    for (const char* fixture : {"fx_picture", "fx_other", "fx_picture_b", "fx_archive"})
+        host.Add(LoadPlugin(FixturePlugin(QLatin1String(fixture))));
+    auto order = [&host](const QString& fileName) {
+        std::vector<TSPI*> list;
+        host.ListCandidates({IsInstanceOf<TInSPI>}, fileName, list);
+        QStringList names;
+        for (TSPI* plugin : list)
+            names.append(QFileInfo(plugin->FileName()).completeBaseName());
+        return names;
+    };
+    EXPECT_EQ(order("/a/photo.PIC"), (QStringList{"fx_picture_b", "fx_picture", "fx_other"}));
+    // "*.pi;*.pic" claims only .pic for the candidate order.
+    EXPECT_EQ(order("/a/photo.pi"), (QStringList{"fx_picture", "fx_other", "fx_picture_b"}));
+    EXPECT_EQ(order("/a.pic/photo"), (QStringList{"fx_picture", "fx_other", "fx_picture_b"}));
+    EXPECT_EQ(order("/a/x.oth"), (QStringList{"fx_other", "fx_picture", "fx_picture_b"}));
+}
+
+TEST(Host, PictureExtensionsAreRegisteredPerMask) {
+    UnregisterPictureFormats(&typeid(TSPIBitmap));
+    {
+        TSPIs host;
+        host.Add(LoadPlugin(FixturePlugin(QStringLiteral("fx_picture"))));
+        host.Add(LoadPlugin(FixturePlugin(QStringLiteral("fx_archive"))));
+        QStringList registered;
+        for (const PictureFormat& format : RegisteredPictureFormats()) {
+            EXPECT_EQ(format.description, QStringLiteral("Fixture pictures"));
+            EXPECT_EQ(format.graphicClass, &typeid(TSPIBitmap));
+            registered.append(format.extension);
+        }
+        EXPECT_EQ(registered, (QStringList{"pi", "pic"}));
+    }
+    UnregisterPictureFormats(&typeid(TSPIBitmap));
+    TSPIs host;
+    QStringList offered;
+    // A change made for one mask carries over to the later masks of the same entry.
+    host.OnPictureRegister = [&offered](TSPIs&, TInSPI&, const QString& extension, const QString&,
+                                        TGraphicClass& graphicClass) {
+        offered.append(extension);
+        if (extension == QLatin1String("pi"))
+            graphicClass = nullptr;
+    };
+    host.Add(LoadPlugin(FixturePlugin(QStringLiteral("fx_picture"))));
+    EXPECT_EQ(offered, (QStringList{"pi", "pic"}));
+    EXPECT_TRUE(RegisteredPictureFormats().empty());
+}
+
+TEST(Host, DeleteAndClearReleasePlugins) {
+    TSPIs host;
+    host.Add(LoadPlugin(FixturePlugin(QStringLiteral("fx_picture"))));
+    host.Insert(0, LoadPlugin(FixturePlugin(QStringLiteral("fx_other"))));
+    EXPECT_EQ(FileNames(host), (QStringList{"fx_other.spi", "fx_picture.spi"}));
+    host.Delete(0);
+    EXPECT_EQ(FileNames(host), QStringList{"fx_picture.spi"});
+    host.Clear();
+    EXPECT_EQ(host.Count(), 0);
+}
+
+TEST_F(HostTest, SusiePathSettingNamesADirectory) {
+    Install(QStringLiteral("fx_picture"), QStringLiteral("susie.spi"));
+    {
+        TSPIs host;
+        host.SearchOptions = spsSusieDir;
+        host.OwnerLoaded(); // no setting: nothing
+        EXPECT_EQ(host.Count(), 0);
+    }
+    WriteSettingInt(0, settingskey::SusiePlugins, QStringLiteral("Path"), 5);
+    {
+        TSPIs host;
+        host.SearchOptions = spsSusieDir;
+        host.OwnerLoaded(); // a value of another kind: nothing, and no error
+        EXPECT_EQ(host.Count(), 0);
+    }
+    WriteSettingString(0, settingskey::SusiePlugins, QStringLiteral("Path"), dir.path());
+    TSPIs host;
+    host.SearchOptions = spsSusieDir;
+    host.OwnerLoaded();
+    EXPECT_EQ(FileNames(host), QStringList{QStringLiteral("susie.spi")});
+}
