@@ -1,0 +1,308 @@
+#include "viewer/viewer_form.h"
+
+#include "gradient/pgra112.h"
+#include "input/app_command.h"
+#include "platform/application.h"
+#include "platform/image_widget.h"
+#include "platform/timer.h"
+#include "settings/general.h"
+#include "spi/spibmp.h"
+#include "viewer/picture_file.h"
+#include "viewer/picture_fit.h"
+#include "viewer/picture_list.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <QProgressBar>
+#include <QScopeGuard>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+const QString kDispTime = QStringLiteral("DispTime");
+const QString kShowProgress = QStringLiteral("ShowProgress");
+constexpr int kProgressMax = 1000;
+} // namespace
+
+TViewer_Form::TViewer_Form(QWidget* parent)
+    : Form(parent), Image1(new ImageWidget(this)), PB1(new QProgressBar(this)),
+      PG1(new TPGradation(this)), Timer1(new Timer(this)) {
+    // Unlike the other screens the viewer does not stay on top.
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setAutoFillBackground(true);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+
+    PB1->setRange(0, kProgressMax);
+    PB1->setTextVisible(false);
+    PB1->hide();
+
+    PG1->SetTargetImage(Image1);
+    PG1->SetEndColor(clGradientActiveCaption);
+    PG1->SetDelay(3);
+    PG1->SetGradationMode(mdVertical);
+
+    Timer1->setEnabled(false);
+    Timer1->onTimer = [this] { Timer1Timer(); };
+}
+
+TViewer_Form::~TViewer_Form() = default;
+
+void TViewer_Form::FormShow() {
+    list_.clear();
+    index_ = 0;
+    running_ = false;
+
+    displayTime_ = ReadSettingInt(0, settingskey::Viewer, kDispTime, 3);
+    SetTimerInterval();
+
+    PlaceFullScreen();
+    PB1->setFixedHeight(height() / 48);
+    PB1->setStyleSheet(QStringLiteral("QProgressBar { border: none; background: black; }"
+                                      "QProgressBar::chunk { background-color: #00ff00; }"));
+    PB1->setVisible(ReadSettingBool(0, settingskey::Viewer, kShowProgress, false));
+    Arrange();
+
+    if (listFlag) {
+        try {
+            list_ = ReadPictureList(path);
+        } catch (const AppError& error) {
+            // Reported like any other failure; the screen stays up, showing nothing.
+            ReportError(error);
+            return;
+        }
+    } else {
+        list_ = {path};
+    }
+    if (list_.isEmpty())
+        PG1->Paint();
+    else
+        ShowPicture(list_[0]);
+}
+
+void TViewer_Form::FormClose() {
+    WriteSettingBool(0, settingskey::Viewer, kShowProgress, !PB1->isHidden());
+    WriteSettingInt(0, settingskey::Viewer, kDispTime, displayTime_);
+}
+
+void TViewer_Form::FormKeyDown(int& key, ShiftState shift) {
+    if (key == vk::Escape || key == vk::Delete) {
+        key = 0;
+        CloseViewer();
+        return;
+    }
+    if (key >= vk::Digit0 && key <= vk::Digit0 + 9) {
+        SetDisplayTime(key - vk::Digit0);
+        return;
+    }
+    if (key >= vk::Numpad0 && key <= vk::Numpad0 + 9) {
+        SetDisplayTime(key - vk::Numpad0);
+        return;
+    }
+    if (!shift.ctrl)
+        return;
+    switch (key) {
+    case 'B':
+        key = 0;
+        PreviousPicture();
+        break;
+    case 'F':
+        key = 0;
+        NextPicture();
+        break;
+    case 'I':
+        key = 0;
+        ToggleProgress();
+        break;
+    case 'P':
+        key = 0;
+        ToggleSlideShow();
+        break;
+    case 'S':
+        key = 0;
+        StopSlideShow();
+        break;
+    default:
+        break;
+    }
+}
+
+void TViewer_Form::WmInput(const RawInputMessage& message) {
+    if (FetchRemoteReport(message) == report::Progress)
+        ToggleProgress();
+}
+
+void TViewer_Form::WmAppCommand(int command) {
+    switch (command) {
+    case appcommand::NextTrack:
+        NextPicture();
+        break;
+    case appcommand::PreviousTrack:
+        PreviousPicture();
+        break;
+    case appcommand::Stop:
+        StopSlideShow();
+        break;
+    case appcommand::Play:
+        StartSlideShow();
+        break;
+    case appcommand::Pause:
+        PauseSlideShow();
+        break;
+    default:
+        break;
+    }
+}
+
+void TViewer_Form::Timer1Timer() {
+    if (index_ < list_.size() - 1) {
+        StepTo(index_ + 1);
+        return;
+    }
+    Timer1->setEnabled(false);
+    running_ = false;
+}
+
+void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
+    loadBusy_ = true;
+    const auto idle = qScopeGuard([this] {
+        loadBusy_ = false;
+        // A close asked for during the load happens now that it is over.
+        if (closePending_)
+            QMetaObject::invokeMethod(this, &TViewer_Form::CloseViewer, Qt::QueuedConnection);
+    });
+    PB1->setValue(list_.isEmpty() ? 0 : int(qint64(index_) * kProgressMax / list_.size()));
+    Image1->Picture() = QImage();
+    Image1->PictureChanged();
+    TSPIBitmap bitmap;
+    try {
+        LoadPicture(bitmap, picturePath);
+    } catch (const EAbort&) {
+        throw;
+    } catch (const AppError& error) {
+        // While the show runs, a box per tick would pile up: the failure is written on the black
+        // area instead and the show goes on. Stepped by hand, the failure is reported as usual.
+        if (!Timer1->enabled())
+            throw;
+        DrawCaption(error.message());
+        return;
+    }
+    DrawPicture(bitmap);
+}
+
+void TViewer_Form::LoadPicture(TSPIBitmap& bitmap, const QByteArray& picturePath) {
+    LoadPictureFile(bitmap, picturePath);
+}
+
+void TViewer_Form::DrawPicture(const TSPIBitmap& bitmap) {
+    const int areaWidth = Image1->width();
+    const int areaHeight = Image1->height();
+    QImage canvas(areaWidth, areaHeight, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    const QRect target = FitPicture(bitmap.Width(), bitmap.Height(), areaWidth, areaHeight);
+    if (!target.isEmpty()) {
+        // Drawn once per picture, so it is worth an area-averaging filter when shrinking (and a
+        // bilinear one when enlarging) rather than dropping pixels.
+        const QImage scaled =
+            bitmap.Image().scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QPainter painter(&canvas);
+        painter.drawImage(target.topLeft(), scaled);
+    }
+    Image1->Picture() = std::move(canvas);
+    Image1->PictureChanged();
+}
+
+void TViewer_Form::DrawCaption(const QString& text) {
+    QImage canvas(Image1->width(), Image1->height(), QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    painter.setPen(Qt::white);
+    painter.setFont(font());
+    painter.drawText(canvas.rect(), Qt::AlignCenter | Qt::TextWordWrap, text);
+    painter.end();
+    Image1->Picture() = std::move(canvas);
+    Image1->PictureChanged();
+}
+
+void TViewer_Form::StepTo(int newIndex) {
+    index_ = newIndex;
+    ShowPicture(list_[index_]);
+}
+
+void TViewer_Form::NextPicture() {
+    if (Timer1->enabled())
+        return;
+    if (index_ < list_.size() - 1)
+        StepTo(index_ + 1);
+}
+
+void TViewer_Form::PreviousPicture() {
+    if (Timer1->enabled())
+        return;
+    if (index_ > 0)
+        StepTo(index_ - 1);
+}
+
+void TViewer_Form::ToggleSlideShow() {
+    if (running_ && Timer1->enabled()) {
+        Timer1->setEnabled(false);
+        return;
+    }
+    StartSlideShow();
+}
+
+void TViewer_Form::StartSlideShow() {
+    running_ = true;
+    Timer1->setEnabled(true);
+}
+
+void TViewer_Form::PauseSlideShow() {
+    if (running_)
+        Timer1->setEnabled(false);
+}
+
+void TViewer_Form::StopSlideShow() {
+    running_ = false;
+    Timer1->setEnabled(false);
+}
+
+void TViewer_Form::ToggleProgress() {
+    PB1->setVisible(PB1->isHidden());
+    Arrange();
+}
+
+void TViewer_Form::SetDisplayTime(int digit) {
+    displayTime_ = digit == 0 ? 10 : digit;
+    SetTimerInterval();
+}
+
+void TViewer_Form::SetTimerInterval() {
+    // A stored display time too large for the timer waits as long as the timer can.
+    const qint64 milliseconds = qint64(displayTime_) * 1000;
+    Timer1->setInterval(int(std::clamp<qint64>(milliseconds, INT_MIN, INT_MAX)));
+}
+
+void TViewer_Form::CloseViewer() {
+    Timer1->setEnabled(false);
+    Image1->hide();
+    QCoreApplication::processEvents();
+    if (loadBusy_) {
+        closePending_ = true;
+        return;
+    }
+    closePending_ = false;
+    close();
+}
+
+void TViewer_Form::Arrange() {
+    const int barHeight = PB1->isHidden() ? 0 : PB1->height();
+    Image1->setGeometry(0, 0, width(), height() - barHeight);
+    PB1->setGeometry(0, height() - barHeight, width(), barHeight);
+}
+
+void TViewer_Form::resizeEvent(QResizeEvent* event) {
+    Form::resizeEvent(event);
+    Arrange();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/form.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class ImageWidget;
+class QProgressBar;
+class TPGradation;
+class TSPIBitmap;
+class Timer;
+
+// The full-screen slide show of picture files: one picture at a time, fitted and centred on black,
+// stepped by key or remote, or advanced by a timer every display time; a thin bar at the bottom
+// shows the position in the list.
+class TViewer_Form : public Form {
+public:
+    explicit TViewer_Form(QWidget* parent = nullptr);
+    ~TViewer_Form() override;
+
+    // Set by the opener before the screen is shown: path names a list file (one picture path per
+    // line) when listFlag is set, else one picture. Bytes of the file system.
+    bool listFlag = false;
+    QByteArray path;
+
+    // Handlers.
+    void FormShow() override;
+    void FormClose() override;
+    void FormKeyDown(int& key, ShiftState shift) override;
+    void WmInput(const RawInputMessage& message) override;
+    void WmAppCommand(int command) override;
+    void Timer1Timer();
+
+    // Operations.
+    void ShowPicture(const QByteArray& picturePath);
+    void NextPicture();
+    void PreviousPicture();
+    void ToggleSlideShow();
+    void StartSlideShow();
+    void PauseSlideShow();
+    void StopSlideShow();
+    void ToggleProgress();
+    void SetDisplayTime(int digit);
+    // Esc and Delete: stops the show and closes once no picture load is in progress.
+    void CloseViewer();
+
+    // State, for tests.
+    const QList<QByteArray>& List() const { return list_; }
+    int Index() const { return index_; }
+    int DisplayTime() const { return displayTime_; }
+    bool Running() const { return running_; }
+    bool LoadBusy() const { return loadBusy_; }
+
+    // Components.
+    ImageWidget* Image1;
+    QProgressBar* PB1;
+    TPGradation* PG1;
+    Timer* Timer1;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    // Decodes one picture; a seam for tests that act while a load is in progress.
+    virtual void LoadPicture(TSPIBitmap& bitmap, const QByteArray& picturePath);
+
+private:
+    void StepTo(int newIndex);
+    void DrawPicture(const TSPIBitmap& bitmap);
+    void DrawCaption(const QString& text);
+    void SetTimerInterval();
+    // Image1 fills the screen above PB1, which takes the bottom when shown.
+    void Arrange();
+
+    QList<QByteArray> list_;
+    int index_ = 0;
+    int displayTime_ = 3;
+    bool running_ = false;
+    bool loadBusy_ = false;
+    bool closePending_ = false;
+};

@@ -1,0 +1,464 @@
+#include "viewer/viewer_form.h"
+
+#include "filemenu/file_menu.h"
+#include "gradient/pgra112.h"
+#include "input/app_command.h"
+#include "message_capture.h"
+#include "platform/image_widget.h"
+#include "platform/modal.h"
+#include "platform/timer.h"
+#include "settings/general.h"
+#include "spi/spibmp.h"
+#include "spi/spis.h"
+#include "viewer/viewer_screens.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QRgb kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 255, 0), kBlue = qRgb(0, 0, 255),
+           kBlack = qRgb(0, 0, 0);
+
+constexpr ShiftState kCtrl{false, true, false};
+
+class ViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        EraseSettingKey(0, settingskey::Viewer);
+    }
+    void TearDown() override {
+        if (viewer)
+            viewer->close();
+    }
+
+    // A picture file of one colour.
+    QByteArray Picture(const QString& name, QSize size, QRgb color, const char* format = "BMP") {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(color);
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(image.save(path, format, 95));
+        return QFile::encodeName(path);
+    }
+    QByteArray File(const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return QFile::encodeName(file.fileName());
+    }
+    QByteArray List(const QList<QByteArray>& paths) {
+        QByteArray text;
+        for (const QByteArray& path : paths)
+            text += path + '\n';
+        return File(QStringLiteral("pictures.lst"), text);
+    }
+    // Three small pictures of different colours, listed in that order.
+    QByteArray ThreePictures() {
+        return List({Picture("r.bmp", {8, 6}, kRed), Picture("g.bmp", {8, 6}, kGreen),
+                     Picture("b.bmp", {8, 6}, kBlue)});
+    }
+    TViewer_Form& Open(const QByteArray& path, bool list) {
+        viewer = std::make_unique<TViewer_Form>();
+        viewer->listFlag = list;
+        viewer->path = path;
+        viewer->show();
+        return *viewer;
+    }
+    QRgb Centre() const {
+        const QImage& picture = viewer->Image1->Picture();
+        return picture.pixel(picture.width() / 2, picture.height() / 2);
+    }
+
+    QTemporaryDir dir;
+    MessageCapture messages;
+    std::unique_ptr<TViewer_Form> viewer;
+};
+
+TEST_F(ViewerTest, ShowsFullScreenNotOnTopWithHiddenGreenBar) {
+    TViewer_Form& v = Open(Picture("r.bmp", {8, 6}, kRed), false);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(v.geometry(), screen);
+    EXPECT_FALSE(v.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(v.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(v.PB1->isHidden());
+    EXPECT_EQ(v.PB1->maximum(), 1000);
+    EXPECT_EQ(v.DisplayTime(), 3);
+    EXPECT_EQ(v.Timer1->interval(), 3000);
+    EXPECT_FALSE(v.Timer1->enabled());
+    EXPECT_EQ(v.Image1->geometry(), QRect(QPoint(0, 0), screen.size()));
+
+    v.ToggleProgress();
+    EXPECT_FALSE(v.PB1->isHidden());
+    EXPECT_EQ(v.PB1->geometry(), QRect(0, screen.height() - screen.height() / 48, screen.width(),
+                                       screen.height() / 48));
+    EXPECT_EQ(v.Image1->height(), screen.height() - screen.height() / 48);
+    v.PB1->setValue(1000);
+    const QImage bar = v.PB1->grab().toImage();
+    EXPECT_EQ(bar.pixel(bar.width() / 2, bar.height() / 2), kGreen);
+}
+
+TEST_F(ViewerTest, SinglePictureStepsNothingAndShowStopsAtFirstTick) {
+    TViewer_Form& v = Open(Picture("r.bmp", {8, 6}, kRed), false);
+    EXPECT_EQ(v.List().size(), 1);
+    EXPECT_EQ(v.PB1->value(), 0);
+    EXPECT_EQ(Centre(), kRed);
+    EXPECT_TRUE(v.PressKey('F', kCtrl));
+    EXPECT_TRUE(v.PressKey('B', kCtrl));
+    EXPECT_EQ(v.Index(), 0);
+
+    EXPECT_TRUE(v.PressKey('P', kCtrl));
+    EXPECT_TRUE(v.Running());
+    EXPECT_TRUE(v.Timer1->isArmed());
+    v.Timer1Timer();
+    EXPECT_FALSE(v.Running());
+    EXPECT_FALSE(v.Timer1->enabled());
+    EXPECT_EQ(Centre(), kRed);
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(ViewerTest, EmptyListShowsTheGradientAndStepsDoNothing) {
+    TViewer_Form& v = Open(List({}), true);
+    EXPECT_TRUE(v.List().isEmpty());
+    // The same gradient as a painter set up like the viewer's draws on an image of that size.
+    ImageWidget reference;
+    reference.resize(v.Image1->size());
+    TPGradation painter;
+    painter.SetTargetImage(&reference);
+    painter.SetEndColor(clGradientActiveCaption);
+    painter.SetDelay(3);
+    painter.SetGradationMode(mdVertical);
+    painter.Paint();
+    EXPECT_EQ(v.Image1->Picture(), reference.Picture());
+    EXPECT_NE(reference.Picture().pixel(0, 0), reference.Picture().pixel(0, 300));
+    v.NextPicture();
+    v.PreviousPicture();
+    v.StartSlideShow();
+    v.Timer1Timer();
+    EXPECT_EQ(v.Index(), 0);
+    EXPECT_FALSE(v.Running());
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(ViewerTest, ManualStepsOnlyWhileTheShowIsPaused) {
+    TViewer_Form& v = Open(ThreePictures(), true);
+    EXPECT_EQ(Centre(), kRed);
+    v.PressKey('P', kCtrl);
+    EXPECT_TRUE(v.PressKey('F', kCtrl));
+    EXPECT_EQ(v.Index(), 0);
+    v.PressKey('P', kCtrl); // pause: the running flag stays
+    EXPECT_TRUE(v.Running());
+    EXPECT_FALSE(v.Timer1->enabled());
+    v.PressKey('F', kCtrl);
+    EXPECT_EQ(v.Index(), 1);
+    EXPECT_EQ(Centre(), kGreen);
+    EXPECT_EQ(v.PB1->value(), 333);
+    v.PressKey('B', kCtrl);
+    EXPECT_EQ(v.Index(), 0);
+    EXPECT_EQ(Centre(), kRed);
+    v.PressKey('B', kCtrl);
+    EXPECT_EQ(v.Index(), 0);
+}
+
+TEST_F(ViewerTest, EndOfListStopsTheShowAndCtrlPStartsItAgain) {
+    TViewer_Form& v = Open(ThreePictures(), true);
+    v.PressKey('P', kCtrl);
+    v.Timer1Timer();
+    v.Timer1Timer();
+    EXPECT_EQ(v.Index(), 2);
+    EXPECT_EQ(v.PB1->value(), 666);
+    EXPECT_TRUE(v.Running());
+    v.Timer1Timer();
+    EXPECT_FALSE(v.Running());
+    EXPECT_FALSE(v.Timer1->enabled());
+    EXPECT_EQ(Centre(), kBlue);
+
+    v.PressKey('P', kCtrl);
+    EXPECT_TRUE(v.Running());
+    EXPECT_TRUE(v.Timer1->enabled());
+    v.Timer1Timer();
+    EXPECT_FALSE(v.Running());
+    EXPECT_EQ(v.Index(), 2);
+}
+
+TEST_F(ViewerTest, DigitsSetTheDisplayTimeUnconsumedAndItIsStoredOnClose) {
+    TViewer_Form& v = Open(ThreePictures(), true);
+    v.StartSlideShow();
+    EXPECT_FALSE(v.PressKey(vk::Digit0));
+    EXPECT_EQ(v.DisplayTime(), 10);
+    EXPECT_EQ(v.Timer1->interval(), 10000);
+    EXPECT_TRUE(v.Timer1->isArmed()); // the show goes on, counted afresh
+    EXPECT_FALSE(v.PressKey(vk::Numpad0 + 7));
+    EXPECT_EQ(v.DisplayTime(), 7);
+    EXPECT_FALSE(v.PressKey(vk::Digit0 + 5));
+    EXPECT_EQ(v.Timer1->interval(), 5000);
+    v.ToggleProgress();
+
+    EXPECT_TRUE(v.PressKey(vk::Escape));
+    EXPECT_FALSE(v.isVisible());
+    EXPECT_FALSE(v.Timer1->enabled());
+    EXPECT_EQ(ReadSettingInt(0, settingskey::Viewer, "DispTime", -1), 5);
+    EXPECT_TRUE(ReadSettingBool(0, settingskey::Viewer, "ShowProgress", false));
+
+    // The next viewer starts from what was stored.
+    TViewer_Form& again = Open(ThreePictures(), true);
+    EXPECT_EQ(again.DisplayTime(), 5);
+    EXPECT_FALSE(again.PB1->isHidden());
+    EXPECT_TRUE(again.PressKey(vk::Delete));
+    EXPECT_FALSE(again.isVisible());
+}
+
+// Letters without Ctrl do nothing and go on their way; other modifiers do not matter.
+class LetterWithoutCtrlTest : public ViewerTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LetterWithoutCtrlTest, DoesNothing) {
+    TViewer_Form& v = Open(ThreePictures(), true);
+    for (ShiftState shift :
+         {ShiftState{}, ShiftState{true, false, false}, ShiftState{false, false, true}}) {
+        EXPECT_FALSE(v.PressKey(GetParam(), shift));
+        EXPECT_EQ(v.Index(), 0);
+        EXPECT_FALSE(v.Running());
+        EXPECT_TRUE(v.PB1->isHidden());
+    }
+    EXPECT_TRUE(v.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, LetterWithoutCtrlTest, ::testing::Values('B', 'F', 'I', 'P', 'S'));
+
+TEST_F(ViewerTest, CtrlWithOtherModifiersActs) {
+    TViewer_Form& v = Open(ThreePictures(), true);
+    EXPECT_TRUE(v.PressKey('F', ShiftState{true, true, true}));
+    EXPECT_EQ(v.Index(), 1);
+    EXPECT_TRUE(v.PressKey('I', kCtrl));
+    EXPECT_FALSE(v.PB1->isHidden());
+    EXPECT_TRUE(v.PressKey('P', kCtrl));
+    EXPECT_TRUE(v.PressKey('S', kCtrl));
+    EXPECT_FALSE(v.Running());
+    EXPECT_FALSE(v.Timer1->enabled());
+    EXPECT_FALSE(v.PressKey('X', kCtrl));
+}
+
+TEST_F(ViewerTest, PortraitPictureIsCentredWithBlackBars) {
+    Open(Picture("tall.bmp", {200, 400}, kRed), false);
+    const QImage& picture = viewer->Image1->Picture();
+    ASSERT_EQ(picture.size(), QSize(800, 800)) << "the offscreen screen is 800 x 800";
+    // 200 x 400 enlarged by 2: 400 x 800 at (200, 0).
+    for (int y : {0, 400, 799}) {
+        EXPECT_EQ(picture.pixel(0, y), kBlack);
+        EXPECT_EQ(picture.pixel(199, y), kBlack);
+        EXPECT_EQ(picture.pixel(200, y), kRed);
+        EXPECT_EQ(picture.pixel(599, y), kRed);
+        EXPECT_EQ(picture.pixel(600, y), kBlack);
+        EXPECT_EQ(picture.pixel(799, y), kBlack);
+    }
+}
+
+TEST_F(ViewerTest, AreaAboveTheBarAndOnePixelLessFromExtendedPrecision) {
+    WriteSettingBool(0, settingskey::Viewer, "ShowProgress", true);
+    Open(Picture("square.bmp", {100, 100}, kRed), false);
+    const QImage& picture = viewer->Image1->Picture();
+    ASSERT_EQ(picture.size(), QSize(800, 784)) << "800 x 800 less the bar of 800 div 48";
+    // Scale 784 / 100 = 7.84, just below it in binary: 783 x 783 at (8, 0), not 784 x 784.
+    EXPECT_EQ(picture.pixel(7, 100), kBlack);
+    EXPECT_EQ(picture.pixel(8, 100), kRed);
+    EXPECT_EQ(picture.pixel(790, 100), kRed);
+    EXPECT_EQ(picture.pixel(791, 100), kBlack);
+    EXPECT_EQ(picture.pixel(400, 782), kRed);
+    EXPECT_EQ(picture.pixel(400, 783), kBlack);
+}
+
+TEST_F(ViewerTest, UndecodableInTheMiddleIsReportedAndTheNextStepMovesOn) {
+    const QByteArray list =
+        List({Picture("r.bmp", {8, 6}, kRed), File("broken.jpg", "not a picture at all"),
+              Picture("b.bmp", {8, 6}, kBlue)});
+    TViewer_Form& v = Open(list, true);
+    // Stepped by hand, through the real key path: the error reaches the top-level handler.
+    QTest::keyClick(&v, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_EQ(messages.texts, QStringList{"Susie Plugins could not decode"});
+    EXPECT_EQ(v.Index(), 1);
+    EXPECT_EQ(v.PB1->value(), 333);
+    EXPECT_FALSE(v.Image1->HasPicture());
+    EXPECT_FALSE(v.LoadBusy());
+    QTest::keyClick(&v, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(v.Index(), 2);
+    EXPECT_EQ(Centre(), kBlue);
+    EXPECT_EQ(messages.texts.size(), 1);
+}
+
+TEST_F(ViewerTest, UndecodableDuringTheShowIsWrittenOnTheScreenAndTheShowGoesOn) {
+    const QByteArray list =
+        List({Picture("r.bmp", {8, 6}, kRed), File("broken.jpg", "not a picture at all"),
+              Picture("b.bmp", {8, 6}, kBlue)});
+    TViewer_Form& v = Open(list, true);
+    v.StartSlideShow();
+    v.Timer1Timer();
+    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_EQ(v.Index(), 1);
+    EXPECT_TRUE(v.Running());
+    EXPECT_TRUE(v.Timer1->isArmed());
+    const QImage& caption = v.Image1->Picture();
+    ASSERT_EQ(caption.size(), v.Image1->size());
+    EXPECT_EQ(caption.pixel(0, 0), kBlack);
+    bool written = false;
+    for (int y = 0; y < caption.height() && !written; ++y)
+        for (int x = 0; x < caption.width() && !written; ++x)
+            written = caption.pixel(x, y) != kBlack;
+    EXPECT_TRUE(written);
+    v.Timer1Timer();
+    EXPECT_EQ(v.Index(), 2);
+    EXPECT_EQ(Centre(), kBlue);
+}
+
+TEST_F(ViewerTest, UnreadableListIsReportedAndEscStillCloses) {
+    TViewer_Form& v = Open(QFile::encodeName(dir.filePath("missing.lst")), true);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].startsWith("Cannot open file"))
+        << messages.texts[0].toStdString();
+    EXPECT_TRUE(v.List().isEmpty());
+    EXPECT_FALSE(v.Image1->HasPicture());
+    v.NextPicture();
+    v.ToggleSlideShow();
+    v.Timer1Timer();
+    QTest::keyClick(&v, Qt::Key_Escape);
+    EXPECT_FALSE(v.isVisible());
+    EXPECT_EQ(messages.texts.size(), 1);
+}
+
+class StoredDisplayTimeTest : public ViewerTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StoredDisplayTimeTest, ZeroOrBelowNeverAdvancesByItself) {
+    WriteSettingInt(0, settingskey::Viewer, "DispTime", GetParam());
+    TViewer_Form& v = Open(ThreePictures(), true);
+    EXPECT_EQ(v.DisplayTime(), GetParam());
+    v.StartSlideShow();
+    EXPECT_TRUE(v.Timer1->enabled());
+    EXPECT_FALSE(v.Timer1->isArmed());
+    QTest::qWait(50);
+    EXPECT_EQ(v.Index(), 0);
+    EXPECT_TRUE(v.Running());
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, StoredDisplayTimeTest, ::testing::Values(0, -5, INT_MIN));
+
+TEST_F(ViewerTest, HugeStoredDisplayTimeWaitsAsLongAsTheTimerCan) {
+    WriteSettingInt(0, settingskey::Viewer, "DispTime", 5000000);
+    TViewer_Form& v = Open(ThreePictures(), true);
+    EXPECT_EQ(v.Timer1->interval(), INT_MAX);
+    v.StartSlideShow();
+    EXPECT_TRUE(v.Timer1->isArmed());
+}
+
+TEST_F(ViewerTest, RemoteAndMediaKeys) {
+    TViewer_Form& v = Open(ThreePictures(), true);
+    v.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("03000002")));
+    EXPECT_FALSE(v.PB1->isHidden());
+    v.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("00041000")));
+    EXPECT_FALSE(v.PB1->isHidden());
+
+    v.WmAppCommand(appcommand::NextTrack);
+    EXPECT_EQ(v.Index(), 1);
+    v.WmAppCommand(appcommand::PreviousTrack);
+    EXPECT_EQ(v.Index(), 0);
+    v.WmAppCommand(0x002E); // play from a keyboard source is another command
+    EXPECT_FALSE(v.Running());
+    v.WmAppCommand(appcommand::Play);
+    EXPECT_TRUE(v.Running());
+    EXPECT_TRUE(v.Timer1->enabled());
+    v.WmAppCommand(appcommand::Pause);
+    EXPECT_TRUE(v.Running());
+    EXPECT_FALSE(v.Timer1->enabled());
+    v.WmAppCommand(appcommand::Play);
+    v.WmAppCommand(appcommand::Stop);
+    EXPECT_FALSE(v.Running());
+    EXPECT_FALSE(v.Timer1->enabled());
+    v.WmAppCommand(appcommand::Pause); // not running: nothing
+    EXPECT_FALSE(v.Timer1->enabled());
+}
+
+// Presses Esc while the second picture is being loaded.
+class EscDuringLoad : public TViewer_Form {
+public:
+    bool pressEsc = false;
+    bool visibleAfterEsc = true;
+
+protected:
+    void LoadPicture(TSPIBitmap& bitmap, const QByteArray& picturePath) override {
+        TViewer_Form::LoadPicture(bitmap, picturePath);
+        if (pressEsc) {
+            pressEsc = false;
+            PressKey(vk::Escape);
+            visibleAfterEsc = isVisible();
+        }
+    }
+};
+
+TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
+    EscDuringLoad v;
+    v.listFlag = true;
+    v.path = ThreePictures();
+    v.show();
+    v.pressEsc = true;
+    v.NextPicture();
+    EXPECT_TRUE(v.visibleAfterEsc);
+    EXPECT_FALSE(v.LoadBusy());
+    EXPECT_TRUE(v.isVisible());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(v.isVisible());
+    EXPECT_EQ(ReadSettingInt(0, settingskey::Viewer, "DispTime", -1), 3);
+}
+
+TEST_F(ViewerTest, JpegThroughTheShippedPlugin) {
+    TSPIs host;
+    host.OnSearch = SPIs1Search;
+    host.Search(QStringLiteral(COUCHFRAME_PLUGIN_BUILD_DIR "/jpeg.spi"));
+    ASSERT_EQ(host.Count(), 1);
+    Open(List({Picture("a.jpg", {64, 48}, kRed, "JPG"), Picture("b.jpeg", {48, 64}, kBlue, "JPG")}),
+         true);
+    const auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) < 8 && std::abs(qGreen(a) - qGreen(b)) < 8 &&
+               std::abs(qBlue(a) - qBlue(b)) < 8;
+    };
+    EXPECT_TRUE(near(Centre(), kRed)) << std::hex << Centre();
+    viewer->NextPicture();
+    EXPECT_TRUE(near(Centre(), kBlue)) << std::hex << Centre();
+    // 48 x 64 on 800 x 800: 600 x 800 at (100, 0).
+    EXPECT_EQ(viewer->Image1->Picture().pixel(99, 400), kBlack);
+    EXPECT_TRUE(near(viewer->Image1->Picture().pixel(100, 400), kBlue));
+    EXPECT_TRUE(near(viewer->Image1->Picture().pixel(699, 400), kBlue));
+    EXPECT_EQ(viewer->Image1->Picture().pixel(700, 400), kBlack);
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
+TEST_F(ViewerTest, PictureHandOffOpensTheViewer) {
+    InstallViewerScreens();
+    std::vector<std::pair<bool, QByteArray>> opened;
+    const ModalHook previous = SetModalHook([&](QDialog& dialog) {
+        auto* shown = dynamic_cast<TViewer_Form*>(&dialog);
+        if (shown)
+            opened.emplace_back(shown->listFlag, shown->path);
+        return 0;
+    });
+    TFile_Menu menu;
+    menu.category = 3;
+    menu.ShowMedia("/pictures/a.lst", true, true);
+    menu.ShowMedia("/pictures/one.png", true, false);
+    RecordedMediaRequests().clear();
+    menu.ShowMedia("/videos/film.mkv", false, false);
+    SetModalHook(previous);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], std::make_pair(true, QByteArray("/pictures/a.lst")));
+    EXPECT_EQ(opened[1], std::make_pair(false, QByteArray("/pictures/one.png")));
+    // Anything else goes on to the factory that was there before.
+    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
+    EXPECT_EQ(RecordedMediaRequests()[0].path, "/videos/film.mkv");
+}
+
+} // namespace
