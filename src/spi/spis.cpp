@@ -350,8 +350,14 @@ void TSPIs::Add(std::unique_ptr<TSPI> plugin) {
 void TSPIs::Insert(int index, std::unique_ptr<TSPI> plugin) {
     TSPI& added = *plugin;
     plugins_.insert(plugins_.begin() + index, std::move(plugin));
-    if (auto* picture = dynamic_cast<TInSPI*>(&added))
-        RegisterPictureExtensions(*picture);
+    try {
+        if (auto* picture = dynamic_cast<TInSPI*>(&added))
+            RegisterPictureExtensions(*picture);
+    } catch (...) {
+        // A plug-in whose registration failed is not kept: it is released with the error.
+        plugins_.erase(plugins_.begin() + index);
+        throw;
+    }
 }
 
 void TSPIs::Delete(int index) {

@@ -306,3 +306,16 @@ TEST_F(HostTest, SusiePathSettingNamesADirectory) {
     host.OwnerLoaded();
     EXPECT_EQ(FileNames(host), QStringList{QStringLiteral("susie.spi")});
 }
+
+TEST_F(HostTest, FailedRegistrationReleasesThePluginAndTheSearchGoesOn) {
+    Install(QStringLiteral("fx_picture"));
+    Install(QStringLiteral("fx_other"));
+    TSPIs host;
+    host.OnPictureRegister = [](TSPIs&, TInSPI&, const QString& extension, const QString&,
+                                TGraphicClass&) {
+        if (extension == QLatin1String("pi"))
+            throw AppError(QStringLiteral("registration failed"));
+    };
+    SearchDir(host);
+    EXPECT_EQ(FileNames(host), QStringList{QStringLiteral("fx_other.spi")});
+}
