@@ -4,6 +4,7 @@
 #include "dialogs/config.h"
 #include "filemenu/file_menu.h"
 #include "platform/application.h"
+#include "viewer/viewer_screens.h"
 
 int main(int argc, char** argv) {
     if (const auto exitCode = RunCommandLineOnly(argc, argv))
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     Application app(argc, argv);
     MediaScreens mediaScreens;
     SetMediaScreenFactory(&mediaScreens);
+    InstallViewerScreens(); // pictures to the viewer, the rest to the player
     MainMenuScreens screens;
     screens.configurationDialog = MakeConfigurationDialog;
     screens.folderList = [](int category) -> std::unique_ptr<QDialog> {

@@ -317,6 +317,18 @@ TEST_F(ViewerTest, UndecodableDuringTheShowIsWrittenOnTheScreenAndTheShowGoesOn)
     EXPECT_EQ(Centre(), kBlue);
 }
 
+TEST_F(ViewerTest, UndecodableFirstPictureIsReportedOnShow) {
+    TViewer_Form& v = Open(
+        List({File("broken.png", "\x89PNG but nothing more"), Picture("g.bmp", {8, 6}, kGreen)}),
+        true);
+    EXPECT_EQ(messages.texts, QStringList{"Susie Plugins could not decode"});
+    EXPECT_TRUE(v.isVisible());
+    EXPECT_FALSE(v.Image1->HasPicture());
+    EXPECT_FALSE(v.LoadBusy());
+    v.NextPicture();
+    EXPECT_EQ(Centre(), kGreen);
+}
+
 TEST_F(ViewerTest, UnreadableListIsReportedAndEscStillCloses) {
     TViewer_Form& v = Open(QFile::encodeName(dir.filePath("missing.lst")), true);
     ASSERT_EQ(messages.texts.size(), 1);
