@@ -24,7 +24,9 @@ QString ExecutableDir() {
     return exe.left(exe.lastIndexOf(QLatin1Char('/')));
 }
 
-QString JpegPlugin() { return ExecutableDir() + QStringLiteral("/../bin/Plugins/jpeg.spi"); }
+QString JpegPlugin() {
+    return ExecutableDir() + QStringLiteral("/../bin/Plugins/jpeg.spi");
+}
 
 int Run(const QStringList& command) {
     std::vector<QByteArray> args;

@@ -29,6 +29,25 @@ void ReadData(png_structp png, png_bytep out, size_t length) {
     reader->at += length;
 }
 
+// Every chunk must fit in the data it claims to be in. libpng sizes some buffers from the declared
+// length before reading, so a 200-byte file declaring a 1.5 GB text chunk would allocate that much.
+bool ChunkLengthsFit(const uint8_t* data, size_t size) {
+    size_t at = 8;
+    while (size - at >= 8) {
+        const uint32_t length = uint32_t(data[at]) << 24 | uint32_t(data[at + 1]) << 16 |
+                                uint32_t(data[at + 2]) << 8 | data[at + 3];
+        if (length > size - at - 8)
+            return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
+            return true;
+        at += 8 + size_t(length);
+        if (size - at < 4)
+            return true; // the CRC or the end is missing: libpng reports that itself
+        at += 4;
+    }
+    return true;
+}
+
 void OnError(png_structp png, png_const_charp) {
     png_longjmp(png, 1);
 }
@@ -110,6 +129,8 @@ int32_t Decode(const char* buf, int32_t len, uint32_t flag, Mode mode, PictureIn
         return result;
     if (source.size() < 8 || std::memcmp(source.data(), kSignature, 8) != 0)
         return SPI_UNKNOWN_FORMAT;
+    if (!ChunkLengthsFit(source.data(), source.size()))
+        return SPI_BROKEN_DATA;
     Job job;
     job.reader = Reader{source.data(), source.size(), 0};
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);

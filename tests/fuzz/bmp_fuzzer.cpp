@@ -6,7 +6,8 @@
 #include <QBuffer>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer stream(&bytes);
     stream.open(QIODevice::ReadOnly);
     TSPIBitmap bitmap;

@@ -8,7 +8,9 @@
 #include <vector>
 
 namespace {
-int32_t KeepGoing(int32_t, int32_t, intptr_t) { return 0; }
+int32_t KeepGoing(int32_t, int32_t, intptr_t) {
+    return 0;
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

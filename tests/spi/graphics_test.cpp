@@ -207,7 +207,11 @@ INSTANTIATE_TEST_SUITE_P(Graphics, HeaderSizes,
                                            HeaderCase{24, 3, 2, 0, 40, 24}, // 12-byte rows
                                            HeaderCase{1, 9, 3, 2, 48, 12},
                                            HeaderCase{4, 3, 2, 16, 104, 8},
-                                           HeaderCase{32, 2, 2, 0, 40, 16}));
+                                           HeaderCase{32, 2, 2, 0, 40, 16}),
+                         [](const ::testing::TestParamInfo<HeaderCase>& info) {
+                             return "Bits" + std::to_string(info.param.bits) + "Width" +
+                                    std::to_string(info.param.width);
+                         });
 
 TEST_F(GraphicsTest, TrueColourFastPathMatchesTheBmpForm) {
     Load({"fx_picture"});
