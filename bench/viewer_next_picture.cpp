@@ -117,7 +117,16 @@ void ViewerNextPicture24MP(benchmark::State& state) {
     state.SetLabel("6000x4000 on 1920x1080");
     viewer.close();
 }
-BENCHMARK(ViewerNextPicture24MP)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+// The fastest repetition: the figure a busy shared machine disturbs least.
+double Fastest(const std::vector<double>& times) {
+    return *std::min_element(times.begin(), times.end());
+}
+
+BENCHMARK(ViewerNextPicture24MP)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1)
+    ->UseRealTime()
+    ->ComputeStatistics("min", Fastest);
 
 // The same file decoded by libjpeg-turbo's own tool into a BMP (written to /dev/null).
 void DjpegBmp24MP(benchmark::State& state) {
@@ -126,7 +135,11 @@ void DjpegBmp24MP(benchmark::State& state) {
         if (Run({"djpeg", "-bmp", "-outfile", "/dev/null", jpeg}) != 0)
             state.SkipWithError("djpeg failed");
 }
-BENCHMARK(DjpegBmp24MP)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+BENCHMARK(DjpegBmp24MP)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1)
+    ->UseRealTime()
+    ->ComputeStatistics("min", Fastest);
 
 } // namespace
 

@@ -275,6 +275,26 @@ TEST_F(ViewerTest, AreaAboveTheBarAndOnePixelLessFromExtendedPrecision) {
     EXPECT_EQ(picture.pixel(400, 783), kBlack);
 }
 
+TEST_F(ViewerTest, ShrinkingAveragesThePixelsItMerges) {
+    // One-pixel black and white columns halved: every drawn pixel is the mean of a pair, where
+    // dropping pixels would leave pure black or pure white.
+    QImage stripes(1600, 800, QImage::Format_RGB32);
+    for (int y = 0; y < stripes.height(); ++y)
+        for (int x = 0; x < stripes.width(); ++x)
+            stripes.setPixel(x, y, x % 2 ? qRgb(255, 255, 255) : kBlack);
+    const QString path = dir.filePath("stripes.bmp");
+    ASSERT_TRUE(stripes.save(path, "BMP"));
+    Open(QFile::encodeName(path), false);
+    const QImage& picture = viewer->Image1->Picture();
+    ASSERT_EQ(picture.size(), QSize(800, 800));
+    for (int x : {100, 101, 400, 401, 700}) {
+        const int grey = qGreen(picture.pixel(x, 400));
+        EXPECT_GT(grey, 100) << x;
+        EXPECT_LT(grey, 155) << x;
+    }
+    EXPECT_EQ(picture.pixel(400, 199), kBlack); // the bar above the 800 x 400 picture
+}
+
 TEST_F(ViewerTest, UndecodableInTheMiddleIsReportedAndTheNextStepMovesOn) {
     const QByteArray list =
         List({Picture("r.bmp", {8, 6}, kRed), File("broken.jpg", "not a picture at all"),
