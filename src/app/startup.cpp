@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/first_paint_report.h"
 #include "platform/application.h"
 
 int RunCouchframe(Application& app, const MainMenuScreens& screens) {
@@ -8,6 +9,7 @@ int RunCouchframe(Application& app, const MainMenuScreens& screens) {
                          QApplication::arguments().mid(1));
     // Only the exit code closes the main menu, and with it the application.
     QObject::connect(&main_form, &QDialog::finished, &app, &QCoreApplication::quit);
+    ReportFirstPaintWhenAsked(&main_form);
     main_form.show();
     return app.exec();
 }
