@@ -11,7 +11,6 @@ int main(int argc, char** argv) {
     Application app(argc, argv);
     MediaScreens mediaScreens;
     SetMediaScreenFactory(&mediaScreens);
-    InstallViewerScreens(); // pictures to the viewer, the rest to the player
     MainMenuScreens screens;
     screens.configurationDialog = MakeConfigurationDialog;
     screens.folderList = [](int category) -> std::unique_ptr<QDialog> {
