@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 #include <typeinfo>
+#include <utility>
 
 namespace {
 
@@ -127,6 +128,14 @@ TInSPIAbleData::TInSPIAbleData(TSPIGraphic* owner, const QString& fileName)
 
 TInSPIAbleData::~TInSPIAbleData() {
     Release();
+}
+
+SPI_HLOCAL TInSPIAbleData::TakeBits() {
+    if (LockedBits != nullptr) {
+        LocalUnlock(BitsHandle);
+        LockedBits = nullptr;
+    }
+    return std::exchange(BitsHandle, nullptr);
 }
 
 void TInSPIAbleData::Release() {
@@ -483,6 +492,8 @@ QImage TSPIGraphic::ToImage(bool releaseAfter) {
     // without writing and parsing a second copy.
     const qint64 rows = height_ < 0 ? -qint64(height_) : qint64(height_);
     const qint64 stride = imageSize_ / rows;
+    if (bitCount_ == 32 && releaseAfter && stride == 4 * qint64(width_))
+        return TakeOverPixels(rows);
     QImage image(width_, int(rows), QImage::Format_RGB32);
     if (image.isNull())
         throw EInvalidGraphic(kCouldNotDecode);
@@ -503,6 +514,38 @@ QImage TSPIGraphic::ToImage(bool releaseAfter) {
     }
     if (releaseAfter)
         ClearData();
+    return image;
+}
+
+QImage TSPIGraphic::TakeOverPixels(qint64 rows) {
+    // A 32-bit picture already has the image's layout but for the row order and the unused
+    // fourth byte: the plug-in's block becomes the image's memory, turned right way up in place,
+    // which spares allocating and filling a second picture of the same size.
+    const qint64 width = width_;
+    const bool bottomUp = height_ > 0;
+    auto* block = static_cast<QRgb*>(Data->TakeBits());
+    ClearData();
+    QImage image(reinterpret_cast<uchar*>(block), int(width), int(rows), 4 * qsizetype(width),
+                 QImage::Format_RGB32, LocalFree, block);
+    if (image.isNull()) {
+        LocalFree(block);
+        throw EInvalidGraphic(kCouldNotDecode);
+    }
+    constexpr QRgb kOpaque = 0xFF000000u;
+    if (bottomUp) {
+        for (qint64 top = 0, bottom = rows - 1; top <= bottom; ++top, --bottom) {
+            QRgb* upper = block + top * width;
+            QRgb* lower = block + bottom * width;
+            for (qint64 x = 0; x < width; ++x) {
+                const QRgb fromBelow = lower[x] | kOpaque;
+                lower[x] = upper[x] | kOpaque;
+                upper[x] = fromBelow;
+            }
+        }
+    } else {
+        for (qint64 i = 0; i < rows * width; ++i)
+            block[i] |= kOpaque;
+    }
     return image;
 }
 

@@ -79,6 +79,9 @@ public:
     void Release();
     void* LockInfo();
     void* LockBits();
+    // Hands the pixel block over to the caller, who frees it with LocalFree; the data object
+    // holds no pixels afterwards.
+    SPI_HLOCAL TakeBits();
     bool IsEmpty() const { return InfoHandle == nullptr || BitsHandle == nullptr; }
 
     SPI_HLOCAL InfoHandle = nullptr;
@@ -181,6 +184,9 @@ public:
 private:
     void DecodeData();
     void UpdateInfo();
+    // ToImage of a 32-bit picture whose memory is released after: the image takes the plug-in's
+    // pixel block over; the graphic is cleared.
+    QImage TakeOverPixels(qint64 rows);
 
     int width_ = 0;
     int height_ = 0;

@@ -234,6 +234,31 @@ TEST_F(GraphicsTest, TrueColourFastPathMatchesTheBmpForm) {
     }
 }
 
+TEST_F(GraphicsTest, ThirtyTwoBitPixelsTakenOverMatchTheBmpForm) {
+    // Released after conversion, the plug-in's block becomes the image: odd and even row counts
+    // turn right way up, and the unused fourth byte reads as opaque.
+    Load({"fx_picture"});
+    for (int height : {1, 3, 4}) {
+        const int width = 5;
+        QByteArray rows(4 * width * height, '\0');
+        for (int i = 0; i < rows.size(); ++i)
+            rows[i] = char(i * 37 + 11);
+        const QString file = Write(QStringLiteral("t%1.pic").arg(height),
+                                   FixturePicture(32, width, height, {}, rows));
+        TSPIGraphic reference;
+        reference.LoadFile(file);
+        const QImage viaBmp = reference.ToBitmap(false)->Image();
+        TSPIGraphic graphic;
+        graphic.LoadFile(file);
+        const QImage taken = graphic.ToImage(true);
+        EXPECT_TRUE(graphic.Empty());
+        ASSERT_EQ(taken.size(), QSize(width, height));
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                EXPECT_EQ(taken.pixel(x, y), viaBmp.pixel(x, y) | 0xFF000000u) << height << x << y;
+    }
+}
+
 TEST_F(GraphicsTest, ProgressReportsAndPluginMemoryIsFreedOnFailure) {
     Load({"fx_progress", "fx_failing"}); // both claim .pic: the newer one is tried first
     TSPIBitmap bitmap;
