@@ -5,6 +5,7 @@
 #include "filemenu/file_menu_layout.h"
 #include "filemenu/folder_existence.h"
 #include "filemenu/folder_listing.h"
+#include "filemenu/folder_reading.h"
 #include "filemenu/media_handoff.h"
 #include "filemenu/play_selection.h"
 #include "gradient/pgra112.h"
@@ -19,16 +20,21 @@
 #include <QLabel>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 #include <optional>
 
-#include <sys/stat.h>
 
 namespace {
 constexpr int kRows = 10;
 constexpr int kFirstTag = 100;
 constexpr StoredColor kRowColor = 0x804000;
+// Folders that answer within this are shown at once, without an empty page or an olive row first.
+constexpr std::chrono::milliseconds kQuickAnswer{50};
+// A folder still being read after this says so in the title row.
+constexpr std::chrono::milliseconds kShowReadingAfter{300};
+constexpr int kWatchIntervalMs = 20;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, Qt::Alignment alignment) {
     auto* label = new QLabel(QString::fromLatin1(caption), parent);
@@ -38,13 +44,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, Qt::Al
     label->setAttribute(Qt::WA_TranslucentBackground);
     label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     return label;
-}
-
-std::optional<std::pair<quint64, quint64>> FolderIdentity(const QByteArray& path) {
-    struct stat info {};
-    if (stat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return std::nullopt;
-    return std::pair<quint64, quint64>{info.st_dev, info.st_ino};
 }
 } // namespace
 
@@ -84,6 +83,9 @@ TFile_Menu::TFile_Menu(QWidget* parent) : Form(parent) {
     LBL002 = MakeLabel(this, "LBL002", " [Prev]", Qt::AlignLeft);
     LBL003 = MakeLabel(this, "LBL003", "[Next] ", Qt::AlignRight);
     LBL004 = MakeLabel(this, "LBL004", "[Clear] Go to Main", Qt::AlignHCenter);
+    watch_ = new QTimer(this);
+    watch_->setInterval(kWatchIntervalMs);
+    connect(watch_, &QTimer::timeout, this, [this] { WatchWorkers(); });
     FormCreate();
 }
 
@@ -106,7 +108,8 @@ void TFile_Menu::SetUp() {
     SetLockState(category, true);
 
     const CategoryInfo& info = CategoryTable(category);
-    LBL001->setText(QString::fromLatin1(info.titleCaption));
+    titleCaption_ = QString::fromLatin1(info.titleCaption);
+    LBL001->setText(titleCaption_);
     keyPath_ = settingskey::Category(QString::fromLatin1(info.keyName));
     playlistKind_ = info.playlistKind;
     useViewer_ = info.useViewer;
@@ -160,23 +163,145 @@ void TFile_Menu::ListRegisteredFolders() {
         item.entry.path = QFile::encodeName(folder);
         item.entry.name = LastPathComponent(item.entry.path);
         item.entry.directory = true;
+        item.entry.exists = false; // until its test answers
         item.displayText = RegisteredFolderText(title);
         paths.push_back(item.entry.path);
         entries_.push_back(std::move(item));
     }
-    // A share that hangs must not freeze the screen: what has not answered in time is missing.
-    const std::vector<bool> exists = TestFoldersExist(paths);
-    for (size_t i = 0; i < entries_.size(); ++i)
-        entries_[i].entry.exists = exists[i];
     pageCount_ = static_cast<int>(entries_.size() / kRows) + 1;
     page_ = 0;
+    // A share that hangs must not freeze the screen: its folder shows as missing until it answers,
+    // and turns yellow then.
+    answers_ = SharedFolderExistenceChecks().Ask(paths);
+    answers_->WaitFor(kQuickAnswer);
+    ApplyExistenceAnswers();
+    if (answers_)
+        watch_->start();
+}
+
+void TFile_Menu::ApplyExistenceAnswers() {
+    const std::vector<std::optional<bool>> answers = answers_->Snapshot();
+    bool all = true;
+    for (size_t i = 0; i < answers.size() && i < entries_.size(); ++i) {
+        all = all && answers[i].has_value();
+        const bool exists = answers[i].value_or(false);
+        if (entries_[i].entry.exists == exists)
+            continue;
+        entries_[i].entry.exists = exists;
+        if (i / kRows == static_cast<size_t>(page_))
+            PaintRow(static_cast<int>(i % kRows));
+    }
+    if (all)
+        answers_.reset();
 }
 
 void TFile_Menu::ListFolder(const QByteArray& folder) {
-    entries_ = ListFolderEntries(folder, extensions_);
+    StartReading(Reading(std::make_unique<FolderReading>(folder, extensions_)));
+}
+
+void TFile_Menu::StartReading(Reading reading) {
+    AbandonReading();
+    reading.start = std::chrono::steady_clock::now();
+    reading_ = std::make_unique<Reading>(std::move(reading));
+    if (!reading_->forPlay) {
+        page_ = 0;
+        pageCount_ = 1; // neither [Prev] nor [Next] while the list is not there
+        CurTag = kFirstTag;
+    }
+    if (reading_->folder->WaitFor(kQuickAnswer))
+        FinishReading();
+    else
+        watch_->start();
+}
+
+void TFile_Menu::FinishReading() {
+    const std::unique_ptr<Reading> done = std::move(reading_);
+    LBL001->setText(titleCaption_);
+    if (!done->forPlay) {
+        ShowListing(std::move(*done));
+        return;
+    }
+    const EntryList listing = done->folder->TakeEntries();
+    HandOn(::PlaySelection(
+        done->playKind, false,
+        PlaySource{entries_, done->playSelected, extensions_, category, useViewer_, &listing}));
+}
+
+void TFile_Menu::ShowListing(Reading reading) {
+    if (reading.levelLeft) {
+        // A folder already on the way (a link back to it) would only lead round in a circle.
+        const auto folder = reading.folder->Identity();
+        if (IsOnTheWay(folder)) {
+            LeaveLevel(reading);
+            return;
+        }
+        walk_.push_back(folder.value_or(std::pair<quint64, quint64>{}));
+    }
+    entries_ = reading.folder->TakeEntries();
     SetPageCountForListing();
     page_ = 0;
     CurTag = kFirstTag;
+    if (reading.reselect)
+        Reselect(*reading.reselect);
+}
+
+void TFile_Menu::Reselect(int index) {
+    page_ = index / kRows;
+    CurTag = kFirstTag + index % kRows;
+}
+
+void TFile_Menu::LeaveFolderBeingRead() {
+    const std::unique_ptr<Reading> left = std::move(reading_);
+    LBL001->setText(titleCaption_);
+    LeaveLevel(*left);
+    PaintPage();
+}
+
+void TFile_Menu::LeaveLevel(Reading& left) {
+    --depth_;
+    walk_.resize(depth_);
+    if (depth_ == 0) {
+        ListRegisteredFolders();
+        Reselect(positionStack_[0]);
+    } else if (left.levelLeft) {
+        // Walking down: the level above is still at hand, so leaving never waits for the share.
+        entries_ = std::move(left.levelLeft->entries);
+        page_ = left.levelLeft->page;
+        pageCount_ = left.levelLeft->pageCount;
+        CurTag = left.levelLeft->curTag;
+    } else {
+        Reading up(std::make_unique<FolderReading>(
+            StripTwoComponents(JoinPath(left.folder->Folder(), "..")), extensions_));
+        up.reselect = positionStack_[depth_];
+        StartReading(std::move(up));
+    }
+}
+
+void TFile_Menu::AbandonReading() {
+    if (!reading_)
+        return;
+    reading_.reset();
+    LBL001->setText(titleCaption_);
+}
+
+void TFile_Menu::WatchWorkers() {
+    if (answers_)
+        ApplyExistenceAnswers();
+    if (reading_ && reading_->folder->Finished()) {
+        const bool listing = !reading_->forPlay;
+        const int before = CurTag;
+        FinishReading();
+        if (listing) {
+            PaintPage();
+            HighlightPanel(this, before, CurTag);
+        }
+    } else if (reading_ &&
+               std::chrono::steady_clock::now() - reading_->start >= kShowReadingAfter) {
+        LBL001->setText(
+            QStringLiteral("Reading the folder… %1 found").arg(reading_->folder->EntriesTaken()));
+    }
+    if (!reading_ && !answers_)
+        watch_->stop();
 }
 
 void TFile_Menu::SetPageCountForListing() {
@@ -185,6 +310,8 @@ void TFile_Menu::SetPageCountForListing() {
 }
 
 void TFile_Menu::ClearEntries() {
+    AbandonReading();
+    answers_.reset();
     entries_.clear();
 }
 
@@ -213,9 +340,8 @@ void TFile_Menu::PaintPage() {
         PaintRow(r);
 }
 
-bool TFile_Menu::IsOnTheWay(const QByteArray& target) const {
-    const auto identity = FolderIdentity(target);
-    return identity && std::find(walk_.begin(), walk_.end(), *identity) != walk_.end();
+bool TFile_Menu::IsOnTheWay(const std::optional<std::pair<quint64, quint64>>& folder) const {
+    return folder && std::find(walk_.begin(), walk_.end(), *folder) != walk_.end();
 }
 
 void TFile_Menu::OpenEntry(int tag, bool up) {
@@ -235,13 +361,10 @@ void TFile_Menu::OpenEntry(int tag, bool up) {
     const bool goingUp = up || (depth_ > 0 && entry.name == "..");
     QByteArray target;
     if (!goingUp) {
-        // A folder already on the way (a link back to it) would only lead round in a circle.
-        if (IsOnTheWay(entry.path))
-            return;
         positionStack_.resize(depth_);
         positionStack_.push_back(static_cast<int>(i));
+        // The folder joins the way once it has been read (a share may stall on it).
         walk_.resize(depth_);
-        walk_.push_back(FolderIdentity(entry.path).value_or(std::pair<quint64, quint64>{}));
         ++depth_;
         target = entry.path;
     } else {
@@ -249,20 +372,31 @@ void TFile_Menu::OpenEntry(int tag, bool up) {
         walk_.resize(depth_);
         target = StripTwoComponents(entry.path);
     }
+    std::optional<Level> levelLeft;
+    if (!goingUp)
+        levelLeft = Level{std::move(entries_), page_, pageCount_, CurTag};
     ClearEntries();
-    if (depth_ > 0)
-        ListFolder(target);
-    else
+    std::optional<int> reselect;
+    if (goingUp)
+        reselect = positionStack_[depth_];
+    if (depth_ > 0) {
+        Reading down(std::make_unique<FolderReading>(target, extensions_));
+        down.reselect = reselect;
+        down.levelLeft = std::move(levelLeft);
+        StartReading(std::move(down));
+    } else {
         ListRegisteredFolders();
-    if (goingUp) {
-        const int p = positionStack_[depth_];
-        page_ = p / kRows;
-        CurTag = kFirstTag + p % kRows;
+        if (reselect)
+            Reselect(*reselect);
     }
     PaintPage();
 }
 
 void TFile_Menu::GoUp() {
+    if (reading_ && !reading_->forPlay) {
+        LeaveFolderBeingRead();
+        return;
+    }
     OpenEntry(kFirstTag, true);
 }
 
@@ -322,8 +456,21 @@ void TFile_Menu::ShowMedia(const QByteArray& path, bool viewer, bool list) {
 
 void TFile_Menu::PlaySelection(int kind, bool useMarks) {
     const qsizetype selected = static_cast<qsizetype>(page_) * kRows + (CurTag - kFirstTag);
-    const std::optional<MediaRequest> request = ::PlaySelection(
-        kind, useMarks, PlaySource{entries_, selected, extensions_, category, useViewer_});
+    const ListEntry* item = SelectedEntry();
+    if (!useMarks && item != nullptr && item->entry.directory) {
+        // The walk of the folder may stall on a share like a listing: it runs on a worker too.
+        Reading play(std::make_unique<FolderReading>(item->entry.path, extensions_));
+        play.forPlay = true;
+        play.playKind = kind;
+        play.playSelected = selected;
+        StartReading(std::move(play));
+        return;
+    }
+    HandOn(::PlaySelection(kind, useMarks,
+                           PlaySource{entries_, selected, extensions_, category, useViewer_}));
+}
+
+void TFile_Menu::HandOn(const std::optional<MediaRequest>& request) {
     if (request)
         ShowMedia(request->path, request->viewer, request->list);
 }
@@ -379,6 +526,7 @@ void TFile_Menu::FormKeyDown(int& key, ShiftState shift) {
         case vk::Escape:
         case vk::Delete:
             key = 0;
+            AbandonReading();
             reject();
             break;
         case vk::Space:

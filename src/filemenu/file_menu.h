@@ -2,6 +2,8 @@
 
 #include "filemenu/extension_list.h"
 #include "filemenu/file_entry.h"
+#include "filemenu/folder_reading.h"
+#include "filemenu/media_handoff.h"
 #include "filemenu/unlock_code.h"
 #include "input/app_command.h"
 #include "platform/form.h"
@@ -9,12 +11,17 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
+class ExistenceAnswers;
 class ImageWidget;
 class Panel;
 class QLabel;
+class QTimer;
 class TPGradation;
 
 // The folder list screen of one category: the registered folders, then the sub-folders and
@@ -63,6 +70,10 @@ public:
     bool UseViewer() const { return useViewer_; }
     const ExtensionList& Extensions() const { return extensions_; }
     bool AnyMarked() const;
+    // Whether a folder is being read (a listing or the play command's walk) or registered folders
+    // are still being tested for existence: work of the worker threads the screen waits for.
+    bool ReadingFolder() const { return reading_ != nullptr; }
+    bool TestingFolders() const { return answers_ != nullptr; }
     // The entry under the selected row, or null on a row without one.
     const ListEntry* SelectedEntry() const;
 
@@ -98,7 +109,37 @@ private:
     void MoveDown();
     void SetPageCountForListing();
     // Whether target is a folder already on the way from the registered folder down to here.
-    bool IsOnTheWay(const QByteArray& target) const;
+    bool IsOnTheWay(const std::optional<std::pair<quint64, quint64>>& folder) const;
+
+    // The list and position of a level, kept while the folder below it is being read.
+    struct Level {
+        EntryList entries;
+        int page = 0;
+        int pageCount = 1;
+        int curTag = 100;
+    };
+    // What a folder is read for, and what to do with it once it is there.
+    struct Reading {
+        explicit Reading(std::unique_ptr<FolderReading> reading) : folder(std::move(reading)) {}
+        std::unique_ptr<FolderReading> folder;
+        std::chrono::steady_clock::time_point start;
+        bool forPlay = false;
+        int playKind = 0;
+        qsizetype playSelected = 0;     // the folder entry the play command was given on
+        std::optional<int> reselect;    // list index to select again (going up)
+        std::optional<Level> levelLeft; // the level above (walking down), to go back to at once
+    };
+    void StartReading(Reading reading);
+    void FinishReading();
+    void ShowListing(Reading reading);
+    // Leaves the folder being read for the level above it.
+    void LeaveFolderBeingRead();
+    void LeaveLevel(Reading& left);
+    void AbandonReading();
+    void Reselect(int index);
+    void HandOn(const std::optional<MediaRequest>& request);
+    void WatchWorkers();
+    void ApplyExistenceAnswers();
 
     QString keyPath_;
     int playlistKind_ = 1;
@@ -114,4 +155,8 @@ private:
     int page_ = 0;
     int pageCount_ = 1;
     bool busy_ = false;
+    QString titleCaption_;
+    std::unique_ptr<Reading> reading_;
+    std::shared_ptr<ExistenceAnswers> answers_; // of the registered folders listed
+    QTimer* watch_;                             // runs while workers are waited for
 };

@@ -4,18 +4,48 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 // Tests whether folders exist without letting a hanging file system (an unmounted or unreachable
-// share) freeze the screen: every folder is tested on its own thread, and whatever has not answered
-// when the time is up counts as missing. Threads still waiting are left to finish on their own.
+// share) freeze the screen: the tests run on worker threads and their answers arrive when they
+// come. A folder is tested by at most one thread at a time, however often it is asked about, so
+// that rebuilding a list while a share hangs does not pile up stuck threads.
 using FolderProbe = std::function<bool(const QByteArray& path)>;
 
 // Whether the path names a folder (a symbolic link counts as what it points to).
 bool IsExistingFolder(const QByteArray& path);
 
-constexpr std::chrono::milliseconds kExistenceTimeLimit{1500};
+// The answers to one request, in the order of its paths; empty until a path has answered.
+class ExistenceAnswers {
+public:
+    explicit ExistenceAnswers(size_t count);
+    // Waits up to limit for every answer; whether all have come.
+    bool WaitFor(std::chrono::milliseconds limit) const;
+    std::vector<std::optional<bool>> Snapshot() const;
+    void Answer(size_t index, bool exists);
 
-std::vector<bool> TestFoldersExist(const std::vector<QByteArray>& paths,
-                                   std::chrono::milliseconds timeLimit = kExistenceTimeLimit,
-                                   const FolderProbe& probe = IsExistingFolder);
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+};
+
+class FolderExistenceChecks : public std::enable_shared_from_this<FolderExistenceChecks> {
+public:
+    static std::shared_ptr<FolderExistenceChecks> Create(FolderProbe probe = IsExistingFolder);
+    // Starts the tests (or joins those already running for the same paths).
+    std::shared_ptr<ExistenceAnswers> Ask(const std::vector<QByteArray>& paths);
+    // How many folders are being tested now.
+    size_t InFlight() const;
+
+private:
+    explicit FolderExistenceChecks(FolderProbe probe);
+    void Work();
+    struct State;
+    std::shared_ptr<State> state_;
+};
+
+// The checks of the whole program with the real test. Never destroyed: a worker stuck on a share
+// may still use it while the program exits.
+FolderExistenceChecks& SharedFolderExistenceChecks();

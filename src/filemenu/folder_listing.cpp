@@ -101,7 +101,8 @@ void SortByDisplayText(EntryList& entries) {
     entries = std::move(sorted);
 }
 
-EntryList ListFolderEntries(const QByteArray& folder, const ExtensionList& extensions) {
+EntryList ListFolderEntries(const QByteArray& folder, const ExtensionList& extensions,
+                            std::atomic<size_t>* taken) {
     EntryList entries;
     DIR* dir = opendir(folder.constData());
     if (!dir)
@@ -130,6 +131,8 @@ EntryList ListFolderEntries(const QByteArray& folder, const ExtensionList& exten
         item.entry.directory = kind == Kind::Folder;
         item.displayText = item.entry.directory ? SubFolderText(nameBytes) : FileText(nameBytes);
         entries.push_back(std::move(item));
+        if (taken)
+            taken->store(entries.size(), std::memory_order_relaxed);
     }
     closedir(dir);
     SortByDisplayText(entries);

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QCollator>
 
+#include <atomic>
+
 // The collator of the folder list: the user's locale, letter case ignored. The C and POSIX locales
 // take a real locale's rules instead, where case-insensitive sort keys are honoured.
 QCollator FolderCollator();
@@ -15,8 +17,10 @@ QCollator FolderCollator();
 // entries (a name beginning with "." other than "..") and system entries (sockets, FIFOs, device
 // nodes) are left out; a symbolic link counts as what it points to, a dangling one is left out.
 // "." is skipped; ".." is kept as the up entry, except in the root, which has none. A folder that
-// cannot be enumerated gives an empty list.
-EntryList ListFolderEntries(const QByteArray& folder, const ExtensionList& extensions);
+// cannot be enumerated gives an empty list. taken, when given, follows how many entries the
+// listing has taken so far (for a reader on another thread).
+EntryList ListFolderEntries(const QByteArray& folder, const ExtensionList& extensions,
+                            std::atomic<size_t>* taken = nullptr);
 
 // Sorts entries by display text as ListFolderEntries does.
 void SortByDisplayText(EntryList& entries);

@@ -19,10 +19,10 @@ QByteArrayList MarkedPaths(const EntryList& entries) {
     return paths;
 }
 
-// The matching files directly inside the folder; its sub-folders are not walked.
-QByteArrayList MatchingFiles(const QByteArray& folder, const ExtensionList& extensions) {
+// The matching files of a folder listing; its sub-folders are not walked.
+QByteArrayList MatchingFiles(const EntryList& listing) {
     QByteArrayList paths;
-    for (const ListEntry& item : ListFolderEntries(folder, extensions)) {
+    for (const ListEntry& item : listing) {
         if (!item.entry.directory)
             paths.append(item.entry.path);
     }
@@ -40,9 +40,14 @@ std::optional<MediaRequest> PlaySelection(int playlistKind, bool useMarks, const
     QByteArray file = playlist;
     bool list = true;
     if (useMarks || (onEntry && source.entries[size_t(i)].entry.directory)) {
-        QByteArrayList files =
-            useMarks ? MarkedPaths(source.entries)
-                     : MatchingFiles(source.entries[size_t(i)].entry.path, source.extensions);
+        QByteArrayList files;
+        if (useMarks)
+            files = MarkedPaths(source.entries);
+        else if (source.selectedListing)
+            files = MatchingFiles(*source.selectedListing);
+        else
+            files = MatchingFiles(
+                ListFolderEntries(source.entries[size_t(i)].entry.path, source.extensions));
         SortPaths(files, codePage);
         if (WritePlaylist(playlist, playlistKind, files, codePage) == 0)
             return std::nullopt;

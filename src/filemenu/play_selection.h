@@ -14,6 +14,8 @@ struct PlaySource {
     const ExtensionList& extensions; // the screen's extension list
     int category;                    // carried into the hand-off
     bool useViewer;                  // Picture: the viewer; Video and Music: the player
+    // The selected folder's listing when it has been read already (off the user-interface thread).
+    const EntryList* selectedListing = nullptr;
 };
 
 // Where the playlist goes and how its text is read.

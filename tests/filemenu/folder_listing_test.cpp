@@ -231,25 +231,41 @@ TEST(FolderExistenceTest, RealFolders) {
     const QByteArray root = QFile::encodeName(temp.path());
     QFile file(temp.filePath(QStringLiteral("file")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    EXPECT_THAT(TestFoldersExist({root, root + "/file", root + "/none", ""}),
-                ElementsAre(true, false, false, false));
+    const auto answers =
+        SharedFolderExistenceChecks().Ask({root, root + "/file", root + "/none", ""});
+    ASSERT_TRUE(answers->WaitFor(std::chrono::seconds(30)));
+    EXPECT_THAT(answers->Snapshot(), ElementsAre(true, false, false, false));
 }
 
-TEST(FolderExistenceTest, HangingFolderCountsAsMissingWithinTheBound) {
+// A folder that hangs answers when it wakes; one asked about again meanwhile is not tested twice.
+TEST(FolderExistenceTest, HangingFolderAnswersLateAndIsTestedOnce) {
     auto release = std::make_shared<std::atomic<bool>>(false);
-    const FolderProbe probe = [release](const QByteArray& path) {
-        if (path == "hang")
+    auto probes = std::make_shared<std::atomic<int>>(0);
+    const auto checks = FolderExistenceChecks::Create([release, probes](const QByteArray& path) {
+        if (path == "hang") {
+            ++*probes;
             while (!*release)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         return path != "gone";
-    };
-    const auto start = std::chrono::steady_clock::now();
-    const std::vector<bool> exists =
-        TestFoldersExist({"a", "hang", "gone", "b"}, std::chrono::milliseconds(200), probe);
-    const auto waited = std::chrono::steady_clock::now() - start;
+    });
+    const auto first = checks->Ask({"a", "hang", "gone", "b"});
+    EXPECT_FALSE(first->WaitFor(std::chrono::milliseconds(100)));
+    std::vector<std::shared_ptr<ExistenceAnswers>> again;
+    for (int i = 0; i < 7; ++i)
+        again.push_back(checks->Ask({"hang"}));
+    const auto snapshot = first->Snapshot();
+    EXPECT_THAT(snapshot, ElementsAre(true, std::nullopt, false, true));
+    EXPECT_EQ(checks->InFlight(), 1u);
     *release = true;
-    EXPECT_THAT(exists, ElementsAre(true, false, false, true));
-    EXPECT_LT(waited, std::chrono::seconds(2));
+    ASSERT_TRUE(first->WaitFor(std::chrono::seconds(30)));
+    EXPECT_THAT(first->Snapshot(), ElementsAre(true, true, false, true));
+    for (const auto& answers : again) {
+        ASSERT_TRUE(answers->WaitFor(std::chrono::seconds(30)));
+        EXPECT_THAT(answers->Snapshot(), ElementsAre(true));
+    }
+    EXPECT_EQ(probes->load(), 1);
+    EXPECT_EQ(checks->InFlight(), 0u);
 }
 
 } // namespace

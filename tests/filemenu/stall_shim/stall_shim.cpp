@@ -1,0 +1,123 @@
+// Makes file-system calls on chosen paths stall until released, as a sleeping or hung share does.
+// Linked into a test binary (or preloaded with LD_PRELOAD) it stands in front of the C library's
+// opendir, stat, lstat, fstatat and access; a call on a path that begins with the held prefix waits
+// until the test releases it.
+#include "stall_shim.h"
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <climits>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+namespace {
+std::mutex mutex;
+std::condition_variable changed;
+std::string held; // empty: nothing stalls
+int waiting = 0;
+std::atomic<bool> holding{false};
+
+bool IsHeld(const char* path) {
+    return path != nullptr && !held.empty() && std::strncmp(path, held.c_str(), held.size()) == 0;
+}
+
+void StallOn(const char* path) {
+    if (!holding.load())
+        return;
+    std::unique_lock lock(mutex);
+    if (!IsHeld(path))
+        return;
+    ++waiting;
+    changed.notify_all();
+    changed.wait(lock, [path] { return !IsHeld(path); });
+    --waiting;
+    changed.notify_all();
+}
+
+void StallOnAt(int dirFd, const char* path) {
+    if (!holding.load() || path == nullptr)
+        return;
+    if (path[0] == '/' || dirFd == AT_FDCWD) {
+        StallOn(path);
+        return;
+    }
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", dirFd);
+    char folder[PATH_MAX];
+    const ssize_t n = readlink(link, folder, sizeof folder - 1);
+    if (n <= 0)
+        return;
+    folder[n] = '\0';
+    StallOn((std::string(folder) + '/' + path).c_str());
+}
+
+template <typename Function> Function Next(const char* name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+} // namespace
+
+extern "C" {
+
+void stall_shim_hold(const char* prefix) {
+    const std::lock_guard lock(mutex);
+    held = prefix;
+    holding = !held.empty();
+    changed.notify_all();
+}
+
+void stall_shim_release(void) {
+    stall_shim_hold("");
+}
+
+int stall_shim_waiting(void) {
+    const std::lock_guard lock(mutex);
+    return waiting;
+}
+
+int stall_shim_wait_for_stalled(int count, int timeoutMs) {
+    std::unique_lock lock(mutex);
+    return changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                            [count] { return waiting >= count; })
+               ? 1
+               : 0;
+}
+
+DIR* opendir(const char* name) {
+    StallOn(name);
+    static const auto next = Next<DIR* (*)(const char*)>("opendir");
+    return next(name);
+}
+
+int stat(const char* path, struct stat* info) noexcept {
+    StallOn(path);
+    static const auto next = Next<int (*)(const char*, struct stat*)>("stat");
+    return next(path, info);
+}
+
+int lstat(const char* path, struct stat* info) noexcept {
+    StallOn(path);
+    static const auto next = Next<int (*)(const char*, struct stat*)>("lstat");
+    return next(path, info);
+}
+
+int fstatat(int dirFd, const char* path, struct stat* info, int flags) noexcept {
+    StallOnAt(dirFd, path);
+    static const auto next = Next<int (*)(int, const char*, struct stat*, int)>("fstatat");
+    return next(dirFd, path, info, flags);
+}
+
+int access(const char* path, int mode) noexcept {
+    StallOn(path);
+    static const auto next = Next<int (*)(const char*, int)>("access");
+    return next(path, mode);
+}
+}
