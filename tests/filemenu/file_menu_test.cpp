@@ -7,7 +7,9 @@
 #include "platform/image_widget.h"
 #include "platform/modal.h"
 #include "settings/general.h"
+#include "stall_shim.h"
 
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -74,9 +76,20 @@ protected:
         screen = std::make_unique<TFile_Menu>();
         screen->category = category;
         screen->show();
+        Settle();
         return *screen;
     }
-    void Press(int key, ShiftState shift = {}) { screen->PressKey(key, shift); }
+    // Lets the screen's worker threads (folder listings, existence tests) finish.
+    void Settle() const {
+        QDeadlineTimer deadline(30000);
+        while ((screen->ReadingFolder() || screen->TestingFolders()) && !deadline.hasExpired())
+            QTest::qWait(5);
+        ASSERT_FALSE(screen->ReadingFolder() || screen->TestingFolders());
+    }
+    void Press(int key, ShiftState shift = {}) {
+        screen->PressKey(key, shift);
+        Settle();
+    }
     void Type(const char* digits) {
         for (const char* d = digits; *d; ++d)
             Press(*d);
@@ -215,6 +228,7 @@ TEST_F(FileMenuTest, UpAndDownAcrossPagesAndOntoEmptyRows) {
     Press(vk::Return);
     Press(vk::Space);
     QTest::mouseClick(screen->PNL003, Qt::LeftButton);
+    Settle();
     EXPECT_EQ(screen->Depth(), 1);
     EXPECT_TRUE(RecordedMediaRequests().empty());
     EXPECT_FALSE(screen->AnyMarked());
@@ -310,6 +324,7 @@ TEST_F(UnlockTest, SwitchingCategoryAndReopeningLockAgain) {
 TEST_F(UnlockTest, CodeCompletedBeforeAClickListsTheRegisteredFoldersAsTheirOwnLevel) {
     Type("5820");
     QTest::mouseClick(screen->PNL001, Qt::LeftButton); // a click does not look at the code
+    Settle();
     ASSERT_EQ(screen->Depth(), 1);
     Press(vk::Return);
     EXPECT_THAT(Titles(), ElementsAre("< A >", "< B >", "< C >"));
@@ -427,6 +442,7 @@ TEST_F(FileMenuTest, UpEntryReturnsWithTheEnteredFolderSelected) {
     EXPECT_EQ(screen->Depth(), 1);
     EXPECT_EQ(SelectedName(), QByteArray("sub"));
     screen->WmAppCommand(0x1033); // up again, by the remote
+    Settle();
     EXPECT_EQ(screen->Depth(), 0);
     EXPECT_EQ(screen->Page(), 1);
     EXPECT_EQ(screen->CurTag, 101);
@@ -446,6 +462,7 @@ TEST_F(FileMenuTest, FolderThatCannotBeReadGivesAnEmptyListing) {
     Press(vk::Down);
     EXPECT_EQ(screen->Page(), 0);
     screen->GoUp();
+    Settle();
     EXPECT_EQ(screen->Depth(), 1);
     Press(vk::Escape);
     EXPECT_EQ(screen->result(), QDialog::Rejected);
@@ -481,9 +498,11 @@ TEST_F(FileMenuTest, NestingDeeperThanAThousandLevelsWalksDownAndBack) {
     EXPECT_EQ(screen->Depth(), kLevels);
     for (int i = 1; i < kLevels; ++i)
         screen->GoUp();
+    Settle();
     EXPECT_EQ(screen->Depth(), 1);
     EXPECT_EQ(SelectedName(), QByteArray("d"));
     screen->GoUp();
+    Settle();
     EXPECT_EQ(screen->Depth(), 0);
 }
 
@@ -605,6 +624,7 @@ TEST_F(FileMenuTest, ApplicationCommandTable) {
     EXPECT_FALSE(screen->AnyMarked());
     EXPECT_EQ(screen->Depth(), 1);
     screen->WmAppCommand(0x1033);
+    Settle();
     EXPECT_EQ(screen->Depth(), 0);
 }
 
@@ -636,6 +656,7 @@ TEST_F(FileMenuTest, PlayCommandHandsOnThePlaylistOfTheMarks) {
     EXPECT_EQ(text.count("<media "), 2);
     EXPECT_TRUE(screen->AnyMarked()); // the marks stay
     screen->WmAppCommand(0x102E);     // the remote's play: the same hand-off
+    Settle();
     EXPECT_EQ(RecordedMediaRequests().size(), 2u);
 }
 
@@ -647,6 +668,7 @@ TEST_F(FileMenuTest, PlayCommandOnAFileHandsOnTheFileItself) {
     Press(vk::Down);
     Press(vk::Down);
     screen->WmAppCommand(0x102E);
+    Settle();
     ASSERT_EQ(RecordedMediaRequests().size(), 1u);
     EXPECT_EQ(RecordedMediaRequests()[0], (MediaRequest{Path("media/f01.avi"), false, false, 1}));
 }
@@ -656,6 +678,185 @@ TEST_F(FileMenuTest, DamagedEntryCountListsNothing) {
     Open();
     EXPECT_TRUE(screen->Entries().empty());
     EXPECT_EQ(screen->PageCount(), 1);
+}
+
+// Shares that stall: the shim holds every call on a path below the held one until released.
+class StalledShareTest : public FileMenuTest {
+protected:
+    void TearDown() override { stall_shim_release(); }
+    void Hold(const QByteArray& relative) const { stall_shim_hold(Path(relative).constData()); }
+    // A worker waits on the share while the test goes on: the screen did not wait with it.
+    static void ExpectWorkerStalled() { ASSERT_EQ(stall_shim_wait_for_stalled(1, 30000), 1); }
+    static void ReleaseShare() {
+        stall_shim_release();
+        QDeadlineTimer deadline(30000);
+        while (stall_shim_waiting() > 0 && !deadline.hasExpired())
+            QTest::qWait(5);
+    }
+    TFile_Menu& OpenWhileStalled() {
+        screen = std::make_unique<TFile_Menu>();
+        screen->show();
+        return *screen;
+    }
+    // Registered folder "share" listed (depth 1) with "slow" selected, whose listing stalls.
+    void EnterStalledFolder() {
+        MakeFiles("share/slow", 12);
+        RegisterOne("share");
+        Open();
+        Press(vk::Return);
+        Press(vk::Down);
+        ASSERT_EQ(SelectedName(), QByteArray("slow"));
+        Hold("share/slow");
+        screen->PressKey(vk::Return, {});
+        ExpectWorkerStalled();
+    }
+    static void PressCtrl(TFile_Menu& menu, char letter) {
+        menu.PressKey(vk::LetterA + (letter - 'A'), ShiftState{false, true, false});
+    }
+};
+
+TEST_F(StalledShareTest, ListingShowsThatItIsBeingReadAndAppearsWhenTheShareWakes) {
+    EnterStalledFolder();
+    EXPECT_TRUE(screen->ReadingFolder());
+    EXPECT_EQ(screen->Depth(), 2);
+    EXPECT_THAT(Captions(), ::testing::Each(QString()));
+    EXPECT_FALSE(NextShown());
+    QTest::qWait(400);
+    EXPECT_EQ(screen->LBL001->text(), QStringLiteral("Reading the folder… 0 found"));
+    ReleaseShare();
+    Settle();
+    EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Video"));
+    EXPECT_EQ(screen->Entries().size(), 13u);
+    EXPECT_EQ(screen->PageCount(), 2);
+    EXPECT_EQ(SelectedName(), QByteArray(".."));
+    EXPECT_EQ(screen->PNL002->Caption(), QStringLiteral(" f00"));
+    ExpectHighlightOnSelection();
+}
+
+class LeaveWhileReadingTest : public StalledShareTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LeaveWhileReadingTest, ClosesAtOnceAndDropsTheLateListing) {
+    EnterStalledFolder();
+    screen->PressKey(GetParam(), {});
+    EXPECT_FALSE(screen->isVisible());
+    EXPECT_EQ(screen->result(), QDialog::Rejected);
+    EXPECT_FALSE(screen->ReadingFolder());
+    ReleaseShare();
+    QTest::qWait(100);
+    EXPECT_TRUE(screen->Entries().empty());
+    EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Video"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, LeaveWhileReadingTest, ::testing::Values(vk::Escape, vk::Delete),
+                         [](const auto& info) {
+                             return std::string(info.param == vk::Escape ? "Esc" : "Delete");
+                         });
+
+TEST_F(StalledShareTest, CtrlUWhileReadingGoesBackWithTheFolderSelected) {
+    EnterStalledFolder();
+    screen->PressKey(vk::Down, {});  // onto an empty row of the folder being read
+    screen->PressKey(vk::Space, {}); // nothing to mark
+    PressCtrl(*screen, 'U');
+    EXPECT_FALSE(screen->ReadingFolder());
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_EQ(SelectedName(), QByteArray("slow"));
+    ExpectHighlightOnSelection();
+    ReleaseShare();
+    QTest::qWait(100);
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_EQ(screen->Entries().size(), 2u); // "..", "slow": the late listing was dropped
+    Press(vk::Return);                       // the share is awake: the folder opens
+    EXPECT_EQ(screen->Entries().size(), 13u);
+}
+
+TEST_F(StalledShareTest, CtrlUWhileReadingAtTheFirstLevelReturnsToTheRegisteredFolders) {
+    MakeFiles("a", 1);
+    MakeFiles("nas", 1);
+    Register(kVideoKey, {{QStringLiteral("A"), Path("a")}, {QStringLiteral("NAS"), Path("nas")}});
+    Open();
+    Press(vk::Down);
+    Hold("nas");
+    screen->PressKey(vk::Return, {});
+    ExpectWorkerStalled();
+    PressCtrl(*screen, 'U');
+    EXPECT_EQ(screen->Depth(), 0);
+    EXPECT_EQ(screen->CurTag, 101);
+    EXPECT_EQ(screen->Entries().size(), 2u);
+}
+
+TEST_F(StalledShareTest, RegisteredFolderThatAnswersLateTurnsYellowAndOpens) {
+    MakeFiles("nas", 3);
+    RegisterOne("nas");
+    Hold("nas");
+    OpenWhileStalled();
+    ExpectWorkerStalled();
+    EXPECT_TRUE(screen->TestingFolders());
+    EXPECT_EQ(screen->PNL001->FontColor(), 0x008080u);
+    screen->PressKey(vk::Return, {});
+    EXPECT_EQ(screen->Depth(), 0); // not there yet
+    ReleaseShare();
+    Settle();
+    EXPECT_EQ(screen->PNL001->FontColor(), 0x00FFFFu);
+    Press(vk::Return);
+    EXPECT_EQ(screen->Depth(), 1);
+    EXPECT_EQ(screen->Entries().size(), 4u);
+}
+
+int ThreadCount() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/task"))
+                                .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                                .size());
+}
+
+TEST_F(StalledShareTest, RebuildsWhileAShareHangsTestItOnce) {
+    MakeDir("nas");
+    RegisterOne("nas");
+    Hold("nas");
+    const int threadsBefore = ThreadCount();
+    for (int rebuild = 0; rebuild < 7; ++rebuild)
+        OpenWhileStalled();
+    ExpectWorkerStalled();
+    QTest::qWait(100);
+    EXPECT_EQ(stall_shim_waiting(), 1);
+    EXPECT_LE(ThreadCount() - threadsBefore, 1);
+    ReleaseShare();
+    Settle();
+    EXPECT_EQ(screen->PNL001->FontColor(), 0x00FFFFu);
+}
+
+TEST_F(StalledShareTest, PlayCommandOnAStalledFolderHandsOnWhenTheShareWakes) {
+    MakeFiles("share/slow", 2);
+    RegisterOne("share");
+    Open();
+    Press(vk::Return);
+    Press(vk::Down);
+    Hold("share/slow");
+    PressCtrl(*screen, 'P');
+    ExpectWorkerStalled();
+    screen->PressKey(vk::Up, {}); // the list stays usable meanwhile
+    EXPECT_EQ(SelectedName(), QByteArray(".."));
+    EXPECT_TRUE(RecordedMediaRequests().empty());
+    ReleaseShare();
+    Settle();
+    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
+    EXPECT_TRUE(RecordedMediaRequests()[0].list);
+    EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Video"));
+}
+
+TEST_F(StalledShareTest, LeavingDropsAPlayCommandStillReading) {
+    MakeFiles("share/slow", 2);
+    RegisterOne("share");
+    Open();
+    Press(vk::Return);
+    Press(vk::Down);
+    Hold("share/slow");
+    PressCtrl(*screen, 'P');
+    ExpectWorkerStalled();
+    screen->PressKey(vk::Escape, {});
+    EXPECT_FALSE(screen->isVisible());
+    ReleaseShare();
+    QTest::qWait(100);
+    EXPECT_TRUE(RecordedMediaRequests().empty());
 }
 
 } // namespace
