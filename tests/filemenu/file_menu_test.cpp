@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -857,6 +858,31 @@ TEST_F(StalledShareTest, LeavingDropsAPlayCommandStillReading) {
     ReleaseShare();
     QTest::qWait(100);
     EXPECT_TRUE(RecordedMediaRequests().empty());
+}
+
+// The child of the test below: leaves the process while workers wait on a stalled share.
+TEST_F(StalledShareTest, DISABLED_ExitWithWorkersStuck) {
+    EnterStalledFolder();
+    stall_shim_hold(root.constData());
+    OpenWhileStalled(); // its existence test waits as well
+    std::exit(0);
+}
+
+TEST_F(StalledShareTest, WorkersStuckOnAShareDoNotKeepTheProcessFromExiting) {
+    QProcess child;
+    child.setProgram(QCoreApplication::applicationFilePath());
+    child.setArguments(
+        {QStringLiteral("--gtest_also_run_disabled_tests"),
+         QStringLiteral("--gtest_filter=StalledShareTest.DISABLED_ExitWithWorkersStuck")});
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start();
+    ASSERT_TRUE(child.waitForStarted());
+    const bool exited = child.waitForFinished(60000);
+    if (!exited)
+        child.kill();
+    ASSERT_TRUE(exited) << "the process hung while leaving";
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0);
 }
 
 } // namespace

@@ -20,10 +20,18 @@
 #include <string>
 
 namespace {
-std::mutex mutex;
-std::condition_variable changed;
-std::string held; // empty: nothing stalls
-int waiting = 0;
+// Never destroyed: destroying a condition variable that calls still wait on would hang the exit.
+struct State {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::string held; // empty: nothing stalls
+    int waiting = 0;
+};
+State& state = *new State;
+std::mutex& mutex = state.mutex;
+std::condition_variable& changed = state.changed;
+std::string& held = state.held;
+int& waiting = state.waiting;
 std::atomic<bool> holding{false};
 
 bool IsHeld(const char* path) {
