@@ -700,15 +700,23 @@ protected:
         return *screen;
     }
     // Registered folder "share" listed (depth 1) with "slow" selected, whose listing stalls.
-    void EnterStalledFolder() {
-        MakeFiles("share/slow", 12);
+    void SelectStalledFolder(int files) {
+        MakeFiles("share/slow", files);
         RegisterOne("share");
         Open();
         Press(vk::Return);
         Press(vk::Down);
         ASSERT_EQ(SelectedName(), QByteArray("slow"));
         Hold("share/slow");
+    }
+    void EnterStalledFolder() {
+        SelectStalledFolder(12);
         screen->PressKey(vk::Return, {});
+        ExpectWorkerStalled();
+    }
+    void PlayStalledFolder() {
+        SelectStalledFolder(2);
+        PressCtrl(*screen, 'P');
         ExpectWorkerStalled();
     }
     static void PressCtrl(TFile_Menu& menu, char letter) {
@@ -826,14 +834,7 @@ TEST_F(StalledShareTest, RebuildsWhileAShareHangsTestItOnce) {
 }
 
 TEST_F(StalledShareTest, PlayCommandOnAStalledFolderHandsOnWhenTheShareWakes) {
-    MakeFiles("share/slow", 2);
-    RegisterOne("share");
-    Open();
-    Press(vk::Return);
-    Press(vk::Down);
-    Hold("share/slow");
-    PressCtrl(*screen, 'P');
-    ExpectWorkerStalled();
+    PlayStalledFolder();
     screen->PressKey(vk::Up, {}); // the list stays usable meanwhile
     EXPECT_EQ(SelectedName(), QByteArray(".."));
     EXPECT_TRUE(RecordedMediaRequests().empty());
@@ -845,14 +846,7 @@ TEST_F(StalledShareTest, PlayCommandOnAStalledFolderHandsOnWhenTheShareWakes) {
 }
 
 TEST_F(StalledShareTest, LeavingDropsAPlayCommandStillReading) {
-    MakeFiles("share/slow", 2);
-    RegisterOne("share");
-    Open();
-    Press(vk::Return);
-    Press(vk::Down);
-    Hold("share/slow");
-    PressCtrl(*screen, 'P');
-    ExpectWorkerStalled();
+    PlayStalledFolder();
     screen->PressKey(vk::Escape, {});
     EXPECT_FALSE(screen->isVisible());
     ReleaseShare();
