@@ -11,7 +11,12 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <exception>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -25,6 +30,45 @@ MpvOptions& Defaults() {
 
 QByteArray Utf8(const char* text) {
     return QByteArray(text);
+}
+
+// Players being shut down on threads of their own. Never destroyed: the last may end during exit.
+struct Shutdowns {
+    std::mutex mutex;
+    std::condition_variable ended;
+    int running = 0;
+};
+Shutdowns& RunningShutdowns() {
+    static auto* const shutdowns = new Shutdowns;
+    return *shutdowns;
+}
+
+// How long the program's exit waits for players still shutting down (a share that woke late).
+constexpr std::chrono::seconds kExitWaitForShutdowns{2};
+
+void WaitForShutdownsAtExit() {
+    Shutdowns& shutdowns = RunningShutdowns();
+    std::unique_lock lock(shutdowns.mutex);
+    shutdowns.ended.wait_for(lock, kExitWaitForShutdowns, [&] { return shutdowns.running == 0; });
+}
+
+// Shutting mpv down joins its threads, and one may be stuck reading from a stalled share: the
+// handle is let go on a thread of its own, so that closing the screen never waits for the share.
+// The program's exit waits a little for a shutdown under way, never for a stuck one.
+void TerminateInBackground(mpv_handle* handle) {
+    static const bool registered = std::atexit(WaitForShutdownsAtExit) == 0;
+    (void)registered;
+    Shutdowns& shutdowns = RunningShutdowns();
+    {
+        const std::lock_guard lock(shutdowns.mutex);
+        ++shutdowns.running;
+    }
+    std::thread([terminate = Mpv().terminate_destroy, handle, &shutdowns] {
+        terminate(handle);
+        const std::lock_guard lock(shutdowns.mutex);
+        --shutdowns.running;
+        shutdowns.ended.notify_all();
+    }).detach();
 }
 } // namespace
 
@@ -104,7 +148,7 @@ void MpvMediaPlayer::Destroy() {
         return;
     Mpv().set_wakeup_callback(handle_, nullptr, nullptr);
     renderer_.reset();
-    Mpv().terminate_destroy(handle_);
+    TerminateInBackground(handle_);
     handle_ = nullptr;
 }
 

@@ -3,10 +3,15 @@
 #include "player/mpv_media_player.h"
 #include "player/player_form.h"
 #include "settings/general.h"
+#include "stall_shim.h"
 #include "test_media.h"
 
 #include <QDir>
 #include <QProgressBar>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -133,5 +138,34 @@ TEST_F(PlayerScreenMpvTest, CorruptMediaIsReportedAndTheScreenStaysUsable) {
     EXPECT_TRUE(closed);
     ASSERT_FALSE(messages.texts.isEmpty());
     EXPECT_TRUE(messages.texts.first().contains(QStringLiteral("broken.mp4")));
+}
+
+// The file's share stalls while mpv opens it: Esc closes the screen without waiting for the share.
+TEST_F(PlayerScreenMpvTest, ClosingWhileTheFileShareStallsDoesNotWait) {
+    QTemporaryDir share;
+    const QString path = share.filePath(QStringLiteral("stalled.mp4"));
+    ASSERT_TRUE(QFile::copy(Media().video, path));
+    stall_shim_hold(QFile::encodeName(path).constData());
+    // Should closing wait after all, the share wakes after a while so that the test ends.
+    std::atomic<bool> shown{false};
+    std::thread waker([&shown] {
+        for (int i = 0; i < 400 && !shown; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        stall_shim_release();
+    });
+    bool stalled = false;
+    SetModalHook([&](QDialog& dialog) {
+        auto& form = static_cast<TPlayer_Form&>(dialog);
+        form.show();
+        stalled = stall_shim_wait_for_stalled(1, 15000) == 1;
+        form.PressKey(vk::Escape);
+        return form.result();
+    });
+    ShowPlayer(path, 1);
+    const int stillWaiting = stall_shim_waiting();
+    shown = true;
+    waker.join();
+    EXPECT_TRUE(stalled);
+    EXPECT_GE(stillWaiting, 1) << "the screen closed only when the share woke";
 }
 } // namespace

@@ -1,7 +1,7 @@
 // Makes file-system calls on chosen paths stall until released, as a sleeping or hung share does.
 // Linked into a test binary (or preloaded with LD_PRELOAD) it stands in front of the C library's
-// opendir, stat, lstat, fstatat and access; a call on a path that begins with the held prefix waits
-// until the test releases it.
+// opendir, the stat family, access and open; a call on a path that begins with the held prefix
+// waits until the test releases it.
 #include "stall_shim.h"
 
 #include <dirent.h>
@@ -14,6 +14,7 @@
 #include <chrono>
 #include <climits>
 #include <condition_variable>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -71,6 +72,13 @@ void StallOnAt(int dirFd, const char* path) {
 template <typename Function> Function Next(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
+
+// open and open64 take a mode only when they may create the file.
+int OpenThrough(const char* function, const char* path, int flags, va_list arguments) {
+    StallOn(path);
+    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(arguments, mode_t) : 0;
+    return Next<int (*)(const char*, int, ...)>(function)(path, flags, mode);
+}
 } // namespace
 
 extern "C" {
@@ -121,6 +129,28 @@ int fstatat(int dirFd, const char* path, struct stat* info, int flags) noexcept 
     StallOnAt(dirFd, path);
     static const auto next = Next<int (*)(int, const char*, struct stat*, int)>("fstatat");
     return next(dirFd, path, info, flags);
+}
+
+int stat64(const char* path, struct stat64* info) noexcept {
+    StallOn(path);
+    static const auto next = Next<int (*)(const char*, struct stat64*)>("stat64");
+    return next(path, info);
+}
+
+int open(const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const int fd = OpenThrough("open", path, flags, arguments);
+    va_end(arguments);
+    return fd;
+}
+
+int open64(const char* path, int flags, ...) {
+    va_list arguments;
+    va_start(arguments, flags);
+    const int fd = OpenThrough("open64", path, flags, arguments);
+    va_end(arguments);
+    return fd;
 }
 
 int access(const char* path, int mode) noexcept {
