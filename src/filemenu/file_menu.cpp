@@ -25,7 +25,6 @@
 #include <algorithm>
 #include <optional>
 
-
 namespace {
 constexpr int kRows = 10;
 constexpr int kFirstTag = 100;

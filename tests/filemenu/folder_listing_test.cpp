@@ -2,6 +2,7 @@
 #include "filemenu/file_entry.h"
 #include "filemenu/folder_existence.h"
 #include "filemenu/folder_listing.h"
+#include "filemenu/folder_reading.h"
 
 #include <QDir>
 #include <QFile>
@@ -145,6 +146,26 @@ TEST_F(FolderListingTest, UpEntryThenFoldersThenFilesCaseIgnored) {
         EXPECT_TRUE(item.entry.exists);
         EXPECT_FALSE(item.entry.marked);
     }
+}
+
+// On its worker the listing counts what it takes, knows the folder it read, and sorts as above.
+TEST_F(FolderListingTest, ReadingOnAWorkerCountsTakesAndIdentifies) {
+    for (const char* name : {"b.avi", "a.avi", "notes.txt"})
+        Touch(name);
+    MakeDir("sub");
+    FolderReading reading(root, video);
+    ASSERT_TRUE(reading.WaitFor(std::chrono::seconds(30)));
+    EXPECT_EQ(reading.EntriesTaken(), 4u);
+    struct stat info {};
+    ASSERT_EQ(stat(root.constData(), &info), 0);
+    EXPECT_EQ(reading.Identity(), (std::pair<quint64, quint64>{info.st_dev, info.st_ino}));
+    EXPECT_THAT(Names(reading.TakeEntries()), ElementsAre("..", "sub", "a.avi", "b.avi"));
+
+    FolderReading missing(Path("nowhere"), video);
+    ASSERT_TRUE(missing.WaitFor(std::chrono::seconds(30)));
+    EXPECT_EQ(missing.EntriesTaken(), 0u);
+    EXPECT_FALSE(missing.Identity());
+    EXPECT_TRUE(missing.TakeEntries().empty());
 }
 
 TEST_F(FolderListingTest, HiddenAndSystemEntriesLeftOut) {
