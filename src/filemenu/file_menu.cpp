@@ -458,6 +458,7 @@ void TFile_Menu::WmAppCommand(int command) {
             ToggleMark();
             break;
         case appcommand::Play:
+        case appcommand::PlayPause: // nothing plays here yet
             PlaySelection(playlistKind_, AnyMarked());
             break;
         case appcommand::ChannelUp:
