@@ -159,10 +159,17 @@ TEST_F(RemoteDispatch, TheRemotesPlayKeyKeepsItsMeaningWhicheverPathComesFirst) 
     QTest::qWait(150);
     EXPECT_EQ(screen.commands, std::vector<int>{appcommand::Play});
 
+    // Here the event device first.
+    QTest::qWait(DuplicateFilter::kWindowMs);
+    DeliverAppCommand(appcommand::Play, InputPath::EventDevice);
+    SendKey(screen, Qt::Key_MediaPlay);
+    QTest::qWait(150);
+    EXPECT_EQ(screen.commands, (std::vector<int>{appcommand::Play, appcommand::Play}));
+
     // The Play/Pause key, which no event device read here reports, toggles.
     QTest::qWait(DuplicateFilter::kWindowMs);
     SendKey(screen, Qt::Key_MediaPlay);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return screen.commands.size() == 2; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return screen.commands.size() == 3; }));
     EXPECT_EQ(screen.commands.back(), appcommand::PlayPause);
 }
 } // namespace
