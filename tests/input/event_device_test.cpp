@@ -4,8 +4,6 @@
 #include "input/remote_report.h"
 #include "recording_forms.h"
 
-#include <QMessageBox>
-
 #include <linux/input.h>
 
 #include <gtest/gtest.h>
@@ -128,9 +126,7 @@ TEST_F(DeliverEventKeysTest, AHeldButtonRepeatsAsTheKernelRepeatsIt) {
 TEST_F(DeliverEventKeysTest, AMessageBoxInFrontTakesOkAndDropsTheRest) {
     KeyRecordingForm screen;
     ASSERT_TRUE(ShowFocused(screen));
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Couchframe"), QStringLiteral("error"),
-                    QMessageBox::Ok, &screen);
-    box.setWindowModality(Qt::ApplicationModal);
+    BoxInFront box(screen);
     ASSERT_TRUE(ShowFocused(box));
 
     DeliverEventKeys(Events({Key(KEY_NEXT, 1), Key(KEY_VIDEO, 1), Key(KEY_NUMERIC_1, 1)}));

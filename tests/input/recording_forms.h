@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QTest>
 
 #include <vector>
@@ -28,6 +29,16 @@ class KeyRecordingForm : public RecordingForm {
 public:
     std::vector<int> keys;
     void FormKeyDown(int& key, ShiftState) override { keys.push_back(key); }
+};
+
+// An error box in front of a screen, modal as the error handler shows it (shown without blocking).
+class BoxInFront : public QMessageBox {
+public:
+    explicit BoxInFront(QWidget& screen)
+        : QMessageBox(Critical, QStringLiteral("Couchframe"), QStringLiteral("error"), Ok,
+                      &screen) {
+        setWindowModality(Qt::ApplicationModal);
+    }
 };
 
 // Shows a window and waits until it has the keyboard focus, as the display server gives it

@@ -3,8 +3,6 @@
 #include "input/remote_report.h"
 #include "recording_forms.h"
 
-#include <QMessageBox>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -86,9 +84,7 @@ TEST_F(RemoteDispatch, NothingArrivesWhileAnotherProgramHasTheFocus) {
 TEST_F(RemoteDispatch, NothingReachesTheScreenBehindAMessageBox) {
     RecordingForm screen;
     ASSERT_TRUE(ShowFocused(screen));
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Couchframe"), QStringLiteral("error"),
-                    QMessageBox::Ok, &screen);
-    box.setWindowModality(Qt::ApplicationModal);
+    BoxInFront box(screen);
     ASSERT_TRUE(ShowFocused(box));
 
     DeliverRemoteReport(ReportFromCode(report::Progress), InputPath::HidRaw);
