@@ -1,11 +1,47 @@
 #include "platform/focus_input.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QWidget>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+
+namespace {
+constexpr xcb_window_t kPointerRoot = 1;
+
+// An X server without a window manager leaves the keyboard focus on PointerRoot: keys go to the
+// window under the pointer, and Qt never sees one of its windows activated. That window is then
+// the focused one.
+QWidget* WindowTakingKeysUnderPointerRoot() {
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return nullptr;
+    xcb_connection_t* connection = x11->connection();
+    xcb_get_input_focus_reply_t* focus =
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
+    const bool pointerRoot = focus && focus->focus == kPointerRoot;
+    std::free(focus);
+    if (!pointerRoot)
+        return nullptr;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_query_pointer_reply_t* pointer =
+        xcb_query_pointer_reply(connection, xcb_query_pointer(connection, root), nullptr);
+    const xcb_window_t under = pointer ? pointer->child : XCB_NONE;
+    std::free(pointer);
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->internalWinId() == under)
+            return window;
+    return nullptr;
+}
+} // namespace
+
 QWidget* FocusedWindow() {
     QWidget* active = QApplication::activeWindow();
+    if (!active)
+        active = WindowTakingKeysUnderPointerRoot();
     const QWidget* modal = QApplication::activeModalWidget();
     if (modal && modal != active)
         return nullptr;
