@@ -16,10 +16,13 @@ constexpr xcb_window_t kPointerRoot = 1;
 // window under the pointer, and Qt never sees one of its windows activated. That window is then
 // the focused one.
 QWidget* WindowTakingKeysUnderPointerRoot() {
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
+    // The offscreen platform offers the X11 interface too, without a connection.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return nullptr;
-    xcb_connection_t* connection = x11->connection();
+    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection || xcb_connection_has_error(connection))
+        return nullptr;
     xcb_get_input_focus_reply_t* focus =
         xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
     const bool pointerRoot = focus && focus->focus == kPointerRoot;
