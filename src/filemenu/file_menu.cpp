@@ -605,6 +605,7 @@ void TFile_Menu::WmAppCommand(int command) {
             ToggleMark();
             break;
         case appcommand::Play:
+        case appcommand::PlayPause: // the single button plays here
             PlaySelection(playlistKind_, AnyMarked());
             break;
         case appcommand::ChannelUp:

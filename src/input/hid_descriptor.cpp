@@ -9,10 +9,12 @@ constexpr quint8 kLongItemPrefix = 0xFE;
 enum ItemType : quint8 { Main = 0, Global = 1, Local = 2 };
 
 // Main item tags.
+constexpr quint8 kInput = 0x8;
 constexpr quint8 kCollection = 0xA;
 constexpr quint8 kEndCollection = 0xC;
 // Global item tags.
 constexpr quint8 kUsagePage = 0x0;
+constexpr quint8 kReportId = 0x8;
 constexpr quint8 kPush = 0xA;
 constexpr quint8 kPop = 0xB;
 // Local item tags.
@@ -38,12 +40,22 @@ quint32 LittleEndian(const QByteArray& bytes, qsizetype offset, int size) {
         value = (value << 8) | quint8(bytes[offset + i]);
     return value;
 }
+
+// The global items that matter here; Push and Pop save and restore them together.
+struct GlobalState {
+    quint16 usagePage = 0;
+    quint8 reportId = 0;
+};
+
+bool IsRemoteCollection(const HidUsage& usage) {
+    return usage == kRemoteVendorCollection || usage == kConsumerControlCollection;
+}
 } // namespace
 
-std::vector<HidUsage> TopLevelCollections(const QByteArray& descriptor) {
-    std::vector<HidUsage> collections;
-    quint16 usagePage = 0;
-    std::vector<quint16> pushedPages;
+std::vector<TopLevelCollection> DescribeTopLevelCollections(const QByteArray& descriptor) {
+    std::vector<TopLevelCollection> collections;
+    GlobalState global;
+    std::vector<GlobalState> pushed;
     std::optional<LocalUsage> usage;
     std::optional<LocalUsage> usageMinimum;
     int depth = 0;
@@ -72,12 +84,17 @@ std::vector<HidUsage> TopLevelCollections(const QByteArray& descriptor) {
             if (tag == kCollection) {
                 if (depth == 0) {
                     const std::optional<LocalUsage>& named = usage ? usage : usageMinimum;
-                    collections.push_back(named ? named->Resolve(usagePage)
-                                                : HidUsage{usagePage, 0});
+                    collections.push_back(
+                        {named ? named->Resolve(global.usagePage) : HidUsage{global.usagePage, 0},
+                         {}});
                 }
                 ++depth;
             } else if (tag == kEndCollection) {
                 depth = std::max(0, depth - 1);
+            } else if (tag == kInput && depth > 0) {
+                std::vector<quint8>& ids = collections.back().inputReportIds;
+                if (std::find(ids.begin(), ids.end(), global.reportId) == ids.end())
+                    ids.push_back(global.reportId);
             }
             // Local items last until the next main item only.
             usage.reset();
@@ -85,12 +102,14 @@ std::vector<HidUsage> TopLevelCollections(const QByteArray& descriptor) {
             break;
         case Global:
             if (tag == kUsagePage) {
-                usagePage = quint16(data);
+                global.usagePage = quint16(data);
+            } else if (tag == kReportId) {
+                global.reportId = quint8(data);
             } else if (tag == kPush) {
-                pushedPages.push_back(usagePage);
-            } else if (tag == kPop && !pushedPages.empty()) {
-                usagePage = pushedPages.back();
-                pushedPages.pop_back();
+                pushed.push_back(global);
+            } else if (tag == kPop && !pushed.empty()) {
+                global = pushed.back();
+                pushed.pop_back();
             }
             break;
         case Local:
@@ -107,9 +126,37 @@ std::vector<HidUsage> TopLevelCollections(const QByteArray& descriptor) {
     return collections;
 }
 
+std::vector<HidUsage> TopLevelCollections(const QByteArray& descriptor) {
+    std::vector<HidUsage> usages;
+    for (const TopLevelCollection& collection : DescribeTopLevelCollections(descriptor))
+        usages.push_back(collection.usage);
+    return usages;
+}
+
+RemoteReportSelector::RemoteReportSelector(const QByteArray& descriptor) {
+    const std::vector<TopLevelCollection> collections = DescribeTopLevelCollections(descriptor);
+    for (const TopLevelCollection& collection : collections) {
+        for (quint8 id : collection.inputReportIds) {
+            if (id != 0)
+                usesReportIds_ = true;
+            if (id != 0 && IsRemoteCollection(collection.usage))
+                remoteReportIds_.push_back(id);
+        }
+    }
+    onlyRemoteCollection_ = collections.size() == 1 && IsRemoteCollection(collections[0].usage);
+}
+
+bool RemoteReportSelector::AdmitsAny() const {
+    return usesReportIds_ ? !remoteReportIds_.empty() : onlyRemoteCollection_;
+}
+
+bool RemoteReportSelector::Admits(const QByteArray& report) const {
+    if (!usesReportIds_)
+        return onlyRemoteCollection_;
+    return !report.isEmpty() && std::find(remoteReportIds_.begin(), remoteReportIds_.end(),
+                                          quint8(report[0])) != remoteReportIds_.end();
+}
+
 bool IsRemoteControlDescriptor(const QByteArray& descriptor) {
-    for (const HidUsage& collection : TopLevelCollections(descriptor))
-        if (collection == kRemoteVendorCollection || collection == kConsumerControlCollection)
-            return true;
-    return false;
+    return RemoteReportSelector(descriptor).AdmitsAny();
 }

@@ -6,10 +6,13 @@
 #include "platform/form.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include <algorithm>
 
 bool DuplicateFilter::Admit(Kind kind, quint32 value, InputPath path, qint64 nowMs) {
+    if (kind == Kind::Command)
+        value = quint32(SamePressCommand(int(value)));
     std::erase_if(recent_, [nowMs](const Delivery& d) { return nowMs - d.time > kWindowMs; });
     const auto same = [&](const Delivery& d) { return d.kind == kind && d.value == value; };
     if (std::any_of(recent_.begin(), recent_.end(),
@@ -35,11 +38,21 @@ qint64 NowMs() {
     return clock.elapsed();
 }
 
-// Only the topmost screen receives input; the receiver stands in while none is shown.
+// A key from the display server goes to the screen it came to, which has the focus; input read
+// from the devices goes to the focused screen, and nowhere while a message box or dialog is in
+// front of it or another program has the focus.
 Form* Target(Form* receiver) {
-    Form* active = Form::Active();
-    return active ? active : receiver;
+    return receiver ? receiver : Form::Focused();
 }
+
+bool& EventDevicesRead() {
+    static bool read = false;
+    return read;
+}
+
+// Long enough for the remote's own event device to report the press that the display server
+// reports too, short enough not to be felt.
+constexpr int kPlayPauseHoldMs = 40;
 
 void DeliverReportTo(Form* receiver, const QByteArray& report, InputPath path) {
     Form* target = Target(receiver);
@@ -68,7 +81,15 @@ void DeliverAppCommand(int command, InputPath path) {
 }
 
 bool DeliverMediaKey(int qtKey, Form* receiver) {
-    if (const int command = AppCommandFromQtKey(qtKey)) {
+    const int command = AppCommandFromQtKey(qtKey);
+    if (command == appcommand::PlayPause && EventDevicesRead()) {
+        // It may be a remote's Play key, which its event device reports as Play: that one wins.
+        QTimer::singleShot(kPlayPauseHoldMs, receiver, [receiver] {
+            DeliverCommandTo(receiver, appcommand::PlayPause, InputPath::DisplayServer);
+        });
+        return true;
+    }
+    if (command) {
         DeliverCommandTo(receiver, command, InputPath::DisplayServer);
         return true;
     }
@@ -77,6 +98,10 @@ bool DeliverMediaKey(int qtKey, Form* receiver) {
         return true;
     }
     return false;
+}
+
+void SetEventDevicesRead(bool read) {
+    EventDevicesRead() = read;
 }
 
 void ClearRecentRemoteInput() {

@@ -12,15 +12,18 @@ class Form;
 // its path and a press seen on another path just before counts once.
 enum class InputPath { DisplayServer, HidRaw, EventDevice };
 
-// Hands a raw report to the topmost screen's WmInput.
+// Hands a raw report to the focused screen's WmInput (none while a message box or dialog is in
+// front of it, or another program has the focus).
 void DeliverRemoteReport(const QByteArray& report, InputPath path);
-// Hands an application command to the topmost screen's WmAppCommand.
+// Hands an application command to the focused screen's WmAppCommand, likewise.
 void DeliverAppCommand(int command, InputPath path);
 // A key from the display server: a media key becomes its application command, a category key its
-// report. Returns whether the key was one of those (then it goes nowhere else). The receiver is the
-// screen the key came to; it handles the key itself only while no screen is shown (driven
-// directly).
+// report, both for the screen the key came to. Returns whether the key was one of those (then it
+// goes nowhere else). While a remote's event device is read, Play/Pause acts a moment later, after
+// the Play that the device reports for the same press, if any.
 bool DeliverMediaKey(int qtKey, Form* receiver);
+// Whether a remote's event device is being read.
+void SetEventDevicesRead(bool read);
 // Forgets the recent deliveries that the duplicate check compares with.
 void ClearRecentRemoteInput();
 

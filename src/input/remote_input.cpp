@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -73,6 +74,7 @@ RemoteInputDevices::RemoteInputDevices(RemoteInputPaths paths, QObject* parent)
 RemoteInputDevices::~RemoteInputDevices() {
     for (auto& [path, device] : open_)
         delete device.reader;
+    SetEventDevicesRead(false);
 }
 
 QStringList RemoteInputDevices::OpenDevices() const {
@@ -101,6 +103,7 @@ void RemoteInputDevices::Rescan() {
         delete open_[path].reader;
         open_.erase(path);
     }
+    TellDispatchAboutEventDevices();
     std::erase_if(rejected_, [](const auto& entry) {
         const QFileInfo node(entry.first);
         return !node.exists() || node.metadataChangeTime() != entry.second;
@@ -124,24 +127,25 @@ void RemoteInputDevices::ExamineHidraw(const QString& name) {
     // The descriptor in sysfs is readable without access to the device itself.
     QFile sysfs(
         QDir(paths_.hidrawSysDir).filePath(name + QStringLiteral("/device/report_descriptor")));
-    QByteArray descriptor;
     const bool fromSysfs = sysfs.open(QIODevice::ReadOnly);
-    if (fromSysfs) {
-        descriptor = sysfs.readAll();
-        if (!IsRemoteControlDescriptor(descriptor)) {
-            Reject(path);
-            return;
-        }
+    const QByteArray sysfsDescriptor = fromSysfs ? sysfs.readAll() : QByteArray();
+    if (fromSysfs && !RemoteReportSelector(sysfsDescriptor).AdmitsAny()) {
+        Reject(path);
+        return;
     }
     const int fd = OpenForReading(path);
     if (fd < 0)
         return; // no permission yet, or gone again: tried at the next change
-    if (!fromSysfs && !IsRemoteControlDescriptor(DescriptorFromDevice(fd))) {
+    const RemoteReportSelector selector(fromSysfs ? sysfsDescriptor : DescriptorFromDevice(fd));
+    if (!selector.AdmitsAny()) {
         ::close(fd);
         Reject(path);
         return;
     }
-    StartReading(path, fd, false);
+    StartReading(path, fd, false, [selector](const QByteArray& report) {
+        if (selector.Admits(report))
+            DeliverRemoteReport(report, InputPath::HidRaw);
+    });
 }
 
 void RemoteInputDevices::ExamineEventDevice(const QString& name) {
@@ -157,7 +161,7 @@ void RemoteInputDevices::ExamineEventDevice(const QString& name) {
         Reject(path);
         return;
     }
-    StartReading(path, fd, true);
+    StartReading(path, fd, true, [](const QByteArray& events) { DeliverEventKeys(events); });
 }
 
 bool RemoteInputDevices::Examined(const QString& path) const {
@@ -168,17 +172,19 @@ void RemoteInputDevices::Reject(const QString& path) {
     rejected_[path] = QFileInfo(path).metadataChangeTime();
 }
 
-void RemoteInputDevices::StartReading(const QString& path, int fd, bool eventDevice) {
-    DeviceReader::Deliver deliver;
-    if (eventDevice)
-        deliver = [](const QByteArray& events) { DeliverEventKeys(events); };
-    else
-        deliver = [](const QByteArray& report) { DeliverRemoteReport(report, InputPath::HidRaw); };
+void RemoteInputDevices::StartReading(const QString& path, int fd, bool eventDevice,
+                                      DeviceReader::Deliver deliver) {
     struct stat node {};
     ::fstat(fd, &node);
     auto* reader = new DeviceReader(fd, eventDevice ? kEventChunk : kMaxReportSize,
                                     std::move(deliver), [this, path] { DropGone(path); });
-    open_[path] = {reader, node.st_dev, node.st_ino};
+    open_[path] = {reader, node.st_dev, node.st_ino, eventDevice};
+    TellDispatchAboutEventDevices();
+}
+
+void RemoteInputDevices::TellDispatchAboutEventDevices() const {
+    SetEventDevicesRead(std::any_of(open_.begin(), open_.end(),
+                                    [](const auto& entry) { return entry.second.eventDevice; }));
 }
 
 void RemoteInputDevices::DropGone(const QString& path) {
@@ -188,6 +194,7 @@ void RemoteInputDevices::DropGone(const QString& path) {
     // Runs from inside the reader's own read, which has stopped reading for good.
     it->second.reader->deleteLater();
     open_.erase(it);
+    TellDispatchAboutEventDevices();
 }
 
 void RegisterRemoteInput() {

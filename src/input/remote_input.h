@@ -1,5 +1,7 @@
 #pragma once
 
+#include "input/device_reader.h"
+
 #include <QDateTime>
 #include <QFileSystemWatcher>
 #include <QObject>
@@ -10,8 +12,6 @@
 #include <map>
 
 #include <sys/types.h>
-
-class DeviceReader;
 
 // Where the remote's devices are found.
 struct RemoteInputPaths {
@@ -39,7 +39,8 @@ private:
     void ScheduleRescan();
     void ExamineHidraw(const QString& name);
     void ExamineEventDevice(const QString& name);
-    void StartReading(const QString& path, int fd, bool eventDevice);
+    void StartReading(const QString& path, int fd, bool eventDevice, DeviceReader::Deliver deliver);
+    void TellDispatchAboutEventDevices() const;
     void DropGone(const QString& path);
     void Reject(const QString& path);
     bool Examined(const QString& path) const;
@@ -53,6 +54,7 @@ private:
         // The node read, told apart from a later one made under the same name.
         dev_t filesystem;
         ino_t inode;
+        bool eventDevice;
     };
     std::map<QString, OpenDevice> open_;
     // Nodes that are no remote, with their change time: examined again only when made anew.

@@ -1,6 +1,7 @@
 #include "platform/form.h"
 
 #include "input/remote_dispatch.h"
+#include "platform/focus_input.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -25,8 +26,17 @@ Form::~Form() {
     ShownForms().removeAll(this);
 }
 
-Form* Form::Active() {
-    return ShownForms().isEmpty() ? nullptr : ShownForms().last();
+Form* Form::Focused() {
+    return dynamic_cast<Form*>(FocusedWindow());
+}
+
+void Form::CloseScreensInOrder(qsizetype keep) {
+    while (ShownForms().size() > keep) {
+        Form* top = ShownForms().last();
+        top->PressKey(vk::Escape);
+        if (ShownForms().contains(top))
+            return;
+    }
 }
 
 void Form::FormKeyDown(int& /*key*/, ShiftState /*shift*/) {}
@@ -41,6 +51,10 @@ void Form::PlaceFullScreen() {
 }
 
 bool Form::PressKey(int key, ShiftState shift) {
+    if (key == vk::BrowserHome) {
+        CloseScreensInOrder(1);
+        return true;
+    }
     FormKeyDown(key, shift);
     return key == 0;
 }

@@ -12,8 +12,12 @@ public:
     explicit Form(QWidget* parent = nullptr);
     ~Form() override;
 
-    // The topmost shown screen: the only one that receives remote and media-key input.
-    static Form* Active();
+    // The screen that has the keyboard focus while the application is active, with no message box
+    // or dialog in front of it: the only one that receives remote input. None otherwise.
+    static Form* Focused();
+    // Closes the shown screens from the topmost down, each as its Esc key closes it, until `keep`
+    // remain; a screen that Esc does not close ends the walk (the main menu closes on no key).
+    static void CloseScreensInOrder(qsizetype keep);
 
     // Runs once, at the first show of the screen object.
     virtual void FormShow() {}
@@ -28,7 +32,8 @@ public:
 
     // Frameless at the screen's full geometry (a kiosk X server has no window manager to do it).
     void PlaceFullScreen();
-    // Feeds a key through the screen as the keyboard would; returns whether it was consumed.
+    // Feeds a key through the screen as the keyboard would; returns whether it was consumed. The
+    // Home button goes to no screen: it closes every screen above the main menu.
     bool PressKey(int key, ShiftState shift = {});
 
 protected:

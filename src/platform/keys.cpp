@@ -24,6 +24,14 @@ constexpr std::pair<int, int> kFixedKeys[] = {
     {Qt::Key_Underscore, vk::OemMinus},
 };
 
+// The Back buttons of air mice (KEY_BACK) and remotes (KEY_EXIT, shown as XF86Close) leave a
+// screen as Esc does; Home (KEY_HOMEPAGE) has a code of its own.
+constexpr std::pair<int, int> kRemoteButtons[] = {
+    {Qt::Key_Back, vk::Escape},
+    {Qt::Key_Close, vk::Escape},
+    {Qt::Key_HomePage, vk::BrowserHome},
+};
+
 // On the keypad these produce the keypad codes rather than the main-keyboard ones.
 constexpr std::pair<int, int> kKeypadOperators[] = {
     {Qt::Key_Asterisk, vk::Multiply},
@@ -48,6 +56,9 @@ int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers) {
                 return code;
     }
     for (const auto& [key, code] : kFixedKeys)
+        if (key == qtKey)
+            return code;
+    for (const auto& [key, code] : kRemoteButtons)
         if (key == qtKey)
             return code;
     return 0;

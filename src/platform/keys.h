@@ -25,7 +25,7 @@ constexpr int Right = 0x27;
 constexpr int Down = 0x28;
 constexpr int Insert = 0x2D;
 constexpr int Delete = 0x2E;
-constexpr int Digit0 = 0x30; // '0' .. '9' are 0x30 .. 0x39
+constexpr int Digit0 = 0x30;  // '0' .. '9' are 0x30 .. 0x39
 constexpr int LetterA = 0x41; // 'A' .. 'Z' are 0x41 .. 0x5A
 constexpr int Numpad0 = 0x60; // keypad 0 .. 9 are 0x60 .. 0x69
 constexpr int Multiply = 0x6A;
@@ -34,6 +34,8 @@ constexpr int Subtract = 0x6D;
 constexpr int Decimal = 0x6E;
 constexpr int Divide = 0x6F;
 constexpr int F1 = 0x70; // F1 .. F24 are 0x70 .. 0x87
+// The remote's and air mouse's Home button: back to the main menu from any screen.
+constexpr int BrowserHome = 0xAC;
 constexpr int OemPlus = 0xBB;
 constexpr int OemComma = 0xBC;
 constexpr int OemMinus = 0xBD;

@@ -300,6 +300,9 @@ void TPlayer_Form::WmAppCommand(int command) {
     case appcommand::Pause:
         controls.pause();
         break;
+    case appcommand::PlayPause:
+        PlayPause();
+        break;
     case appcommand::FastForward:
         FastForward();
         break;

@@ -151,6 +151,9 @@ void TViewer_Form::WmAppCommand(int command) {
     case appcommand::Pause:
         PauseSlideShow();
         break;
+    case appcommand::PlayPause:
+        ToggleSlideShow();
+        break;
     default:
         break;
     }

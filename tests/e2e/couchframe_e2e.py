@@ -348,7 +348,7 @@ def scenario(s):
     s.keys("Escape")
     s.expect_screens(2, "Music folder list after the player")
     s.screenshot("music-after-player", [("gamma still selected", folder_row(3), is_(SELECTED))])
-    s.keys("Escape")
+    s.keys("XF86Close")  # a remote's Back button (KEY_EXIT)
     s.expect_screens(1, "main menu after Music")
 
     log("my Picture")
@@ -363,7 +363,7 @@ def scenario(s):
     s.screenshot("viewer-jpeg", [("picture in the middle", (WIDTH // 2, HEIGHT // 2), is_(GREEN)),
                                  ("picture's left edge", (372, 10), is_(GREEN)),
                                  ("black left of it", (367, HEIGHT // 2), is_(BLACK))])
-    s.keys("Escape")
+    s.keys("XF86Back")  # an air mouse's Back button (KEY_BACK)
     s.expect_screens(2, "Picture folder list after the viewer")
 
     lst = Path(s.env["TMPDIR"]) / "couchframe.lst"
@@ -379,15 +379,19 @@ def scenario(s):
                                  ("black beside it", (200, HEIGHT // 2), is_(BLACK))])
     s.keys("ctrl+b", "1", "ctrl+i")  # back to the first, 1 s a picture, progress bar on
     s.screenshot("viewer-back", [("first picture again", (WIDTH // 2, HEIGHT // 2), is_(RED))])
-    s.keys("ctrl+p")  # the slide show moves on to the last picture and stops there
+    # The single Play/Pause key: the first press starts the slide show, the second pauses it, so
+    # the first picture is still there after more than one display time.
+    s.keys("XF86AudioPlay", "XF86AudioPlay")
+    time.sleep(2.5)
+    s.screenshot("viewer-paused", [("first picture still", (WIDTH // 2, HEIGHT // 2), is_(RED))],
+                 timeout=0)
+    s.keys("XF86AudioPlay")  # the slide show moves on to the last picture and stops there
     s.screenshot("viewer-slide-show", [("last picture", (WIDTH // 2, HEIGHT // 2), is_(GREEN)),
                                        ("progress bar at one half", PROGRESS_START, greenish),
                                        ("progress bar empty beyond", (WIDTH - 5, PROGRESS_START[1]),
                                         lambda rgb: not greenish(rgb))])
-    s.keys("Escape")
-    s.expect_screens(2, "Picture folder list after the slide show")
-    s.keys("Escape")
-    s.expect_screens(1, "main menu after Picture")
+    s.keys("XF86HomePage")  # Home: the viewer and the folder list close, in that order
+    s.expect_screens(1, "main menu after Home")
     s.screenshot("main-menu-picture", [("my Picture selected", main_menu_panel(2), is_(SELECTED))])
 
     log("exit code")

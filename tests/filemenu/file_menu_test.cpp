@@ -3,6 +3,7 @@
 #include "filemenu/file_menu.h"
 #include "filemenu/file_menu_layout.h"
 #include "filemenu/media_handoff.h"
+#include "input/app_command.h"
 #include "platform/error.h"
 #include "platform/image_widget.h"
 #include "platform/modal.h"
@@ -659,6 +660,8 @@ TEST_F(FileMenuTest, PlayCommandHandsOnThePlaylistOfTheMarks) {
     screen->WmAppCommand(0x102E);     // the remote's play: the same hand-off
     Settle();
     EXPECT_EQ(RecordedMediaRequests().size(), 2u);
+    screen->WmAppCommand(appcommand::PlayPause); // the single play/pause button plays too
+    EXPECT_EQ(RecordedMediaRequests().size(), 3u);
 }
 
 TEST_F(FileMenuTest, PlayCommandOnAFileHandsOnTheFileItself) {

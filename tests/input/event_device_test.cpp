@@ -62,6 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                    true},
         DeviceCase{"HidRemote", Keys({KEY_VIDEO, KEY_MP3, KEY_CAMERA}), true},
         DeviceCase{"PlayOnly", Keys({KEY_PLAY, KEY_STOP}), true},
+        DeviceCase{"AirMouseWithOk", Keys({KEY_OK, KEY_BACK, KEY_HOMEPAGE, KEY_UP}), true},
         DeviceCase{"KeyboardWithMediaKeys", Keys({KEY_A, KEY_Z, KEY_PLAY, KEY_VIDEO}), false},
         DeviceCase{"OneLetterMakesAKeyboard", Keys({KEY_Q, KEY_VIDEO}), false},
         DeviceCase{"VolumeKnob", Keys({KEY_VOLUMEUP, KEY_VOLUMEDOWN, KEY_MUTE}), false},
@@ -72,27 +73,77 @@ TEST(PressedKeys, TakesPressesAndRepeatsOfKeysOnly) {
     const QByteArray events =
         Events({Other(EV_MSC, MSC_SCAN, 0x800f044a), Key(KEY_VIDEO, 1), Other(EV_SYN, 0, 0),
                 Key(KEY_VIDEO, 0), Key(KEY_NEXT, 1), Key(KEY_NEXT, 2), Other(EV_REL, REL_X, 3)});
-    EXPECT_EQ(PressedKeys(events), (std::vector<int>{KEY_VIDEO, KEY_NEXT, KEY_NEXT}));
+    EXPECT_EQ(PressedKeys(events),
+              (std::vector<KeyPress>{{KEY_VIDEO, false}, {KEY_NEXT, false}, {KEY_NEXT, true}}));
 }
 
 TEST(PressedKeys, IgnoresATrailingPartOfAnEvent) {
     QByteArray events = Events({Key(KEY_AUDIO, 1), Key(KEY_VIDEO, 1)});
     events.chop(1);
-    EXPECT_EQ(PressedKeys(events), std::vector<int>{KEY_AUDIO});
+    EXPECT_EQ(PressedKeys(events), (std::vector<KeyPress>{{KEY_AUDIO, false}}));
     EXPECT_TRUE(PressedKeys(QByteArray(5, '\x01')).empty());
 }
 
-TEST(DeliverEventKeys, HandsOnOnlyWhatTheDisplayServerCannot) {
-    ClearRecentRemoteInput();
-    RecordingForm screen;
-    screen.show();
-    DeliverEventKeys(Events({Key(KEY_PLAY, 1), Key(KEY_PLAY, 0), Key(KEY_CAMERA, 1),
-                             Key(KEY_VIDEO, 1), Key(KEY_VIDEO, 0), Key(KEY_MP3, 1),
-                             Key(KEY_CHANNELUP, 1), Key(KEY_PREVIOUS, 1), Key(KEY_NEXT, 1)}));
+class DeliverEventKeysTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearRecentRemoteInput(); }
+    void TearDown() override { ClearRecentRemoteInput(); }
+};
+
+TEST_F(DeliverEventKeysTest, HandsOnOnlyWhatTheDisplayServerCannotAndPlay) {
+    KeyRecordingForm screen;
+    ASSERT_TRUE(ShowFocused(screen));
+    DeliverEventKeys(
+        Events({Key(KEY_PLAYPAUSE, 1), Key(KEY_CAMERA, 1), Key(KEY_VIDEO, 1), Key(KEY_VIDEO, 0),
+                Key(KEY_MP3, 1), Key(KEY_CHANNELUP, 1), Key(KEY_PREVIOUS, 1), Key(KEY_NEXT, 1),
+                Key(KEY_PLAY, 1), Key(KEY_UP, 1), Key(KEY_EXIT, 1), Key(KEY_BACK, 1)}));
     EXPECT_EQ(screen.reports, (std::vector<QByteArray>{ReportFromCode(report::Video),
                                                        ReportFromCode(report::Music)}));
     EXPECT_EQ(screen.commands, (std::vector<int>{appcommand::ChannelUp, appcommand::PreviousTrack,
-                                                 appcommand::NextTrack}));
-    ClearRecentRemoteInput();
+                                                 appcommand::NextTrack, appcommand::Play}));
+    EXPECT_TRUE(screen.keys.empty());
+}
+
+TEST_F(DeliverEventKeysTest, OkAndTheNumericButtonsAreEnterAndTheDigits) {
+    KeyRecordingForm screen;
+    ASSERT_TRUE(ShowFocused(screen));
+    DeliverEventKeys(Events({Key(KEY_NUMERIC_8, 1), Key(KEY_NUMERIC_8, 0), Key(KEY_NUMERIC_1, 1),
+                             Key(KEY_NUMERIC_0, 1), Key(KEY_NUMERIC_9, 1), Key(KEY_OK, 1),
+                             Key(KEY_OK, 0), Key(KEY_SELECT, 1)}));
+    EXPECT_EQ(screen.keys, (std::vector<int>{'8', '1', '0', '9', vk::Return, vk::Return}));
+    EXPECT_TRUE(screen.ReceivedNothing());
+}
+
+TEST_F(DeliverEventKeysTest, AHeldButtonRepeatsAsTheKernelRepeatsIt) {
+    KeyRecordingForm screen;
+    ASSERT_TRUE(ShowFocused(screen));
+    DeliverEventKeys(Events({Key(KEY_OK, 1), Key(KEY_OK, 2), Key(KEY_OK, 2), Key(KEY_OK, 0),
+                             Key(KEY_NEXT, 1), Key(KEY_NEXT, 2), Key(KEY_NEXT, 0)}));
+    EXPECT_EQ(screen.keys, std::vector<int>(3, vk::Return));
+    EXPECT_EQ(screen.commands, std::vector<int>(2, appcommand::NextTrack));
+}
+
+TEST_F(DeliverEventKeysTest, AMessageBoxInFrontTakesOkAndDropsTheRest) {
+    KeyRecordingForm screen;
+    ASSERT_TRUE(ShowFocused(screen));
+    BoxInFront box(screen);
+    ASSERT_TRUE(ShowFocused(box));
+
+    DeliverEventKeys(Events({Key(KEY_NEXT, 1), Key(KEY_VIDEO, 1), Key(KEY_NUMERIC_1, 1)}));
+    EXPECT_TRUE(box.isVisible());
+    DeliverEventKeys(Events({Key(KEY_OK, 1)}));
+    EXPECT_FALSE(box.isVisible());
+    EXPECT_EQ(box.result(), QMessageBox::Ok);
+    EXPECT_TRUE(screen.ReceivedNothing());
+    EXPECT_TRUE(screen.keys.empty());
+}
+
+TEST_F(DeliverEventKeysTest, NothingWhileAnotherProgramHasTheFocus) {
+    KeyRecordingForm screen;
+    ASSERT_TRUE(ShowFocused(screen));
+    QApplication::setActiveWindow(nullptr);
+    DeliverEventKeys(Events({Key(KEY_OK, 1), Key(KEY_NUMERIC_5, 1), Key(KEY_VIDEO, 1)}));
+    EXPECT_TRUE(screen.keys.empty());
+    EXPECT_TRUE(screen.ReceivedNothing());
 }
 } // namespace

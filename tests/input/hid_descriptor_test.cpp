@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                        Bytes({0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x09, 0x01, 0xA1, 0x00,
                               0xC0, 0xC0, 0x06, 0xBC, 0xFF, 0x09, 0x88, 0xA1, 0x01, 0xC0}),
                        {{0x01, 0x02}, {0xFFBC, 0x88}},
-                       true},
+                       false}, // without report IDs the remote's reports cannot be told apart
         DescriptorCase{"StrayEndCollection",
                        Bytes({0xC0, 0xC0, 0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0xC0}),
                        {{0x0C, 0x01}},
@@ -149,5 +149,79 @@ INSTANTIATE_TEST_SUITE_P(
                        {{0x0C, 0x01}},
                        true},
         DescriptorCase{"CollectionCutShort", Bytes({0x05, 0x0C, 0x09, 0x01, 0xA1}), {}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// One collection with one 8-bit input field, under its own report ID (0: none).
+QByteArray Collection(quint16 page, quint8 usage, quint8 reportId) {
+    QByteArray bytes =
+        Bytes({0x06, quint8(page & 0xFF), quint8(page >> 8), 0x09, usage, 0xA1, 0x01});
+    if (reportId != 0)
+        bytes += Bytes({0x85, reportId});
+    return bytes + Bytes({0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0xC0});
+}
+
+// A combo receiver: keyboard, mouse, media keys and a vendor collection of another kind.
+const QByteArray kComboReceiver = Collection(0x01, 0x06, 1) + Collection(0x01, 0x02, 2) +
+                                  Collection(0x0C, 0x01, 3) + Collection(0xFF00, 0x01, 4);
+
+struct SelectorCase {
+    const char* name;
+    QByteArray descriptor;
+    std::vector<QByteArray> admitted;
+    std::vector<QByteArray> refused;
+};
+
+class RemoteReportSelectorTest : public ::testing::TestWithParam<SelectorCase> {};
+
+TEST_P(RemoteReportSelectorTest, FoldsOnlyTheRemoteCollectionsReports) {
+    const RemoteReportSelector selector(GetParam().descriptor);
+    EXPECT_EQ(selector.AdmitsAny(), !GetParam().admitted.empty());
+    for (const QByteArray& report : GetParam().admitted)
+        EXPECT_TRUE(selector.Admits(report)) << report.toHex().constData();
+    for (const QByteArray& report : GetParam().refused)
+        EXPECT_FALSE(selector.Admits(report)) << report.toHex().constData();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, RemoteReportSelectorTest,
+    ::testing::Values(
+        SelectorCase{"MceReceiver",
+                     kMceReceiver,
+                     {Bytes({0x02, 0x00, 0x04, 0x80, 0x00}), Bytes({0x03, 0xCD, 0x00})},
+                     {Bytes({0x01, 0x00, 0x04, 0x80, 0x00}), Bytes({0x04}), QByteArray()}},
+        SelectorCase{"ComboReceiverMouseAndKeyboardLeftOut",
+                     kComboReceiver,
+                     {Bytes({0x03, 0x00, 0x04, 0x80, 0x00})},
+                     {Bytes({0x01, 0x00, 0x04, 0x80, 0x00}), Bytes({0x02, 0x00, 0x04, 0x80, 0x00}),
+                      Bytes({0x04, 0x00, 0x04, 0x80, 0x00})}},
+        SelectorCase{"OnlyCollectionWithoutReportIds",
+                     Collection(0xFFBC, 0x88, 0),
+                     {Bytes({0x00, 0x04, 0x80, 0x00}), Bytes({0x02, 0x00, 0x04, 0x80, 0x00})},
+                     {}},
+        SelectorCase{"SeveralCollectionsWithoutReportIds",
+                     kMouse + Collection(0xFFBC, 0x88, 0),
+                     {},
+                     {Bytes({0x00, 0x04, 0x80, 0x00}), Bytes({0x01, 0x00, 0x00})}},
+        SelectorCase{"KeyboardOnly", kKeyboard, {}, {Bytes({0x00, 0x00, 0x04, 0x00})}},
+        // A report ID stays in effect into the next collection, which then shares it.
+        SelectorCase{"ReportIdCarriedIntoTheNextCollection",
+                     Collection(0x01, 0x02, 5) + Bytes({0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x75,
+                                                        0x08, 0x95, 0x01, 0x81, 0x02, 0xC0}),
+                     {Bytes({0x05, 0x10})},
+                     {Bytes({0x06, 0x10})}},
+        // Push and Pop restore the report ID with the usage page.
+        SelectorCase{"PopRestoresTheReportId",
+                     Bytes({0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x07, 0xA4, 0x85, 0x08, 0xB4,
+                            0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0xC0}) +
+                         Collection(0x01, 0x06, 9),
+                     {Bytes({0x07, 0x10})},
+                     {Bytes({0x08, 0x10}), Bytes({0x09, 0x10})}},
+        // Output and feature reports never come through a read; only input reports count.
+        SelectorCase{"OutputReportIdsDoNotCount",
+                     Bytes({0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x02, 0x75, 0x08, 0x95, 0x01,
+                            0x91, 0x02, 0x85, 0x03, 0x81, 0x02, 0xC0}) +
+                         Collection(0x01, 0x02, 4),
+                     {Bytes({0x03, 0x10})},
+                     {Bytes({0x02, 0x10}), Bytes({0x04, 0x10})}}),
     [](const auto& info) { return std::string(info.param.name); });
 } // namespace

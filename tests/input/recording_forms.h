@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QTest>
 
 #include <vector>
 
@@ -21,6 +23,31 @@ public:
 
 // A second kind of screen, opened over the first.
 class RecordingModalForm : public RecordingForm {};
+
+// A screen that also records the keys its key map sees.
+class KeyRecordingForm : public RecordingForm {
+public:
+    std::vector<int> keys;
+    void FormKeyDown(int& key, ShiftState) override { keys.push_back(key); }
+};
+
+// An error box in front of a screen, modal as the error handler shows it (shown without blocking).
+class BoxInFront : public QMessageBox {
+public:
+    explicit BoxInFront(QWidget& screen)
+        : QMessageBox(Critical, QStringLiteral("Couchframe"), QStringLiteral("error"), Ok,
+                      &screen) {
+        setWindowModality(Qt::ApplicationModal);
+    }
+};
+
+// Shows a window and waits until it has the keyboard focus, as the display server gives it
+// (QTest's own wait counts a dialog active already while its parent is).
+inline bool ShowFocused(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitFor([&window] { return QApplication::activeWindow() == &window; });
+}
 
 // Presses a key at a screen as the display server delivers it (QTest cannot type keys without text,
 // such as the media keys).

@@ -28,6 +28,11 @@ const QByteArray kVendorRemote = Bytes({0x06, 0xBC, 0xFF, 0x09, 0x88, 0xA1, 0x01
 const QByteArray kKeyboard = Bytes({0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x05, 0x07, 0x19, 0xE0,
                                     0x29, 0xE7, 0x75, 0x01, 0x95, 0x08, 0x81, 0x02, 0xC0});
 
+// A combo receiver: a mouse under report ID 1, consumer control under report ID 2.
+const QByteArray kComboReceiver = Bytes(
+    {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x08, 0x95, 0x04, 0x81, 0x06, 0xC0,
+     0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x02, 0x75, 0x08, 0x95, 0x04, 0x81, 0x00, 0xC0});
+
 bool WriteAll(int fd, const QByteArray& bytes) {
     return ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
 }
@@ -134,6 +139,19 @@ TEST_F(RemoteInputDevicesTest, ReadsRemotesOnlyAndHandsTheirReportsToTheScreen) 
     ASSERT_TRUE(WriteAll(remote, Bytes({0x00, 0x04, 0x80, 0x00})));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !screen_.reports.empty(); }, kWaitMs));
     EXPECT_EQ(screen_.reports, std::vector<QByteArray>{Bytes({0x00, 0x04, 0x80, 0x00})});
+}
+
+TEST_F(RemoteInputDevicesTest, AComboReceiversMouseReportsAreNotFolded) {
+    const int receiver = Plug(QStringLiteral("hidraw7"), &kComboReceiver);
+    RemoteInputDevices devices(paths_);
+    ASSERT_TRUE(Reading(devices, QStringLiteral("hidraw7")));
+    // A mouse movement whose last bytes read as the Video button, then the real Music button.
+    ASSERT_TRUE(WriteAll(receiver, Bytes({0x01, 0x00, 0x04, 0x80, 0x00})));
+    QTest::qWait(50);
+    ASSERT_TRUE(WriteAll(receiver, Bytes({0x02, 0x00, 0x04, 0x08, 0x00})));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !screen_.reports.empty(); }, kWaitMs));
+    QTest::qWait(50);
+    EXPECT_EQ(screen_.reports, std::vector<QByteArray>{Bytes({0x02, 0x00, 0x04, 0x08, 0x00})});
 }
 
 TEST_F(RemoteInputDevicesTest, PicksUpAndDropsDevicesWhileRunning) {

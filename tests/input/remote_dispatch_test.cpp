@@ -32,58 +32,86 @@ TEST(DuplicateFilter, PassesOtherInputAndLaterPresses) {
                              DuplicateFilter::kWindowMs + 1));
 }
 
+TEST(DuplicateFilter, PlayPauseFromTheDisplayServerIsTheRemotesPlayKey) {
+    DuplicateFilter filter;
+    EXPECT_TRUE(filter.Admit(Kind::Command, appcommand::Play, InputPath::EventDevice, 0));
+    EXPECT_FALSE(filter.Admit(Kind::Command, appcommand::PlayPause, InputPath::DisplayServer, 30));
+    // Pause is another button.
+    EXPECT_TRUE(filter.Admit(Kind::Command, appcommand::Pause, InputPath::DisplayServer, 40));
+}
+
 class RemoteDispatch : public ::testing::Test {
 protected:
     void SetUp() override { ClearRecentRemoteInput(); }
-    void TearDown() override { ClearRecentRemoteInput(); }
+    void TearDown() override {
+        ClearRecentRemoteInput();
+        SetEventDevicesRead(false);
+    }
 };
 
-TEST_F(RemoteDispatch, OnlyTheTopmostScreenReceives) {
+TEST_F(RemoteDispatch, OnlyTheFocusedScreenReceives) {
     RecordingForm menu;
     RecordingModalForm list;
-    menu.show();
-    list.show();
-    ASSERT_EQ(Form::Active(), &list);
+    ASSERT_TRUE(ShowFocused(menu));
+    ASSERT_TRUE(ShowFocused(list));
 
     DeliverRemoteReport(ReportFromCode(report::Music), InputPath::HidRaw);
-    DeliverAppCommand(appcommand::Play, InputPath::DisplayServer);
-    // A key that comes to the screen below still goes to the topmost one.
-    SendKey(menu, Qt::Key_Video);
-    SendKey(menu, Qt::Key_MediaStop);
-
+    DeliverAppCommand(appcommand::Stop, InputPath::EventDevice);
     EXPECT_TRUE(menu.ReceivedNothing());
-    EXPECT_EQ(list.reports, (std::vector<QByteArray>{ReportFromCode(report::Music),
-                                                     ReportFromCode(report::Video)}));
-    EXPECT_EQ(list.commands, (std::vector<int>{appcommand::Play, appcommand::Stop}));
+    EXPECT_EQ(list.reports, std::vector<QByteArray>{ReportFromCode(report::Music)});
+    EXPECT_EQ(list.commands, std::vector<int>{appcommand::Stop});
 
     list.close();
-    ASSERT_EQ(Form::Active(), &menu);
+    ASSERT_TRUE(ShowFocused(menu));
     DeliverRemoteReport(ReportFromCode(report::Pictures), InputPath::HidRaw);
     EXPECT_EQ(menu.reports, std::vector<QByteArray>{ReportFromCode(report::Pictures)});
-    EXPECT_EQ(list.reports.size(), 2u);
+    EXPECT_EQ(list.reports.size(), 1u);
 }
 
-TEST_F(RemoteDispatch, NothingArrivesWhileNoScreenIsShown) {
-    RecordingForm hidden;
-    ASSERT_EQ(Form::Active(), nullptr);
+TEST_F(RemoteDispatch, NothingArrivesWhileAnotherProgramHasTheFocus) {
+    RecordingForm screen;
+    ASSERT_TRUE(ShowFocused(screen));
+    QApplication::setActiveWindow(nullptr);
     DeliverRemoteReport(ReportFromCode(report::Video), InputPath::HidRaw);
-    DeliverAppCommand(appcommand::Play, InputPath::EventDevice);
-    EXPECT_TRUE(hidden.ReceivedNothing());
+    DeliverAppCommand(appcommand::NextTrack, InputPath::EventDevice);
+    EXPECT_TRUE(screen.ReceivedNothing());
+
+    QApplication::setActiveWindow(&screen); // back to Couchframe
+    DeliverRemoteReport(ReportFromCode(report::Video), InputPath::HidRaw);
+    EXPECT_EQ(screen.reports.size(), 1u);
+}
+
+TEST_F(RemoteDispatch, NothingReachesTheScreenBehindAMessageBox) {
+    RecordingForm screen;
+    ASSERT_TRUE(ShowFocused(screen));
+    BoxInFront box(screen);
+    ASSERT_TRUE(ShowFocused(box));
+
+    DeliverRemoteReport(ReportFromCode(report::Progress), InputPath::HidRaw);
+    DeliverAppCommand(appcommand::NextTrack, InputPath::EventDevice);
+    EXPECT_TRUE(screen.ReceivedNothing());
+
+    // Even while the box has not taken the focus yet.
+    QApplication::setActiveWindow(&screen);
+    DeliverAppCommand(appcommand::NextTrack, InputPath::EventDevice);
+    EXPECT_TRUE(screen.ReceivedNothing());
+
+    box.close();
+    ASSERT_TRUE(ShowFocused(screen));
+    DeliverAppCommand(appcommand::NextTrack, InputPath::EventDevice);
+    EXPECT_EQ(screen.commands, std::vector<int>{appcommand::NextTrack});
 }
 
 TEST_F(RemoteDispatch, TheWholeReportReachesTheScreen) {
     RecordingForm screen;
-    screen.show();
+    ASSERT_TRUE(ShowFocused(screen));
     const QByteArray report = QByteArray::fromHex("0200048000");
     DeliverRemoteReport(report, InputPath::HidRaw);
     EXPECT_EQ(screen.reports, std::vector<QByteArray>{report});
 }
 
 TEST_F(RemoteDispatch, MediaAndCategoryKeysGoNowhereElse) {
-    struct KeyRecordingForm : RecordingForm {
-        std::vector<int> keys;
-        void FormKeyDown(int& key, ShiftState) override { keys.push_back(key); }
-    } screen;
+    KeyRecordingForm screen;
     screen.show();
     SendKey(screen, Qt::Key_MediaPlay);
     SendKey(screen, Qt::Key_Pause);
@@ -91,12 +119,12 @@ TEST_F(RemoteDispatch, MediaAndCategoryKeysGoNowhereElse) {
     SendKey(screen, Qt::Key_WebCam);
     SendKey(screen, Qt::Key_Down);
     EXPECT_EQ(screen.commands,
-              (std::vector<int>{appcommand::Play, appcommand::Pause, appcommand::Stop}));
+              (std::vector<int>{appcommand::PlayPause, appcommand::Pause, appcommand::Stop}));
     EXPECT_EQ(screen.reports, std::vector<QByteArray>{ReportFromCode(report::Pictures)});
     EXPECT_EQ(screen.keys, std::vector<int>{vk::Down});
 }
 
-TEST_F(RemoteDispatch, AScreenDrivenDirectlyHandlesItsOwnKeys) {
+TEST_F(RemoteDispatch, AKeyActsOnTheScreenItCameTo) {
     RecordingForm screen; // never shown, as a screen test may drive it
     SendKey(screen, Qt::Key_MediaNext);
     EXPECT_EQ(screen.commands, std::vector<int>{appcommand::NextTrack});
@@ -104,7 +132,7 @@ TEST_F(RemoteDispatch, AScreenDrivenDirectlyHandlesItsOwnKeys) {
 
 TEST_F(RemoteDispatch, OnePressOnTwoPathsActsOnce) {
     RecordingForm screen;
-    screen.show();
+    ASSERT_TRUE(ShowFocused(screen));
     // A HID remote's Video button: its raw report, then the key its kernel driver makes of it.
     DeliverRemoteReport(ReportFromCode(report::Video), InputPath::HidRaw);
     SendKey(screen, Qt::Key_Video);
@@ -115,5 +143,29 @@ TEST_F(RemoteDispatch, OnePressOnTwoPathsActsOnce) {
     SendKey(screen, Qt::Key_ChannelUp);
     DeliverAppCommand(appcommand::ChannelUp, InputPath::EventDevice); // held: repeats pass
     EXPECT_EQ(screen.commands, (std::vector<int>{appcommand::ChannelUp, appcommand::ChannelUp}));
+}
+
+TEST_F(RemoteDispatch, TheRemotesPlayKeyKeepsItsMeaningWhicheverPathComesFirst) {
+    SetEventDevicesRead(true);
+    RecordingForm screen;
+    ASSERT_TRUE(ShowFocused(screen));
+    // X11 shows the Play key as Play/Pause, here before the event device has reported it.
+    SendKey(screen, Qt::Key_MediaPlay);
+    DeliverAppCommand(appcommand::Play, InputPath::EventDevice);
+    QTest::qWait(150);
+    EXPECT_EQ(screen.commands, std::vector<int>{appcommand::Play});
+
+    // Here the event device first.
+    QTest::qWait(DuplicateFilter::kWindowMs);
+    DeliverAppCommand(appcommand::Play, InputPath::EventDevice);
+    SendKey(screen, Qt::Key_MediaPlay);
+    QTest::qWait(150);
+    EXPECT_EQ(screen.commands, (std::vector<int>{appcommand::Play, appcommand::Play}));
+
+    // The Play/Pause key, which no event device read here reports, toggles.
+    QTest::qWait(DuplicateFilter::kWindowMs);
+    SendKey(screen, Qt::Key_MediaPlay);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return screen.commands.size() == 3; }));
+    EXPECT_EQ(screen.commands.back(), appcommand::PlayPause);
 }
 } // namespace

@@ -23,6 +23,14 @@ TEST(VirtualKeys, NavigationAndFunctionKeys) {
     EXPECT_EQ(VirtualKeyFromQt(Qt::Key_VolumeUp, Qt::NoModifier), 0);
 }
 
+TEST(VirtualKeys, BackAndHomeButtons) {
+    EXPECT_EQ(VirtualKeyFromQt(Qt::Key_Back, Qt::NoModifier), vk::Escape);  // KEY_BACK
+    EXPECT_EQ(VirtualKeyFromQt(Qt::Key_Close, Qt::NoModifier), vk::Escape); // KEY_EXIT
+    EXPECT_EQ(VirtualKeyFromQt(Qt::Key_HomePage, Qt::NoModifier), vk::BrowserHome);
+    // The keyboard's Home key keeps its own code (the folder list marks all entries with it).
+    EXPECT_EQ(VirtualKeyFromQt(Qt::Key_Home, Qt::NoModifier), vk::Home);
+}
+
 TEST(VirtualKeys, ShiftState) {
     EXPECT_EQ(ShiftStateFromQt(Qt::ControlModifier | Qt::ShiftModifier),
               (ShiftState{true, true, false}));

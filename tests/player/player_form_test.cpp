@@ -317,6 +317,16 @@ TEST_F(PlayerFormTest, ApplicationCommandsFollowThePlayerTable) {
     EXPECT_EQ(*log, (QStringList{"play", "pause", "next", "previous", "stop"}));
 }
 
+TEST_F(PlayerFormTest, ThePlayPauseButtonPausesWhilePlayingAndPlaysOtherwise) {
+    control->state = playstate::Playing;
+    form->WmAppCommand(appcommand::PlayPause);
+    control->state = playstate::Paused;
+    form->WmAppCommand(appcommand::PlayPause);
+    control->state = playstate::Stopped;
+    form->WmAppCommand(appcommand::PlayPause);
+    EXPECT_EQ(*log, (QStringList{"pause", "play", "play"}));
+}
+
 // ---- closing ----
 
 TEST_F(PlayerFormTest, CloseStopsPlaybackAndWritesTheSettings) {

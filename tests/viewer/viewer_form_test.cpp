@@ -413,6 +413,18 @@ TEST_F(ViewerTest, RemoteAndMediaKeys) {
     EXPECT_FALSE(v.Timer1->enabled());
 }
 
+TEST_F(ViewerTest, ThePlayPauseButtonStartsAndPausesTheSlideShow) {
+    TViewer_Form& v = Open(ThreePictures(), true);
+    v.WmAppCommand(appcommand::PlayPause);
+    EXPECT_TRUE(v.Running());
+    EXPECT_TRUE(v.Timer1->enabled());
+    v.WmAppCommand(appcommand::PlayPause);
+    EXPECT_TRUE(v.Running());
+    EXPECT_FALSE(v.Timer1->enabled());
+    v.WmAppCommand(appcommand::PlayPause);
+    EXPECT_TRUE(v.Timer1->enabled());
+}
+
 // Presses Esc while the second picture is being loaded.
 class EscDuringLoad : public TViewer_Form {
 public:
