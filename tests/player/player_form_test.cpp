@@ -445,6 +445,7 @@ TEST_F(PlayerFormTest, SessionStateShowsTheItemWithItsTags) {
     control->source = file.fileName();
     control->length = 3;
     control->position = 1.5;
+    WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 40);
     form->show();
     const MediaSessionState state = MediaSessions::Top()->State();
     EXPECT_EQ(state.status, MediaSessionState::Status::Playing);
@@ -454,7 +455,7 @@ TEST_F(PlayerFormTest, SessionStateShowsTheItemWithItsTags) {
     EXPECT_EQ(state.url, QUrl::fromLocalFile(file.fileName()).toString());
     EXPECT_EQ(state.lengthUs, 3'000'000);
     EXPECT_EQ(state.positionUs, 1'500'000);
-    EXPECT_DOUBLE_EQ(state.volume, 0.8); // the stored default
+    EXPECT_DOUBLE_EQ(state.volume, 0.4);
     EXPECT_TRUE(state.canSeek);
     // A control that cannot answer shows as stopped rather than breaking the desktop's look.
     control->failState = true;
