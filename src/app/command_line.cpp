@@ -31,14 +31,25 @@ struct QtOption {
     const char* name;
     bool takesValue;
 };
-constexpr QtOption kQtOptions[] = {
-    {"platform", true},  {"platformpluginpath", true}, {"platformtheme", true},
-    {"plugin", true},    {"qwindowgeometry", true},    {"qwindowicon", true},
-    {"qwindowtitle", true}, {"display", true},         {"geometry", true},
-    {"style", true},     {"stylesheet", true},         {"session", true},
-    {"name", true},      {"title", true},              {"reverse", false},
-    {"nograb", false},   {"dograb", false},            {"sync", false},
-    {"widgetcount", false}};
+constexpr QtOption kQtOptions[] = {{"platform", true},
+                                   {"platformpluginpath", true},
+                                   {"platformtheme", true},
+                                   {"plugin", true},
+                                   {"qwindowgeometry", true},
+                                   {"qwindowicon", true},
+                                   {"qwindowtitle", true},
+                                   {"display", true},
+                                   {"geometry", true},
+                                   {"style", true},
+                                   {"stylesheet", true},
+                                   {"session", true},
+                                   {"name", true},
+                                   {"title", true},
+                                   {"reverse", false},
+                                   {"nograb", false},
+                                   {"dograb", false},
+                                   {"sync", false},
+                                   {"widgetcount", false}};
 
 const QtOption* FindQtOption(const char* argument) {
     const char* name = argument + (std::strncmp(argument, "--", 2) == 0 ? 2 : 1);

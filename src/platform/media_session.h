@@ -11,8 +11,8 @@ struct MediaSessionState {
     QString title;
     QStringList artists;
     QString album;
-    QString url;      // the item played, when there is one
-    QString artUrl;   // a picture of the item, when one is known
+    QString url;    // the item played, when there is one
+    QString artUrl; // a picture of the item, when one is known
     qint64 lengthUs = 0;
     qint64 positionUs = 0;
     double volume = -1; // 0..1; negative: the screen has no volume

@@ -104,7 +104,8 @@ public:
 
     static QVariantMap MetadataOf(const MediaSessionState& state, const QString& trackId) {
         QVariantMap metadata;
-        metadata.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(trackId)));
+        metadata.insert(QStringLiteral("mpris:trackid"),
+                        QVariant::fromValue(QDBusObjectPath(trackId)));
         if (state.url.isEmpty())
             return metadata;
         metadata.insert(QStringLiteral("xesam:url"), state.url);
@@ -223,8 +224,7 @@ void MprisService::Refresh() {
     if (now.status != before.status)
         changed.insert(QStringLiteral("PlaybackStatus"), StatusName(now.status));
     if (now.url != before.url || now.title != before.title || now.artists != before.artists ||
-        now.album != before.album || now.lengthUs != before.lengthUs ||
-        now.artUrl != before.artUrl)
+        now.album != before.album || now.lengthUs != before.lengthUs || now.artUrl != before.artUrl)
         changed.insert(QStringLiteral("Metadata"), MprisPlayerAdaptor::MetadataOf(now, TrackId()));
     if (now.volume != before.volume)
         changed.insert(QStringLiteral("Volume"), std::max(0.0, now.volume));

@@ -32,8 +32,8 @@ public:
         wanted_ = true;
         if (cookie_ || watcher_)
             return;
-        QDBusMessage call = QDBusMessage::createMethodCall(service_, path_, interface_,
-                                                           QStringLiteral("Inhibit"));
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(service_, path_, interface_, QStringLiteral("Inhibit"));
         call.setArguments(arguments_);
         call.setAutoStartService(false);
         watcher_ = new QDBusPendingCallWatcher(bus_.asyncCall(call));
@@ -44,8 +44,7 @@ public:
         wanted_ = false;
         if (!cookie_)
             return;
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(service_, path_, interface_, release_);
+        QDBusMessage call = QDBusMessage::createMethodCall(service_, path_, interface_, release_);
         call << *cookie_;
         call.setAutoStartService(false);
         bus_.call(call, QDBus::NoBlock);
@@ -85,12 +84,13 @@ ScreenSaverInhibitor::ScreenSaverInhibitor(QDBusConnection bus, const QByteArray
         return;
     bus_.push_back(std::make_unique<BusInhibition>(
         bus, QStringLiteral("org.freedesktop.ScreenSaver"),
-        QStringLiteral("/org/freedesktop/ScreenSaver"), QStringLiteral("org.freedesktop.ScreenSaver"),
-        QStringLiteral("UnInhibit"), QVariantList{kApplication, kReason}));
+        QStringLiteral("/org/freedesktop/ScreenSaver"),
+        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("UnInhibit"),
+        QVariantList{kApplication, kReason}));
     bus_.push_back(std::make_unique<BusInhibition>(
-        bus, QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
-        QStringLiteral("org.gnome.SessionManager"), QStringLiteral("Uninhibit"),
-        QVariantList{kApplication, 0u, kReason, kGnomeInhibitIdle}));
+        bus, QStringLiteral("org.gnome.SessionManager"),
+        QStringLiteral("/org/gnome/SessionManager"), QStringLiteral("org.gnome.SessionManager"),
+        QStringLiteral("Uninhibit"), QVariantList{kApplication, 0u, kReason, kGnomeInhibitIdle}));
 }
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor() {
@@ -125,8 +125,7 @@ ScreenSaverInhibitor& SessionInhibitor() {
         const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
         // Kept to the end of the process: its X and bus connections end with it, and with them
         // whatever it still holds.
-        return new ScreenSaverInhibitor(SessionBusIfAny(),
-                                        x11 ? qgetenv("DISPLAY") : QByteArray());
+        return new ScreenSaverInhibitor(SessionBusIfAny(), x11 ? qgetenv("DISPLAY") : QByteArray());
     }();
     return *inhibitor;
 }

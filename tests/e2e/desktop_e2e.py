@@ -17,8 +17,9 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from couchframe_e2e import (SKIP, Failure, Screenshot, Session, is_, log, main_menu_panel,  # noqa: E402
-                            run, SELECTED, UNSELECTED, WIDTH, HEIGHT)
+from couchframe_e2e import (SKIP, Failure, Screenshot, Session, is_, log,  # noqa: E402
+                            log_program_output, main_menu_panel, run, SELECTED, UNSELECTED,
+                            WIDTH, HEIGHT)
 
 EXIT_CODE = "4711"
 
@@ -422,9 +423,7 @@ def main():
         return SKIP
     except Failure as failure:
         log(f"FAILED: {failure}")
-        log_file = out / "couchframe.log"
-        if log_file.exists():
-            log("couchframe.log:\n" + log_file.read_text(errors="replace")[-4000:])
+        log_program_output(out)
         return 1
     finally:
         session.stop()

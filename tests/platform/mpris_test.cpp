@@ -73,7 +73,8 @@ protected:
             QString::fromLatin1(MprisService::kObjectPath), interface, method);
         call.setArguments(arguments);
         QDBusPendingCall pending = remote_.asyncCall(call);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, 5000)) << method.toStdString();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, 5000))
+            << method.toStdString();
         return pending.reply();
     }
 
@@ -189,8 +190,7 @@ TEST_F(MprisTest, ChangesAreAnnouncedAndTheTopSessionWins) {
                                 SLOT(Changed(QString, QVariantMap, QStringList))));
     session_.state.status = MediaSessionState::Status::Paused;
     ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.changes.isEmpty(); }, 3000));
-    EXPECT_EQ(recorder.changes.last().value(QStringLiteral("PlaybackStatus")).toString(),
-              "Paused");
+    EXPECT_EQ(recorder.changes.last().value(QStringLiteral("PlaybackStatus")).toString(), "Paused");
     EXPECT_FALSE(recorder.changes.last().contains(QStringLiteral("Metadata")));
 
     // A screen opened over this one takes the commands until it goes.

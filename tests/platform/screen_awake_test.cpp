@@ -56,8 +56,8 @@ protected:
         }
         if (gnome) {
             ASSERT_TRUE(desktop_.registerObject(QStringLiteral("/org/gnome/SessionManager"),
-                                                QStringLiteral("org.gnome.SessionManager"),
-                                                &fake_, exported));
+                                                QStringLiteral("org.gnome.SessionManager"), &fake_,
+                                                exported));
             ASSERT_TRUE(desktop_.registerService(QStringLiteral("org.gnome.SessionManager")));
         }
     }
@@ -97,9 +97,8 @@ TEST_F(ScreenAwakeBusTest, ReleaseBeforeTheCookieArrivesStillReleases) {
     inhibitor.SetInhibited(true);
     inhibitor.SetInhibited(false); // no event loop in between: the reply is still on its way
     ASSERT_TRUE(WaitForCalls(2));
-    EXPECT_EQ(fake_.calls,
-              QStringList({QStringLiteral("Inhibit Couchframe (Playing media) -> 42"),
-                           QStringLiteral("UnInhibit 42")}));
+    EXPECT_EQ(fake_.calls, QStringList({QStringLiteral("Inhibit Couchframe (Playing media) -> 42"),
+                                        QStringLiteral("UnInhibit 42")}));
 }
 
 TEST_F(ScreenAwakeBusTest, RepeatedRequestsInhibitOnceAndADesktopWithoutTheServicesIsQuiet) {

@@ -425,8 +425,7 @@ INSTANTIATE_TEST_SUITE_P(
                            [](MediaSession& s) { s.SeekBy(-9'000'000); }, "position 0"},
         SessionCommandCase{"SeekPastTheEndGoesToTheNextItem",
                            [](MediaSession& s) { s.SeekBy(7'000'000); }, "next"},
-        SessionCommandCase{"SeekTo", [](MediaSession& s) { s.SeekTo(1'250'000); },
-                           "position 1.25"},
+        SessionCommandCase{"SeekTo", [](MediaSession& s) { s.SeekTo(1'250'000); }, "position 1.25"},
         SessionCommandCase{"Volume", [](MediaSession& s) { s.SetVolume(0.254); }, "volume 25"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -58,9 +58,10 @@ PrivateSessionBus::PrivateSessionBus() {
         why_ = QStringLiteral("dbus-daemon is not installed (package dbus)");
         return;
     }
-    address_ = QString::fromUtf8(StartReporting(
-        daemon_, program, {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                           QStringLiteral("--nosyslog"), QStringLiteral("--print-address=3")}));
+    address_ = QString::fromUtf8(
+        StartReporting(daemon_, program,
+                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                        QStringLiteral("--nosyslog"), QStringLiteral("--print-address=3")}));
     if (address_.isEmpty())
         why_ = QStringLiteral("dbus-daemon --session did not start");
 }
@@ -82,11 +83,11 @@ XvfbServer::XvfbServer() {
         why_ = QStringLiteral("Xvfb is not installed (package xvfb)");
         return;
     }
-    const QByteArray number =
-        StartReporting(server_, program,
-                       {QStringLiteral("-displayfd"), QStringLiteral("3"), QStringLiteral("-screen"),
-                        QStringLiteral("0"), QStringLiteral("640x480x24"),
-                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    const QByteArray number = StartReporting(server_, program,
+                                             {QStringLiteral("-displayfd"), QStringLiteral("3"),
+                                              QStringLiteral("-screen"), QStringLiteral("0"),
+                                              QStringLiteral("640x480x24"),
+                                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     if (number.isEmpty())
         why_ = QStringLiteral("Xvfb did not start");
     else
