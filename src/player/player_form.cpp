@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QScreen>
 
 #include <cmath>
@@ -360,7 +361,10 @@ void TPlayer_Form::WMP1MediaChange() {
 }
 
 void TPlayer_Form::UpdateScreenAwake() {
-    awake_.Set(IsPlaying(*WMP1));
+    // A control that cannot tell its state is not known to play: the screen may sleep.
+    bool playing = false;
+    const auto apply = qScopeGuard([&] { awake_.Set(playing); });
+    playing = IsPlaying(*WMP1);
 }
 
 void TPlayer_Form::PlayPause() {

@@ -377,6 +377,12 @@ TEST_F(PlayerFormTest, ScreenStaysAwakeOnlyWhilePlaying) {
     EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "stopped";
     control->state = playstate::Playing;
     form->Timer1Timer();
+    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    control->failState = true;
+    EXPECT_THROW(form->Timer1Timer(), AppError);
+    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "state unreadable";
+    control->failState = false;
+    form->Timer1Timer();
     form->close();
     EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "closed";
 }
