@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 namespace {
 const char kUsage[] =
@@ -21,7 +22,60 @@ const char kUsage[] =
     "  --export-settings FILE   write every setting to FILE in .reg text format (- for stdout)\n"
     "  --import-settings FILE   read settings from a .reg text file (- for stdin)\n"
     "  --help                   show this help and exit\n"
-    "  --version                show the version and exit\n";
+    "  --version                show the version and exit\n"
+    "\n"
+    "Qt's own options (-platform NAME, -display DISPLAY, ...) are accepted as well.\n";
+
+// Qt's own options, which QApplication takes off the command line, and whether each takes a value.
+struct QtOption {
+    const char* name;
+    bool takesValue;
+};
+constexpr QtOption kQtOptions[] = {{"platform", true},
+                                   {"platformpluginpath", true},
+                                   {"platformtheme", true},
+                                   {"plugin", true},
+                                   {"qwindowgeometry", true},
+                                   {"qwindowicon", true},
+                                   {"qwindowtitle", true},
+                                   {"display", true},
+                                   {"geometry", true},
+                                   {"style", true},
+                                   {"stylesheet", true},
+                                   {"session", true},
+                                   {"name", true},
+                                   {"title", true},
+                                   {"reverse", false},
+                                   {"nograb", false},
+                                   {"dograb", false},
+                                   {"sync", false},
+                                   {"widgetcount", false}};
+
+const QtOption* FindQtOption(const char* argument) {
+    const char* name = argument + (std::strncmp(argument, "--", 2) == 0 ? 2 : 1);
+    for (const QtOption& option : kQtOptions)
+        if (std::strcmp(name, option.name) == 0)
+            return &option;
+    return nullptr;
+}
+
+// The first argument that is an option Couchframe does not know, or null. Anything that does not
+// begin with "-" is no option and is left alone.
+const char* UnknownOption(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* argument = argv[i];
+        if (argument[0] != '-' || std::strcmp(argument, "-") == 0)
+            continue;
+        if (strcasecmp(argument, "--config") == 0)
+            continue;
+        const QtOption* qt = FindQtOption(argument);
+        if (!qt)
+            return argument;
+        if (qt->takesValue)
+            ++i;
+    }
+    return nullptr;
+}
 bool IsStandardStream(const char* file) {
     return std::strcmp(file, "-") == 0;
 }
@@ -96,5 +150,9 @@ std::optional<int> RunCommandLineOnly(int argc, char** argv) {
     if (std::strcmp(argv[1], "--export-settings") == 0 ||
         std::strcmp(argv[1], "--import-settings") == 0)
         return RunSettingsTransfer(argv[1], argc > 2 ? argv[2] : nullptr);
+    if (const char* unknown = UnknownOption(argc, argv)) {
+        std::fprintf(stderr, "couchframe: unknown option '%s'\n\n%s", unknown, kUsage);
+        return 2;
+    }
     return std::nullopt;
 }

@@ -4,11 +4,16 @@
 #include "dialogs/config.h"
 #include "filemenu/file_menu.h"
 #include "platform/application.h"
+#include "platform/display_check.h"
+
+#include <memory>
 
 int main(int argc, char** argv) {
     if (const auto exitCode = RunCommandLineOnly(argc, argv))
         return *exitCode;
+    auto displayGuard = std::make_unique<DisplayStartGuard>();
     Application app(argc, argv);
+    displayGuard.reset();
     MediaScreens mediaScreens;
     SetMediaScreenFactory(&mediaScreens);
     MainMenuScreens screens;

@@ -8,6 +8,7 @@
 #include "platform/image_widget.h"
 #include "platform/modal.h"
 #include "platform/timer.h"
+#include "platform/window_activation.h"
 #include "settings/general.h"
 #include "spi/spis.h"
 
@@ -72,11 +73,6 @@ bool AsksForConfiguration(const QStringList& arguments) {
         return false;
     const QString first = arguments.first().toUpper();
     return first == QStringLiteral("/CONFIG") || first == QStringLiteral("--CONFIG");
-}
-
-void ForceForeground(QWidget* window) {
-    window->raise();
-    window->activateWindow();
 }
 
 Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
@@ -266,7 +262,7 @@ void Tmain_form::WmAppCommand(int /*command*/) {
 }
 
 void Tmain_form::Timer1Timer() {
-    ForceForeground(window());
+    ActivateWindow(window());
     Timer1->setEnabled(false);
 }
 

@@ -92,6 +92,3 @@ private:
     int CodeMatched_ = 0;
     QString ExitCodeText_;
 };
-
-// Brings a window to the foreground: raised above the others and given the keyboard.
-void ForceForeground(QWidget* window);

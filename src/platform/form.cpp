@@ -48,6 +48,9 @@ void Form::PlaceFullScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen)
         setGeometry(screen->geometry());
+    // A Wayland client cannot place itself over the compositor's panels: it asks for full screen.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        setWindowState(windowState() | Qt::WindowFullScreen);
 }
 
 bool Form::PressKey(int key, ShiftState shift) {

@@ -30,7 +30,8 @@ public:
     // Runs when the screen closes, whichever way it is closed.
     virtual void FormClose() {}
 
-    // Frameless at the screen's full geometry (a kiosk X server has no window manager to do it).
+    // Frameless at the screen's full geometry (a kiosk X server has no window manager to do it);
+    // on Wayland full screen through the compositor.
     void PlaceFullScreen();
     // Feeds a key through the screen as the keyboard would; returns whether it was consumed. The
     // Home button goes to no screen: it closes every screen above the main menu.

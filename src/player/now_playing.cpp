@@ -66,3 +66,13 @@ QString NowPlayingCaption(const QString& sourceUrl) {
     caption += comment;
     return QString::fromLocal8Bit(caption);
 }
+
+NowPlayingTags ReadNowPlayingTags(const QString& sourceUrl) {
+    const QByteArray name = Trim(MediaNameWithoutExtension(sourceUrl.toLocal8Bit()));
+    Id3v1Buffer tag{};
+    if (!ReadId3v1Tag(sourceUrl, tag))
+        return {QString::fromLocal8Bit(name), {}, {}};
+    const QByteArray title = Field(tag, 3, 30);
+    return {QString::fromLocal8Bit(title.isEmpty() ? name : title),
+            QString::fromLocal8Bit(Field(tag, 33, 30)), QString::fromLocal8Bit(Field(tag, 63, 30))};
+}

@@ -9,3 +9,12 @@ QString NowPlayingCaption(const QString& sourceUrl);
 
 // The file name part of a path or URL (after its last "/" or ":") without its extension.
 QByteArray MediaNameWithoutExtension(const QByteArray& url);
+
+// The tags of an item for a desktop remote: from its ID3v1 tag, the title falling back to the file
+// name without its extension.
+struct NowPlayingTags {
+    QString title;
+    QString artist;
+    QString album;
+};
+NowPlayingTags ReadNowPlayingTags(const QString& sourceUrl);

@@ -10,6 +10,7 @@
 #include "player/media_player_control.h"
 #include "player/mpv_media_player.h"
 #include "player/now_playing.h"
+#include "player/player_media_session.h"
 #include "settings/general.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QScreen>
 
 #include <cmath>
@@ -73,7 +75,8 @@ PlayerLayout ComputePlayerLayout(int width, int height) {
                         12 - panelHeight, height / 48};
 }
 
-TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent) : Form(parent) {
+TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
+    : Form(parent), session_(std::make_unique<PlayerMediaSession>(*this)) {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAutoFillBackground(true);
     QPalette black = palette();
@@ -180,7 +183,9 @@ void TPlayer_Form::FormShow() {
     automaticSkip_ = ReadSettingBool(0, settingskey::Player, kSkipFlg, false);
     skipLength_ = ReadSettingInt(0, settingskey::Player, kSkipSecond, 2);
     WMP1->setFocusPolicy(Qt::NoFocus);
+    registration_.Register(session_.get());
     WMP1->controls().play();
+    UpdateScreenAwake();
 }
 
 void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
@@ -252,6 +257,8 @@ void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
 
 void TPlayer_Form::FormClose() {
     Timer1->setEnabled(false);
+    registration_.Release();
+    awake_.Set(false);
     // The screen's own preferences are kept even when the control fails to stop.
     std::exception_ptr failure;
     try {
@@ -334,6 +341,7 @@ void TPlayer_Form::Panel_MouseUp(Panel& panel) {
 }
 
 void TPlayer_Form::Timer1Timer() {
+    UpdateScreenAwake();
     if (!IsSettled(WMP1->playState()))
         return;
     const double length = WMP1->currentMedia().duration();
@@ -353,6 +361,13 @@ void TPlayer_Form::WMP1MediaChange() {
     }
     infoCaption_ = NowPlayingCaption(WMP1->currentMedia().sourceURL());
     Info->setText(LabelText(infoCaption_));
+}
+
+void TPlayer_Form::UpdateScreenAwake() {
+    // A control that cannot tell its state is not known to play: the screen may sleep.
+    bool playing = false;
+    const auto apply = qScopeGuard([&] { awake_.Set(playing); });
+    playing = IsPlaying(*WMP1);
 }
 
 void TPlayer_Form::PlayPause() {

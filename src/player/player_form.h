@@ -1,6 +1,8 @@
 #pragma once
 
 #include "platform/form.h"
+#include "platform/media_session.h"
+#include "platform/screen_awake.h"
 
 #include <QRect>
 
@@ -9,6 +11,7 @@
 class ImageWidget;
 class MediaPlayerControl;
 class Panel;
+class PlayerMediaSession;
 class QLabel;
 class QProgressBar;
 class QWidget;
@@ -65,6 +68,8 @@ public:
     void ToggleProgress(bool fromRemote);
     void ToggleMode(int tag);
     void SetSkipLength(int digit);
+    // Keeps the screen awake exactly while the control plays.
+    void UpdateScreenAwake();
 
     int SkipLength() const { return skipLength_; }
     bool AutomaticSkip() const { return automaticSkip_; }
@@ -91,6 +96,9 @@ private:
     bool loopFlag_ = false;
     bool shuffleFlag_ = false;
     QString infoCaption_;
+    ScreenAwakeHold awake_;
+    std::unique_ptr<PlayerMediaSession> session_;
+    MediaSessionRegistration registration_;
 };
 
 // The player screen set up for a media file or playlist: category 1 (Video) shows the video full

@@ -10,6 +10,7 @@
 #include "viewer/picture_file.h"
 #include "viewer/picture_fit.h"
 #include "viewer/picture_list.h"
+#include "viewer/viewer_media_session.h"
 
 #include <QCoreApplication>
 #include <QPainter>
@@ -27,7 +28,8 @@ constexpr int kProgressMax = 1000;
 
 TViewer_Form::TViewer_Form(QWidget* parent)
     : Form(parent), Image1(new ImageWidget(this)), PB1(new QProgressBar(this)),
-      PG1(new TPGradation(this)), Timer1(new Timer(this)) {
+      PG1(new TPGradation(this)), Timer1(new Timer(this)),
+      session_(std::make_unique<ViewerMediaSession>(*this)) {
     // Unlike the other screens the viewer does not stay on top.
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAutoFillBackground(true);
@@ -55,6 +57,7 @@ void TViewer_Form::FormShow() {
     index_ = 0;
     running_ = false;
 
+    registration_.Register(session_.get());
     displayTime_ = ReadSettingInt(0, settingskey::Viewer, kDispTime, 3);
     SetTimerInterval();
 
@@ -83,6 +86,8 @@ void TViewer_Form::FormShow() {
 }
 
 void TViewer_Form::FormClose() {
+    registration_.Release();
+    StopSlideShow();
     WriteSettingBool(0, settingskey::Viewer, kShowProgress, !PB1->isHidden());
     WriteSettingInt(0, settingskey::Viewer, kDispTime, displayTime_);
 }
@@ -164,8 +169,7 @@ void TViewer_Form::Timer1Timer() {
         StepTo(index_ + 1);
         return;
     }
-    Timer1->setEnabled(false);
-    running_ = false;
+    StopSlideShow();
 }
 
 void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
@@ -251,6 +255,7 @@ void TViewer_Form::PreviousPicture() {
 void TViewer_Form::ToggleSlideShow() {
     if (running_ && Timer1->enabled()) {
         Timer1->setEnabled(false);
+        UpdateScreenAwake();
         return;
     }
     StartSlideShow();
@@ -259,16 +264,23 @@ void TViewer_Form::ToggleSlideShow() {
 void TViewer_Form::StartSlideShow() {
     running_ = true;
     Timer1->setEnabled(true);
+    UpdateScreenAwake();
 }
 
 void TViewer_Form::PauseSlideShow() {
     if (running_)
         Timer1->setEnabled(false);
+    UpdateScreenAwake();
 }
 
 void TViewer_Form::StopSlideShow() {
     running_ = false;
     Timer1->setEnabled(false);
+    UpdateScreenAwake();
+}
+
+void TViewer_Form::UpdateScreenAwake() {
+    awake_.Set(running_ && Timer1->enabled());
 }
 
 void TViewer_Form::ToggleProgress() {
@@ -289,6 +301,7 @@ void TViewer_Form::SetTimerInterval() {
 
 void TViewer_Form::CloseViewer() {
     Timer1->setEnabled(false);
+    UpdateScreenAwake();
     Image1->hide();
     QCoreApplication::processEvents();
     if (loadBusy_) {

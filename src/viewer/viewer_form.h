@@ -1,16 +1,21 @@
 #pragma once
 
 #include "platform/form.h"
+#include "platform/media_session.h"
+#include "platform/screen_awake.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include <memory>
 
 class ImageWidget;
 class QProgressBar;
 class TPGradation;
 class TSPIBitmap;
 class Timer;
+class ViewerMediaSession;
 
 // The full-screen slide show of picture files: one picture at a time, fitted and centred on black,
 // stepped by key or remote, or advanced by a timer every display time; a thin bar at the bottom
@@ -71,6 +76,8 @@ private:
     void SetTimerInterval();
     // Image1 fills the screen above PB1, which takes the bottom when shown.
     void Arrange();
+    // The screen is kept awake exactly while the show steps on by itself.
+    void UpdateScreenAwake();
 
     QList<QByteArray> list_;
     int index_ = 0;
@@ -78,4 +85,7 @@ private:
     bool running_ = false;
     bool loadBusy_ = false;
     bool closePending_ = false;
+    ScreenAwakeHold awake_;
+    std::unique_ptr<ViewerMediaSession> session_;
+    MediaSessionRegistration registration_;
 };

@@ -430,6 +430,12 @@ def expect_values(exported, key, expected):
     log(f"  {key}: {values}")
 
 
+def log_program_output(out):
+    log_file = out / "couchframe.log"
+    if log_file.exists():
+        log("couchframe.log:\n" + log_file.read_text(errors="replace")[-4000:])
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--program", required=True, type=Path)
@@ -458,9 +464,7 @@ def main():
         if session.xvfb and session.xvfb.poll() is None:
             session.x("import", "-window", "root", str(out / "screenshots" / "99-failure.png"),
                       check=False)
-        log_file = out / "couchframe.log"
-        if log_file.exists():
-            log("couchframe.log:\n" + log_file.read_text(errors="replace")[-4000:])
+        log_program_output(out)
         return 1
     finally:
         session.stop()

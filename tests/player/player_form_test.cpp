@@ -3,6 +3,8 @@
 #include "input/app_command.h"
 #include "message_capture.h"
 #include "platform/error.h"
+#include "platform/media_session.h"
+#include "platform/screen_awake.h"
 #include "platform/timer.h"
 #include "player/player_form.h"
 #include "settings/general.h"
@@ -12,6 +14,8 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
+#include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -365,3 +369,111 @@ TEST_F(PlayerFormTest, ClosingWhilePausedDoesNotStop) {
     EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 21);
 }
 } // namespace
+
+// ---- the desktop: screen kept awake, the media session ----
+
+TEST_F(PlayerFormTest, ScreenStaysAwakeOnlyWhilePlaying) {
+    form->show();
+    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    form->PlayPause();
+    form->Timer1Timer();
+    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "paused";
+    form->WmAppCommand(appcommand::Play);
+    form->Timer1Timer();
+    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    // The engine gone or stopped under the screen: the next look lets the screen sleep.
+    control->state = playstate::Stopped;
+    form->Timer1Timer();
+    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "stopped";
+    control->state = playstate::Playing;
+    form->Timer1Timer();
+    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    control->failState = true;
+    EXPECT_THROW(form->Timer1Timer(), AppError);
+    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "state unreadable";
+    control->failState = false;
+    form->Timer1Timer();
+    form->close();
+    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "closed";
+}
+
+TEST_F(PlayerFormTest, DestroyedWhilePlayingReleasesTheScreen) {
+    form->show();
+    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    delete form.data();
+    EXPECT_FALSE(ScreenAwakeHold::AnyHeld());
+    EXPECT_EQ(MediaSessions::Top(), nullptr);
+}
+
+struct SessionCommandCase {
+    const char* name;
+    std::function<void(MediaSession&)> command;
+    const char* logged;
+};
+
+class PlayerSessionCommandTest : public PlayerFormTest,
+                                 public ::testing::WithParamInterface<SessionCommandCase> {};
+
+TEST_P(PlayerSessionCommandTest, RunsWhatTheKeysRun) {
+    control->position = 4;
+    control->length = 10;
+    form->show();
+    log->clear();
+    MediaSession* session = MediaSessions::Top();
+    ASSERT_NE(session, nullptr);
+    GetParam().command(*session);
+    EXPECT_EQ(log->join(QLatin1Char(',')), QLatin1String(GetParam().logged));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, PlayerSessionCommandTest,
+    ::testing::Values(
+        SessionCommandCase{"PlayPauseWhilePlayingPauses", [](MediaSession& s) { s.PlayPause(); },
+                           "pause"},
+        SessionCommandCase{"Play", [](MediaSession& s) { s.Play(); }, "play"},
+        SessionCommandCase{"Pause", [](MediaSession& s) { s.Pause(); }, "pause"},
+        SessionCommandCase{"Stop", [](MediaSession& s) { s.Stop(); }, "stop"},
+        SessionCommandCase{"Next", [](MediaSession& s) { s.Next(); }, "next"},
+        SessionCommandCase{"Previous", [](MediaSession& s) { s.Previous(); }, "previous"},
+        SessionCommandCase{"SeekForward", [](MediaSession& s) { s.SeekBy(2'500'000); },
+                           "position 6.5"},
+        SessionCommandCase{"SeekBackBeforeTheStartGoesToTheStart",
+                           [](MediaSession& s) { s.SeekBy(-9'000'000); }, "position 0"},
+        SessionCommandCase{"SeekPastTheEndGoesToTheNextItem",
+                           [](MediaSession& s) { s.SeekBy(7'000'000); }, "next"},
+        SessionCommandCase{"SeekTo", [](MediaSession& s) { s.SeekTo(1'250'000); }, "position 1.25"},
+        SessionCommandCase{"Volume", [](MediaSession& s) { s.SetVolume(0.254); }, "volume 25"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PlayerFormTest, SessionStateShowsTheItemWithItsTags) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile file(dir.filePath(QStringLiteral("alpha.mp3")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray tag(128, '\0');
+    tag.replace(0, 3, "TAG");
+    tag.replace(3, 10, "Alpha Tone");
+    tag.replace(33, 9, "Couchfram");
+    tag.replace(63, 5, "Tones");
+    file.write(QByteArray(200, 'x') + tag);
+    file.close();
+    control->source = file.fileName();
+    control->length = 3;
+    control->position = 1.5;
+    WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 40);
+    form->show();
+    const MediaSessionState state = MediaSessions::Top()->State();
+    EXPECT_EQ(state.status, MediaSessionState::Status::Playing);
+    EXPECT_EQ(state.title, "Alpha Tone");
+    EXPECT_EQ(state.artists, QStringList{"Couchfram"});
+    EXPECT_EQ(state.album, "Tones");
+    EXPECT_EQ(state.url, QUrl::fromLocalFile(file.fileName()).toString());
+    EXPECT_EQ(state.lengthUs, 3'000'000);
+    EXPECT_EQ(state.positionUs, 1'500'000);
+    EXPECT_DOUBLE_EQ(state.volume, 0.4);
+    EXPECT_TRUE(state.canSeek);
+    // A control that cannot answer shows as stopped rather than breaking the desktop's look.
+    control->failState = true;
+    EXPECT_EQ(MediaSessions::Top()->State().status, MediaSessionState::Status::Stopped);
+    control->failState = false;
+}

@@ -18,6 +18,10 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(sandbox.filePath(QStringLiteral("config"))));
     qputenv("XDG_DATA_HOME", QFile::encodeName(sandbox.filePath(QStringLiteral("data"))));
     qputenv("TMPDIR", QFile::encodeName(sandbox.filePath(QStringLiteral("tmp"))));
+    // No test talks to the user's desktop: the session bus is one that is not there. Tests that
+    // need a bus start a private one.
+    qputenv("DBUS_SESSION_BUS_ADDRESS",
+            "unix:path=" + QFile::encodeName(sandbox.filePath(QStringLiteral("no-bus"))));
 
     Application app(argc, argv);
     ::testing::InitGoogleMock(&argc, argv);

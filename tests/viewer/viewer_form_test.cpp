@@ -4,7 +4,9 @@
 #include "input/app_command.h"
 #include "message_capture.h"
 #include "platform/image_widget.h"
+#include "platform/media_session.h"
 #include "platform/modal.h"
+#include "platform/screen_awake.h"
 #include "platform/timer.h"
 #include "settings/general.h"
 #include "spi/spibmp.h"
@@ -16,6 +18,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -480,3 +483,53 @@ TEST_F(ViewerTest, JpegThroughTheShippedPlugin) {
 }
 
 } // namespace
+
+// ---- the desktop: screen kept awake, the media session ----
+
+TEST_F(ViewerTest, ScreenStaysAwakeOnlyWhileTheShowSteps) {
+    TViewer_Form& v = Open(ThreePictures(), true);
+    EXPECT_FALSE(ScreenAwakeHold::AnyHeld());
+    v.StartSlideShow();
+    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    v.PauseSlideShow();
+    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "paused";
+    v.ToggleSlideShow();
+    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    v.Timer1Timer();
+    v.Timer1Timer();
+    v.Timer1Timer(); // at the end the show stops by itself
+    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "ended";
+    v.StartSlideShow();
+    v.PressKey(vk::Escape);
+    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "closed";
+}
+
+TEST_F(ViewerTest, SessionShowsThePictureAndDrivesTheShowAsTheKeysDo) {
+    TViewer_Form& v = Open(ThreePictures(), true);
+    MediaSession* session = MediaSessions::Top();
+    ASSERT_NE(session, nullptr);
+    MediaSessionState state = session->State();
+    EXPECT_EQ(state.status, MediaSessionState::Status::Stopped);
+    EXPECT_EQ(state.title, "r.bmp");
+    EXPECT_EQ(state.artUrl, QUrl::fromLocalFile(dir.filePath("r.bmp")).toString());
+    EXPECT_TRUE(state.canGoNext);
+    EXPECT_FALSE(state.canGoPrevious);
+
+    session->PlayPause();
+    EXPECT_TRUE(v.Running() && v.Timer1->enabled());
+    EXPECT_EQ(session->State().status, MediaSessionState::Status::Playing);
+    session->Next(); // stepping by hand waits while the show runs
+    EXPECT_EQ(v.Index(), 0);
+    session->Pause();
+    EXPECT_EQ(session->State().status, MediaSessionState::Status::Paused);
+    session->Next();
+    EXPECT_EQ(v.Index(), 1);
+    session->Previous();
+    EXPECT_EQ(v.Index(), 0);
+    session->Play();
+    session->Stop();
+    EXPECT_EQ(session->State().status, MediaSessionState::Status::Stopped);
+    EXPECT_FALSE(ScreenAwakeHold::AnyHeld());
+    v.PressKey(vk::Escape);
+    EXPECT_EQ(MediaSessions::Top(), nullptr);
+}

@@ -1,0 +1,32 @@
+#include "app/close_screens.h"
+
+#include "platform/form.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+// A screen that holds its close back (a picture still loading) is asked again after this.
+constexpr int kRetryMs = 20;
+
+void CloseTopmost(QPointer<QWidget> mainMenu) {
+    if (!mainMenu)
+        return;
+    QWidget* modal = QApplication::activeModalWidget();
+    Form* top = Form::Active();
+    if (modal && !dynamic_cast<Form*>(modal)) {
+        modal->close();
+    } else if (top && top != mainMenu) {
+        top->PressKey(vk::Escape);
+    } else {
+        mainMenu->close();
+        return;
+    }
+    QTimer::singleShot(kRetryMs, mainMenu, [mainMenu] { CloseTopmost(mainMenu); });
+}
+} // namespace
+
+void CloseScreensInOrder(QWidget* mainMenu) {
+    CloseTopmost(mainMenu);
+}

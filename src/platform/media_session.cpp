@@ -1,0 +1,44 @@
+#include "platform/media_session.h"
+
+#include <QList>
+
+namespace {
+QList<MediaSession*>& Stack() {
+    static QList<MediaSession*> sessions;
+    return sessions;
+}
+
+MediaSession*& Fallback() {
+    static MediaSession* session = nullptr;
+    return session;
+}
+} // namespace
+
+MediaSession* MediaSessions::Top() {
+    return Stack().isEmpty() ? Fallback() : Stack().last();
+}
+
+void MediaSessions::SetFallback(MediaSession* session) {
+    Fallback() = session;
+}
+
+void MediaSessions::Push(MediaSession* session) {
+    Stack().removeAll(session);
+    Stack().append(session);
+}
+
+void MediaSessions::Remove(MediaSession* session) {
+    Stack().removeAll(session);
+}
+
+void MediaSessionRegistration::Register(MediaSession* session) {
+    Release();
+    session_ = session;
+    MediaSessions::Push(session);
+}
+
+void MediaSessionRegistration::Release() {
+    if (session_)
+        MediaSessions::Remove(session_);
+    session_ = nullptr;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/media_session.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QTimer>
+
+// The MPRIS2 media player on a bus (org.mpris.MediaPlayer2 and its .Player interface), so that
+// desktop media keys, playerctl and phone remotes reach the top media session. Without a bus
+// nothing is registered and nothing is said.
+class MprisService : public QObject {
+public:
+    static constexpr const char* kServiceName = "org.mpris.MediaPlayer2.couchframe";
+    static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
+
+    explicit MprisService(QDBusConnection bus, QObject* parent = nullptr);
+    ~MprisService() override;
+
+    // The name taken on the bus; empty when none could be.
+    const QString& ServiceName() const { return serviceName_; }
+    // Announces what changed since the last look (PropertiesChanged).
+    void Refresh();
+    // The state the desktop currently sees.
+    const MediaSessionState& Shown() const { return shown_; }
+    QString TrackId() const;
+    void AnnounceSeek();
+
+private:
+    QDBusConnection bus_;
+    QString serviceName_;
+    QTimer poll_;
+    MediaSessionState shown_;
+    int track_ = 0;
+};

@@ -1,0 +1,144 @@
+#include "platform/screen_awake.h"
+
+#include "platform/session_bus.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QGuiApplication>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/scrnsaver.h>
+
+namespace {
+const QString kApplication = QStringLiteral("Couchframe");
+const QString kReason = QStringLiteral("Playing media");
+// GNOME's flag for "the session is not to be marked idle".
+constexpr uint kGnomeInhibitIdle = 8;
+} // namespace
+
+// One desktop service's inhibition: Inhibit returns a cookie that the release hands back. A release
+// that comes before the cookie does is carried out when the cookie arrives.
+class BusInhibition {
+public:
+    BusInhibition(QDBusConnection bus, QString service, QString path, QString interface,
+                  QString release, QVariantList arguments)
+        : bus_(std::move(bus)), service_(std::move(service)), path_(std::move(path)),
+          interface_(std::move(interface)), release_(std::move(release)),
+          arguments_(std::move(arguments)) {}
+    ~BusInhibition() { delete watcher_; }
+
+    void Inhibit() {
+        wanted_ = true;
+        if (cookie_ || watcher_)
+            return;
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(service_, path_, interface_, QStringLiteral("Inhibit"));
+        call.setArguments(arguments_);
+        call.setAutoStartService(false);
+        watcher_ = new QDBusPendingCallWatcher(bus_.asyncCall(call));
+        QObject::connect(watcher_, &QDBusPendingCallWatcher::finished, [this] { Answered(); });
+    }
+
+    void Release() {
+        wanted_ = false;
+        if (!cookie_)
+            return;
+        QDBusMessage call = QDBusMessage::createMethodCall(service_, path_, interface_, release_);
+        call << *cookie_;
+        call.setAutoStartService(false);
+        bus_.call(call, QDBus::NoBlock);
+        cookie_.reset();
+    }
+
+private:
+    void Answered() {
+        const QDBusPendingReply<uint> reply = *watcher_;
+        watcher_->deleteLater();
+        watcher_ = nullptr;
+        // No such service on this desktop: nothing to do, nothing to say.
+        if (reply.isError())
+            return;
+        cookie_ = reply.value();
+        if (!wanted_)
+            Release();
+    }
+
+    QDBusConnection bus_;
+    QString service_, path_, interface_, release_;
+    QVariantList arguments_;
+    QDBusPendingCallWatcher* watcher_ = nullptr;
+    std::optional<uint> cookie_;
+    bool wanted_ = false;
+};
+
+ScreenSaverInhibitor::ScreenSaverInhibitor(QDBusConnection bus, const QByteArray& x11Display) {
+    if (!x11Display.isEmpty())
+        display_ = XOpenDisplay(x11Display.constData());
+    int event = 0, error = 0, major = 0, minor = 0;
+    // Suspending arrived with version 1.1 of the extension.
+    suspendable_ = display_ && XScreenSaverQueryExtension(display_, &event, &error) &&
+                   XScreenSaverQueryVersion(display_, &major, &minor) &&
+                   (major > 1 || (major == 1 && minor >= 1));
+    if (!bus.isConnected())
+        return;
+    bus_.push_back(std::make_unique<BusInhibition>(
+        bus, QStringLiteral("org.freedesktop.ScreenSaver"),
+        QStringLiteral("/org/freedesktop/ScreenSaver"),
+        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("UnInhibit"),
+        QVariantList{kApplication, kReason}));
+    bus_.push_back(std::make_unique<BusInhibition>(
+        bus, QStringLiteral("org.gnome.SessionManager"),
+        QStringLiteral("/org/gnome/SessionManager"), QStringLiteral("org.gnome.SessionManager"),
+        QStringLiteral("Uninhibit"), QVariantList{kApplication, 0u, kReason, kGnomeInhibitIdle}));
+}
+
+ScreenSaverInhibitor::~ScreenSaverInhibitor() {
+    SetInhibited(false);
+    if (display_)
+        XCloseDisplay(display_);
+}
+
+void ScreenSaverInhibitor::SetInhibited(bool on) {
+    if (on == inhibited_)
+        return;
+    inhibited_ = on;
+    if (suspendable_) {
+        XScreenSaverSuspend(display_, on ? True : False);
+        // A blank screen comes back at once rather than at the next key.
+        if (on)
+            XResetScreenSaver(display_);
+        XFlush(display_);
+    }
+    for (const auto& inhibition : bus_)
+        on ? inhibition->Inhibit() : inhibition->Release();
+}
+
+namespace {
+int& HoldCount() {
+    static int count = 0;
+    return count;
+}
+
+ScreenSaverInhibitor& SessionInhibitor() {
+    static ScreenSaverInhibitor* inhibitor = [] {
+        const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+        // Kept to the end of the process: its X and bus connections end with it, and with them
+        // whatever it still holds.
+        return new ScreenSaverInhibitor(SessionBusIfAny(), x11 ? qgetenv("DISPLAY") : QByteArray());
+    }();
+    return *inhibitor;
+}
+} // namespace
+
+void ScreenAwakeHold::Set(bool on) {
+    if (on == held_)
+        return;
+    held_ = on;
+    HoldCount() += on ? 1 : -1;
+    SessionInhibitor().SetInhibited(HoldCount() > 0);
+}
+
+bool ScreenAwakeHold::AnyHeld() {
+    return HoldCount() > 0;
+}

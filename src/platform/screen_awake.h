@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDBusConnection>
+#include <QObject>
+
+#include <memory>
+
+class BusInhibition;
+struct _XDisplay;
+
+// Keeps the display from blanking: the X server's own screen saver (XScreenSaver extension) on
+// the X display it is given, and the desktop's idle watch over D-Bus (org.freedesktop.ScreenSaver,
+// GNOME's session manager) where the bus has them. Both are tied to this process's connections,
+// so they also end if the process dies.
+class ScreenSaverInhibitor : public QObject {
+public:
+    // x11Display: the X display to suspend the screen saver of; empty for none.
+    ScreenSaverInhibitor(QDBusConnection bus, const QByteArray& x11Display);
+    ~ScreenSaverInhibitor() override;
+
+    void SetInhibited(bool on);
+    bool Inhibited() const { return inhibited_; }
+
+private:
+    _XDisplay* display_ = nullptr;
+    bool suspendable_ = false;
+    bool inhibited_ = false;
+    std::vector<std::unique_ptr<BusInhibition>> bus_;
+};
+
+// One screen's wish to keep the screen awake. The shared inhibitor for this session is on while
+// any hold is set; a hold is released when it is destroyed.
+class ScreenAwakeHold {
+public:
+    ScreenAwakeHold() = default;
+    ~ScreenAwakeHold() { Set(false); }
+    ScreenAwakeHold(const ScreenAwakeHold&) = delete;
+    ScreenAwakeHold& operator=(const ScreenAwakeHold&) = delete;
+
+    void Set(bool on);
+    bool Held() const { return held_; }
+    // Whether any hold of the process is set.
+    static bool AnyHeld();
+
+private:
+    bool held_ = false;
+};

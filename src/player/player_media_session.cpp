@@ -1,0 +1,108 @@
+#include "player/player_media_session.h"
+
+#include "input/app_command.h"
+#include "player/media_player_control.h"
+#include "player/player_form.h"
+
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr double kMicroseconds = 1e6;
+
+MediaSessionState::Status StatusOf(int playState) {
+    switch (playState) {
+    case playstate::Playing:
+    case playstate::ScanForward:
+    case playstate::ScanReverse:
+        return MediaSessionState::Status::Playing;
+    case playstate::Paused:
+        return MediaSessionState::Status::Paused;
+    default:
+        return MediaSessionState::Status::Stopped;
+    }
+}
+
+QString UrlOf(const QString& source) {
+    const QUrl url(source);
+    return url.scheme().size() > 1 ? source : QUrl::fromLocalFile(source).toString();
+}
+} // namespace
+
+MediaSessionState PlayerMediaSession::State() {
+    MediaPlayerControl& control = *player_.WMP1;
+    MediaSessionState state;
+    state.canPlay = state.canPause = state.canGoNext = state.canGoPrevious = true;
+    try {
+        state.status = StatusOf(control.playState());
+        state.volume = control.settings().volume() / 100.0;
+        const QString source = control.currentMedia().sourceURL();
+        const double length = control.currentMedia().duration();
+        state.lengthUs = qint64(length * kMicroseconds);
+        state.positionUs = qint64(control.controls().currentPosition() * kMicroseconds);
+        state.canSeek = length > 0;
+        if (!source.isEmpty()) {
+            if (source != taggedUrl_) {
+                taggedUrl_ = source;
+                tags_ = ReadNowPlayingTags(source);
+            }
+            state.url = UrlOf(source);
+            state.title = tags_.title;
+            if (!tags_.artist.isEmpty())
+                state.artists = QStringList{tags_.artist};
+            state.album = tags_.album;
+        }
+    } catch (const std::exception&) {
+        // A control that cannot answer shows as stopped; its failure is the key handlers' to tell.
+        state.status = MediaSessionState::Status::Stopped;
+    }
+    return state;
+}
+
+void PlayerMediaSession::Command(int appCommand) {
+    player_.WmAppCommand(appCommand);
+    player_.UpdateScreenAwake();
+}
+
+void PlayerMediaSession::PlayPause() {
+    player_.PlayPause();
+    player_.UpdateScreenAwake();
+}
+
+void PlayerMediaSession::Play() {
+    Command(appcommand::Play);
+}
+void PlayerMediaSession::Pause() {
+    Command(appcommand::Pause);
+}
+void PlayerMediaSession::Stop() {
+    Command(appcommand::Stop);
+}
+void PlayerMediaSession::Next() {
+    Command(appcommand::NextTrack);
+}
+void PlayerMediaSession::Previous() {
+    Command(appcommand::PreviousTrack);
+}
+
+void PlayerMediaSession::SeekBy(qint64 offsetUs) {
+    MediaControls& controls = player_.WMP1->controls();
+    const double length = player_.WMP1->currentMedia().duration();
+    const double target = controls.currentPosition() + offsetUs / kMicroseconds;
+    // Past the end means the next item, as MPRIS has it.
+    if (length > 0 && target > length) {
+        Next();
+        return;
+    }
+    controls.setCurrentPosition(std::max(0.0, target));
+}
+
+void PlayerMediaSession::SeekTo(qint64 positionUs) {
+    player_.WMP1->controls().setCurrentPosition(positionUs / kMicroseconds);
+}
+
+void PlayerMediaSession::SetVolume(double volume) {
+    player_.WMP1->settings().setVolume(int(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
+}

@@ -1,0 +1,49 @@
+#include "viewer/viewer_media_session.h"
+
+#include "input/app_command.h"
+#include "platform/timer.h"
+#include "viewer/viewer_form.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+MediaSessionState ViewerMediaSession::State() {
+    MediaSessionState state;
+    const bool stepping = viewer_.Timer1->enabled();
+    if (viewer_.Running())
+        state.status =
+            stepping ? MediaSessionState::Status::Playing : MediaSessionState::Status::Paused;
+    const auto& list = viewer_.List();
+    const int index = viewer_.Index();
+    state.canPlay = state.canPause = !list.isEmpty();
+    // Stepping by hand waits while the show runs, as it does for the keys.
+    state.canGoNext = !stepping && index < list.size() - 1;
+    state.canGoPrevious = !stepping && index > 0;
+    if (index >= 0 && index < list.size()) {
+        const QString path = QFile::decodeName(list[index]);
+        state.url = QUrl::fromLocalFile(path).toString();
+        state.artUrl = state.url;
+        state.title = QFileInfo(path).fileName();
+    }
+    return state;
+}
+
+void ViewerMediaSession::PlayPause() {
+    viewer_.ToggleSlideShow();
+}
+void ViewerMediaSession::Play() {
+    viewer_.WmAppCommand(appcommand::Play);
+}
+void ViewerMediaSession::Pause() {
+    viewer_.WmAppCommand(appcommand::Pause);
+}
+void ViewerMediaSession::Stop() {
+    viewer_.WmAppCommand(appcommand::Stop);
+}
+void ViewerMediaSession::Next() {
+    viewer_.WmAppCommand(appcommand::NextTrack);
+}
+void ViewerMediaSession::Previous() {
+    viewer_.WmAppCommand(appcommand::PreviousTrack);
+}
