@@ -18,7 +18,7 @@ void CloseTopmost(QPointer<QWidget> mainMenu) {
     if (modal && !dynamic_cast<Form*>(modal)) {
         modal->close();
     } else if (top && top != mainMenu) {
-        top->PressKey(vk::Escape);
+        Form::CloseScreensInOrder(1);
     } else {
         mainMenu->close();
         return;
@@ -27,6 +27,6 @@ void CloseTopmost(QPointer<QWidget> mainMenu) {
 }
 } // namespace
 
-void CloseScreensInOrder(QWidget* mainMenu) {
+void CloseEveryScreen(QWidget* mainMenu) {
     CloseTopmost(mainMenu);
 }

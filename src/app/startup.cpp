@@ -15,7 +15,7 @@ int RunCouchframe(Application& app, const MainMenuScreens& screens) {
     // Only the exit code closes the main menu, and with it the application.
     QObject::connect(&main_form, &QDialog::finished, &app, &QCoreApplication::quit);
     // A logout or a service stop closes the screens as Esc would, so their preferences are kept.
-    TerminationSignals termination([&main_form](int) { CloseScreensInOrder(&main_form); });
+    TerminationSignals termination([&main_form](int) { CloseEveryScreen(&main_form); });
     MenuMediaSession menus;
     MediaSessions::SetFallback(&menus);
     MprisService mpris(SessionBusIfAny());
