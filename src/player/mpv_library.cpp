@@ -26,6 +26,7 @@ MpvApi LoadMpv() {
     resolve(api.initialize, "mpv_initialize");
     resolve(api.terminate_destroy, "mpv_terminate_destroy");
     resolve(api.set_option_string, "mpv_set_option_string");
+    resolve(api.load_config_file, "mpv_load_config_file");
     resolve(api.command, "mpv_command");
     resolve(api.set_property, "mpv_set_property");
     resolve(api.get_property, "mpv_get_property");

@@ -14,6 +14,7 @@ struct MpvApi {
     decltype(&mpv_initialize) initialize;
     decltype(&mpv_terminate_destroy) terminate_destroy;
     decltype(&mpv_set_option_string) set_option_string;
+    decltype(&mpv_load_config_file) load_config_file;
     decltype(&mpv_command) command;
     decltype(&mpv_set_property) set_property;
     decltype(&mpv_get_property) get_property;

@@ -1,12 +1,14 @@
 #include "player/mpv_media_player.h"
 
 #include "platform/error.h"
+#include "platform/user_folders.h"
 #include "player/mpv_frame_renderer.h"
 #include "player/mpv_library.h"
 #include "player/mpv_names.h"
 #include "player/wpl_playlist.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPointer>
 
@@ -109,6 +111,9 @@ MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
         throw AppError(QStringLiteral("The media player cannot be created."));
     try {
         using namespace mpvname;
+        // The owner's mpv.conf (sound device, passthrough, subtitle style) comes first, so that
+        // the options the player relies on below always win over it.
+        LoadUserConfig();
         SetOption(Config, No);
         SetOption(Terminal, No);
         SetOption(InputDefaultBindings, No);
@@ -501,6 +506,24 @@ void MpvMediaPlayer::Check(int error, const QString& what) {
     if (error < 0)
         throw AppError(
             QStringLiteral("The media player cannot %1: %2").arg(what, MpvErrorText(error)));
+}
+
+QString MpvMediaPlayer::UserConfigFile() {
+    return UserConfigFolder() + QStringLiteral("/mpv.conf");
+}
+
+void MpvMediaPlayer::LoadUserConfig() {
+    // "~~/" in the owner's options (fonts, shaders) means the folder beside the settings store.
+    SetOption(mpvname::ConfigDir, QFile::encodeName(UserConfigFolder()).constData());
+    const QString file = UserConfigFile();
+    if (!QFileInfo(file).isFile())
+        return;
+    // mpv skips entries it does not understand; a file it cannot parse is only worth a note, the
+    // player works without it.
+    const int error = Mpv().load_config_file(handle_, QFile::encodeName(file).constData());
+    if (error < 0)
+        qWarning("couchframe: %s is not used: %s", qUtf8Printable(file),
+                 qUtf8Printable(MpvErrorText(error)));
 }
 
 void MpvMediaPlayer::SetOption(const char* name, const char* value) {

@@ -56,6 +56,9 @@ public:
     MediaSettings& settings() override { return *this; }
     MediaItem& currentMedia() override { return *this; }
 
+    // The owner's mpv options: $XDG_CONFIG_HOME/couchframe/mpv.conf, read when it exists.
+    static QString UserConfigFile();
+
     // What mpv reports for a property, as text (diagnostics); empty when unavailable.
     QString PropertyText(const char* name);
     // "OpenGL", "software", or "none" without video output.
@@ -106,6 +109,7 @@ private:
     // A load was asked for: until mpv starts it, earlier events do not end it.
     void BeginLoading();
 
+    void LoadUserConfig();
     void SetOption(const char* name, const char* value);
     void Command(std::initializer_list<QByteArray> arguments);
     bool GetFlag(const char* name, std::optional<bool> whenUnavailable = {});

@@ -5,6 +5,7 @@
 namespace mpvname {
 // Options set before the player core starts.
 inline constexpr const char* Config = "config";
+inline constexpr const char* ConfigDir = "config-dir";
 inline constexpr const char* Terminal = "terminal";
 inline constexpr const char* InputDefaultBindings = "input-default-bindings";
 inline constexpr const char* InputVoKeyboard = "input-vo-keyboard";

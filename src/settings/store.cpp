@@ -1,5 +1,7 @@
 #include "settings/store.h"
 
+#include "platform/user_folders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -327,10 +329,7 @@ SettingsStore& SettingsStore::Instance() {
 }
 
 QString SettingsStore::DefaultDatabasePath() {
-    QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (configHome.isEmpty() || QDir::isRelativePath(configHome))
-        configHome = QDir::homePath() + QStringLiteral("/.config");
-    return configHome + QStringLiteral("/couchframe/settings.db");
+    return UserConfigFolder() + QStringLiteral("/settings.db");
 }
 
 void SettingsStore::UseDatabase(const QString& path, Access access) {

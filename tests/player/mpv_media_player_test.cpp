@@ -222,3 +222,37 @@ TEST(MpvPlayerSound, PlaysOnWhenTheSoundDeviceCannotOpen) {
     else
         qputenv("PULSE_SERVER", previous);
 }
+
+namespace {
+// The owner's mpv.conf is read, and the options the player relies on still win over it.
+class MpvUserConfigTest : public ::testing::Test {
+protected:
+    void Write(const QByteArray& text) {
+        QDir().mkpath(QFileInfo(MpvMediaPlayer::UserConfigFile()).absolutePath());
+        WriteFile(MpvMediaPlayer::UserConfigFile(), text);
+    }
+    void TearDown() override { QFile::remove(MpvMediaPlayer::UserConfigFile()); }
+};
+
+TEST_F(MpvUserConfigTest, OwnerOptionsApplyAndRequiredOnesWin) {
+    Write("# sound and subtitles for the living room\n"
+          "sub-font-size=77\n"
+          "audio-channels=stereo\n"
+          "keep-open=yes\n"
+          "input-default-bindings=yes\n"
+          "osc=yes\n");
+    MpvMediaPlayer player(kNullOutputs);
+    EXPECT_EQ(player.PropertyText("sub-font-size").toDouble(), 77);
+    EXPECT_EQ(player.PropertyText("audio-channels").toStdString(), "stereo");
+    EXPECT_EQ(player.PropertyText("keep-open").toStdString(), "no");
+    EXPECT_EQ(player.PropertyText("input-default-bindings").toStdString(), "no");
+    EXPECT_EQ(player.PropertyText("osc").toStdString(), "no");
+}
+
+TEST_F(MpvUserConfigTest, UnknownEntriesDoNotStopThePlayer) {
+    Write("no-such-option=1\nsub-font-size=not-a-number\n[broken\n");
+    MpvMediaPlayer player(kNullOutputs);
+    player.setURL(Media().second);
+    EXPECT_TRUE(WaitFor([&] { return player.playState() == playstate::Playing; }));
+}
+} // namespace
