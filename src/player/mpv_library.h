@@ -15,6 +15,8 @@ struct MpvApi {
     decltype(&mpv_terminate_destroy) terminate_destroy;
     decltype(&mpv_set_option_string) set_option_string;
     decltype(&mpv_command) command;
+    decltype(&mpv_command_ret) command_ret;
+    decltype(&mpv_free_node_contents) free_node_contents;
     decltype(&mpv_set_property) set_property;
     decltype(&mpv_get_property) get_property;
     decltype(&mpv_free) free;

@@ -55,6 +55,7 @@ public:
     MediaControls& controls() override { return *this; }
     MediaSettings& settings() override { return *this; }
     MediaItem& currentMedia() override { return *this; }
+    QString cycleTrack(TrackKind kind) override;
 
     // What mpv reports for a property, as text (diagnostics); empty when unavailable.
     QString PropertyText(const char* name);
@@ -92,6 +93,8 @@ private:
     // MediaItem
     double duration() override;
     QString sourceURL() override;
+    MediaMetadata metadata() override;
+    QImage embeddedPicture() override;
 
     static void OnWakeup(void* data);
     static void OnRenderUpdate(void* data);
@@ -123,6 +126,7 @@ private:
     std::atomic<bool> drainQueued_{false};
     std::atomic<bool> renderQueued_{false};
     QImage frame_;
+    QImage picture_; // the current item's album cover
 
     QString url_;
     QString loadingPath_; // the item being opened, for the message when it cannot be played

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "platform/form.h"
+#include "player/media_player_control.h"
 
 #include <QRect>
 
 #include <memory>
 
 class ImageWidget;
-class MediaPlayerControl;
 class Panel;
+class PlaybackResume;
+class ScreenNote;
 class QLabel;
 class QProgressBar;
 class QWidget;
@@ -42,6 +44,8 @@ public:
     QProgressBar* PB1;
     TPGradation* PG1;
     Timer* Timer1;
+    QLabel* Cover;    // the album cover beside the caption (music mode)
+    ScreenNote* Note; // short-lived indicators over video and music alike
 
     void FormCreate();
     void FormShow() override;
@@ -65,6 +69,10 @@ public:
     void ToggleProgress(bool fromRemote);
     void ToggleMode(int tag);
     void SetSkipLength(int digit);
+    void Stop();
+    // Previous item; a resumed video starts over instead.
+    void Previous();
+    void CycleTrack(TrackKind kind);
 
     int SkipLength() const { return skipLength_; }
     bool AutomaticSkip() const { return automaticSkip_; }
@@ -82,6 +90,9 @@ private:
     // The progress bar along the bottom; the control and the music panel fill the rest.
     void Realign();
     bool IsMusicMode() const;
+    // The item's embedded picture, else its folder's cover picture, beside the caption.
+    void ShowCover();
+    void ShowIndicator(const QString& text);
 
     int skipLength_ = 0;
     bool automaticSkip_ = false;
@@ -91,6 +102,8 @@ private:
     bool loopFlag_ = false;
     bool shuffleFlag_ = false;
     QString infoCaption_;
+    QRect coverBox_;
+    std::unique_ptr<PlaybackResume> resume_;
 };
 
 // The player screen set up for a media file or playlist: category 1 (Video) shows the video full
