@@ -8,16 +8,6 @@
 #include <stdexcept>
 
 namespace {
-void Ffmpeg(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("ffmpeg"),
-                  QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                              QStringLiteral("error"), QStringLiteral("-y")} +
-                      arguments);
-    if (!process.waitForFinished(120000) || process.exitCode() != 0)
-        throw std::runtime_error("ffmpeg failed: " + process.readAllStandardError().toStdString());
-}
-
 const QStringList kTags = {"-metadata", "title=Rich Tïtle", "-metadata", "artist=Someone",
                            "-metadata", "album=Records",    "-metadata", "date=2004-06-01",
                            "-metadata", "track=3/12",       "-metadata", "comment=Nice"};
