@@ -406,8 +406,8 @@ void TPlayer_Form::ShowCover() {
         Cover->setGeometry(place);
         Cover->setPixmap(QPixmap::fromImage(
             picture.scaled(place.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-        // The caption wraps before the cover rather than running under it.
-        caption.setRight(coverBox_.left() - Info->x() - 1);
+        // The caption wraps one margin (its own left edge) before the cover, never under it.
+        caption.setRight(coverBox_.left() - caption.left() - 1);
     }
     Info->setGeometry(caption);
 }
