@@ -2,6 +2,7 @@
 // full screen on an X server, against mpv itself (--no-config --vo=x11) on the same file and
 // server in the same run. Needs DISPLAY (bench/run starts a private Xvfb); both play without
 // sound output, so the video clock is the only one.
+#include "bench_media.h"
 #include "platform/application.h"
 #include "player/mpv_media_player.h"
 #include "player/mpv_names.h"
@@ -30,14 +31,6 @@ end)
 
 bool HasDisplay() {
     return !qEnvironmentVariableIsEmpty("DISPLAY");
-}
-
-void Ffmpeg(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("ffmpeg"),
-                  QStringList{"-hide_banner", "-loglevel", "error", "-y"} + arguments);
-    if (!process.waitForFinished(600000) || process.exitCode() != 0)
-        qFatal("ffmpeg failed: %s", process.readAllStandardError().constData());
 }
 
 void Wait(int milliseconds) {
@@ -123,8 +116,10 @@ int main(int argc, char** argv) {
     if (!script.open(QIODevice::WriteOnly) || script.write(kReportScript) < 0)
         qFatal("cannot write the report script");
     script.close();
-    Ffmpeg({"-f", "lavfi", "-i", "testsrc2=duration=10:size=1920x1080:rate=30", "-c:v", "libx264",
-            "-preset", "veryfast", "-pix_fmt", "yuv420p", gClip});
+    if (Run({"ffmpeg", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+             "testsrc2=duration=10:size=1920x1080:rate=30", "-c:v", "libx264", "-preset",
+             "veryfast", "-pix_fmt", "yuv420p", gClip}) != 0)
+        qFatal("ffmpeg cannot make the 1080p30 clip");
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

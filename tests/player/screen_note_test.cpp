@@ -75,13 +75,6 @@ INSTANTIATE_TEST_SUITE_P(
                                     [](TPlayer_Form& f) { f.WmAppCommand(appcommand::VolumeDown); },
                                     "Volume 39"}));
 
-TEST(ScreenNoteSize, IndicatorIsAtLeastATwentiethOfTheScreen) {
-    for (int height : {480, 720, 1080, 2160}) {
-        EXPECT_GE(ScreenNote::TextHeight(ScreenNote::Size::Indicator, height), height / 20);
-        EXPECT_GE(ScreenNote::TextHeight(ScreenNote::Size::Note, height), height / 20);
-    }
-}
-
 // ---- track keys ----
 
 TEST(TrackKeys, CtrlTAndCtrlAAndTheRemotesButtonsCycleAndShowTheChoice) {
