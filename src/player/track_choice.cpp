@@ -6,7 +6,8 @@
 namespace {
 // The language's own English name where Qt knows the code, else the code itself.
 QString LanguageName(const QString& code) {
-    if (code.isEmpty())
+    // "und" is how containers say "undetermined".
+    if (code.isEmpty() || code == QLatin1String("und"))
         return {};
     const QLocale::Language language = QLocale::codeToLanguage(code);
     if (language == QLocale::AnyLanguage || language == QLocale::C)

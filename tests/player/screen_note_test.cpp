@@ -120,6 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "Audio: Japanese (1 of 2)"},
         ChoiceCase{"UnknownCodeShownAsItIs", TrackKind::Audio, TrackDescription{"qqq", "", 1}, 1,
                    "Audio: qqq (1 of 1)"},
+        ChoiceCase{"UndeterminedLanguageIsLeftOut", TrackKind::Audio,
+                   TrackDescription{"und", "Stereo", 2}, 2, "Audio: Stereo (2 of 2)"},
         ChoiceCase{"NeitherLanguageNorTitle", TrackKind::Subtitles, TrackDescription{"", "", 1}, 1,
                    "Subtitles: Track 1 (1 of 1)"},
         ChoiceCase{"Off", TrackKind::Subtitles, std::nullopt, 2, "Subtitles off"},
