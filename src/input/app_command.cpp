@@ -28,6 +28,8 @@ constexpr std::pair<int, int> kQtKeys[] = {
     {Qt::Key_AudioForward, appcommand::FastForward},
     {Qt::Key_AudioRewind, appcommand::Rewind},
     {Qt::Key_ChannelUp, appcommand::ChannelUp},
+    {Qt::Key_Subtitle, appcommand::CycleSubtitles},
+    {Qt::Key_AudioCycleTrack, appcommand::CycleAudioTrack},
 };
 
 // The remote's keys whose codes lie beyond what X11 can deliver (above 247), and its Play key.
@@ -36,6 +38,8 @@ constexpr std::pair<int, int> kEventKeys[] = {
     {KEY_NEXT, appcommand::NextTrack},
     {KEY_PREVIOUS, appcommand::PreviousTrack},
     {KEY_CHANNELUP, appcommand::ChannelUp},
+    {KEY_SUBTITLE, appcommand::CycleSubtitles},
+    {KEY_LANGUAGE, appcommand::CycleAudioTrack},
 };
 
 template <std::size_t N> int Lookup(const std::pair<int, int> (&table)[N], int key) {

@@ -16,6 +16,10 @@ constexpr int Pause = 0x102F;
 constexpr int FastForward = 0x1031;
 constexpr int Rewind = 0x1032;
 constexpr int ChannelUp = 0x1033;
+// The remote's Subtitle and Language buttons have no Windows command; these values lie above every
+// command number Windows gives (their source bits say OEM, as for the remote's other buttons).
+constexpr int CycleSubtitles = 0x1100;
+constexpr int CycleAudioTrack = 0x1101;
 } // namespace appcommand
 
 // The application command a Qt media key stands for, or 0 when the key is not a media key.

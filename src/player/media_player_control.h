@@ -1,5 +1,8 @@
 #pragma once
 
+#include "player/media_tags.h"
+
+#include <QImage>
 #include <QString>
 #include <QWidget>
 
@@ -56,7 +59,14 @@ public:
     virtual double duration() = 0;
     // Path or URL of the item (an entry of a playlist, not the playlist).
     virtual QString sourceURL() = 0;
+    // The tags of the container; none from a control that reads no tags.
+    virtual MediaMetadata metadata() { return {}; }
+    // The picture embedded in the item (an album cover); null while unknown or when there is none.
+    virtual QImage embeddedPicture() { return {}; }
 };
+
+// The kinds of track a viewer chooses between.
+enum class TrackKind { Subtitles, Audio };
 
 // The media player control embedded in the player screen: no buttons or seek bar of its own, no
 // error dialogs of its own (failures raise AppError), and a newly set URL starts playing while
@@ -79,6 +89,13 @@ public:
     virtual MediaControls& controls() = 0;
     virtual MediaSettings& settings() = 0;
     virtual MediaItem& currentMedia() = 0;
+    // Selects the next track of the kind (subtitles: after the last one, none) and tells which it
+    // is, as the viewer sees it ("Subtitles: English", "Subtitles off"); a control without tracks
+    // to choose from answers so.
+    virtual QString cycleTrack(TrackKind kind) {
+        return kind == TrackKind::Subtitles ? QStringLiteral("No subtitles")
+                                            : QStringLiteral("No other audio track");
+    }
 
     // Raised on the user-interface thread when the current item changes.
     std::function<void()> OnMediaChange;

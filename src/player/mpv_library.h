@@ -16,6 +16,8 @@ struct MpvApi {
     decltype(&mpv_set_option_string) set_option_string;
     decltype(&mpv_load_config_file) load_config_file;
     decltype(&mpv_command) command;
+    decltype(&mpv_command_ret) command_ret;
+    decltype(&mpv_free_node_contents) free_node_contents;
     decltype(&mpv_set_property) set_property;
     decltype(&mpv_get_property) get_property;
     decltype(&mpv_free) free;

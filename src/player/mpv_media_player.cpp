@@ -5,10 +5,13 @@
 #include "player/mpv_frame_renderer.h"
 #include "player/mpv_library.h"
 #include "player/mpv_names.h"
+#include "player/mpv_tracks.h"
+#include "player/track_choice.h"
 #include "player/wpl_playlist.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QPointer>
 
@@ -124,7 +127,14 @@ MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
         SetOption(Idle, Yes);
         SetOption(KeepOpen, No);
         SetOption(ForceWindow, No);
-        SetOption(AudioDisplay, No);
+        SetOption(AudioDisplay, AudioDisplayEmbedded);
+        SetOption(CoverArtAuto, No);
+        SetOption(SubAuto, SubAutoFuzzy);
+        if (const QByteArray languages = PreferredLanguages(QLocale::system()).toUtf8();
+            !languages.isEmpty()) {
+            SetOption(SubtitleLanguages, languages.constData());
+            SetOption(AudioLanguages, languages.constData());
+        }
         SetOption(VideoTimingOffset, "0");
         SetOption(Hwdec, HwdecAutoSafe);
         // A living-room PC whose sound device is missing or busy still shows the video.
@@ -213,6 +223,7 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         loading_ = true;
         loadStarted_ = true;
         stopRequested_ = false;
+        picture_ = QImage();
         char* path = nullptr;
         if (Mpv().get_property(handle_, mpvname::Path, MPV_FORMAT_STRING, &path) >= 0) {
             loadingPath_ = QFile::decodeName(path);
@@ -229,6 +240,12 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         RaiseMediaChange();
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
+        // An album cover is decoded by the first restart of its item; the item is told again.
+        if (picture_.isNull()) {
+            picture_ = ReadMpvAttachedPicture(handle_);
+            if (!picture_.isNull())
+                RaiseMediaChange();
+        }
         emit playbackRestarted();
         break;
     case MPV_EVENT_END_FILE: {
@@ -489,6 +506,20 @@ QString MpvMediaPlayer::sourceURL() {
     const QString result = QFile::decodeName(path);
     Mpv().free(path);
     return result;
+}
+
+MediaMetadata MpvMediaPlayer::metadata() {
+    return ReadMpvMetadata(handle_);
+}
+
+QImage MpvMediaPlayer::embeddedPicture() {
+    return picture_;
+}
+
+QString MpvMediaPlayer::cycleTrack(TrackKind kind) {
+    if (loading_ || IsStopped())
+        return TrackChoiceText(kind, std::nullopt, 0);
+    return CycleMpvTrack(handle_, kind);
 }
 
 QString MpvMediaPlayer::PropertyText(const char* name) {

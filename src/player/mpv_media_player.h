@@ -55,6 +55,7 @@ public:
     MediaControls& controls() override { return *this; }
     MediaSettings& settings() override { return *this; }
     MediaItem& currentMedia() override { return *this; }
+    QString cycleTrack(TrackKind kind) override;
 
     // The owner's mpv options: $XDG_CONFIG_HOME/couchframe/mpv.conf, read when it exists.
     static QString UserConfigFile();
@@ -95,6 +96,8 @@ private:
     // MediaItem
     double duration() override;
     QString sourceURL() override;
+    MediaMetadata metadata() override;
+    QImage embeddedPicture() override;
 
     static void OnWakeup(void* data);
     static void OnRenderUpdate(void* data);
@@ -127,6 +130,7 @@ private:
     std::atomic<bool> drainQueued_{false};
     std::atomic<bool> renderQueued_{false};
     QImage frame_;
+    QImage picture_; // the current item's album cover
 
     QString url_;
     QString loadingPath_; // the item being opened, for the message when it cannot be played

@@ -21,6 +21,10 @@ inline constexpr const char* Hwdec = "hwdec";
 inline constexpr const char* VideoOutput = "vo";
 inline constexpr const char* AudioOutput = "ao";
 inline constexpr const char* AudioFallbackToNull = "audio-fallback-to-null";
+inline constexpr const char* SubAuto = "sub-auto";
+inline constexpr const char* CoverArtAuto = "cover-art-auto";
+inline constexpr const char* SubtitleLanguages = "slang";
+inline constexpr const char* AudioLanguages = "alang";
 
 // Option values.
 inline constexpr const char* Yes = "yes";
@@ -29,6 +33,11 @@ inline constexpr const char* HwdecAutoSafe = "auto-safe";
 inline constexpr const char* VoLibmpv = "libmpv";
 inline constexpr const char* VoNull = "null";
 inline constexpr const char* LoopForever = "inf";
+// An audio file's embedded cover is decoded (as a one-picture video track); picture files beside
+// it are not looked for by mpv (the screen has its own rule for those).
+inline constexpr const char* AudioDisplayEmbedded = "embedded-first";
+// External subtitles whose name contains the video's base name are loaded.
+inline constexpr const char* SubAutoFuzzy = "fuzzy";
 
 // Properties.
 inline constexpr const char* Pause = "pause";
@@ -46,6 +55,18 @@ inline constexpr const char* PlaylistPos = "playlist-pos";
 inline constexpr const char* PlaylistCount = "playlist-count";
 inline constexpr const char* VideoWidth = "dwidth";
 inline constexpr const char* VideoHeight = "dheight";
+inline constexpr const char* Metadata = "metadata";
+inline constexpr const char* CurrentVideoIsAlbumArt = "current-tracks/video/albumart";
+inline constexpr const char* TrackListCount = "track-list/count";
+inline constexpr const char* TrackListEntry = "track-list/"; // followed by "N/" and a field
+inline constexpr const char* TrackType = "type";
+inline constexpr const char* TrackSelected = "selected";
+inline constexpr const char* TrackLanguage = "lang";
+inline constexpr const char* TrackTitle = "title";
+inline constexpr const char* TrackTypeSub = "sub";
+inline constexpr const char* TrackTypeAudio = "audio";
+inline constexpr const char* FrameDropCount = "frame-drop-count";
+inline constexpr const char* DecoderFrameDropCount = "decoder-frame-drop-count";
 
 // Commands and their arguments.
 inline constexpr const char* LoadFile = "loadfile";
@@ -57,6 +78,9 @@ inline constexpr const char* Seek = "seek";
 inline constexpr const char* AbsoluteExact = "absolute+exact";
 inline constexpr const char* PlaylistShuffle = "playlist-shuffle";
 inline constexpr const char* PlaylistUnshuffle = "playlist-unshuffle";
+inline constexpr const char* Cycle = "cycle";
+inline constexpr const char* ScreenshotRaw = "screenshot-raw";
+inline constexpr const char* ScreenshotVideo = "video";
 
 // Software renderer pixel format: bytes R, G, B, padding (QImage::Format_RGBX8888).
 inline constexpr const char* SoftwareFormat = "rgb0";

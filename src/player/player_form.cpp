@@ -7,10 +7,14 @@
 #include "platform/image_widget.h"
 #include "platform/modal.h"
 #include "platform/timer.h"
+#include "player/cover_art.h"
 #include "player/media_player_control.h"
 #include "player/mpv_media_player.h"
 #include "player/now_playing.h"
+#include "player/playback_resume.h"
 #include "player/player_media_session.h"
+#include "player/resume_positions.h"
+#include "player/screen_note.h"
 #include "settings/general.h"
 
 #include <QCoreApplication>
@@ -35,6 +39,9 @@ const QString kVolume = QStringLiteral("Volume");
 const QString kShowProgress = QStringLiteral("ShowProgress");
 const QString kSkipFlg = QStringLiteral("SkipFlg");
 const QString kSkipSecond = QStringLiteral("SkipSecond");
+constexpr int kIndicatorMs = 1500;
+constexpr int kTrackChoiceMs = 2000;
+constexpr int kResumeNoteMs = 4000;
 
 bool IsPlaying(MediaPlayerControl& control) {
     return control.playState() == playstate::Playing;
@@ -105,6 +112,10 @@ TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
         panel->onClick = [this](Panel& p) { Panel_Click(p); };
     }
 
+    Cover = new QLabel(MusicPanel);
+    Cover->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    Cover->hide();
+
     PB1 = new QProgressBar(this);
     PB1->setRange(0, 1000);
     PB1->setTextVisible(false);
@@ -120,6 +131,9 @@ TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
     Timer1->setInterval(500);
     Timer1->onTimer = [this] { Timer1Timer(); };
     Timer1->setEnabled(true);
+
+    Note = new ScreenNote(this);
+    resume_ = std::make_unique<PlaybackResume>(*WMP1);
 
     FormCreate();
 }
@@ -171,6 +185,7 @@ void TPlayer_Form::FormShow() {
         Info->clear();
         infoCaption_.clear();
         Info->setGeometry(layout.info);
+        coverBox_ = CoverArtBox(layout.info, layout.loopPanel.top(), layout.info.left());
         PG1->Paint();
         HighlightPanel(MusicPanel, prevTag_, curTag_);
     }
@@ -216,7 +231,14 @@ void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
             if (shift.shift)
                 forward ? FastForward() : FastReverse();
             else
-                forward ? WMP1->controls().next() : WMP1->controls().previous();
+                forward ? WMP1->controls().next() : Previous();
+            consume();
+        }
+        break;
+    case 'T':
+    case 'A':
+        if (shift.ctrl) {
+            CycleTrack(key == 'T' ? TrackKind::Subtitles : TrackKind::Audio);
             consume();
         }
         break;
@@ -229,7 +251,7 @@ void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
             else if (key == 'P')
                 PlayPause();
             else
-                WMP1->controls().stop();
+                Stop();
             consume();
         }
         break;
@@ -262,6 +284,8 @@ void TPlayer_Form::FormClose() {
     // The screen's own preferences are kept even when the control fails to stop.
     std::exception_ptr failure;
     try {
+        if (!IsMusicMode())
+            resume_->KeepPosition();
         for (int attempt = 0; attempt < kStopAttempts && IsPlaying(*WMP1); ++attempt)
             WMP1->controls().stop();
     } catch (...) {
@@ -296,16 +320,24 @@ void TPlayer_Form::WmAppCommand(int command) {
         controls.next();
         break;
     case appcommand::PreviousTrack:
-        controls.previous();
+        Previous();
         break;
     case appcommand::Stop:
-        controls.stop();
+        Stop();
         break;
     case appcommand::Play:
         controls.play();
+        ShowIndicator(PlayStateIndicator(false));
         break;
     case appcommand::Pause:
         controls.pause();
+        ShowIndicator(PlayStateIndicator(true));
+        break;
+    case appcommand::CycleSubtitles:
+        CycleTrack(TrackKind::Subtitles);
+        break;
+    case appcommand::CycleAudioTrack:
+        CycleTrack(TrackKind::Audio);
         break;
     case appcommand::PlayPause:
         PlayPause();
@@ -359,8 +391,55 @@ void TPlayer_Form::WMP1MediaChange() {
         if (skipLength_ == 0)
             skipLength_ = 1;
     }
-    infoCaption_ = NowPlayingCaption(WMP1->currentMedia().sourceURL());
+    MediaItem& item = WMP1->currentMedia();
+    infoCaption_ = NowPlayingCaption(item.sourceURL(), item.metadata());
     Info->setText(LabelText(infoCaption_));
+    if (IsMusicMode())
+        ShowCover();
+    else if (const auto resumedAt = resume_->ResumeOnce())
+        Note->ShowText(resume::ResumeNote(*resumedAt), ScreenNote::Size::Note, kResumeNoteMs);
+}
+
+void TPlayer_Form::ShowCover() {
+    if (coverBox_.isEmpty())
+        return; // not laid out yet: the next media change shows it
+    MediaItem& item = WMP1->currentMedia();
+    QImage picture = item.embeddedPicture();
+    if (picture.isNull())
+        picture = FolderCoverPicture(item.sourceURL());
+    const QRect place = CoverPictureRect(picture.size(), coverBox_);
+    Cover->setVisible(!place.isEmpty());
+    QRect caption = Info->geometry();
+    if (place.isEmpty()) {
+        Cover->clear();
+        caption.setRight(coverBox_.right());
+    } else {
+        Cover->setGeometry(place);
+        Cover->setPixmap(QPixmap::fromImage(
+            picture.scaled(place.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        // The caption wraps one margin (its own left edge) before the cover, never under it.
+        caption.setRight(coverBox_.left() - caption.left() - 1);
+    }
+    Info->setGeometry(caption);
+}
+
+void TPlayer_Form::ShowIndicator(const QString& text) {
+    Note->ShowText(text, ScreenNote::Size::Indicator, kIndicatorMs);
+}
+
+void TPlayer_Form::Stop() {
+    if (!IsMusicMode())
+        resume_->KeepPosition();
+    WMP1->controls().stop();
+}
+
+void TPlayer_Form::Previous() {
+    if (!resume_->StartOver())
+        WMP1->controls().previous();
+}
+
+void TPlayer_Form::CycleTrack(TrackKind kind) {
+    Note->ShowText(WMP1->cycleTrack(kind), ScreenNote::Size::Note, kTrackChoiceMs);
 }
 
 void TPlayer_Form::UpdateScreenAwake() {
@@ -371,10 +450,12 @@ void TPlayer_Form::UpdateScreenAwake() {
 }
 
 void TPlayer_Form::PlayPause() {
-    if (IsPlaying(*WMP1))
+    const bool pausing = IsPlaying(*WMP1);
+    if (pausing)
         WMP1->controls().pause();
     else
         WMP1->controls().play();
+    ShowIndicator(PlayStateIndicator(pausing));
 }
 
 void TPlayer_Form::FastForward() {
@@ -445,6 +526,7 @@ void TPlayer_Form::VolumeUp() {
     const int volume = settings.volume();
     if (volume < 100)
         settings.setVolume(volume + 1);
+    ShowIndicator(VolumeIndicator(settings.volume()));
 }
 
 void TPlayer_Form::VolumeDown() {
@@ -452,11 +534,13 @@ void TPlayer_Form::VolumeDown() {
     const int volume = settings.volume();
     if (volume > 0)
         settings.setVolume(volume - 1);
+    ShowIndicator(VolumeIndicator(settings.volume()));
 }
 
 void TPlayer_Form::ToggleMute() {
     MediaSettings& settings = WMP1->settings();
     settings.setMute(!settings.mute());
+    ShowIndicator(MuteIndicator(settings.mute()));
 }
 
 void TPlayer_Form::ToggleProgress(bool fromRemote) {

@@ -3,15 +3,17 @@
 #include "platform/form.h"
 #include "platform/media_session.h"
 #include "platform/screen_awake.h"
+#include "player/media_player_control.h"
 
 #include <QRect>
 
 #include <memory>
 
 class ImageWidget;
-class MediaPlayerControl;
 class Panel;
 class PlayerMediaSession;
+class PlaybackResume;
+class ScreenNote;
 class QLabel;
 class QProgressBar;
 class QWidget;
@@ -45,6 +47,8 @@ public:
     QProgressBar* PB1;
     TPGradation* PG1;
     Timer* Timer1;
+    QLabel* Cover;    // the album cover beside the caption (music mode)
+    ScreenNote* Note; // short-lived indicators over video and music alike
 
     void FormCreate();
     void FormShow() override;
@@ -70,6 +74,10 @@ public:
     void SetSkipLength(int digit);
     // Keeps the screen awake exactly while the control plays.
     void UpdateScreenAwake();
+    void Stop();
+    // Previous item; a resumed video starts over instead.
+    void Previous();
+    void CycleTrack(TrackKind kind);
 
     int SkipLength() const { return skipLength_; }
     bool AutomaticSkip() const { return automaticSkip_; }
@@ -87,6 +95,9 @@ private:
     // The progress bar along the bottom; the control and the music panel fill the rest.
     void Realign();
     bool IsMusicMode() const;
+    // The item's embedded picture, else its folder's cover picture, beside the caption.
+    void ShowCover();
+    void ShowIndicator(const QString& text);
 
     int skipLength_ = 0;
     bool automaticSkip_ = false;
@@ -99,6 +110,8 @@ private:
     ScreenAwakeHold awake_;
     std::unique_ptr<PlayerMediaSession> session_;
     MediaSessionRegistration registration_;
+    QRect coverBox_;
+    std::unique_ptr<PlaybackResume> resume_;
 };
 
 // The player screen set up for a media file or playlist: category 1 (Video) shows the video full

@@ -29,7 +29,8 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{Qt::Key_Cancel, 0x000D, 0}, KeyCase{Qt::Key_MediaPlay, 0x100E, 0},
         KeyCase{Qt::Key_MediaTogglePlayPause, 0x100E, 0}, KeyCase{Qt::Key_MediaPause, 0x102F, 0},
         KeyCase{Qt::Key_Pause, 0x102F, 0}, KeyCase{Qt::Key_AudioForward, 0x1031, 0},
-        KeyCase{Qt::Key_AudioRewind, 0x1032, 0}, KeyCase{Qt::Key_ChannelUp, 0x1033, 0}));
+        KeyCase{Qt::Key_AudioRewind, 0x1032, 0}, KeyCase{Qt::Key_ChannelUp, 0x1033, 0},
+        KeyCase{Qt::Key_Subtitle, 0x1100, 0}, KeyCase{Qt::Key_AudioCycleTrack, 0x1101, 0}));
 
 INSTANTIATE_TEST_SUITE_P(CategoryKeys, QtKeyTest,
                          ::testing::Values(KeyCase{Qt::Key_Video, 0, report::Video},
@@ -57,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(KeyCase{KEY_VIDEO, 0, report::Video}, KeyCase{KEY_AUDIO, 0, report::Music},
                       KeyCase{KEY_MP3, 0, report::Music}, KeyCase{KEY_IMAGES, 0, report::Pictures},
                       KeyCase{KEY_NEXT, 0x000B, 0}, KeyCase{KEY_PREVIOUS, 0x000C, 0},
-                      KeyCase{KEY_CHANNELUP, 0x1033, 0}));
+                      KeyCase{KEY_CHANNELUP, 0x1033, 0}, KeyCase{KEY_SUBTITLE, 0x1100, 0},
+                      KeyCase{KEY_LANGUAGE, 0x1101, 0}));
 
 // X11 shows the Play key as XF86AudioPlay, as it shows the Play/Pause key: read from the remote's
 // own device, Play stays Play.

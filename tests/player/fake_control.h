@@ -40,6 +40,11 @@ public:
     MediaControls& controls() override { return *this; }
     MediaSettings& settings() override { return *this; }
     MediaItem& currentMedia() override { return *this; }
+    QString cycleTrack(TrackKind kind) override {
+        log->append(kind == TrackKind::Subtitles ? QStringLiteral("cycle subtitles")
+                                                 : QStringLiteral("cycle audio"));
+        return QStringLiteral("Subtitles: English (1 of 2)");
+    }
 
     bool isAvailable(const QString& item) override {
         return item == QLatin1String("FastForward") ? canScanForward : canScanReverse;

@@ -8,16 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-void Ffmpeg(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("ffmpeg"),
-                  QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                              QStringLiteral("error"), QStringLiteral("-y")} +
-                      arguments);
-    if (!process.waitForFinished(120000) || process.exitCode() != 0)
-        throw std::runtime_error("ffmpeg failed: " + process.readAllStandardError().toStdString());
-}
-
 QByteArray Id3v1(const QByteArray& title, int track) {
     QByteArray tag(128, '\0');
     tag.replace(0, 3, "TAG");
@@ -56,6 +46,16 @@ TestMedia Generate() {
     return media;
 }
 } // namespace
+
+void Ffmpeg(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral("ffmpeg"),
+                  QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
+                              QStringLiteral("error"), QStringLiteral("-y")} +
+                      arguments);
+    if (!process.waitForFinished(120000) || process.exitCode() != 0)
+        throw std::runtime_error("ffmpeg failed: " + process.readAllStandardError().toStdString());
+}
 
 const TestMedia& Media() {
     static const TestMedia media = Generate();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -16,6 +17,9 @@ const TestMedia& Media();
 
 // Runs the event loop until the condition holds; false after the time-out.
 bool WaitFor(const std::function<bool()>& condition, int milliseconds = 15000);
+
+// Runs ffmpeg quietly with the arguments; throws when it fails.
+void Ffmpeg(const QStringList& arguments);
 
 // Writes a file with the given bytes.
 void WriteFile(const QString& path, const QByteArray& bytes);

@@ -1,0 +1,124 @@
+#include "player/mpv_tracks.h"
+
+#include "platform/error.h"
+#include "player/mpv_library.h"
+#include "player/mpv_names.h"
+#include "player/track_choice.h"
+
+#include <QByteArray>
+
+#include <optional>
+
+namespace {
+QString Text(mpv_handle* handle, const QByteArray& name) {
+    char* text = nullptr;
+    if (Mpv().get_property(handle, name.constData(), MPV_FORMAT_STRING, &text) < 0)
+        return {};
+    const QString result = QString::fromUtf8(text);
+    Mpv().free(text);
+    return result;
+}
+
+qint64 Number(mpv_handle* handle, const QByteArray& name) {
+    int64_t value = 0;
+    return Mpv().get_property(handle, name.constData(), MPV_FORMAT_INT64, &value) < 0 ? 0 : value;
+}
+
+bool Flag(mpv_handle* handle, const QByteArray& name) {
+    int value = 0;
+    return Mpv().get_property(handle, name.constData(), MPV_FORMAT_FLAG, &value) >= 0 && value;
+}
+
+struct TrackCount {
+    int count = 0;
+    std::optional<TrackDescription> selected;
+};
+
+TrackCount Tracks(mpv_handle* handle, const char* type) {
+    TrackCount result;
+    const qint64 all = Number(handle, mpvname::TrackListCount);
+    for (qint64 i = 0; i < all; ++i) {
+        const QByteArray entry = mpvname::TrackListEntry + QByteArray::number(i) + '/';
+        if (Text(handle, entry + mpvname::TrackType) != QLatin1String(type))
+            continue;
+        ++result.count;
+        if (Flag(handle, entry + mpvname::TrackSelected))
+            result.selected =
+                TrackDescription{Text(handle, entry + mpvname::TrackLanguage),
+                                 Text(handle, entry + mpvname::TrackTitle), result.count};
+    }
+    return result;
+}
+
+void Cycle(mpv_handle* handle, const char* type) {
+    const char* command[] = {mpvname::Cycle, type, nullptr};
+    if (const int error = Mpv().command(handle, command); error < 0)
+        throw AppError(QStringLiteral("The media player cannot choose another track: %1")
+                           .arg(MpvErrorText(error)));
+}
+} // namespace
+
+MediaMetadata ReadMpvMetadata(mpv_handle* handle) {
+    MediaMetadata metadata;
+    mpv_node node;
+    if (Mpv().get_property(handle, mpvname::Metadata, MPV_FORMAT_NODE, &node) < 0)
+        return metadata;
+    if (node.format == MPV_FORMAT_NODE_MAP)
+        for (int i = 0; i < node.u.list->num; ++i)
+            if (node.u.list->values[i].format == MPV_FORMAT_STRING)
+                metadata.insert(QString::fromUtf8(node.u.list->keys[i]).toLower(),
+                                QString::fromUtf8(node.u.list->values[i].u.string));
+    Mpv().free_node_contents(&node);
+    return metadata;
+}
+
+QImage ReadMpvAttachedPicture(mpv_handle* handle) {
+    if (!Flag(handle, mpvname::CurrentVideoIsAlbumArt))
+        return {};
+    const char* command[] = {mpvname::ScreenshotRaw, mpvname::ScreenshotVideo, nullptr};
+    mpv_node result;
+    if (Mpv().command_ret(handle, command, &result) < 0)
+        return {};
+    QImage picture;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        qint64 width = 0, height = 0, stride = 0;
+        QByteArray format;
+        const mpv_byte_array* data = nullptr;
+        for (int i = 0; i < result.u.list->num; ++i) {
+            const QByteArray key = result.u.list->keys[i];
+            const mpv_node& value = result.u.list->values[i];
+            if (value.format == MPV_FORMAT_INT64) {
+                if (key == "w")
+                    width = value.u.int64;
+                else if (key == "h")
+                    height = value.u.int64;
+                else if (key == "stride")
+                    stride = value.u.int64;
+            } else if (key == "format" && value.format == MPV_FORMAT_STRING)
+                format = value.u.string;
+            else if (key == "data" && value.format == MPV_FORMAT_BYTE_ARRAY)
+                data = value.u.ba;
+        }
+        // "bgr0" is 32-bit RGB in memory order B, G, R, padding: QImage's RGB32 on little-endian.
+        if (format == "bgr0" && data && width > 0 && height > 0 && stride >= width * 4 &&
+            qint64(data->size) >= stride * height)
+            picture = QImage(static_cast<const uchar*>(data->data), int(width), int(height),
+                             int(stride), QImage::Format_RGB32)
+                          .copy();
+    }
+    Mpv().free_node_contents(&result);
+    return picture;
+}
+
+QString CycleMpvTrack(mpv_handle* handle, TrackKind kind) {
+    const char* type =
+        kind == TrackKind::Subtitles ? mpvname::TrackTypeSub : mpvname::TrackTypeAudio;
+    Cycle(handle, type);
+    TrackCount tracks = Tracks(handle, type);
+    // mpv's cycle passes through "no track"; silence is no choice of audio track.
+    if (kind == TrackKind::Audio && tracks.count > 0 && !tracks.selected) {
+        Cycle(handle, type);
+        tracks = Tracks(handle, type);
+    }
+    return TrackChoiceText(kind, tracks.selected, tracks.count);
+}

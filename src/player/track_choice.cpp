@@ -1,0 +1,51 @@
+#include "player/track_choice.h"
+
+#include <QLocale>
+#include <QStringList>
+
+namespace {
+// The language's own English name where Qt knows the code, else the code itself.
+QString LanguageName(const QString& code) {
+    // "und" is how containers say "undetermined".
+    if (code.isEmpty() || code == QLatin1String("und"))
+        return {};
+    const QLocale::Language language = QLocale::codeToLanguage(code);
+    if (language == QLocale::AnyLanguage || language == QLocale::C)
+        return code;
+    return QLocale::languageToString(language);
+}
+} // namespace
+
+QString TrackChoiceText(TrackKind kind, const std::optional<TrackDescription>& selected,
+                        int count) {
+    const bool subtitles = kind == TrackKind::Subtitles;
+    if (count == 0)
+        return subtitles ? QStringLiteral("No subtitles") : QStringLiteral("No audio track");
+    if (!selected)
+        return subtitles ? QStringLiteral("Subtitles off") : QStringLiteral("Audio off");
+    QStringList parts;
+    if (const QString name = LanguageName(selected->language); !name.isEmpty())
+        parts << name;
+    if (!selected->title.isEmpty())
+        parts << selected->title;
+    if (parts.isEmpty())
+        parts << QStringLiteral("Track %1").arg(selected->number);
+    return QStringLiteral("%1: %2 (%3 of %4)")
+        .arg(subtitles ? QStringLiteral("Subtitles") : QStringLiteral("Audio"),
+             parts.join(QStringLiteral(" — ")))
+        .arg(selected->number)
+        .arg(count);
+}
+
+QString PreferredLanguages(const QLocale& locale) {
+    const QLocale::Language language = locale.language();
+    if (language == QLocale::C || language == QLocale::AnyLanguage)
+        return {};
+    QStringList codes;
+    for (const auto type : {QLocale::ISO639Part1, QLocale::ISO639Part2T, QLocale::ISO639Part2B}) {
+        const QString code = QLocale::languageToCode(language, type);
+        if (!code.isEmpty() && !codes.contains(code))
+            codes << code;
+    }
+    return codes.join(QLatin1Char(','));
+}
