@@ -37,6 +37,7 @@ inline constexpr const char* Seekable = "seekable";
 inline constexpr const char* TimePos = "time-pos";
 inline constexpr const char* Duration = "duration";
 inline constexpr const char* Path = "path";
+inline constexpr const char* StreamOpenFilename = "stream-open-filename";
 inline constexpr const char* Volume = "volume";
 inline constexpr const char* Mute = "mute";
 inline constexpr const char* Speed = "speed";
@@ -45,6 +46,9 @@ inline constexpr const char* PlaylistPos = "playlist-pos";
 inline constexpr const char* PlaylistCount = "playlist-count";
 inline constexpr const char* VideoWidth = "dwidth";
 inline constexpr const char* VideoHeight = "dheight";
+
+// Hooks: mpv waits for the client before it opens each playlist entry.
+inline constexpr const char* OnLoadHook = "on_load";
 
 // Commands and their arguments.
 inline constexpr const char* LoadFile = "loadfile";
@@ -56,6 +60,9 @@ inline constexpr const char* Seek = "seek";
 inline constexpr const char* AbsoluteExact = "absolute+exact";
 inline constexpr const char* PlaylistShuffle = "playlist-shuffle";
 inline constexpr const char* PlaylistUnshuffle = "playlist-unshuffle";
+
+// A playlist handed over in memory: the prefix, then the text of an ".m3u" file.
+inline constexpr const char* MemoryPlaylist = "memory://#EXTM3U\n";
 
 // Software renderer pixel format: bytes R, G, B, padding (QImage::Format_RGBX8888).
 inline constexpr const char* SoftwareFormat = "rgb0";

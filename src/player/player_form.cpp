@@ -10,6 +10,7 @@
 #include "player/media_player_control.h"
 #include "player/mpv_media_player.h"
 #include "player/now_playing.h"
+#include "player/playback_notice.h"
 #include "settings/general.h"
 
 #include <QCoreApplication>
@@ -118,12 +119,16 @@ TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent) : Form(
     Timer1->onTimer = [this] { Timer1Timer(); };
     Timer1->setEnabled(true);
 
+    Notice = new PlaybackNotice(this);
+    WMP1->OnItemFailure = [this](const QString& message) { Notice->Show(message); };
+
     FormCreate();
 }
 
 TPlayer_Form::~TPlayer_Form() {
     // The control outlives nothing it calls back into.
     WMP1->OnMediaChange = nullptr;
+    WMP1->OnItemFailure = nullptr;
 }
 
 void TPlayer_Form::FormCreate() {

@@ -9,6 +9,7 @@
 class ImageWidget;
 class MediaPlayerControl;
 class Panel;
+class PlaybackNotice;
 class QLabel;
 class QProgressBar;
 class QWidget;
@@ -42,6 +43,8 @@ public:
     QProgressBar* PB1;
     TPGradation* PG1;
     Timer* Timer1;
+    // What could not be played, over the picture or the music panel.
+    PlaybackNotice* Notice;
 
     void FormCreate();
     void FormShow() override;
