@@ -3,9 +3,11 @@
 #include "platform/fonts.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
 
 #include <algorithm>
 #include <list>
@@ -40,23 +42,38 @@ QString BoxText(const Message& message) {
     return QStringLiteral("%1\n\n(%2 times)").arg(message.text).arg(message.count);
 }
 
-QMessageBox::Icon IconOf(MessageKind kind) {
+QStyle::StandardPixmap PixmapOf(MessageKind kind) {
     if (kind == MessageKind::Warning)
-        return QMessageBox::Warning;
+        return QStyle::SP_MessageBoxWarning;
     if (kind == MessageKind::Information)
-        return QMessageBox::Information;
-    return QMessageBox::Critical;
+        return QStyle::SP_MessageBoxInformation;
+    return QStyle::SP_MessageBoxCritical;
+}
+
+// Large text on a wide box, with an icon to match: the box lays itself out for desktop text
+// otherwise, a few words to a line.
+void ScaleForTheRoom(QMessageBox& box, MessageKind kind, const QScreen* screen) {
+    const int textHeight = MessageTextHeight(screen ? screen->geometry().height() : 0);
+    const int iconSize = 2 * textHeight;
+    box.setIconPixmap(
+        box.style()
+            ->standardIcon(PixmapOf(kind))
+            .pixmap(iconSize)
+            .scaled(iconSize, iconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    if (!screen)
+        return;
+    box.setFont(ScreenFont(-textHeight, false));
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+        label->setMinimumWidth(screen->geometry().width() / 2);
 }
 
 void RunBox(MessageQueue& queue, const Message& message) {
     QWidget* owner = QApplication::activeWindow();
-    QMessageBox box(IconOf(message.kind), QApplication::applicationName(), BoxText(message),
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), BoxText(message),
                     QMessageBox::Ok, owner);
     // Paths and messages of outside libraries are text, never markup.
     box.setTextFormat(Qt::PlainText);
-    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        box.setFont(ScreenFont(-MessageTextHeight(screen->geometry().height()), false));
+    ScaleForTheRoom(box, message.kind, owner ? owner->screen() : QGuiApplication::primaryScreen());
     // The screens stay on top; the box must stay above them.
     box.setWindowFlags(box.windowFlags() | Qt::WindowStaysOnTopHint);
     queue.box = &box;

@@ -123,18 +123,20 @@ TEST(MessageBoxTest, OneBoxAtATimeRepeatsFoldedOthersWaitTheirTurn) {
 
 TEST(MessageBoxTest, TextIsReadableFromTheSofaAndNeverMarkup) {
     const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
-    WithBoxes({[&](const QList<QMessageBox*>& boxes) {
-                  ASSERT_EQ(boxes.size(), 1);
-                  auto* label = boxes[0]->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-                  ASSERT_NE(label, nullptr);
-                  EXPECT_GE(label->fontInfo().pixelSize() * 40, screenHeight);
-                  EXPECT_EQ(label->textFormat(), Qt::PlainText);
-                  EXPECT_GE(boxes[0]->button(QMessageBox::Ok)->fontInfo().pixelSize() * 40,
-                            screenHeight);
-                  EXPECT_TRUE(boxes[0]->windowFlags() & Qt::WindowStaysOnTopHint);
-                  Press(boxes[0]);
-              }},
-              [] { ShowMessage(MessageKind::Warning, QStringLiteral("<b>\"a&b\"</b> cannot")); });
+    WithBoxes(
+        {[&](const QList<QMessageBox*>& boxes) {
+            ASSERT_EQ(boxes.size(), 1);
+            auto* label = boxes[0]->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            ASSERT_NE(label, nullptr);
+            EXPECT_GE(label->fontInfo().pixelSize() * 40, screenHeight);
+            // Wide enough for a path on a line, not a few words.
+            EXPECT_GE(label->width() * 2, QGuiApplication::primaryScreen()->geometry().width());
+            EXPECT_EQ(label->textFormat(), Qt::PlainText);
+            EXPECT_GE(boxes[0]->button(QMessageBox::Ok)->fontInfo().pixelSize() * 40, screenHeight);
+            EXPECT_TRUE(boxes[0]->windowFlags() & Qt::WindowStaysOnTopHint);
+            Press(boxes[0]);
+        }},
+        [] { ShowMessage(MessageKind::Warning, QStringLiteral("<b>\"a&b\"</b> cannot")); });
 }
 
 struct TextHeightCase {
