@@ -1,12 +1,29 @@
 #include "player/playlist_lineage.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
 // One name per file, however a playlist spells its path (relative, through a symbolic link).
 QString SameFileKey(const QString& path) {
     const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? path : canonical;
+    return canonical.isEmpty() ? QDir::cleanPath(path) : canonical;
+}
+
+bool HasPlaylistExtension(const QString& path) {
+    for (const char* extension : {".m3u", ".m3u8", ".pls", ".wpl"})
+        if (path.endsWith(QLatin1String(extension), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+// Whether the entry is the playlist. Only names of playlists are looked up on the file system:
+// media entries, most of every list, are compared as written, so a share that stalls is not
+// asked about each of them.
+bool IsSameFile(const QString& entry, const QString& playlist) {
+    if (QDir::cleanPath(entry) == QDir::cleanPath(playlist))
+        return true;
+    return HasPlaylistExtension(entry) && SameFileKey(entry) == SameFileKey(playlist);
 }
 } // namespace
 
@@ -35,9 +52,8 @@ QString PlaylistLineage::Refusal(qint64 entry, const QString& path) const {
                               "entries are skipped.")
             .arg(lineage.last())
             .arg(kMaxDepth);
-    const QString key = SameFileKey(path);
     for (const QString& playlist : lineage)
-        if (SameFileKey(playlist) == key)
+        if (IsSameFile(path, playlist))
             return QStringLiteral("The playlist \"%1\" leads back to itself; it is skipped.")
                 .arg(path);
     return {};
