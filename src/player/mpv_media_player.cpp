@@ -27,19 +27,6 @@ MpvOptions& Defaults() {
 QByteArray Utf8(const char* text) {
     return QByteArray(text);
 }
-
-// The entries as a playlist mpv reads from memory, one line each; a path that a line cannot hold
-// as it is (a line break, blanks at its ends, a leading "#") goes as a file URL.
-QByteArray MemoryPlaylist(const QStringList& entries) {
-    QByteArray text = mpvname::MemoryPlaylist;
-    for (const QString& entry : entries) {
-        const bool plain = !entry.contains(u'\n') && !entry.contains(u'\r') &&
-                           entry == entry.trimmed() && !entry.startsWith(u'#');
-        text += plain ? QFile::encodeName(entry) : QUrl::fromLocalFile(entry).toEncoded();
-        text += '\n';
-    }
-    return text;
-}
 } // namespace
 
 MpvOptions ParseMpvOptions(const QString& text) {
@@ -236,6 +223,21 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         break;
     }
 }
+
+namespace {
+// The entries as a playlist mpv reads from memory, one line each; a path that a line cannot hold
+// as it is (a line break, blanks at its ends, a leading "#") goes as a file URL.
+QByteArray MemoryPlaylist(const QStringList& entries) {
+    QByteArray text = mpvname::MemoryPlaylist;
+    for (const QString& entry : entries) {
+        const bool plain = !entry.contains(u'\n') && !entry.contains(u'\r') &&
+                           entry == entry.trimmed() && !entry.startsWith(u'#');
+        text += plain ? QFile::encodeName(entry) : QUrl::fromLocalFile(entry).toEncoded();
+        text += '\n';
+    }
+    return text;
+}
+} // namespace
 
 void MpvMediaPlayer::OpenEntry() {
     // A scan ends with its item: the next one starts at normal speed.
