@@ -42,6 +42,11 @@ QString BoxText(const Message& message) {
     return QStringLiteral("%1\n\n(%2 times)").arg(message.text).arg(message.count);
 }
 
+// Characters a thirtieth of the screen high: readable from the sofa.
+int MessageTextHeight(int screenHeight) {
+    return std::max(12, screenHeight / 30);
+}
+
 QStyle::StandardPixmap PixmapOf(MessageKind kind) {
     if (kind == MessageKind::Warning)
         return QStyle::SP_MessageBoxWarning;
@@ -84,10 +89,6 @@ void RunBox(MessageQueue& queue, const Message& message) {
 
 void SetMessageSink(MessageSink sink) {
     Sink() = std::move(sink);
-}
-
-int MessageTextHeight(int screenHeight) {
-    return std::max(12, screenHeight / 30);
 }
 
 void ShowMessage(MessageKind kind, const QString& text) {

@@ -16,6 +16,3 @@ void ShowMessage(MessageKind kind, const QString& text);
 using MessageSink = std::function<void(MessageKind kind, const QString& text)>;
 // Routes every message to the sink until it is reset with an empty one.
 void SetMessageSink(MessageSink sink);
-
-// The character height of the message box's text on a screen that many pixels high.
-int MessageTextHeight(int screenHeight);

@@ -138,20 +138,3 @@ TEST(MessageBoxTest, TextIsReadableFromTheSofaAndNeverMarkup) {
         }},
         [] { ShowMessage(MessageKind::Warning, QStringLiteral("<b>\"a&b\"</b> cannot")); });
 }
-
-struct TextHeightCase {
-    int screenHeight;
-    int textHeight;
-};
-
-class MessageTextHeightTest : public ::testing::TestWithParam<TextHeightCase> {};
-
-TEST_P(MessageTextHeightTest, AtLeastAFortiethOfTheScreen) {
-    EXPECT_EQ(MessageTextHeight(GetParam().screenHeight), GetParam().textHeight);
-    EXPECT_GE(MessageTextHeight(GetParam().screenHeight) * 40, GetParam().screenHeight);
-}
-
-INSTANTIATE_TEST_SUITE_P(Screens, MessageTextHeightTest,
-                         ::testing::Values(TextHeightCase{2160, 72}, TextHeightCase{1080, 36},
-                                           TextHeightCase{768, 25}, TextHeightCase{600, 20},
-                                           TextHeightCase{240, 12}));
