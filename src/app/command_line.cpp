@@ -99,6 +99,34 @@ void ExportSettingsTo(const char* file) {
         throw AppError(out.errorString());
 }
 
+// A settings file is a few kilobytes; anything near this is not one, and an endless input
+// (/dev/zero, a pipe that never ends) must not fill the memory.
+constexpr qint64 kImportLimit = 64 * 1024 * 1024;
+
+QString ImportTooLarge() {
+    return QStringLiteral("the input is larger than %1 MiB and is not a settings file")
+        .arg(kImportLimit / (1024 * 1024));
+}
+
+// Reads the whole input, refusing more than kImportLimit bytes: a regular file by its size before
+// anything is read, any other input (a device, a pipe) once it has given one byte more.
+QByteArray ReadImport(QFile& in) {
+    if (!in.isSequential() && in.size() > kImportLimit)
+        throw AppError(ImportTooLarge());
+    QByteArray content;
+    char chunk[65536];
+    for (;;) {
+        const qint64 got = in.read(chunk, sizeof chunk);
+        if (got < 0)
+            throw AppError(in.errorString());
+        if (got == 0)
+            return content;
+        if (content.size() + got > kImportLimit)
+            throw AppError(ImportTooLarge());
+        content.append(chunk, got);
+    }
+}
+
 void ImportSettingsFrom(const char* file) {
     QFile in;
     const bool opened = IsStandardStream(file)
@@ -106,10 +134,7 @@ void ImportSettingsFrom(const char* file) {
                             : (in.setFileName(FileName(file)), in.open(QIODevice::ReadOnly));
     if (!opened)
         throw AppError(in.errorString());
-    const QByteArray content = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        throw AppError(in.errorString());
-    ImportSettings(content);
+    ImportSettings(ReadImport(in));
 }
 
 // Runs an export or import and turns its failure into a message on stderr and exit status 1.

@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <numeric>
+#include <strings.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -33,8 +34,17 @@ Kind KindOf(int dirFd, const dirent& entry) {
     return S_ISREG(info.st_mode) ? Kind::File : Kind::Skip;
 }
 
+// Folders that Windows keeps on every disk it has used, hidden and system there: a USB stick or an
+// old disk shows them otherwise. (Older names such as "Recycled" are also album titles.)
+constexpr const char* kWindowsSystemFolders[] = {"$RECYCLE.BIN", "System Volume Information"};
+
 bool IsHidden(const char* name) {
-    return name[0] == '.' && !(name[1] == '.' && name[2] == '\0');
+    if (name[0] == '.')
+        return !(name[1] == '.' && name[2] == '\0');
+    for (const char* folder : kWindowsSystemFolders)
+        if (strcasecmp(name, folder) == 0)
+            return true;
+    return false;
 }
 
 // Order of entries by sort key; equal keys by name bytes, then by enumeration order.

@@ -99,6 +99,9 @@ public:
 
     // Raised on the user-interface thread when the current item changes.
     std::function<void()> OnMediaChange;
+    // Raised on the user-interface thread, instead of an error, when an item read from a playlist
+    // cannot be played or is skipped; playback goes on with the next item.
+    std::function<void(const QString& message)> OnItemFailure;
 
 protected:
     void RaiseMediaChange() {

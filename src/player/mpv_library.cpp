@@ -36,6 +36,8 @@ MpvApi LoadMpv() {
     resolve(api.wait_event, "mpv_wait_event");
     resolve(api.set_wakeup_callback, "mpv_set_wakeup_callback");
     resolve(api.error_string, "mpv_error_string");
+    resolve(api.hook_add, "mpv_hook_add");
+    resolve(api.hook_continue, "mpv_hook_continue");
     resolve(api.render_context_create, "mpv_render_context_create");
     resolve(api.render_context_set_update_callback, "mpv_render_context_set_update_callback");
     resolve(api.render_context_update, "mpv_render_context_update");

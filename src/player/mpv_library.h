@@ -24,6 +24,8 @@ struct MpvApi {
     decltype(&mpv_wait_event) wait_event;
     decltype(&mpv_set_wakeup_callback) set_wakeup_callback;
     decltype(&mpv_error_string) error_string;
+    decltype(&mpv_hook_add) hook_add;
+    decltype(&mpv_hook_continue) hook_continue;
     decltype(&mpv_render_context_create) render_context_create;
     decltype(&mpv_render_context_set_update_callback) render_context_set_update_callback;
     decltype(&mpv_render_context_update) render_context_update;

@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPointer>
+#include <QUrl>
 
 #include <algorithm>
 #include <chrono>
@@ -143,6 +144,8 @@ MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
         if (!options.audioOutput.isEmpty())
             SetOption(AudioOutput, options.audioOutput.toUtf8().constData());
         Check(Mpv().initialize(handle_), QStringLiteral("start"));
+        Check(Mpv().hook_add(handle_, 0, mpvname::OnLoadHook, 0),
+              QStringLiteral("watch the opening of items"));
         Mpv().set_wakeup_callback(handle_, &MpvMediaPlayer::OnWakeup, this);
         // The render context must exist before the first file is opened.
         if (options.renderVideo)
@@ -224,13 +227,21 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         loadStarted_ = true;
         stopRequested_ = false;
         picture_ = QImage();
-        char* path = nullptr;
-        if (Mpv().get_property(handle_, mpvname::Path, MPV_FORMAT_STRING, &path) >= 0) {
-            loadingPath_ = QFile::decodeName(path);
-            Mpv().free(path);
-        } else {
-            loadingPath_ = url_;
-        }
+        // Its path is read in the load hook that follows: mpv may be at a later entry by now.
+        const auto* start = static_cast<const mpv_event_start_file*>(event.data);
+        loadingEntry_ = start ? start->playlist_entry_id : -1;
+        loadingPath_ = url_;
+        break;
+    }
+    case MPV_EVENT_HOOK: {
+        const auto* hook = static_cast<const mpv_event_hook*>(event.data);
+        // mpv waits until the hook is continued, on every way out of it.
+        struct Continue {
+            mpv_handle* handle;
+            uint64_t id;
+            ~Continue() { Mpv().hook_continue(handle, id); }
+        } resume{handle_, hook->id};
+        OpenEntry();
         break;
     }
     case MPV_EVENT_FILE_LOADED:
@@ -255,10 +266,17 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         if (loadStarted_ && end &&
             (end->reason == MPV_END_FILE_REASON_EOF || end->reason == MPV_END_FILE_REASON_ERROR))
             loading_ = false;
-        if (end && end->reason == MPV_END_FILE_REASON_ERROR)
-            throw AppError(
-                QStringLiteral("\"%1\" cannot be played: %2")
-                    .arg(loadingPath_.isEmpty() ? url_ : loadingPath_, MpvErrorText(end->error)));
+        if (!end)
+            break;
+        const QString path = end->playlist_entry_id == loadingEntry_ ? loadingPath_ : url_;
+        if (end->reason == MPV_END_FILE_REASON_REDIRECT)
+            lineage_.Expanded(end->playlist_entry_id, path, end->playlist_insert_id,
+                              end->playlist_insert_num_entries);
+        else if (end->reason == MPV_END_FILE_REASON_ERROR &&
+                 end->playlist_entry_id != skippedEntry_)
+            EntryFailed(
+                end->playlist_entry_id,
+                QStringLiteral("\"%1\" cannot be played: %2").arg(path, MpvErrorText(end->error)));
         break;
     }
     case MPV_EVENT_IDLE:
@@ -270,6 +288,62 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
     default:
         break;
     }
+}
+
+namespace {
+// The entries as a playlist mpv reads from memory, one line each; a path that a line cannot hold
+// as it is (a line break, blanks at its ends, a leading "#") goes as a file URL.
+QByteArray MemoryPlaylist(const QStringList& entries) {
+    QByteArray text = mpvname::MemoryPlaylist;
+    for (const QString& entry : entries) {
+        const bool plain = !entry.contains(u'\n') && !entry.contains(u'\r') &&
+                           entry == entry.trimmed() && !entry.startsWith(u'#');
+        text += plain ? QFile::encodeName(entry) : QUrl::fromLocalFile(entry).toEncoded();
+        text += '\n';
+    }
+    return text;
+}
+} // namespace
+
+void MpvMediaPlayer::OpenEntry() {
+    // A scan ends with its item: the next one starts at normal speed.
+    scanning_ = false;
+    SetDouble(mpvname::Speed, 1.0);
+    char* path = nullptr;
+    if (Mpv().get_property(handle_, mpvname::Path, MPV_FORMAT_STRING, &path) >= 0) {
+        loadingPath_ = QFile::decodeName(path);
+        Mpv().free(path);
+    }
+    const QString refusal = lineage_.Refusal(loadingEntry_, loadingPath_);
+    if (!refusal.isEmpty()) {
+        SkipEntry(refusal);
+        return;
+    }
+    // mpv cannot read ".wpl": it gets the entries as a playlist of its own kind.
+    if (!IsWplPlaylist(loadingPath_))
+        return;
+    QStringList entries;
+    try {
+        entries = ReadWplPlaylist(loadingPath_);
+    } catch (const AppError& error) {
+        SkipEntry(error.message());
+        return;
+    }
+    SetText(mpvname::StreamOpenFilename, MemoryPlaylist(entries).constData());
+}
+
+void MpvMediaPlayer::SkipEntry(const QString& reason) {
+    skippedEntry_ = loadingEntry_;
+    SetText(mpvname::StreamOpenFilename, mpvname::MemoryPlaylist);
+    EntryFailed(loadingEntry_, reason);
+}
+
+void MpvMediaPlayer::EntryFailed(qint64 entry, const QString& message) {
+    if (OnItemFailure && lineage_.FromPlaylist(entry)) {
+        OnItemFailure(message);
+        return;
+    }
+    throw AppError(message);
 }
 
 // ---- video ----
@@ -332,7 +406,9 @@ void MpvMediaPlayer::setURL(const QString& url) {
         stop();
         return;
     }
-    const QStringList entries = IsWplPlaylist(url) ? ReadWplPlaylist(url) : QStringList{url};
+    const bool wpl = IsWplPlaylist(url);
+    const QStringList entries = wpl ? ReadWplPlaylist(url) : QStringList{url};
+    lineage_.Reset(wpl ? QStringList{url} : QStringList{});
     SetFlag(mpvname::Pause, !autoStart_);
     SetDouble(mpvname::Speed, 1.0);
     Command({Utf8(mpvname::LoadFile), QFile::encodeName(entries.first()), Utf8(mpvname::Replace)});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/media_player_control.h"
+#include "player/playlist_lineage.h"
 
 #include <QImage>
 
@@ -103,6 +104,13 @@ private:
     static void OnRenderUpdate(void* data);
     void DrainEvents();
     void HandleEvent(const mpv_event& event);
+    // mpv waits in its load hook until this has looked at the entry it is about to open.
+    void OpenEntry();
+    // The entry about to open is not opened (an empty playlist stands in for it); mpv goes on.
+    void SkipEntry(const QString& reason);
+    // An entry that failed: on the screen when it came from a playlist and someone listens,
+    // otherwise raised as an error.
+    void EntryFailed(qint64 entry, const QString& message);
     void DrawFrame(bool newFrame);
     QSize FrameSize();
     // Nothing is open: stopped, or idle after the last item.
@@ -134,7 +142,10 @@ private:
 
     QString url_;
     QString loadingPath_; // the item being opened, for the message when it cannot be played
-    QString lastPath_;    // the current (or last) item
+    qint64 loadingEntry_ = -1;
+    qint64 skippedEntry_ = -1;
+    PlaylistLineage lineage_;
+    QString lastPath_; // the current (or last) item
     qint64 lastEntry_ = 0;
     bool autoStart_ = true;
     bool enableContextMenu_ = false;

@@ -47,6 +47,7 @@ inline constexpr const char* Seekable = "seekable";
 inline constexpr const char* TimePos = "time-pos";
 inline constexpr const char* Duration = "duration";
 inline constexpr const char* Path = "path";
+inline constexpr const char* StreamOpenFilename = "stream-open-filename";
 inline constexpr const char* Volume = "volume";
 inline constexpr const char* Mute = "mute";
 inline constexpr const char* Speed = "speed";
@@ -68,6 +69,9 @@ inline constexpr const char* TrackTypeAudio = "audio";
 inline constexpr const char* FrameDropCount = "frame-drop-count";
 inline constexpr const char* DecoderFrameDropCount = "decoder-frame-drop-count";
 
+// Hooks: mpv waits for the client before it opens each playlist entry.
+inline constexpr const char* OnLoadHook = "on_load";
+
 // Commands and their arguments.
 inline constexpr const char* LoadFile = "loadfile";
 inline constexpr const char* Replace = "replace";
@@ -81,6 +85,9 @@ inline constexpr const char* PlaylistUnshuffle = "playlist-unshuffle";
 inline constexpr const char* Cycle = "cycle";
 inline constexpr const char* ScreenshotRaw = "screenshot-raw";
 inline constexpr const char* ScreenshotVideo = "video";
+
+// A playlist handed over in memory: the prefix, then the text of an ".m3u" file.
+inline constexpr const char* MemoryPlaylist = "memory://#EXTM3U\n";
 
 // Software renderer pixel format: bytes R, G, B, padding (QImage::Format_RGBX8888).
 inline constexpr const char* SoftwareFormat = "rgb0";

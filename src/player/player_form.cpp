@@ -11,6 +11,7 @@
 #include "player/media_player_control.h"
 #include "player/mpv_media_player.h"
 #include "player/now_playing.h"
+#include "player/playback_notice.h"
 #include "player/playback_resume.h"
 #include "player/player_media_session.h"
 #include "player/resume_positions.h"
@@ -134,6 +135,8 @@ TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
 
     Note = new ScreenNote(this);
     resume_ = std::make_unique<PlaybackResume>(*WMP1);
+    Notice = new PlaybackNotice(this);
+    WMP1->OnItemFailure = [this](const QString& message) { Notice->Show(message); };
 
     FormCreate();
 }
@@ -141,6 +144,7 @@ TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
 TPlayer_Form::~TPlayer_Form() {
     // The control outlives nothing it calls back into.
     WMP1->OnMediaChange = nullptr;
+    WMP1->OnItemFailure = nullptr;
 }
 
 void TPlayer_Form::FormCreate() {

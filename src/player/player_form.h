@@ -14,6 +14,7 @@ class Panel;
 class PlayerMediaSession;
 class PlaybackResume;
 class ScreenNote;
+class PlaybackNotice;
 class QLabel;
 class QProgressBar;
 class QWidget;
@@ -49,6 +50,8 @@ public:
     Timer* Timer1;
     QLabel* Cover;    // the album cover beside the caption (music mode)
     ScreenNote* Note; // short-lived indicators over video and music alike
+    // What could not be played, over the picture or the music panel.
+    PlaybackNotice* Notice;
 
     void FormCreate();
     void FormShow() override;

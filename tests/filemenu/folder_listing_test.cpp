@@ -185,6 +185,16 @@ TEST_F(FolderListingTest, HiddenAndSystemEntriesLeftOut) {
     EXPECT_THAT(Names(ListFolderEntries(root, video)), ElementsAre("..", "seen.avi"));
 }
 
+TEST_F(FolderListingTest, WindowsSystemFoldersHiddenLikeDotNames) {
+    // Hidden whatever the case a disk's driver shows them in; names that merely resemble them stay.
+    for (const char* name :
+         {"$RECYCLE.BIN", "$Recycle.Bin", "System Volume Information", "SYSTEM VOLUME INFORMATION",
+          "Recycled", "System Volume", "$RECYCLE.BIN.old", "Music"})
+        MakeDir(name);
+    EXPECT_THAT(Names(ListFolderEntries(root, video)),
+                ElementsAre("..", "$RECYCLE.BIN.old", "Music", "Recycled", "System Volume"));
+}
+
 TEST_F(FolderListingTest, SymbolicLinksCountAsTheirTargets) {
     MakeDir("real");
     Touch("clip.avi");

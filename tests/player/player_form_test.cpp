@@ -6,8 +6,10 @@
 #include "platform/media_session.h"
 #include "platform/screen_awake.h"
 #include "platform/timer.h"
+#include "player/playback_notice.h"
 #include "player/player_form.h"
 #include "settings/general.h"
+#include "test_media.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -300,6 +302,29 @@ TEST_F(PlayerFormTest, MediaChangeResetsTheBarSkipLengthAndCaption) {
     control->state = playstate::Transitioning;
     control->ChangeMedia();
     EXPECT_EQ(form->SkipLength(), 10);
+}
+
+TEST_F(PlayerFormTest, FailedPlaylistItemsShowOverTheScreenReadablyAndThenGo) {
+    MessageCapture boxes;
+    form->PlaceFullScreen();
+    form->show();
+    ASSERT_TRUE(control->OnItemFailure);
+    control->OnItemFailure(QStringLiteral("\"/media/a.mp4\" cannot be played: unrecognized"));
+    ASSERT_TRUE(form->Notice->isVisible());
+    EXPECT_TRUE(form->rect().contains(form->Notice->geometry()));
+    EXPECT_GE(form->Notice->fontInfo().pixelSize() * 40, form->height());
+    EXPECT_EQ(form->Notice->text(),
+              QStringLiteral("\"/media/a.mp4\" cannot be played: unrecognized"));
+    // A run of failures keeps the newest few, each once.
+    for (int i = 1; i <= 5; ++i)
+        control->OnItemFailure(QStringLiteral("item %1").arg(i));
+    control->OnItemFailure(QStringLiteral("item 4"));
+    EXPECT_EQ(form->Notice->Lines(), (QStringList{"item 2", "item 3", "item 4", "item 5"}));
+    EXPECT_EQ(form->Notice->text(), QStringLiteral("item 2\nitem 3\nitem 4\nitem 5"));
+    EXPECT_TRUE(boxes.texts.isEmpty());
+    EXPECT_TRUE(WaitFor([&] { return form->Notice->isHidden(); },
+                        PlaybackNotice::kShownMilliseconds + 5000));
+    EXPECT_TRUE(form->Notice->Lines().isEmpty());
 }
 
 TEST_F(PlayerFormTest, ProgressToggleFromTheRemoteAlsoStretchesTheVideo) {

@@ -1,6 +1,7 @@
 #include "message_capture.h"
 #include "platform/modal.h"
 #include "player/mpv_media_player.h"
+#include "player/playback_notice.h"
 #include "player/player_form.h"
 #include "settings/general.h"
 #include "stall_shim.h"
@@ -118,6 +119,28 @@ TEST_F(PlayerScreenMpvTest, ProgressBarAndMediaChangeFollowThePlaylist) {
     ASSERT_TRUE(
         WaitFor([&] { return form.InfoCaption().startsWith(QStringLiteral("Test Song")); }));
     form.close();
+}
+
+TEST_F(PlayerScreenMpvTest, FailingPlaylistItemIsShownOnTheScreenAndTheNextOnePlays) {
+    const QString list = QDir(Media().folder).filePath(QStringLiteral("failing screen.m3u"));
+    WriteFile(list, (Media().corrupt + "\r\n" + Media().song + "\r\n").toUtf8());
+    MessageCapture boxes;
+    QString notice;
+    SetModalHook([&](QDialog& dialog) {
+        auto& form = static_cast<TPlayer_Form&>(dialog);
+        form.show();
+        EXPECT_TRUE(WaitFor([&] {
+            return form.WMP1->playState() == playstate::Playing &&
+                   form.InfoCaption().startsWith(QStringLiteral("Test Song"));
+        }));
+        notice = form.Notice->isVisible() ? form.Notice->text() : QString();
+        form.PressKey(vk::Escape);
+        return form.result();
+    });
+    ShowPlayer(list, 2);
+    EXPECT_TRUE(notice.startsWith('"' + Media().corrupt + "\" cannot be played"))
+        << notice.toStdString();
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join('\n').toStdString();
 }
 
 TEST_F(PlayerScreenMpvTest, CorruptMediaIsReportedAndTheScreenStaysUsable) {

@@ -93,6 +93,25 @@ TEST_F(ProgramTest, ImportFromStandardInputAndExportToAFile) {
     EXPECT_EQ(file.readAll(), ExportSettings());
 }
 
+TEST_F(ProgramTest, ImportRefusesInputsBeyondTheSizeLimit) {
+    // An endless device and a file just past 64 MiB (sparse: no disk used) are refused with a
+    // message, quickly, and change nothing.
+    const QString large = WriteFile("large.reg", "Windows Registry Editor Version 5.00\n\n");
+    ASSERT_TRUE(QFile::resize(large, 64 * 1024 * 1024 + 1));
+    for (const QString& input : {QStringLiteral("/dev/zero"), large}) {
+        SCOPED_TRACE(input.toStdString());
+        const Finished run = Run({"--import-settings", input});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains("larger than 64 MiB")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(input)) << run.err.toStdString();
+    }
+    // Exactly at the limit is still read (and here fails only as a .reg file).
+    ASSERT_TRUE(QFile::resize(large, 64 * 1024 * 1024));
+    const Finished atLimit = Run({"--import-settings", large});
+    EXPECT_EQ(atLimit.exitCode, 1);
+    EXPECT_FALSE(atLimit.err.contains("larger than")) << atLimit.err.toStdString();
+}
+
 TEST_F(ProgramTest, FailuresExitNonZeroWithAClearMessage) {
     WriteSettingString(0, settingskey::System, "ExitCode", "1");
     Finished run = Run({"--import-settings", "-"}, "Windows Registry Editor Version 5.00\n\n"
