@@ -14,7 +14,7 @@ void CloseTopmost(QPointer<QWidget> mainMenu) {
     if (!mainMenu)
         return;
     QWidget* modal = QApplication::activeModalWidget();
-    Form* top = Form::Active();
+    Form* top = Form::Topmost();
     if (modal && !dynamic_cast<Form*>(modal)) {
         modal->close();
     } else if (top && top != mainMenu) {

@@ -24,7 +24,17 @@ const char kUsage[] =
     "  --help                   show this help and exit\n"
     "  --version                show the version and exit\n"
     "\n"
-    "Qt's own options (-platform NAME, -display DISPLAY, ...) are accepted as well.\n";
+    "Qt's own options (-platform NAME, -display DISPLAY, ...) are accepted as well.\n"
+    "\n"
+    "Keys: arrows and Enter choose; Esc or Delete go back; the exit code (default 81536047)\n"
+    "and Enter on the main menu quit. Player and slide show: Ctrl+P play/pause, Ctrl+S stop,\n"
+    "Ctrl+F/Ctrl+B next/previous, Ctrl+I progress bar; player: Ctrl+T subtitles, Ctrl+A audio\n"
+    "track, F8 mute, F9/F10 volume. Every key of every screen: man couchframe.\n"
+    "\n"
+    "Files: $XDG_CONFIG_HOME/couchframe/settings.db (settings), .../couchframe/mpv.conf (mpv\n"
+    "options), $XDG_DATA_HOME/couchframe/plugins (your picture plug-ins).\n"
+    "Environment: COUCHFRAME_MPV_OPTIONS=ao=...,vo=libmpv|null sets the player's outputs.\n"
+    "Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).\n";
 
 // Qt's own options, which QApplication takes off the command line, and whether each takes a value.
 struct QtOption {

@@ -26,6 +26,10 @@ Form::~Form() {
     ShownForms().removeAll(this);
 }
 
+Form* Form::Topmost() {
+    return ShownForms().isEmpty() ? nullptr : ShownForms().last();
+}
+
 Form* Form::Focused() {
     return dynamic_cast<Form*>(FocusedWindow());
 }

@@ -15,6 +15,8 @@ public:
     // The screen that has the keyboard focus while the application is active, with no message box
     // or dialog in front of it: the only one that receives remote input. None otherwise.
     static Form* Focused();
+    // The screen shown last, focused or not; null when none is shown.
+    static Form* Topmost();
     // Closes the shown screens from the topmost down, each as its Esc key closes it, until `keep`
     // remain; a screen that Esc does not close ends the walk (the main menu closes on no key).
     static void CloseScreensInOrder(qsizetype keep);

@@ -69,7 +69,7 @@ QString NowPlayingCaption(const QString& sourceUrl, const MediaMetadata& metadat
 }
 
 NowPlayingTags ReadNowPlayingTags(const QString& sourceUrl) {
-    const QByteArray name = Trim(MediaNameWithoutExtension(sourceUrl.toLocal8Bit()));
+    const QByteArray name = TrimCaptionText(MediaNameWithoutExtension(sourceUrl.toLocal8Bit()));
     Id3v1Buffer tag{};
     if (!ReadId3v1Tag(sourceUrl, tag))
         return {QString::fromLocal8Bit(name), {}, {}};
