@@ -60,9 +60,14 @@ void PaintCaption(QPainter& painter, const QRect& area, const QString& caption,
         return;
     const QPaintDevice* device = painter.device();
     const QFont font = FittedFont(painter.font(), shown.text, room.height());
-    // Cut in the middle: names that differ only at the end (episode numbers) stay apart.
-    const QString text =
-        QFontMetricsF(font, device).elidedText(shown.text, Qt::ElideMiddle, room.width());
+    // Cut in the middle: names that differ only at the end (episode numbers) stay apart. The two
+    // halves are measured apart, so the whole may come out a little wider: cut again until it fits.
+    const QFontMetricsF metrics(font, device);
+    QString text = metrics.elidedText(shown.text, Qt::ElideMiddle, room.width());
+    for (qreal width = room.width(); metrics.horizontalAdvance(text) > room.width() && width > 1;) {
+        width -= metrics.horizontalAdvance(text) - room.width() + 1;
+        text = metrics.elidedText(shown.text, Qt::ElideMiddle, width);
+    }
     if (text != shown.text && shown.underlined >= text.indexOf(QChar(0x2026)))
         shown.underlined = -1; // the underlined letter may have been cut out
 

@@ -9,14 +9,15 @@
 namespace {
 // Measured against the dialogs' labels at 12 pixels: IPAPGothic is about as wide as the
 // proportional Gothic they were laid out in; VL PGothic and Noto Sans CJK run up to a fifth wider.
-const QStringList kJapaneseFallbacks = {
-    QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"),  QStringLiteral("Noto Sans CJK JP"),
-    QStringLiteral("Noto Sans"),  QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")};
+const QStringList kNarrowJapanese = {QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic")};
+// Japanese with a real bold face, then whatever sans the system has.
+const QStringList kBroadFallbacks = {QStringLiteral("Noto Sans CJK JP"),
+                                     QStringLiteral("Noto Sans"), QStringLiteral("DejaVu Sans"),
+                                     QStringLiteral("sans-serif")};
 
-QFont FontOf(const QStringList& designFamilies, const QStringList& fallbacks, int height,
-             bool bold) {
+QFont FontOf(const QStringList& families, int height, bool bold) {
     QFont font;
-    font.setFamilies(designFamilies + fallbacks);
+    font.setFamilies(families);
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(std::max(1, std::abs(height)));
     font.setBold(bold);
@@ -25,10 +26,14 @@ QFont FontOf(const QStringList& designFamilies, const QStringList& fallbacks, in
 } // namespace
 
 QFont ScreenFont(int height, bool bold) {
-    return FontOf({QStringLiteral("MS UI Gothic"), QStringLiteral("ＭＳ Ｐゴシック")},
-                  kJapaneseFallbacks.mid(2), height, bold);
+    // The screens' large bold captions need no narrow font: they are fitted to their panels.
+    return FontOf(QStringList{QStringLiteral("MS UI Gothic"), QStringLiteral("ＭＳ Ｐゴシック")} +
+                      kBroadFallbacks,
+                  height, bold);
 }
 
 QFont DialogFont(int height) {
-    return FontOf({QStringLiteral("ＭＳ Ｐゴシック")}, kJapaneseFallbacks, height, false);
+    return FontOf(QStringList{QStringLiteral("ＭＳ Ｐゴシック")} + kNarrowJapanese +
+                      kBroadFallbacks,
+                  height, false);
 }

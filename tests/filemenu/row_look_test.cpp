@@ -34,6 +34,10 @@ protected:
     void SetUp() override {
         EraseSettingKey(0, kVideoKey);
         WriteSettingInt(0, kVideoKey, QStringLiteral("ItemCount"), int(kTitles.size()));
+        // The first folder holds files named like the titles.
+        for (const QString& title : kTitles)
+            QFile(QDir(temp.path()).filePath(title + QStringLiteral(".avi")))
+                .open(QIODevice::WriteOnly);
         for (int n = 1; n <= kTitles.size(); ++n) {
             WriteSettingString(0, kVideoKey, EntryValueName("Title", n), kTitles[n - 1]);
             WriteSettingString(0, kVideoKey, EntryValueName("Folder", n), temp.path());
@@ -50,6 +54,7 @@ void ExpectWellPlaced(QWidget& widget, const QRect& box, const QColor& backgroun
     if (const auto misfit = CaptionMisfit(ink, box))
         ADD_FAILURE() << what << ": " << *misfit;
 }
+void ExpectRowsWellPlaced(TFile_Menu& menu);
 } // namespace
 
 TEST_P(FolderListLook, RowsAndLabelsLieWholeAndCentred) {
@@ -60,15 +65,25 @@ TEST_P(FolderListLook, RowsAndLabelsLieWholeAndCentred) {
     menu.category = 1;
     menu.show();
     ASSERT_EQ(menu.width(), GetParam().width());
+    for (int level : {0, 1}) {
+        if (level == 1)
+            menu.PressKey(vk::Return);
+        ExpectRowsWellPlaced(menu);
+    }
+    for (QLabel* label : {menu.LBL001, menu.LBL003, menu.LBL004})
+        ExpectWellPlaced(*label, label->rect(), Qt::black, label->text().toStdString());
+}
+
+namespace {
+void ExpectRowsWellPlaced(TFile_Menu& menu) {
     for (Panel* row : {menu.PNL001, menu.PNL002, menu.PNL003, menu.PNL004, menu.PNL005, menu.PNL006,
                        menu.PNL007, menu.PNL008, menu.PNL009, menu.PNL010}) {
         const QColor background = ToQColor(row->Color());
         ExpectWellPlaced(*row, row->rect().adjusted(2, 2, -2, -2), background,
                          row->Caption().toStdString());
     }
-    for (QLabel* label : {menu.LBL001, menu.LBL003, menu.LBL004})
-        ExpectWellPlaced(*label, label->rect(), Qt::black, label->text().toStdString());
 }
+} // namespace
 
 INSTANTIATE_TEST_SUITE_P(Screens, FolderListLook, ::testing::ValuesIn(kLookScreenSizes),
                          ScreenSizeName);
