@@ -100,7 +100,7 @@ Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
     PNL001 = MakePanel(100, QStringLiteral("my Video"), kPanelSelectedColor);
     PNL002 = MakePanel(101, QStringLiteral("my Music"), kPanelUnselectedColor);
     PNL003 = MakePanel(102, QStringLiteral("my Picture"), kPanelUnselectedColor);
-    LBL001 = new QLabel(QStringLiteral("Main Menu"), this);
+    LBL001 = new CaptionLabel(QStringLiteral("Main Menu"), this);
     LBL001->setAlignment(Qt::AlignCenter);
     LBL001->setFont(ScreenFont(-12));
     QPalette white = LBL001->palette();

@@ -1,7 +1,109 @@
 #include "app/panel.h"
 
+#include "platform/mnemonic.h"
+
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// Room kept between a caption's ink and the edge of its area, with a pixel more for the edge
+// pixels that smoothing adds around the outlines.
+constexpr int kCaptionPadding = 2 + 1;
+// Letters that reach as high and as low as captions commonly do, Japanese included: captions in
+// one font then share a baseline whether or not their own letters reach as far.
+const QString kReferenceInk = QStringLiteral("Hg国");
+
+// Where the ink of text (with the reference letters) lies around the baseline: the outlines
+// themselves, as font metrics do not always cover letters taken from a fallback font.
+QRectF InkBand(const QFont& font, const QString& text) {
+    QPainterPath outlines;
+    outlines.addText(0, 0, font, kReferenceInk);
+    outlines.addText(0, 0, font, text);
+    return outlines.boundingRect();
+}
+
+// The font, made smaller until the ink fits into height.
+QFont FittedFont(QFont font, const QString& text, int height) {
+    int size = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    qreal inkHeight = InkBand(font, text).height();
+    while (inkHeight > height && size > 1) {
+        size = std::max(1, std::min(size - 1, int(size * height / inkHeight)));
+        font.setPixelSize(size);
+        inkHeight = InkBand(font, text).height();
+    }
+    return font;
+}
+
+qreal AlignedLeft(const QRect& area, qreal width, Qt::Alignment alignment) {
+    if (alignment & Qt::AlignRight)
+        return area.right() + 1 - width;
+    if (alignment & Qt::AlignHCenter)
+        return area.left() + (area.width() - width) / 2;
+    return area.left();
+}
+} // namespace
+
+void PaintCaption(QPainter& painter, const QRect& area, const QString& caption,
+                  Qt::Alignment alignment) {
+    const bool mnemonic = (int(alignment) & Qt::TextShowMnemonic) != 0;
+    ShownCaption shown = mnemonic ? ShowMnemonic(caption) : ShownCaption{caption};
+    const QRect room =
+        area.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding);
+    if (shown.text.isEmpty() || room.isEmpty())
+        return;
+    const QPaintDevice* device = painter.device();
+    const QFont font = FittedFont(painter.font(), shown.text, room.height());
+    // Cut in the middle: names that differ only at the end (episode numbers) stay apart. The two
+    // halves are measured apart, so the whole may come out a little wider: cut again until it fits.
+    const QFontMetricsF metrics(font, device);
+    QString text = metrics.elidedText(shown.text, Qt::ElideMiddle, room.width());
+    for (qreal width = room.width(); metrics.horizontalAdvance(text) > room.width() && width > 1;) {
+        width -= metrics.horizontalAdvance(text) - room.width() + 1;
+        text = metrics.elidedText(shown.text, Qt::ElideMiddle, width);
+    }
+    if (text != shown.text && shown.underlined >= text.indexOf(QChar(0x2026)))
+        shown.underlined = -1; // the underlined letter may have been cut out
+
+    QTextLayout layout(text, font, device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    if (shown.underlined >= 0) {
+        QTextCharFormat underline;
+        underline.setFontUnderline(true);
+        layout.setFormats({QTextLayout::FormatRange{int(shown.underlined), 1, underline}});
+    }
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(room.width());
+    layout.endLayout();
+
+    const QRectF ink = InkBand(font, text);
+    const qreal baseline = std::round(room.top() + (room.height() - ink.height()) / 2 - ink.top());
+    const qreal left = AlignedLeft(room, line.naturalTextWidth(), alignment);
+    painter.save();
+    painter.setFont(font);
+    layout.draw(&painter, QPointF(left, baseline - line.ascent()));
+    painter.restore();
+}
+
+CaptionLabel::CaptionLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void CaptionLabel::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(palette().color(foregroundRole()));
+    PaintCaption(painter, contentsRect(), text(), alignment());
+}
 
 Panel::Panel(QWidget* parent) : QWidget(parent) {}
 
@@ -57,8 +159,8 @@ void Panel::paintEvent(QPaintEvent* /*event*/) {
         painter.setFont(font());
         painter.setPen(ToQColor(fontColor_));
         const int margin = bevelOuter_ == Bevel::None ? 0 : bevelWidth_;
-        painter.drawText(rect().adjusted(margin, margin, -margin, -margin), int(alignment_),
-                         caption_);
+        PaintCaption(painter, rect().adjusted(margin, margin, -margin, -margin), caption_,
+                     alignment_);
     }
 }
 

@@ -2,11 +2,34 @@
 
 #include "platform/colors.h"
 
+#include <QLabel>
 #include <QWidget>
 
 #include <functional>
 
-// A large coloured panel with a caption and a bevelled edge. Selectable panels carry a tag of 100
+class QPainter;
+
+// Draws a one-line caption into area with the painter's font and pen. Its ink, not the font's line
+// box, is centred vertically, with room to spare at both edges: a font with a tall line box or
+// deep descenders is never cut off, and where even the ink is taller than the area the font is
+// made smaller. A caption wider than the area loses its middle to "…". The horizontal part of
+// alignment places it; with Qt::TextShowMnemonic "&&" shows as "&" and a single "&" underlines
+// the character after it.
+void PaintCaption(QPainter& painter, const QRect& area, const QString& caption,
+                  Qt::Alignment alignment);
+
+// A transparent one-line label that draws its text as PaintCaption does, in its font and its
+// palette's text colour.
+class CaptionLabel : public QLabel {
+public:
+    explicit CaptionLabel(const QString& text, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A large coloured panel with a caption (drawn by PaintCaption inside the bevel) and a bevelled
+// edge. Selectable panels carry a tag of 100
 // or more (100 x column + row); a tag below 100 is never selected.
 class Panel : public QWidget {
     Q_OBJECT

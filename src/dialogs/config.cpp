@@ -15,11 +15,18 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace {
 
+// The layout, in dialog units.
 constexpr int kClientWidth = 472;
 constexpr int kClientHeight = 286;
 constexpr int kButtonStripHeight = 34;
+constexpr int kControlsLeft = 120;
+// The category tabs' Add, Edit and Delete buttons end 222 units down their page; a little room is
+// kept below them.
+constexpr int kPageHeight = 224;
 constexpr int kLockColumn = 2;
 
 const QString kLockOn = QStringLiteral("On");
@@ -63,17 +70,17 @@ QTreeWidgetItem* SelectedRow(const QTreeWidget* list) {
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
-QTreeWidget* MakeFolderList(QWidget* parent) {
+QTreeWidget* MakeFolderList(QWidget* parent, const DialogUnits& u) {
     auto* list = new QTreeWidget(parent);
-    list->setGeometry(4, 76, 457, 117);
+    list->setGeometry(u(QRect(4, 76, 457, 117)));
     list->setColumnCount(3);
     list->setHeaderLabels(
         {QStringLiteral("タイトル"), QStringLiteral("パス"), QStringLiteral("ロック")});
     list->headerItem()->setTextAlignment(kLockColumn, Qt::AlignCenter);
     list->header()->setStretchLastSection(false);
-    list->setColumnWidth(0, 102);
-    list->setColumnWidth(1, 300);
-    list->setColumnWidth(kLockColumn, 50);
+    list->setColumnWidth(0, u(102));
+    list->setColumnWidth(1, u(300));
+    list->setColumnWidth(kLockColumn, u(50));
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
     list->setAllColumnsShowFocus(true);
@@ -86,10 +93,11 @@ QTreeWidget* MakeFolderList(QWidget* parent) {
 } // namespace
 
 TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
-    SetUpFixedDialog(*this, QStringLiteral("環境設定"), QSize(kClientWidth, kClientHeight));
+    const DialogUnits& u = units_;
+    SetUpFixedDialog(*this, QStringLiteral("環境設定"), QSize(kClientWidth, kClientHeight), u);
 
     PC1 = new QTabWidget(this);
-    PC1->setGeometry(0, 0, kClientWidth, kClientHeight - kButtonStripHeight);
+    PC1->setGeometry(u(QRect(0, 0, kClientWidth, kClientHeight - kButtonStripHeight)));
     TabSheet1 = new QWidget;
     TabSheet2 = new QWidget;
     TabSheet3 = new QWidget;
@@ -110,9 +118,10 @@ TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
                    CategoryFields{ED301, ED302, LV3}};
 
     Panel1 = new QWidget(this);
-    Panel1->setGeometry(0, kClientHeight - kButtonStripHeight, kClientWidth, kButtonStripHeight);
-    Button4 = MakeButton(Panel1, QStringLiteral("OK"), QRect(312, 8, 75, 22));
-    Button5 = MakeButton(Panel1, QStringLiteral("キャンセル"), QRect(392, 8, 75, 22));
+    Panel1->setGeometry(
+        u(QRect(0, kClientHeight - kButtonStripHeight, kClientWidth, kButtonStripHeight)));
+    Button4 = MakeButton(Panel1, QStringLiteral("OK"), u(QRect(312, 8, 75, 22)));
+    Button5 = MakeButton(Panel1, QStringLiteral("キャンセル"), u(QRect(392, 8, 75, 22)));
     Button4->setDefault(true);
     connect(Button4, &QPushButton::clicked, this, [this] { done(mrOk); });
     connect(Button5, &QPushButton::clicked, this, [this] { done(mrCancel); });
@@ -121,32 +130,35 @@ TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
 }
 
 void TConfig_Form::BuildGeneralTab() {
-    ED01 = MakeEdit(TabSheet1, QRect(120, 8, 153, 20));
+    const DialogUnits& u = units_;
+    ED01 = MakeEdit(TabSheet1, u(QRect(kControlsLeft, 8, 153, 20)));
     SE01 = new SpinEdit(TabSheet1);
-    SE01->setGeometry(120, 32, 53, 21);
+    SE01->setGeometry(u(QRect(kControlsLeft, 32, 53, 21)));
     SE01->setRange(0, 999);
     SE01->setValue(10);
-    Label1 = MakeLabel(TabSheet1, QStringLiteral("終了コード(&E):"), QPoint(4, 12), ED01);
-    Label2 = MakeLabel(TabSheet1, QStringLiteral("アクティブディレイ(&A):"), QPoint(4, 36), SE01);
+    Label1 = MakeLabel(TabSheet1, QStringLiteral("終了コード(&E):"), u(QPoint(4, 12)), ED01);
+    Label2 =
+        MakeLabel(TabSheet1, QStringLiteral("アクティブディレイ(&A):"), u(QPoint(4, 36)), SE01);
 }
 
 TConfig_Form::CategoryTab TConfig_Form::BuildCategoryTab(QWidget* sheet, int tag) {
-    QLineEdit* unlock = MakeEdit(sheet, QRect(120, 8, 153, 20));
-    QLineEdit* extensions = MakeEdit(sheet, QRect(120, 32, 341, 20));
-    QTreeWidget* folders = MakeFolderList(sheet);
-    QPushButton* add = MakeButton(sheet, QStringLiteral("追加(&A)"), QRect(8, 200, 75, 22));
-    QPushButton* edit = MakeButton(sheet, QStringLiteral("編集(&E)"), QRect(88, 200, 75, 22));
-    QPushButton* remove = MakeButton(sheet, QStringLiteral("削除(&D)"), QRect(168, 200, 75, 22));
+    const DialogUnits& u = units_;
+    QLineEdit* unlock = MakeEdit(sheet, u(QRect(kControlsLeft, 8, 153, 20)));
+    QLineEdit* extensions = MakeEdit(sheet, u(QRect(kControlsLeft, 32, 341, 20)));
+    QTreeWidget* folders = MakeFolderList(sheet, u);
+    QPushButton* add = MakeButton(sheet, QStringLiteral("追加(&A)"), u(QRect(8, 200, 75, 22)));
+    QPushButton* edit = MakeButton(sheet, QStringLiteral("編集(&E)"), u(QRect(88, 200, 75, 22)));
+    QPushButton* remove = MakeButton(sheet, QStringLiteral("削除(&D)"), u(QRect(168, 200, 75, 22)));
     for (QPushButton* button : {add, edit, remove})
         SetTag(button, tag);
     connect(add, &QPushButton::clicked, this, [this, add] { Add_Click(add); });
     connect(edit, &QPushButton::clicked, this, [this, edit] { Edit_Click(edit); });
     connect(remove, &QPushButton::clicked, this, [this, remove] { Delete_Click(remove); });
-    return {MakeLabel(sheet, QStringLiteral("ロック解除コード(&U):"), QPoint(4, 12), unlock),
+    return {MakeLabel(sheet, QStringLiteral("ロック解除コード(&U):"), u(QPoint(4, 12)), unlock),
             unlock,
-            MakeLabel(sheet, QStringLiteral("表示する拡張子(&X):"), QPoint(4, 36), extensions),
+            MakeLabel(sheet, QStringLiteral("表示する拡張子(&X):"), u(QPoint(4, 36)), extensions),
             extensions,
-            MakeLabel(sheet, QStringLiteral("フォルダ(&F):"), QPoint(4, 60), folders),
+            MakeLabel(sheet, QStringLiteral("フォルダ(&F):"), u(QPoint(4, 60)), folders),
             folders,
             add,
             edit,
@@ -171,14 +183,33 @@ void TConfig_Form::showEvent(QShowEvent* event) {
 }
 
 void TConfig_Form::FormShow() {
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(units_(QSize(kClientWidth, kClientHeight)));
+    FitToFont();
     PC1->setCurrentIndex(0);
+}
+
+void TConfig_Form::FitToFont() {
+    // The layout was made for the proportional Gothic. Labels that run wider in the font at hand
+    // push the column of controls to the right, and the dialog grows with it.
+    const int overflow = FitLabels(
+        {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9, Label10, Label11},
+        units_(kControlsLeft));
+    if (overflow > 0) {
+        MoveRight({ED01, SE01, ED101, ED102, ED201, ED202, ED301, ED302, Button4, Button5},
+                  overflow);
+        Widen({PC1, Panel1, LV1, LV2, LV3}, overflow);
+    }
+    // The tab bar's height follows the font; the page below it must still hold the buttons.
+    const int shortfall = std::max(0, units_(kPageHeight) - PC1->currentWidget()->height());
+    PC1->resize(PC1->width(), PC1->height() + shortfall);
+    Panel1->move(Panel1->x(), Panel1->y() + shortfall);
+    GrowFixedDialog(*this, QSize(std::max(0, overflow), shortfall));
 }
 
 void TConfig_Form::Add_Click(QObject* Sender) {
     QTreeWidget* list = ListOf(Sender);
     TFolder_Form folder(this);
-    if (ExecModal(folder) == mrOk)
+    if (RunFolderDialog(folder) == mrOk)
         SetRow(new QTreeWidgetItem(list), EnteredRow(folder));
 }
 
@@ -190,7 +221,7 @@ void TConfig_Form::Edit_Click(QObject* Sender) {
     folder.ED01->setText(row->text(0));
     folder.EE01->setText(row->text(1));
     folder.CHB01->setChecked(row->text(kLockColumn) == kLockOn);
-    if (ExecModal(folder) == mrOk)
+    if (RunFolderDialog(folder) == mrOk)
         SetRow(row, EnteredRow(folder));
 }
 
@@ -202,6 +233,14 @@ void TConfig_Form::Delete_Click(QObject* Sender) {
     delete row;
     // The list view selects the next row by itself; a second Delete must not remove that one too.
     list->clearSelection();
+}
+
+int TConfig_Form::RunFolderDialog(TFolder_Form& folder) {
+    const int result = ExecModal(folder);
+    // Without a window manager nothing gives the focus back when the folder dialog closes, and
+    // this dialog's accelerators would stop working.
+    activateWindow();
+    return result;
 }
 
 void TConfig_Form::reject() {

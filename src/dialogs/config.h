@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/configuration_flow.h"
+#include "dialogs/dialog_kit.h"
 
 #include <QDialog>
 
@@ -15,6 +16,7 @@ class QTabWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 class SpinEdit;
+class TFolder_Form;
 
 // The settings dialog: exit code, foreground delay, and per category the unlock code, the
 // extensions and the registered folders. It reads and writes no settings itself: its opener fills
@@ -99,6 +101,9 @@ private:
     CategoryTab BuildCategoryTab(QWidget* sheet, int tag);
     void BuildGeneralTab();
     void ChainTabOrder();
+    // Makes room for labels wider than the layout's and for a tall tab bar.
+    void FitToFont();
+    int RunFolderDialog(TFolder_Form& folder);
 
     struct CategoryFields {
         QLineEdit* unlock;
@@ -108,6 +113,7 @@ private:
     const CategoryFields& Category(int category) const;
     QTreeWidget* ListOf(QObject* sender) const;
 
+    const DialogUnits units_;
     std::array<CategoryFields, 3> categories_{};
     bool shownOnce_ = false;
 };

@@ -8,31 +8,68 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStringList>
+
+#include <algorithm>
 
 namespace {
-constexpr int kDialogFontHeight = -12;
-// The dialogs were laid out in the proportional Gothic, the full-screen screens in the UI Gothic.
-const QString kDialogFontFamily = QStringLiteral("ＭＳ Ｐゴシック");
+constexpr int kDialogFontUnits = 12;
+constexpr int kLinesPerScale = 1080;
 const char* const kTagProperty = "tag";
-} // namespace
 
-void SetUpFixedDialog(QDialog& dialog, const QString& caption, const QSize& clientSize) {
-    dialog.setWindowTitle(caption);
-    dialog.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint);
-    QFont font = ScreenFont(kDialogFontHeight, false);
-    QStringList families = font.families();
-    families.removeAll(kDialogFontFamily);
-    families.prepend(kDialogFontFamily);
-    font.setFamilies(families);
-    dialog.setFont(font);
-    dialog.setFixedSize(clientSize);
+void CentreOnScreen(QDialog& dialog) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect bounds(QPoint(), clientSize);
+        QRect bounds(QPoint(), dialog.size());
         bounds.moveCenter(screen->availableGeometry().center());
         dialog.move(bounds.topLeft());
     }
+}
+} // namespace
+
+int DialogScaleFor(int screenHeight) {
+    return std::max(1, screenHeight / kLinesPerScale);
+}
+
+DialogUnits::DialogUnits() : DialogUnits(1) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        scale_ = DialogScaleFor(screen->geometry().height());
+}
+
+DialogUnits::DialogUnits(int scale) : scale_(std::max(1, scale)) {}
+
+void SetUpFixedDialog(QDialog& dialog, const QString& caption, const QSize& clientSize,
+                      const DialogUnits& units) {
+    dialog.setWindowTitle(caption);
+    dialog.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint);
+    dialog.setFont(DialogFont(-units(kDialogFontUnits)));
+    dialog.setFixedSize(units(clientSize));
+    CentreOnScreen(dialog);
+}
+
+void GrowFixedDialog(QDialog& dialog, const QSize& extra) {
+    if (extra.isNull())
+        return;
+    dialog.setFixedSize(dialog.size() + extra);
+    CentreOnScreen(dialog);
+}
+
+int FitLabels(std::initializer_list<QLabel*> labels, int controlsLeft) {
+    int overflow = 0;
+    for (QLabel* label : labels) {
+        label->adjustSize();
+        overflow = std::max(overflow, label->x() + label->width() - controlsLeft);
+    }
+    return overflow;
+}
+
+void MoveRight(std::initializer_list<QWidget*> widgets, int pixels) {
+    for (QWidget* widget : widgets)
+        widget->move(widget->x() + pixels, widget->y());
+}
+
+void Widen(std::initializer_list<QWidget*> widgets, int pixels) {
+    for (QWidget* widget : widgets)
+        widget->resize(widget->width() + pixels, widget->height());
 }
 
 QLabel* MakeLabel(QWidget* parent, const QString& caption, const QPoint& at, QWidget* buddy) {

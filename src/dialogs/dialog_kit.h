@@ -1,26 +1,60 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
+
+#include <initializer_list>
 
 class QDialog;
 class QLabel;
 class QLineEdit;
 class QObject;
 class QPushButton;
-class QRect;
-class QPoint;
-class QSize;
 class QWidget;
 
 // Results the settings dialogs close with.
 constexpr int mrOk = 1;
 constexpr int mrCancel = 2;
 
-// A fixed-size dialog with the given caption and client size, the dialogs' Japanese-capable
-// 12-pixel font, centred on the desktop.
-void SetUpFixedDialog(QDialog& dialog, const QString& caption, const QSize& clientSize);
+// The dialogs are laid out in units of one pixel of a screen up to 2159 lines high; a taller
+// screen makes a unit as many pixels as it has whole 1080 lines, so that a dialog stays readable
+// from a distance and keeps its proportions.
+int DialogScaleFor(int screenHeight);
+class DialogUnits {
+public:
+    // For the primary screen.
+    DialogUnits();
+    explicit DialogUnits(int scale);
 
-// A label at a position; its accelerator moves the focus to buddy.
+    int Scale() const { return scale_; }
+    int operator()(int units) const { return units * scale_; }
+    QPoint operator()(const QPoint& units) const { return units * scale_; }
+    QSize operator()(const QSize& units) const { return units * scale_; }
+    QRect operator()(const QRect& units) const {
+        return {units.topLeft() * scale_, units.size() * scale_};
+    }
+
+private:
+    int scale_;
+};
+
+// A fixed-size dialog with the given caption and client size (in units), the dialogs' 12-unit
+// Japanese-capable font, centred on the desktop.
+void SetUpFixedDialog(QDialog& dialog, const QString& caption, const QSize& clientSize,
+                      const DialogUnits& units);
+// Grows a fixed-size dialog by extra pixels and centres it again.
+void GrowFixedDialog(QDialog& dialog, const QSize& extra);
+
+// Sizes the labels to their text in their present font and tells how many pixels they need
+// beyond the column of controls that starts at controlsLeft, so that none reaches its control;
+// 0 or less when all fit.
+int FitLabels(std::initializer_list<QLabel*> labels, int controlsLeft);
+// Moves the widgets right by the given pixels.
+void MoveRight(std::initializer_list<QWidget*> widgets, int pixels);
+// Makes the widgets wider by the given pixels.
+void Widen(std::initializer_list<QWidget*> widgets, int pixels);
+
+// A label at a position (in pixels); its accelerator moves the focus to buddy.
 QLabel* MakeLabel(QWidget* parent, const QString& caption, const QPoint& at, QWidget* buddy);
 
 // A one-line edit for codes and paths: the input method stays off, text is typed as is.

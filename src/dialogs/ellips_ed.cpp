@@ -93,10 +93,15 @@ void TEllipsesEdit::SetFirstCharUpper(bool on) {
     ApplyFirstCharUpper();
 }
 
+void TEllipsesEdit::SetUnitScale(int scale) {
+    unitScale_ = std::max(1, scale);
+    AdjustHeight();
+}
+
 void TEllipsesEdit::UpdateButton() {
     const bool shown = editStyle_ == esAlwaysEllipses || (editStyle_ == esEllipses && hasFocus());
     if (shown) {
-        const int bw = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+        const int bw = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) * unitScale_;
         if (hasFrame())
             button_->setGeometry(width() - kEditBorder - bw - 1, kEditBorder, bw + 1,
                                  height() - 2 * kEditBorder);
@@ -114,8 +119,8 @@ int TEllipsesEdit::WantedHeight() const {
     const int textHeight = TextHeight(font());
     if (!hasFrame())
         return textHeight;
-    const int systemHeight = TextHeight(QApplication::font());
-    return textHeight + std::min(systemHeight, textHeight) / 4 + 4 * kBorderLine + 1;
+    const int systemHeight = TextHeight(QApplication::font()) * unitScale_;
+    return textHeight + std::min(systemHeight, textHeight) / 4 + (4 * kBorderLine + 1) * unitScale_;
 }
 
 void TEllipsesEdit::AdjustHeight() {

@@ -47,6 +47,11 @@ public:
     // Raised with the edit as sender when the dots button is clicked.
     std::function<void(TEllipsesEdit* sender)> OnButtonClick;
 
+    // Pixels per unit of the dialog the edit sits in: its border lines, its button and the
+    // system font it measures by grow with them.
+    int UnitScale() const { return unitScale_; }
+    void SetUnitScale(int scale);
+
     TEllipsesButton* Button() const { return button_; }
     // Shows or hides the button by the style and the focus, and keeps the text clear of it.
     void UpdateButton();
@@ -69,4 +74,5 @@ private:
     TEditStyle editStyle_ = esEllipses;
     bool firstCharUpper_ = false;
     bool autoSelect_ = true;
+    int unitScale_ = 1;
 };

@@ -11,26 +11,33 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace {
+// Where the column of fields starts, in dialog units.
+constexpr int kFieldsLeft = 76;
+} // namespace
+
 TFolder_Form::TFolder_Form(QWidget* parent) : QDialog(parent) {
-    SetUpFixedDialog(*this, QStringLiteral("フォルダ設定"), QSize(312, 120));
+    const DialogUnits& u = units_;
+    SetUpFixedDialog(*this, QStringLiteral("フォルダ設定"), QSize(312, 120), u);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Bevel1->setGeometry(8, 8, 297, 77);
+    Bevel1->setGeometry(u(QRect(8, 8, 297, 77)));
 
-    ED01 = MakeEdit(this, QRect(76, 12, 153, 20));
+    ED01 = MakeEdit(this, u(QRect(kFieldsLeft, 12, 153, 20)));
     EE01 = new TEllipsesEdit(this);
-    EE01->setGeometry(76, 36, 221, 20);
+    EE01->SetUnitScale(u.Scale());
+    EE01->setGeometry(u(QRect(kFieldsLeft, 36, 221, 20)));
     EE01->SetEditStyle(esAlwaysEllipses);
     EE01->OnButtonClick = [this](TEllipsesEdit* sender) { EE_Click(sender); };
     CHB01 = new QCheckBox(QStringLiteral("ロック(&L)"), this);
-    CHB01->setGeometry(76, 60, 221, 17);
-    Label3 = MakeLabel(this, QStringLiteral("タイトル(&T):"), QPoint(16, 16), ED01);
-    Label1 = MakeLabel(this, QStringLiteral("パス(&F):"), QPoint(16, 40), EE01);
+    CHB01->setGeometry(u(QRect(kFieldsLeft, 60, 221, 17)));
+    Label3 = MakeLabel(this, QStringLiteral("タイトル(&T):"), u(QPoint(16, 16)), ED01);
+    Label1 = MakeLabel(this, QStringLiteral("パス(&F):"), u(QPoint(16, 40)), EE01);
 
     // Neither button is the dialog's default: Enter in a field must not close it.
-    Button4 = MakeButton(this, QStringLiteral("OK"), QRect(149, 92, 75, 22));
-    Button5 = MakeButton(this, QStringLiteral("キャンセル"), QRect(229, 92, 75, 22));
+    Button4 = MakeButton(this, QStringLiteral("OK"), u(QRect(149, 92, 75, 22)));
+    Button5 = MakeButton(this, QStringLiteral("キャンセル"), u(QRect(229, 92, 75, 22)));
     for (QPushButton* button : {Button4, Button5})
         button->setAutoDefault(false);
     connect(Button4, &QPushButton::clicked, this, [this] { done(mrOk); });
@@ -52,11 +59,35 @@ void TFolder_Form::reject() {
     done(mrCancel);
 }
 
+void TFolder_Form::showEvent(QShowEvent* event) {
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        FitToFont();
+    }
+    QDialog::showEvent(event);
+}
+
+void TFolder_Form::FitToFont() {
+    // Labels that run wider than the layout's in the font at hand push the fields and the buttons
+    // to the right; the frame and the dialog grow with them.
+    const int overflow = FitLabels({Label3, Label1}, units_(kFieldsLeft));
+    if (overflow <= 0)
+        return;
+    MoveRight({ED01, EE01, CHB01, Button4, Button5}, overflow);
+    Widen({Bevel1}, overflow);
+    GrowFixedDialog(*this, QSize(overflow, 0));
+}
+
 void TFolder_Form::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-    case Qt::Key_Escape:
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // Enter presses a focused button, as Space does; in a field it closes nothing.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
+        event->accept();
+        return;
+    case Qt::Key_Escape:
         event->accept();
         return;
     default:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dialogs/dialog_kit.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -11,7 +13,8 @@ class TEllipsesEdit;
 
 // The folder entry dialog: title, folder path (with a button to browse for it) and lock flag of one
 // registered folder. Its opener fills and reads the three fields; the dialog keeps nothing.
-// Enter and Esc do not close it: only its buttons and its close box do.
+// Enter and Esc do not close it: only its buttons (Enter presses a focused one) and its close box
+// do.
 class TFolder_Form : public QDialog {
 public:
     explicit TFolder_Form(QWidget* parent = nullptr);
@@ -32,5 +35,13 @@ public:
     QPushButton* Button5;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Makes room for labels wider than the layout's.
+    void FitToFont();
+
+    const DialogUnits units_;
+    bool shownOnce_ = false;
 };

@@ -1,5 +1,7 @@
 #include "filemenu/file_entry.h"
 
+#include "platform/mnemonic.h"
+
 #include <QFile>
 
 namespace {
@@ -13,21 +15,31 @@ bool IsTrimmedChar(QChar c) {
 }
 } // namespace
 
+namespace {
+QString InBrackets(const QString& text) {
+    return QStringLiteral("     < %1 >").arg(text);
+}
+} // namespace
+
 QString RegisteredFolderText(const QString& title) {
-    return QStringLiteral("     < %1 >").arg(title);
+    return InBrackets(EscapeMnemonic(title));
 }
 
 QString SubFolderText(const QByteArray& name) {
     if (name == "..")
-        return RegisteredFolderText(QStringLiteral(" .. "));
-    QString shown = QFile::decodeName(name);
-    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    return RegisteredFolderText(shown);
+        return InBrackets(QStringLiteral(" .. "));
+    return InBrackets(EscapeMnemonic(QFile::decodeName(name)));
 }
 
 QString FileText(const QByteArray& name) {
     const qsizetype dot = name.lastIndexOf('.');
-    return QString::fromLocal8Bit(QByteArrayView(name).first(dot < 0 ? name.size() : dot));
+    return EscapeMnemonic(
+        QString::fromLocal8Bit(QByteArrayView(name).first(dot < 0 ? name.size() : dot)));
+}
+
+QString SortText(const QString& displayText) {
+    // Every "&" of a display text was doubled, so each pair stands for one.
+    return QString(displayText).replace(QStringLiteral("&&"), QStringLiteral("&"));
 }
 
 QByteArray LastPathComponent(const QByteArray& path) {
@@ -65,17 +77,4 @@ StoredColor RowFontColor(const FileEntry& entry) {
     if (entry.directory)
         return entry.exists ? kFolderColor : kMissingFolderColor;
     return entry.exists ? kFileColor : kMissingFileColor;
-}
-
-ShownCaption ShowMnemonic(const QString& caption) {
-    ShownCaption shown;
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) {
-            ++i;
-            if (caption[i] != QLatin1Char('&') && shown.underlined < 0)
-                shown.underlined = shown.text.size();
-        }
-        shown.text += caption[i];
-    }
-    return shown;
 }

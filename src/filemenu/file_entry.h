@@ -25,12 +25,16 @@ struct ListEntry {
 
 using EntryList = std::vector<ListEntry>;
 
+// Display texts are shown with "&" as the mnemonic prefix, so every "&" of a name or title is
+// doubled in them: a name shows as it is.
 // "     < %s >" around a registered folder's title.
 QString RegisteredFolderText(const QString& title);
-// A sub-folder's name with "&" doubled (".." shown as " .. ") inside the same brackets.
+// A sub-folder's name (".." shown as " .. ") inside the same brackets.
 QString SubFolderText(const QByteArray& name);
-// A file's name without its extension; "&" is left as it is.
+// A file's name without its extension.
 QString FileText(const QByteArray& name);
+// What a display text sorts by: the text with the names' own "&", undoubled.
+QString SortText(const QString& displayText);
 // The last path component, empty when the path ends in a separator.
 QByteArray LastPathComponent(const QByteArray& path);
 // The path with its last two components removed, without a trailing separator ("/" for the root).
@@ -43,11 +47,3 @@ QByteArray JoinPath(const QByteArray& folder, const QByteArray& name);
 QString RowCaption(const ListEntry& item);
 // The row's font colour: yellow / olive for folders, white / grey for files, by the exists flag.
 StoredColor RowFontColor(const FileEntry& entry);
-
-// A caption as it shows with "&" as the mnemonic prefix: "&&" shows one "&", a single "&" is not
-// shown and underlines the character after it (underlined is its index in text, or -1).
-struct ShownCaption {
-    QString text;
-    qsizetype underlined = -1;
-};
-ShownCaption ShowMnemonic(const QString& caption);

@@ -36,12 +36,12 @@ constexpr std::chrono::milliseconds kShowReadingAfter{300};
 constexpr int kWatchIntervalMs = 20;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, Qt::Alignment alignment) {
-    auto* label = new QLabel(QString::fromLatin1(caption), parent);
+    auto* label = new CaptionLabel(QString::fromLatin1(caption), parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setTextFormat(Qt::PlainText);
     label->setAlignment(alignment | Qt::AlignVCenter);
-    label->setAttribute(Qt::WA_TranslucentBackground);
-    label->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    QPalette white = label->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(white);
     return label;
 }
 } // namespace

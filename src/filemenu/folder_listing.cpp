@@ -66,7 +66,7 @@ void SortRange(const EntryList& entries, std::vector<QCollatorSortKey>& keys,
                std::vector<size_t>& order, size_t begin, size_t end) {
     const QCollator collator = FolderCollator();
     for (size_t i = begin; i < end; ++i)
-        keys[i] = collator.sortKey(entries[i].displayText);
+        keys[i] = collator.sortKey(SortText(entries[i].displayText));
     std::sort(order.begin() + begin, order.begin() + end, ByKey{entries, keys});
 }
 } // namespace

@@ -12,12 +12,12 @@
 // take a real locale's rules instead, where case-insensitive sort keys are honoured.
 QCollator FolderCollator();
 
-// The sub-folders and the matching files of a folder, sorted by display text (letter case
-// ignored, in the collation order of the user's locale; equal texts keep the name order). Hidden
-// entries (a name beginning with "." other than "..", and the folders Windows keeps on its disks:
-// "$RECYCLE.BIN" and "System Volume Information", letter case ignored) and
-// system entries (sockets, FIFOs, device nodes) are left out; a symbolic link counts as what it
-// points to, a dangling one is left out.
+// The sub-folders and the matching files of a folder, sorted by display text with the names' own
+// "&" (letter case ignored, in the collation order of the user's locale; equal texts keep the name
+// order). Hidden entries (a name beginning with "." other than "..", and the folders Windows keeps
+// on its disks: "$RECYCLE.BIN" and "System Volume Information", letter case ignored) and system
+// entries (sockets, FIFOs, device nodes) are left out; a symbolic link counts as what it points
+// to, a dangling one is left out.
 // "." is skipped; ".." is kept as the up entry, except in the root, which has none. A folder that
 // cannot be enumerated gives an empty list. taken, when given, follows how many entries the
 // listing has taken so far (for a reader on another thread).

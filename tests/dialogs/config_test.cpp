@@ -368,6 +368,20 @@ TEST_F(ConfigFormTest, AddThenCancelLeavesTheListAlone) {
     EXPECT_EQ(Flat(form.FolderRows(3)), Flat({Row("Trips", "/photos/trips", "On")}));
 }
 
+TEST_F(ConfigFormTest, FocusComesBackAfterTheFolderDialogSoAcceleratorsWork) {
+    ShowCategory(1);
+    form.AddFolderRow(1, Row("Films", "/films", "Off"));
+    form.LV1->setCurrentItem(form.LV1->topLevelItem(0));
+    ModalHookScope hook(FolderDialogAnswering({QStringLiteral("Movies"), QStringLiteral("/m")}));
+    // A button's accelerator clicks it a moment later, as a click would look.
+    QTest::keyClick(&form, Qt::Key_A, Qt::AltModifier); // Add
+    ASSERT_TRUE(QTest::qWaitFor([this] { return folderDialogs == 1; }));
+    EXPECT_EQ(QApplication::activeWindow(), &form);
+    QTest::keyClick(&form, Qt::Key_E, Qt::AltModifier); // Edit
+    ASSERT_TRUE(QTest::qWaitFor([this] { return folderDialogs == 2; }));
+    EXPECT_EQ(QApplication::activeWindow(), &form);
+}
+
 TEST_F(ConfigFormTest, EscAndCloseBoxInTheFolderDialogCancelTheAdd) {
     ShowCategory(1);
     bool stayedOpenOnEsc = false;

@@ -94,6 +94,22 @@ TEST_F(FolderFormTest, ButtonsAndCloseBoxGiveTheirResults) {
     EXPECT_EQ(form.result(), 2);
 }
 
+TEST_F(FolderFormTest, EnterPressesTheFocusedButton) {
+    for (auto [button, result] : {std::pair{form.Button4, 1}, std::pair{form.Button5, 2}}) {
+        ASSERT_TRUE(ShowActive(form));
+        form.setResult(0);
+        button->setFocus();
+        QTest::keyClick(button, Qt::Key_Return);
+        EXPECT_EQ(form.result(), result);
+        EXPECT_FALSE(form.isVisible());
+    }
+    ASSERT_TRUE(ShowActive(form));
+    form.setResult(0);
+    form.Button5->setFocus();
+    QTest::keyClick(form.Button5, Qt::Key_Enter); // the keypad's Enter as well
+    EXPECT_EQ(form.result(), 2);
+}
+
 // What the folder browser was asked, and what it answers.
 struct BrowseCase {
     const char* typed;

@@ -3,6 +3,7 @@
 #include "filemenu/folder_existence.h"
 #include "filemenu/folder_listing.h"
 #include "filemenu/folder_reading.h"
+#include "platform/mnemonic.h"
 
 #include <QDir>
 #include <QFile>
@@ -75,8 +76,15 @@ TEST(DisplayTextTest, FoldersFilesAndTheUpEntry) {
     EXPECT_EQ(RegisteredFolderText(QString()), QStringLiteral("     <  >"));
     EXPECT_EQ(SubFolderText("Tom & Jerry"), QStringLiteral("     < Tom && Jerry >"));
     EXPECT_EQ(SubFolderText(".."), QStringLiteral("     <  ..  >"));
-    EXPECT_EQ(FileText("Tom & Jerry.avi"), QStringLiteral("Tom & Jerry"));
+    EXPECT_EQ(FileText("Tom & Jerry.avi"), QStringLiteral("Tom && Jerry"));
     EXPECT_EQ(FileText("a.b.mp3"), QStringLiteral("a.b"));
+    EXPECT_EQ(RegisteredFolderText(QStringLiteral("R&B")), QStringLiteral("     < R&&B >"));
+}
+
+TEST(DisplayTextTest, SortTextIsTheNamesOwn) {
+    EXPECT_EQ(SortText(FileText("Tom & Jerry.avi")), QStringLiteral("Tom & Jerry"));
+    EXPECT_EQ(SortText(FileText("&&&.avi")), QStringLiteral("&&&"));
+    EXPECT_EQ(SortText(SubFolderText("a&b")), QStringLiteral("     < a&b >"));
 }
 
 TEST(DisplayTextTest, CaptionTrimsAndMarks) {
@@ -84,15 +92,6 @@ TEST(DisplayTextTest, CaptionTrimsAndMarks) {
     EXPECT_EQ(RowCaption(item), QStringLiteral(" name"));
     item.entry.marked = true;
     EXPECT_EQ(RowCaption(item), QStringLiteral("*name"));
-}
-
-TEST(DisplayTextTest, AmpersandAsMnemonic) {
-    const ShownCaption folder = ShowMnemonic(QStringLiteral(" < Tom && Jerry >"));
-    EXPECT_EQ(folder.text, QStringLiteral(" < Tom & Jerry >"));
-    EXPECT_EQ(folder.underlined, -1);
-    const ShownCaption file = ShowMnemonic(QStringLiteral(" Tom &Jerry"));
-    EXPECT_EQ(file.text, QStringLiteral(" Tom Jerry"));
-    EXPECT_EQ(file.underlined, 5);
 }
 
 TEST(DisplayTextTest, PathComponents) {
@@ -212,8 +211,8 @@ TEST_F(FolderListingTest, AmpersandsInNames) {
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(ShowMnemonic(RowCaption(list[1])).text, QStringLiteral(" < Tom & Jerry >"));
     const ShownCaption file = ShowMnemonic(RowCaption(list[2]));
-    EXPECT_EQ(file.text, QStringLiteral(" Rock  Roll"));
-    EXPECT_EQ(file.text[file.underlined], QLatin1Char(' '));
+    EXPECT_EQ(file.text, QStringLiteral(" Rock & Roll"));
+    EXPECT_EQ(file.underlined, -1);
 }
 
 TEST_F(FolderListingTest, NameNotValidUtf8KeptByteForByte) {
