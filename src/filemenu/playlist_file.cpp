@@ -142,7 +142,7 @@ QByteArray PlaylistFileName(const QByteArray& executableName, int kind) {
 }
 
 QByteArray TempFilePath(const QByteArray& name, const CodePage& codePage) {
-    QByteArray path = TempDirectory();
+    QByteArray path = PrivateTempDirectory();
     if (!EndsWithChar(path, '/', codePage))
         path += '/';
     return path + name;

@@ -21,8 +21,9 @@ QByteArray ExecutableFileName();
 // "couchframe" gives "couchframe.wpl", "player.bin" gives "player.m3u".
 QByteArray PlaylistFileName(const QByteArray& executableName, int kind);
 
-// The name inside the user's temporary directory, with a separator added when the directory
-// does not end in one (tested on characters, not bytes).
+// The name inside the user's private temporary folder (PrivateTempDirectory), with a separator
+// added when the folder does not end in one (tested on characters, not bytes). Raises AppError
+// when there is no private folder to be had.
 QByteArray TempFilePath(const QByteArray& name, const CodePage& codePage = SystemCodePage());
 
 // Sorts paths by their whole text, letter case ignored, in the collation order of the user's

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -29,11 +31,57 @@ bool WriteAll(int fd, QByteArrayView bytes) {
     }
     return true;
 }
-} // namespace
 
+// The user's temporary directory: $TMPDIR when set, else "/tmp".
 QByteArray TempDirectory() {
     const QByteArray dir = qgetenv("TMPDIR");
     return dir.isEmpty() ? QByteArray("/tmp") : dir;
+}
+
+QByteArray Joined(const QByteArray& folder, const QByteArray& name) {
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+// Why the folder is not one that only this user can enter; nothing when it is.
+std::optional<QString> WhyNotPrivate(const QByteArray& folder) {
+    struct stat info {};
+    if (lstat(folder.constData(), &info) != 0)
+        return ErrorText(errno);
+    if (S_ISLNK(info.st_mode))
+        return QStringLiteral("it is a symbolic link");
+    if (!S_ISDIR(info.st_mode))
+        return QStringLiteral("it is not a folder");
+    if (info.st_uid != geteuid())
+        return QStringLiteral("it belongs to another account (user id %1)").arg(info.st_uid);
+    if ((info.st_mode & 07777) != S_IRWXU)
+        return QStringLiteral("others may use it (mode %1, not 0700)")
+            .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
+    return std::nullopt;
+}
+
+AppError NotPrivateError(const QByteArray& folder, const QString& reason) {
+    return AppError(QStringLiteral("The temporary folder \"%1\" cannot be used: %2. Remove it, or "
+                                   "set TMPDIR to a folder of your own.")
+                        .arg(SystemCodePage().ToUtf16(folder), reason));
+}
+} // namespace
+
+QByteArray PrivateTempDirectory() {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray folder =
+        runtime.startsWith('/') && !WhyNotPrivate(runtime)
+            ? Joined(runtime, "couchframe")
+            : Joined(TempDirectory(), "couchframe-" + QByteArray::number(geteuid()));
+    if (mkdir(folder.constData(), S_IRWXU) == 0) {
+        // The umask may have taken bits the owner needs; the folder is new and ours.
+        if (chmod(folder.constData(), S_IRWXU) != 0)
+            throw EFCreateError(folder, errno);
+    } else if (errno != EEXIST) {
+        throw EFCreateError(folder, errno);
+    }
+    if (const std::optional<QString> reason = WhyNotPrivate(folder))
+        throw NotPrivateError(folder, *reason);
+    return folder;
 }
 
 EFCreateError::EFCreateError(const QByteArray& path, int errorNumber)

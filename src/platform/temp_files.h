@@ -5,15 +5,20 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-// The user's temporary directory: $TMPDIR when set, else "/tmp" (bytes of the file system, as
-// given; a trailing separator is left as it is).
-QByteArray TempDirectory();
-
 // The file-creation error: "ファイル "<path>". <system error text> を作成できません".
 class EFCreateError : public AppError {
 public:
     EFCreateError(const QByteArray& path, int errorNumber);
 };
+
+// The folder of the user's own temporary files, made with mode 0700 when missing:
+// $XDG_RUNTIME_DIR/couchframe when the runtime directory is the user's own and private, else
+// "couchframe-<uid>" in $TMPDIR, else in /tmp. A shared /tmp is sticky: one account's files there
+// cannot be replaced by another's, and anyone can put a folder or link at a predictable name.
+// Raises EFCreateError when it cannot be made, and AppError naming the folder and the reason when
+// what is there is not a folder of the user's own that only the user can enter (a symbolic link,
+// another account's folder, one with a wider mode).
+QByteArray PrivateTempDirectory();
 
 // Writes the bytes as the whole new content of the file at path: they go to a fresh temporary
 // file in the same folder, which is then renamed over the target. A symbolic link at path is

@@ -331,7 +331,7 @@ def scenario(s):
                                   ("Beta not selected", folder_row(2), is_(UNSELECTED))])
 
     log("player")
-    m3u = Path(s.env["TMPDIR"]) / "couchframe.m3u"
+    m3u = Path(s.env["XDG_RUNTIME_DIR"]) / "couchframe" / "couchframe.m3u"
     s.keys("ctrl+p")
     s.expect_screens(3, "player")
     expect_bytes(m3u, f"{music}/alpha.mp3\r\n{music}/Beta.mp3\r\n".encode(), "music playlist")
@@ -366,7 +366,7 @@ def scenario(s):
     s.keys("XF86Back")  # an air mouse's Back button (KEY_BACK)
     s.expect_screens(2, "Picture folder list after the viewer")
 
-    lst = Path(s.env["TMPDIR"]) / "couchframe.lst"
+    lst = Path(s.env["XDG_RUNTIME_DIR"]) / "couchframe" / "couchframe.lst"
     s.keys("ctrl+u", "ctrl+p")  # back to the registered folder, which plays as a list
     s.expect_screens(3, "viewer with the list")
     expect_bytes(lst, f"{pictures}/a_red.bmp\r\n{pictures}/b_green.jpg\r\n".encode(),

@@ -65,11 +65,14 @@ class PlaylistTest : public ::testing::Test {
 protected:
     void SetUp() override {
         savedTmpDir_ = qgetenv("TMPDIR");
+        savedRuntimeDir_ = qgetenv("XDG_RUNTIME_DIR");
         qputenv("TMPDIR", TempDir());
+        qunsetenv("XDG_RUNTIME_DIR");
         options.executableName = "couchframe";
     }
     void TearDown() override {
         qputenv("TMPDIR", savedTmpDir_);
+        qputenv("XDG_RUNTIME_DIR", savedRuntimeDir_);
         // QTemporaryDir cannot remove names that are not UTF-8: remove the tree as bytes.
         const QByteArray root = QFile::encodeName(media_.path());
         nftw(
@@ -79,8 +82,12 @@ protected:
     }
 
     QByteArray TempDir() const { return QFile::encodeName(temp_.path()); }
+    // Without a runtime directory the playlists go into a private folder in TMPDIR.
+    QByteArray PrivateDir() const {
+        return TempDir() + "/couchframe-" + QByteArray::number(geteuid());
+    }
     QByteArray PlaylistPath(const char* extension) const {
-        return TempDir() + "/couchframe" + extension;
+        return PrivateDir() + "/couchframe" + extension;
     }
     QByteArray Media(const QByteArray& name) const {
         return QFile::encodeName(media_.path()) + "/" + name;
@@ -116,13 +123,16 @@ protected:
                               .useViewer = kind == kLstPlaylist},
                              options);
     }
-    QStringList TempFiles() const { return QDir(temp_.path()).entryList(QDir::Files); }
+    QStringList TempFiles() const {
+        return QDir(QFile::decodeName(PrivateDir())).entryList(QDir::Files);
+    }
 
     EntryList entries;
     PlaylistOptions options;
 
 private:
     QByteArray savedTmpDir_;
+    QByteArray savedRuntimeDir_;
     QTemporaryDir temp_;
     QTemporaryDir media_;
 };
@@ -293,14 +303,14 @@ TEST_P(UnwritablePlaylistTest, MissingTempDirectoryIsReportedAndNothingIsHandedO
     entries = {File(Media("x.avi"), true)};
     const QByteArray missing = TempDir() + "/missing";
     qputenv("TMPDIR", missing);
-    const QByteArray playlist = missing + "/couchframe" + PlaylistExtension(kind);
+    const QByteArray folder = missing + "/couchframe-" + QByteArray::number(geteuid());
     MessageCapture messages;
     std::optional<MediaRequest> request;
     RunReportingErrors([&] { request = Play(kind, true, 0); });
     EXPECT_EQ(request, std::nullopt);
     EXPECT_THAT(messages.texts,
                 ElementsAre(QStringLiteral("ファイル \"%1\". %2 を作成できません")
-                                .arg(QString::fromUtf8(playlist),
+                                .arg(QString::fromUtf8(folder),
                                      QString::fromLocal8Bit(std::strerror(ENOENT)))));
 }
 
@@ -350,6 +360,7 @@ TEST_F(PlaylistTest, PlaylistReplacesALinkAtItsNameWithoutFollowingIt) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("precious");
     file.close();
+    ASSERT_EQ(mkdir(PrivateDir().constData(), 0700), 0);
     ASSERT_EQ(symlink(victim.constData(), PlaylistPath(".m3u").constData()), 0);
     MakeFile(Media("x.mp3"));
     entries = {File(Media("x.mp3"), true)};
@@ -369,22 +380,15 @@ TEST_F(PlaylistTest, PlaylistIsNamedAfterTheRunningProgram) {
                                         .extensions = ExtensionList(),
                                         .category = 1,
                                         .useViewer = false});
-    EXPECT_THAT(request, Optional(MediaRequest{TempDir() + "/test_filemenu.wpl", false, true, 1}));
+    EXPECT_THAT(request,
+                Optional(MediaRequest{PrivateDir() + "/test_filemenu.wpl", false, true, 1}));
 }
 
-TEST(PlaylistNameTest, ExtensionReplacedAndTempFolderJoined) {
+TEST(PlaylistNameTest, ExtensionReplaced) {
     EXPECT_EQ(PlaylistFileName("couchframe", kWplPlaylist), "couchframe.wpl");
     EXPECT_EQ(PlaylistFileName("Couchframe.exe", kM3uPlaylist), "Couchframe.m3u");
     EXPECT_EQ(PlaylistFileName("a.b.bin", kLstPlaylist), "a.b.lst");
     EXPECT_THROW(PlaylistFileName("couchframe", 4), AppError);
-    const QByteArray saved = qgetenv("TMPDIR");
-    qputenv("TMPDIR", "/var/tmp/");
-    EXPECT_EQ(TempFilePath("couchframe.lst"), "/var/tmp/couchframe.lst");
-    qputenv("TMPDIR", "/var/tmp");
-    EXPECT_EQ(TempFilePath("couchframe.lst"), "/var/tmp/couchframe.lst");
-    qunsetenv("TMPDIR");
-    EXPECT_EQ(TempFilePath("couchframe.lst"), "/tmp/couchframe.lst");
-    qputenv("TMPDIR", saved);
 }
 
 } // namespace

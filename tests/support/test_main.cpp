@@ -13,8 +13,12 @@ int main(int argc, char** argv) {
     QTemporaryDir sandbox;
     if (!sandbox.isValid())
         return 2;
-    for (const char* name : {"config", "data", "tmp"})
+    for (const char* name : {"config", "data", "tmp", "runtime"})
         QDir(sandbox.path()).mkpath(QString::fromLatin1(name));
+    // A runtime directory is private to its user; the playlists go there.
+    const QString runtime = sandbox.filePath(QStringLiteral("runtime"));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(sandbox.filePath(QStringLiteral("config"))));
     qputenv("XDG_DATA_HOME", QFile::encodeName(sandbox.filePath(QStringLiteral("data"))));
     qputenv("TMPDIR", QFile::encodeName(sandbox.filePath(QStringLiteral("tmp"))));
