@@ -1,6 +1,7 @@
 #include "app/configuration_flow.h"
 
 #include "settings/general.h"
+#include "settings/lenient_settings.h"
 #include "settings/store.h"
 
 namespace {
@@ -21,24 +22,22 @@ const CategorySchema kCategories[] = {
 const QString kOn = QStringLiteral("On");
 const QString kOff = QStringLiteral("Off");
 
-void FillDialog(ConfigurationDialog& dialog) {
-    dialog.SetExitCode(ReadSettingString(0, settingskey::System, QStringLiteral("ExitCode"),
-                                         QStringLiteral("81536047")));
-    dialog.SetActiveDelay(
-        ReadSettingInt(0, settingskey::System, QStringLiteral("ActiveDelay"), 10));
+void FillDialog(ConfigurationDialog& dialog, LenientSettings& reads) {
+    dialog.SetExitCode(
+        reads.String(settingskey::System, QStringLiteral("ExitCode"), QStringLiteral("81536047")));
+    dialog.SetActiveDelay(reads.Int(settingskey::System, QStringLiteral("ActiveDelay"), 10));
     for (const CategorySchema& schema : kCategories) {
         const QString key = settingskey::Category(schema.keyName);
-        dialog.SetUnlockCode(
-            schema.category,
-            ReadSettingString(0, key, QStringLiteral("UnLockCode"), schema.defaultUnlockCode));
-        dialog.SetExtensions(schema.category, ReadSettingString(0, key, QStringLiteral("Extention"),
-                                                                schema.defaultExtensions));
-        const int count = ReadFolderEntryCount(key);
+        dialog.SetUnlockCode(schema.category, reads.String(key, QStringLiteral("UnLockCode"),
+                                                           schema.defaultUnlockCode));
+        dialog.SetExtensions(schema.category, reads.String(key, QStringLiteral("Extention"),
+                                                           schema.defaultExtensions));
+        const int count = reads.Value([&] { return ReadFolderEntryCount(key); }, 0);
         for (int n = 1; n <= count; ++n) {
             FolderRow row;
-            row.title = ReadSettingString(0, key, EntryValueName("Title", n), QString());
-            row.folder = ReadSettingString(0, key, EntryValueName("Folder", n), QString());
-            row.lock = ReadSettingBool(0, key, EntryValueName("Lock", n), false) ? kOn : kOff;
+            row.title = reads.String(key, EntryValueName("Title", n), QString());
+            row.folder = reads.String(key, EntryValueName("Folder", n), QString());
+            row.lock = reads.Bool(key, EntryValueName("Lock", n), false) ? kOn : kOff;
             dialog.AddFolderRow(schema.category, row);
         }
     }
@@ -66,17 +65,24 @@ void WriteBack(const ConfigurationDialog& dialog) {
 }
 } // namespace
 
-void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog) {
+void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog, LenientSettings& reads) {
     // Without a settings dialog there is nothing to edit; the store keeps what it has.
     const std::unique_ptr<ConfigurationDialog> dialog = makeDialog ? makeDialog() : nullptr;
     if (!dialog)
         return;
-    FillDialog(*dialog);
-    if (dialog->ShowModal() != 1)
-        return;
-    // Erasing a category and rewriting it must never leave the owner with lost folders: either
-    // every value lands or the store stays as it was.
-    SettingsTransaction transaction;
-    WriteBack(*dialog);
-    transaction.Commit();
+    FillDialog(*dialog, reads);
+    // Written while the dialog is still open, so that a store that refuses (locked by another
+    // program, read-only) costs the owner no edit. Erasing a category and rewriting it must never
+    // leave the owner with lost folders: either every value lands or the store stays as it was.
+    dialog->OnAccept = [&dialog] {
+        SettingsTransaction transaction;
+        WriteBack(*dialog);
+        transaction.Commit();
+    };
+    dialog->ShowModal();
+}
+
+void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog) {
+    LenientSettings reads;
+    RunConfigurationFlow(makeDialog, reads);
 }

@@ -31,10 +31,19 @@ public:
     virtual QList<FolderRow> FolderRows(int category) const = 0;
     // Shows the dialog modally; 1 means accepted.
     virtual int ShowModal() = 0;
+
+    // Runs when OK is pressed, before the dialog closes: it stores what the dialog holds. When it
+    // raises AppError, the message is shown and the dialog stays open with every edit, for another
+    // OK or Cancel.
+    std::function<void()> OnAccept;
 };
 
 using ConfigurationDialogFactory = std::function<std::unique_ptr<ConfigurationDialog>()>;
 
-// Fills a new dialog from the store, shows it and, when it is accepted, writes everything back as
-// one transaction of the settings store: all of it lands or none of it.
+class LenientSettings;
+
+// Fills a new dialog from the store, shows it and, when OK is pressed, writes everything back as
+// one transaction of the settings store: all of it lands or none of it. A value that cannot be
+// read fills its field with the default, and its message is shown once through reads.
+void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog, LenientSettings& reads);
 void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog);

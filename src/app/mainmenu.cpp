@@ -4,12 +4,15 @@
 
 #include "app/panel.h"
 #include "gradient/pgra112.h"
+#include "platform/application.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
+#include "platform/message_box.h"
 #include "platform/modal.h"
 #include "platform/timer.h"
 #include "platform/window_activation.h"
 #include "settings/general.h"
+#include "settings/lenient_settings.h"
 #include "spi/spis.h"
 
 #include <QApplication>
@@ -155,11 +158,20 @@ void Tmain_form::FormDestroy() {
 }
 
 void Tmain_form::FormShow() {
-    const bool configured = SettingKeyExists(settingskey::Root);
-    if (AsksForConfiguration(arguments_) || !configured)
-        RunConfigurationFlow(makeConfigurationDialog_);
-    ExitCodeText_ =
-        ReadSettingString(0, settingskey::System, QStringLiteral("ExitCode"), kDefaultExitCode);
+    // Whatever the store holds or fails to give, the menu comes up whole: a store that cannot be
+    // opened leaves the defaults, a value that cannot be read leaves its default, each said once.
+    LenientSettings reads;
+    if (const std::optional<QString> reason = OpenSettingsOrRunOnDefaults()) {
+        ShowMessage(MessageKind::Error,
+                    *reason + QStringLiteral("\n\nCouchframe runs on its default settings; "
+                                             "nothing will be saved."));
+    } else {
+        const bool configured =
+            reads.Value([] { return SettingKeyExists(settingskey::Root); }, true);
+        if (AsksForConfiguration(arguments_) || !configured)
+            RunReportingErrors([&] { RunConfigurationFlow(makeConfigurationDialog_, reads); });
+    }
+    ExitCodeText_ = reads.String(settingskey::System, QStringLiteral("ExitCode"), kDefaultExitCode);
 
     const QSize screen = ScreenSize();
     PlaceFullScreen();
@@ -172,8 +184,8 @@ void Tmain_form::FormShow() {
     PG1->Paint();
     LayOut(screen.width(), screen.height());
     HighlightPanel(this, PrevTag_, CurTag_);
-    Timer1->setInterval(DelayMilliseconds(ReadSettingInt(
-        0, settingskey::System, QStringLiteral("ActiveDelay"), kDefaultActiveDelay)));
+    Timer1->setInterval(DelayMilliseconds(
+        reads.Int(settingskey::System, QStringLiteral("ActiveDelay"), kDefaultActiveDelay)));
     Timer1->setEnabled(true);
 }
 

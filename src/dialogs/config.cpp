@@ -5,6 +5,7 @@
 #include "dialogs/folder.h"
 #include "dialogs/spin_edit.h"
 #include "platform/error.h"
+#include "platform/message_box.h"
 #include "platform/modal.h"
 
 #include <QCheckBox>
@@ -31,6 +32,16 @@ constexpr int kLockColumn = 2;
 
 const QString kLockOn = QStringLiteral("On");
 const QString kLockOff = QStringLiteral("Off");
+
+// The longest exit code the dialog takes.
+constexpr int kMaxExitCodeLength = 32;
+
+// Text of one or more of the digits 0 to 9: what the remote's digit keys can type.
+bool IsDigits(const QString& text) {
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
+}
 
 // Blanks and control characters around a title are never meant.
 QString TrimTitle(const QString& title) {
@@ -114,8 +125,9 @@ TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
         BuildCategoryTab(TabSheet3, 2);
     std::tie(Label9, ED301, Label10, ED302, Label11, LV3, Button9, Button10, Button11) =
         BuildCategoryTab(TabSheet4, 3);
-    categories_ = {CategoryFields{ED101, ED102, LV1}, CategoryFields{ED201, ED202, LV2},
-                   CategoryFields{ED301, ED302, LV3}};
+    categories_ = {CategoryFields{TabSheet2, ED101, ED102, LV1},
+                   CategoryFields{TabSheet3, ED201, ED202, LV2},
+                   CategoryFields{TabSheet4, ED301, ED302, LV3}};
 
     Panel1 = new QWidget(this);
     Panel1->setGeometry(
@@ -123,7 +135,7 @@ TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
     Button4 = MakeButton(Panel1, QStringLiteral("OK"), u(QRect(312, 8, 75, 22)));
     Button5 = MakeButton(Panel1, QStringLiteral("キャンセル"), u(QRect(392, 8, 75, 22)));
     Button4->setDefault(true);
-    connect(Button4, &QPushButton::clicked, this, [this] { done(mrOk); });
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4_Click(); });
     connect(Button5, &QPushButton::clicked, this, [this] { done(mrCancel); });
 
     ChainTabOrder();
@@ -241,6 +253,52 @@ int TConfig_Form::RunFolderDialog(TFolder_Form& folder) {
     // this dialog's accelerators would stop working.
     activateWindow();
     return result;
+}
+
+void TConfig_Form::Button4_Click() {
+    if (!CodesCanBeTyped())
+        return;
+    if (OnAccept) {
+        try {
+            OnAccept();
+        } catch (const AppError& error) {
+            ShowMessage(MessageKind::Error,
+                        error.message() +
+                            QStringLiteral("\n\nNothing was saved. The settings stay open: press "
+                                           "OK to try again, or キャンセル to leave them."));
+            return;
+        }
+    }
+    done(mrOk);
+}
+
+bool TConfig_Form::CodesCanBeTyped() {
+    if (!IsDigits(ED01->text()) || ED01->text().size() > kMaxExitCodeLength) {
+        RefuseField(TabSheet1, ED01,
+                    QStringLiteral("\"終了コード\" must be 1 to %1 digits (0 to 9): it is typed "
+                                   "on the remote's digit keys, and an empty one would quit at "
+                                   "every Enter.")
+                        .arg(kMaxExitCodeLength));
+        return false;
+    }
+    for (const CategoryFields& fields : categories_) {
+        const QString code = fields.unlock->text();
+        if (!code.isEmpty() && !IsDigits(code)) {
+            RefuseField(fields.sheet, fields.unlock,
+                        QStringLiteral("\"ロック解除コード\" of \"%1\" may hold only digits (0 "
+                                       "to 9), or nothing for no lock.")
+                            .arg(PC1->tabText(PC1->indexOf(fields.sheet))));
+            return false;
+        }
+    }
+    return true;
+}
+
+void TConfig_Form::RefuseField(QWidget* sheet, QLineEdit* field, const QString& message) {
+    ShowMessage(MessageKind::Warning, message);
+    PC1->setCurrentWidget(sheet);
+    field->setFocus();
+    field->selectAll();
 }
 
 void TConfig_Form::reject() {

@@ -33,6 +33,10 @@ public:
     void Edit_Click(QObject* Sender);
     void Delete_Click(QObject* Sender);
 
+    // OK: refused with a message naming the field while a code cannot be typed on the remote
+    // (the exit code 1 to 32 digits, an unlock code digits or empty); then OnAccept stores the
+    // contents, and only when that succeeds does the dialog close with OK.
+    void Button4_Click();
     // Esc and the close box give Cancel.
     void reject() override;
 
@@ -106,11 +110,15 @@ private:
     int RunFolderDialog(TFolder_Form& folder);
 
     struct CategoryFields {
+        QWidget* sheet;
         QLineEdit* unlock;
         QLineEdit* extensions;
         QTreeWidget* folders;
     };
     const CategoryFields& Category(int category) const;
+    // Shows the message and puts the focus into the field, on its tab.
+    void RefuseField(QWidget* sheet, QLineEdit* field, const QString& message);
+    bool CodesCanBeTyped();
     QTreeWidget* ListOf(QObject* sender) const;
 
     const DialogUnits units_;

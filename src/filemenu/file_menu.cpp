@@ -396,6 +396,18 @@ void TFile_Menu::GoUp() {
         LeaveFolderBeingRead();
         return;
     }
+    if (depth_ > 0 && entries_.empty()) {
+        // A folder that vanished lists nothing, not even its up entry, which would leave the user
+        // stuck on an empty page: the way out is back to the registered folders.
+        depth_ = 0;
+        walk_.clear();
+        ListRegisteredFolders();
+        const int p = positionStack_.empty() ? 0 : positionStack_.front();
+        page_ = p / kRows;
+        CurTag = kFirstTag + p % kRows;
+        PaintPage();
+        return;
+    }
     OpenEntry(kFirstTag, true);
 }
 

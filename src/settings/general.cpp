@@ -54,13 +54,21 @@ int StoredNumber(const QString& valueName, const StoredValue& value, int default
     }
 }
 
+bool OnDefaults() {
+    return SettingsStore::Instance().RunsOnDefaults();
+}
+
 int ReadNumber(int selector, const QString& keyPath, const QString& valueName, int defaultNumber) {
+    if (OnDefaults())
+        return defaultNumber;
     const auto value =
         SettingsStore::Instance().ReadValue(RootKeyFromSelector(selector), keyPath, valueName);
     return value ? StoredNumber(valueName, *value, defaultNumber) : defaultNumber;
 }
 
 void WriteDword(int selector, const QString& keyPath, const QString& valueName, quint32 number) {
+    if (OnDefaults())
+        return;
     SettingsStore& store = SettingsStore::Instance();
     const RootKey root = RootKeyFromSelector(selector);
     try {
@@ -98,6 +106,8 @@ RootKey RootKeyFromSelector(int selector) {
 
 QString ReadSettingString(int selector, const QString& keyPath, const QString& valueName,
                           const QString& defaultText) {
+    if (OnDefaults())
+        return defaultText;
     const auto value =
         SettingsStore::Instance().ReadValue(RootKeyFromSelector(selector), keyPath, valueName);
     if (!value)
@@ -121,6 +131,8 @@ int ReadSettingInt(int selector, const QString& keyPath, const QString& valueNam
 
 void WriteSettingString(int selector, const QString& keyPath, const QString& valueName,
                         const QString& text) {
+    if (OnDefaults())
+        return;
     SettingsStore& store = SettingsStore::Instance();
     const RootKey root = RootKeyFromSelector(selector);
     bool keyReady = false;
@@ -150,7 +162,7 @@ void WriteSettingInt(int selector, const QString& keyPath, const QString& valueN
 
 void EraseSettingKey(int selector, const QString& keyPath) {
     // An empty path would name the root itself: wiping every setting is never what a caller means.
-    if (IsRootPath(keyPath))
+    if (IsRootPath(keyPath) || OnDefaults())
         return;
     try {
         SettingsStore& store = SettingsStore::Instance();
@@ -165,7 +177,19 @@ void EraseSettingKey(int selector, const QString& keyPath) {
 }
 
 bool SettingKeyExists(const QString& keyPath) {
-    return SettingsStore::Instance().FindKey(RootKey::CurrentUser, keyPath).has_value();
+    return !OnDefaults() &&
+           SettingsStore::Instance().FindKey(RootKey::CurrentUser, keyPath).has_value();
+}
+
+std::optional<QString> OpenSettingsOrRunOnDefaults() {
+    SettingsStore& store = SettingsStore::Instance();
+    try {
+        store.CheckOpen();
+        return std::nullopt;
+    } catch (const SettingsStoreUnavailable& error) {
+        store.RunOnDefaults();
+        return error.message();
+    }
 }
 
 int ReadFolderEntryCount(const QString& categoryKeyPath) {

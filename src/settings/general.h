@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Typed access to the per-user settings store. Every call goes to the store (nothing is cached);
 // a missing key or value yields the caller's default. Failures raise AppError with the message the
 // user sees. Key paths are "\"-separated, with or without a leading "\"; names compare ignoring
@@ -23,6 +25,12 @@ void WriteSettingInt(int selector, const QString& keyPath, const QString& valueN
 // Deletes the key with all its values and sub-keys; never raises.
 void EraseSettingKey(int selector, const QString& keyPath);
 bool SettingKeyExists(const QString& keyPath);
+
+// Opens the settings store. One that cannot be opened (a corrupt file, a configuration folder that
+// is missing and cannot be made, or that cannot be written) leaves the process on defaults: every
+// read gives its default, and every write and erase is dropped. Returns the reason it could not be
+// opened, or nothing when it is usable.
+std::optional<QString> OpenSettingsOrRunOnDefaults();
 
 // The number of registered folder entries of a category key ("ItemCount"), kept within
 // [0, kMaxFolderEntries]. The count is stored data that an import or a damaged file can set to

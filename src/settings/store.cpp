@@ -340,6 +340,16 @@ void SettingsStore::UseDatabase(const QString& path, Access access) {
     path_ = path;
     access_ = access;
     pathChosen_ = true;
+    onDefaults_ = false;
+}
+
+void SettingsStore::CheckOpen() {
+    Open();
+}
+
+void SettingsStore::RunOnDefaults() {
+    connection_.reset();
+    onDefaults_ = true;
 }
 
 QString SettingsStore::DatabasePath() const {

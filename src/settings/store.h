@@ -74,6 +74,13 @@ public:
     void UseDatabase(const QString& path, Access access = Access::ReadWrite);
     QString DatabasePath() const;
 
+    // Opens the file now; raises SettingsStoreUnavailable when it cannot be opened.
+    void CheckOpen();
+    // From now on the store is not used at all: the settings operations read their defaults and
+    // drop their writes. UseDatabase ends it.
+    void RunOnDefaults();
+    bool RunsOnDefaults() const { return onDefaults_; }
+
     // The key's id, or nothing when the key (or a level above it) does not exist or the path is
     // not a valid key path. An empty path is the root key itself.
     std::optional<qint64> FindKey(RootKey root, const QString& keyPath);
@@ -113,6 +120,7 @@ private:
     QString path_;
     Access access_ = Access::ReadWrite;
     bool pathChosen_ = false;
+    bool onDefaults_ = false;
     int transactionDepth_ = 0;
     std::unique_ptr<Connection> connection_;
 };

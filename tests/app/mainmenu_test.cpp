@@ -7,7 +7,6 @@
 #include "settings/general.h"
 #include "spi/spis.h"
 
-#include "message_capture.h"
 #include "test_configuration_dialog.h"
 
 #include <QApplication>
@@ -342,17 +341,6 @@ TEST_F(MainMenu, ConfigArgumentShowsTheSettingsDialogOnAConfiguredStore) {
     Configure(QStringLiteral("1"));
     Show({QStringLiteral("/Config")});
     EXPECT_EQ(dialogs.shown, 1);
-}
-
-TEST_F(MainMenu, AStoreErrorEndsTheFirstShowWhereItHappens) {
-    WriteSettingInt(0, kSystem, QStringLiteral("ExitCode"), 5);
-    MessageCapture messages;
-    Tmain_form& form = Show();
-    EXPECT_EQ(messages.texts, QStringList{QStringLiteral("'ExitCode' のデータ型が不正です")});
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(form.geometry(), QApplication::primaryScreen()->geometry()); // still maximised
-    EXPECT_FALSE(form.Timer1->enabled());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 struct ConfigArgumentCase {

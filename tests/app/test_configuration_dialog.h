@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/configuration_flow.h"
+#include "platform/error.h"
 
 #include <QMap>
 
@@ -24,7 +25,8 @@ public:
         int created = 0;
         int shown = 0;
         int destroyed = 0;
-        Contents filled; // as the flow filled the last one shown, before the owner's edits
+        Contents filled;      // as the flow filled the last one shown, before the owner's edits
+        QStringList refusals; // messages of OK presses that could not store the contents
     };
 
     explicit TestConfigurationDialog(Record& record) : record_(record) { ++record_.created; }
@@ -50,11 +52,20 @@ public:
             throw std::runtime_error("rows unavailable");
         return contents.rows.value(category);
     }
+    // OK runs OnAccept as the real dialog does; when that refuses, the owner gives up with Cancel.
     int ShowModal() override {
         ++record_.shown;
         record_.filled = contents;
         if (edit)
             edit(contents);
+        if (result == 1 && OnAccept) {
+            try {
+                OnAccept();
+            } catch (const AppError& error) {
+                record_.refusals.append(error.message());
+                return 2;
+            }
+        }
         return result;
     }
 

@@ -5,6 +5,8 @@
 #include "dialogs/spin_edit.h"
 #include "platform/error.h"
 
+#include "message_capture.h"
+
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -490,6 +492,7 @@ class ConfigClosing : public ::testing::TestWithParam<Closing> {};
 
 TEST_P(ConfigClosing, GivesItsResult) {
     TConfig_Form form;
+    form.SetExitCode(QStringLiteral("81536047"));
     ModalHookScope hook([](QDialog& dialog) {
         auto& config = dynamic_cast<TConfig_Form&>(dialog);
         EXPECT_TRUE(ShowActive(config));
@@ -528,7 +531,7 @@ TEST(ConfigurationDialogInterface, RoundTripThroughTheFactorysDialog) {
     dialog->SetExitCode(QStringLiteral("81536047"));
     dialog->SetActiveDelay(25);
     for (int category = 1; category <= 3; ++category) {
-        dialog->SetUnlockCode(category, QStringLiteral("code%1").arg(category));
+        dialog->SetUnlockCode(category, QStringLiteral("%1%1").arg(category));
         dialog->SetExtensions(category, QStringLiteral(".ext%1,.b").arg(category));
         dialog->AddFolderRow(category,
                              {QStringLiteral("T%1").arg(category),
@@ -538,7 +541,7 @@ TEST(ConfigurationDialogInterface, RoundTripThroughTheFactorysDialog) {
     ModalHookScope hook([](QDialog& shown) {
         auto& config = dynamic_cast<TConfig_Form&>(shown);
         EXPECT_TRUE(ShowActive(config));
-        EXPECT_EQ(config.ED101->text(), QStringLiteral("code1"));
+        EXPECT_EQ(config.ED101->text(), QStringLiteral("11"));
         EXPECT_EQ(config.LV3->topLevelItem(0)->text(0), QStringLiteral("T3"));
         QTest::mouseClick(config.Button4, Qt::LeftButton);
         return config.result();
@@ -547,7 +550,7 @@ TEST(ConfigurationDialogInterface, RoundTripThroughTheFactorysDialog) {
     EXPECT_EQ(dialog->ExitCode(), QStringLiteral("81536047"));
     EXPECT_EQ(dialog->ActiveDelay(), 25);
     for (int category = 1; category <= 3; ++category) {
-        EXPECT_EQ(dialog->UnlockCode(category), QStringLiteral("code%1").arg(category));
+        EXPECT_EQ(dialog->UnlockCode(category), QStringLiteral("%1%1").arg(category));
         EXPECT_EQ(dialog->Extensions(category), QStringLiteral(".ext%1,.b").arg(category));
         EXPECT_EQ(Flat(dialog->FolderRows(category)),
                   (Flat({{QStringLiteral("T%1").arg(category), QStringLiteral("/f%1").arg(category),
@@ -555,6 +558,68 @@ TEST(ConfigurationDialogInterface, RoundTripThroughTheFactorysDialog) {
                          {QString(), QString(), QStringLiteral("Off")}})));
     }
 }
+
+// OK is refused, with a message naming the field, while a code cannot be typed on the remote.
+struct CodeCase {
+    const char* name;
+    const char* exitCode;
+    const char* unlockCode; // for "my Music"
+    int tab;                // where the dialog sends the owner; -1: accepted
+    const char* message;    // the start of the message
+};
+
+class ConfigCodes : public ::testing::TestWithParam<CodeCase> {};
+
+TEST_P(ConfigCodes, AreCheckedWhenOkIsPressed) {
+    const CodeCase& c = GetParam();
+    TConfig_Form form;
+    form.SetExitCode(QString::fromUtf8(c.exitCode));
+    form.SetUnlockCode(2, QString::fromUtf8(c.unlockCode));
+    int accepts = 0;
+    form.OnAccept = [&accepts] { ++accepts; };
+    MessageCapture messages;
+    ModalHookScope hook([&](QDialog& dialog) {
+        auto& config = dynamic_cast<TConfig_Form&>(dialog);
+        EXPECT_TRUE(ShowActive(config));
+        config.PC1->setCurrentIndex(3);
+        QTest::mouseClick(config.Button4, Qt::LeftButton);
+        if (c.tab >= 0) {
+            EXPECT_TRUE(config.isVisible());
+            EXPECT_EQ(config.PC1->currentIndex(), c.tab);
+            QLineEdit* field = c.tab == 0 ? config.ED01 : config.ED201;
+            EXPECT_TRUE(field->hasFocus());
+            config.reject();
+        }
+        return config.result();
+    });
+    const int result = form.ShowModal();
+    if (c.tab < 0) {
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(accepts, 1);
+        EXPECT_TRUE(messages.texts.isEmpty());
+        return;
+    }
+    EXPECT_EQ(result, 2);
+    EXPECT_EQ(accepts, 0);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].startsWith(QString::fromUtf8(c.message)))
+        << messages.texts[0].toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ConfigCodes,
+    ::testing::Values(
+        CodeCase{"EmptyExitCode", "", "", 0, "\"終了コード\" must be 1 to 32 digits"},
+        CodeCase{"ExitCodeWithALetter", "12a4", "", 0, "\"終了コード\" must be 1 to 32 digits"},
+        CodeCase{"ExitCodeWithABlank", " 1234", "", 0, "\"終了コード\""},
+        CodeCase{"ExitCodeOfOtherDigits", "١٢٣", "", 0, "\"終了コード\""},
+        CodeCase{"ExitCodeOf33Digits", "123456789012345678901234567890123", "", 0,
+                 "\"終了コード\""},
+        CodeCase{"UnlockCodeWithALetter", "4711", "12x", 2,
+                 "\"ロック解除コード\" of \"my Music\" may hold only digits"},
+        CodeCase{"ExitCodeOf32Digits", "12345678901234567890123456789012", "1", -1, ""},
+        CodeCase{"OneDigitAndNoLock", "0", "", -1, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ConfigurationDialogInterface, UnknownCategoryIsAnError) {
     TConfig_Form form;

@@ -460,11 +460,13 @@ TEST_F(FileMenuTest, UpEntryReturnsWithTheEnteredFolderSelected) {
     ExpectHighlightOnSelection();
 }
 
-TEST_F(FileMenuTest, FolderThatCannotBeReadGivesAnEmptyListing) {
+TEST_F(FileMenuTest, FolderThatCannotBeReadGivesAnEmptyListingAndCtrlULeadsBack) {
     MakeFiles("vanishing", 1);
-    RegisterOne("vanishing");
+    Register(kVideoKey, {{QStringLiteral("Shows"), Path("shows")},
+                         {QStringLiteral("Films"), Path("vanishing")}});
     Open();
     ASSERT_TRUE(QDir(QFile::decodeName(Path("vanishing"))).removeRecursively());
+    Press(vk::Down);
     Press(vk::Return);
     EXPECT_EQ(screen->Depth(), 1);
     EXPECT_EQ(screen->PageCount(), 0);
@@ -472,9 +474,12 @@ TEST_F(FileMenuTest, FolderThatCannotBeReadGivesAnEmptyListing) {
     Press(vk::Right);
     Press(vk::Down);
     EXPECT_EQ(screen->Page(), 0);
-    screen->GoUp();
-    Settle();
-    EXPECT_EQ(screen->Depth(), 1);
+    // Ctrl+U: back to the registered folders, on the folder that was opened.
+    Press(vk::LetterA + ('U' - 'A'), ShiftState{.ctrl = true});
+    EXPECT_EQ(screen->Depth(), 0);
+    EXPECT_EQ(screen->Page(), 0);
+    EXPECT_EQ(screen->CurTag, 101);
+    ExpectHighlightOnSelection();
     Press(vk::Escape);
     EXPECT_EQ(screen->result(), QDialog::Rejected);
     EXPECT_FALSE(screen->isVisible());

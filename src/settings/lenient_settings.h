@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/error.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+
+// Settings reads for a start that must come up whole: a read that fails (a value stored with the
+// wrong kind, a store that stopped answering) gives the caller's default, and its message is shown
+// once, however often the value is read while this object lives.
+class LenientSettings {
+public:
+    QString String(const QString& keyPath, const QString& valueName, const QString& defaultText);
+    int Int(const QString& keyPath, const QString& valueName, int defaultNumber);
+    bool Bool(const QString& keyPath, const QString& valueName, bool defaultFlag);
+
+    // Any read: its result, or the fallback when it raises AppError.
+    template <typename Read, typename T> T Value(Read&& read, T fallback) {
+        try {
+            return std::forward<Read>(read)();
+        } catch (const AppError& error) {
+            Report(error);
+            return fallback;
+        }
+    }
+
+private:
+    void Report(const AppError& error);
+
+    QStringList shown_;
+};
