@@ -21,6 +21,8 @@
 
 #include <gmock/gmock.h>
 
+#include <ostream>
+
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,6 +96,10 @@ struct UnusableCase {
     std::function<void(const QString& configFolder)> spoil;
     bool needsPermissions; // root ignores file permissions
 };
+
+void PrintTo(const UnusableCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class UnusableStore : public SettingsTraps, public ::testing::WithParamInterface<UnusableCase> {};
 

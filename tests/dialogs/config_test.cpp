@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <functional>
 
 namespace {
@@ -567,6 +569,10 @@ struct CodeCase {
     int tab;                // where the dialog sends the owner; -1: accepted
     const char* message;    // the start of the message
 };
+
+void PrintTo(const CodeCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ConfigCodes : public ::testing::TestWithParam<CodeCase> {};
 

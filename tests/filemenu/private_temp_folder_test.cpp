@@ -10,6 +10,8 @@
 
 #include <gmock/gmock.h>
 
+#include <ostream>
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -98,6 +100,10 @@ struct RuntimeCase {
     std::function<std::optional<QByteArray>(const QByteArray& runtime)> prepare;
 };
 
+void PrintTo(const RuntimeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class RuntimeFallbackTest : public PrivateTempFolderTest,
                             public ::testing::WithParamInterface<RuntimeCase> {};
 
@@ -130,6 +136,10 @@ struct SquatCase {
     std::function<void(const QByteArray& folder, const QByteArray& elsewhere)> squat;
     const char* reason;
 };
+
+void PrintTo(const SquatCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SquattedFolderTest : public PrivateTempFolderTest,
                            public ::testing::WithParamInterface<SquatCase> {};
