@@ -6,6 +6,7 @@
 #include "gradient/pgra112.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
+#include "platform/message_box.h"
 #include "platform/modal.h"
 #include "platform/timer.h"
 #include "settings/general.h"
@@ -44,6 +45,15 @@ int DelayMilliseconds(int seconds) {
     const qint64 milliseconds = qint64(seconds) * 1000;
     return int(std::clamp<qint64>(milliseconds, std::numeric_limits<int>::min(),
                                   std::numeric_limits<int>::max()));
+}
+
+// What the plug-in search refused or skipped, told once, where the user sees it.
+void ShowPluginNotices(TSPIs& host) {
+    if (host.Notices().isEmpty())
+        return;
+    ShowMessage(MessageKind::Warning, QStringLiteral("Some picture plug-ins were not loaded:\n") +
+                                          host.Notices().join(QLatin1Char('\n')));
+    host.ClearNotices();
 }
 
 QSize ScreenSize() {
@@ -179,6 +189,7 @@ void Tmain_form::FormShow() {
     Timer1->setInterval(DelayMilliseconds(ReadSettingInt(
         0, settingskey::System, QStringLiteral("ActiveDelay"), kDefaultActiveDelay)));
     Timer1->setEnabled(true);
+    ShowPluginNotices(*SPIs1);
 }
 
 void Tmain_form::LayOut(int screenWidth, int screenHeight) {

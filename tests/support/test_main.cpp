@@ -13,10 +13,11 @@ int main(int argc, char** argv) {
     QTemporaryDir sandbox;
     if (!sandbox.isValid())
         return 2;
-    for (const char* name : {"config", "data", "tmp"})
+    for (const char* name : {"config", "data", "state", "tmp"})
         QDir(sandbox.path()).mkpath(QString::fromLatin1(name));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(sandbox.filePath(QStringLiteral("config"))));
     qputenv("XDG_DATA_HOME", QFile::encodeName(sandbox.filePath(QStringLiteral("data"))));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(sandbox.filePath(QStringLiteral("state"))));
     qputenv("TMPDIR", QFile::encodeName(sandbox.filePath(QStringLiteral("tmp"))));
 
     Application app(argc, argv);
