@@ -3,67 +3,112 @@
 #include <QFile>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <condition_variable>
-#include <mutex>
-#include <string>
-#include <thread>
-#include <vector>
-
-struct PluginFolderListing::State {
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    std::vector<std::string> names;
-};
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
 
 namespace {
 
-// Plain POSIX calls only: the worker may outlive everything else in the process.
-std::vector<std::string> ListPluginFiles(const std::string& dir, const std::string& pattern) {
-    std::vector<std::string> names;
-    DIR* handle = ::opendir(dir.c_str());
-    if (handle == nullptr)
-        return names;
-    while (const dirent* entry = ::readdir(handle)) {
-        if (entry->d_name[0] == '.')
+void WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
             continue;
-        if (::fnmatch(pattern.c_str(), entry->d_name, FNM_CASEFOLD) != 0)
-            continue;
-        // Followed, so that a symbolic link is met (and refused with its reason) when it is
-        // opened.
-        struct stat st {};
-        if (::fstatat(::dirfd(handle), entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
-            continue;
-        names.emplace_back(entry->d_name);
+        if (n <= 0)
+            return;
+        data += n;
+        size -= size_t(n);
     }
-    ::closedir(handle);
-    return names;
+}
+
+// The lister's whole life: each matching name, NUL-terminated, down the pipe.
+[[noreturn]] void ListInto(int out, const char* dir, const char* pattern) {
+    DIR* handle = ::opendir(dir);
+    if (handle != nullptr) {
+        while (const dirent* entry = ::readdir(handle)) {
+            if (entry->d_name[0] == '.' || ::fnmatch(pattern, entry->d_name, FNM_CASEFOLD) != 0)
+                continue;
+            // Followed, so that a symbolic link is met (and refused with its reason) when it is
+            // opened.
+            struct stat st {};
+            if (::fstatat(::dirfd(handle), entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+                continue;
+            WriteAll(out, entry->d_name, strlen(entry->d_name) + 1);
+        }
+    }
+    ::_exit(0);
 }
 
 } // namespace
 
-PluginFolderListing::PluginFolderListing(const QString& dir, const QString& pattern)
-    : state_(std::make_shared<State>()) {
-    std::thread([state = state_, dir = QFile::encodeName(dir.isEmpty() ? QStringLiteral(".") : dir)
-                                          .toStdString(),
-                 pattern = QFile::encodeName(pattern).toStdString()] {
-        std::vector<std::string> names = ListPluginFiles(dir, pattern);
-        const std::lock_guard lock(state->mutex);
-        state->names = std::move(names);
-        state->done = true;
-        state->finished.notify_all();
-    }).detach();
+PluginFolderListing::PluginFolderListing(const QString& dir, const QString& pattern) {
+    const QByteArray encodedDir = QFile::encodeName(dir.isEmpty() ? QStringLiteral(".") : dir);
+    const QByteArray encodedPattern = QFile::encodeName(pattern);
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        ListInto(fds[1], encodedDir.constData(), encodedPattern.constData());
+    }
+    ::close(fds[1]);
+    if (child < 0) {
+        ::close(fds[0]);
+        return;
+    }
+    pipe_ = fds[0];
+    child_ = child;
 }
 
-std::optional<QStringList> PluginFolderListing::Wait(std::chrono::steady_clock::time_point deadline) {
-    std::unique_lock lock(state_->mutex);
-    if (!state_->finished.wait_until(lock, deadline, [this] { return state_->done; }))
-        return std::nullopt;
+PluginFolderListing::PluginFolderListing(PluginFolderListing&& other) noexcept
+    : pipe_(std::exchange(other.pipe_, -1)), child_(std::exchange(other.child_, -1)) {}
+
+PluginFolderListing::~PluginFolderListing() {
+    if (pipe_ >= 0)
+        ::close(pipe_);
+    if (child_ > 0) {
+        ::kill(child_, SIGKILL);
+        // Reaped if it could die; one stuck in the file system is left to the system.
+        ::waitpid(child_, nullptr, WNOHANG);
+    }
+}
+
+std::optional<QStringList>
+PluginFolderListing::Wait(std::chrono::steady_clock::time_point deadline) {
+    if (pipe_ < 0)
+        return QStringList(); // no lister could be started: nothing is found there
+    QByteArray received;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd ready{pipe_, POLLIN, 0};
+        const int polled = ::poll(&ready, 1, int(std::max<qint64>(left.count(), 0)));
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled <= 0)
+            return std::nullopt;
+        char buffer[4096];
+        const ssize_t n = ::read(pipe_, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        received.append(buffer, n);
+    }
+    ::waitpid(std::exchange(child_, -1), nullptr, 0); // it has closed its end: it is ending
     QStringList names;
-    for (const std::string& name : state_->names)
-        names.append(QFile::decodeName(QByteArray::fromStdString(name)));
+    for (const QByteArray& name : received.split('\0'))
+        if (!name.isEmpty())
+            names.append(QFile::decodeName(name));
     return names;
 }

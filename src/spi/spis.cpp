@@ -56,7 +56,8 @@ QString WithTrailingSeparator(const QString& dir) {
 }
 
 bool SameFolder(const QString& a, const QString& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     return ::stat(Encoded(a).constData(), &sa) == 0 && ::stat(Encoded(b).constData(), &sb) == 0 &&
            sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }

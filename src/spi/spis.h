@@ -51,7 +51,8 @@ public:
     // CheckAPI and reads the plug-in information. A failure releases the library and goes on.
     template <class T> static std::unique_ptr<T> Create(const QString& fileName);
     // The same from a plug-in file already opened; ESPIFOpenErrorSPI when it may not be loaded.
-    template <class T> static std::unique_ptr<T> Create(const PluginFile& file, const QString& fileName);
+    template <class T>
+    static std::unique_ptr<T> Create(const PluginFile& file, const QString& fileName);
 
     // Raises ESPIInvalidAPI for the first entry point this kind needs and the library lacks.
     virtual void CheckAPI() const;

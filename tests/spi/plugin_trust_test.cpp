@@ -1,9 +1,13 @@
+#include "settings/general.h"
 #include "spi/plugin_load_marks.h"
 #include "spi/spis.h"
 #include "spi_test_support.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -62,8 +66,8 @@ class PluginRefusal : public ::testing::TestWithParam<RefusalCase> {};
 TEST_P(PluginRefusal, IsShownToTheUserAndOnStandardError) {
     QTemporaryDir root;
     const QString dir = root.filePath(QStringLiteral("plugins"));
-    const QString plugin = InstallPlugin(FixturePlugin(QStringLiteral("fx_picture")), dir,
-                                         QStringLiteral("x.spi"));
+    const QString plugin =
+        InstallPlugin(FixturePlugin(QStringLiteral("fx_picture")), dir, QStringLiteral("x.spi"));
     {
         TSPIs host; // trusted as installed
         host.Search(dir + QStringLiteral("/*.spi"));
@@ -150,3 +154,80 @@ TEST(PluginLoadMarks, LoadsThatEndLeaveNoMark) {
     PluginLoadMarks marks(state.path());
     EXPECT_FALSE(marks.StoppedAnEarlierStart(path, st));
 }
+
+#ifdef STALLED_SHARE_PROGRAM
+namespace {
+
+// A share that has stopped answering, mounted while the object lives.
+class StalledShare {
+public:
+    explicit StalledShare(const QString& mountPoint) : mountPoint_(mountPoint) {
+        QDir().mkpath(mountPoint);
+        process_.start(QStringLiteral(STALLED_SHARE_PROGRAM), {mountPoint});
+        QElapsedTimer waited;
+        waited.start();
+        while (!Mounted() && process_.state() != QProcess::NotRunning && waited.elapsed() < 10000)
+            QThread::msleep(50);
+    }
+    ~StalledShare() {
+        process_.kill(); // what waits on it is released with an error
+        process_.waitForFinished();
+        QProcess::execute(QStringLiteral("fusermount3"), {"-u", "-z", mountPoint_});
+    }
+    bool Mounted() const {
+        QFile mounts(QStringLiteral("/proc/self/mountinfo"));
+        return mounts.open(QIODevice::ReadOnly) &&
+               mounts.readAll().contains(" " + QFile::encodeName(mountPoint_) + " ");
+    }
+
+private:
+    QString mountPoint_;
+    QProcess process_;
+};
+
+} // namespace
+
+TEST(PluginSearch, AFolderOnAStalledShareIsGivenUpAfterTheTimeLimitAndQuittingIsNotHeldUp) {
+    QTemporaryDir root;
+    const QString share = root.filePath(QStringLiteral("share"));
+    StalledShare stalled(share);
+    if (!stalled.Mounted())
+        GTEST_SKIP() << "FUSE file systems cannot be mounted here";
+    const QString susieFolder = share + QStringLiteral("/plugins");
+    WriteSettingString(0, settingskey::SusiePlugins, QStringLiteral("Path"), susieFolder);
+    InstallPlugin(FixturePlugin(QStringLiteral("fx_picture")),
+                  qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/couchframe/plugins"),
+                  QStringLiteral("data.spi"));
+    {
+        TSPIs host;
+        host.SearchOptions = spsSusieDir | spsWindowsDir;
+        host.OwnerLoaded();
+        EXPECT_EQ(Loaded(host), QStringList{"data.spi"});
+        EXPECT_EQ(host.Notices(),
+                  QStringList{susieFolder +
+                              QStringLiteral("/: the folder did not answer within 5 seconds")});
+    }
+    EraseSettingKey(0, settingskey::SusiePlugins);
+
+    // A program that quits while a listing is still stuck in the file system ends all the same.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TSPIs host;
+        host.Search(susieFolder + QStringLiteral("/*.spi"));
+        std::exit(host.Notices().size() == 1 ? 0 : 3);
+    }
+    int status = 0;
+    pid_t reaped = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while ((reaped = ::waitpid(child, &status, WNOHANG)) == 0 && waited.elapsed() < 60000)
+        QThread::msleep(100);
+    if (reaped != child) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        FAIL() << "the program did not end while a listing was stuck";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+#endif

@@ -239,9 +239,9 @@ QByteArray WithJpegSize(QByteArray jpeg, int width, int height) {
 // Quadrants red, blue over lime, white, of any size.
 QStringList QuadrantArguments(int width, int height) {
     const QString half = QStringLiteral("%1x%2").arg(width / 2).arg(height / 2);
-    return {"-size", half, "xc:red",  "-size", half,      "xc:blue", "+append", "(",
-            "-size", half, "xc:lime", "-size", half,      "xc:white", "+append", ")",
-            "-append"};
+    return {"-size",   half,       "xc:red",  "-size", half,      "xc:blue",
+            "+append", "(",        "-size",   half,    "xc:lime", "-size",
+            half,      "xc:white", "+append", ")",     "-append"};
 }
 
 } // namespace
@@ -249,14 +249,14 @@ QStringList QuadrantArguments(int width, int height) {
 TEST_F(ShippedPluginsTest, TinyFilesClaimingHugePicturesAreRefusedWithBoundedMemory) {
     // 16384 x 16384 claimed by a few hundred bytes of JPEG with an EXIF turn, and by 35 bytes of
     // GIF whose one pixel sits on a screen of that size.
-    const QByteArray jpeg = WithExifOrientation(
-        WithJpegSize(ReadBytes(Make("small.jpg")), 16384, 16384), 6, true);
-    const QByteArray gif = QByteArray("GIF89a", 6) + QByteArray::fromHex(
-                                                         "00400040800000" // screen, 2 colours
-                                                         "000000ffffff"   // colour table
-                                                         "2c000000000100010000" // 1 x 1 image
-                                                         "0202440100"           // its pixel
-                                                         "3b");
+    const QByteArray jpeg =
+        WithExifOrientation(WithJpegSize(ReadBytes(Make("small.jpg")), 16384, 16384), 6, true);
+    const QByteArray gif =
+        QByteArray("GIF89a", 6) + QByteArray::fromHex("00400040800000"       // screen, 2 colours
+                                                      "000000ffffff"         // colour table
+                                                      "2c000000000100010000" // 1 x 1 image
+                                                      "0202440100"           // its pixel
+                                                      "3b");
     ASSERT_EQ(gif.size(), 35);
     const qint64 before = PeakMemoryBytes();
     for (const auto& [name, bytes] : {std::pair{"huge.jpg", jpeg}, std::pair{"huge.gif", gif}}) {
@@ -277,7 +277,8 @@ TEST_F(ShippedPluginsTest, JpegTurnsEveryBandOfATallPictureIntoPlace) {
     // 40 x 100: the rows are placed 32 at a time, so the turn crosses several bands.
     const QString source = dir.filePath(QStringLiteral("tall.jpg"));
     QStringList args = QuadrantArguments(40, 100);
-    args << "-quality" << "95" << source;
+    args << "-quality"
+         << "95" << source;
     ASSERT_EQ(QProcess::execute(QStringLiteral("convert"), args), 0);
     const QByteArray plain = ReadBytes(source);
     struct Case {
