@@ -39,7 +39,9 @@ bool LoaderHasName(const QByteArray& name) {
 
 PluginFile::PluginFile(const QByteArray& path) {
     const qsizetype slash = path.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    const QByteArray folder = slash < 0    ? QByteArray(".")
+                              : slash == 0 ? QByteArray("/")
+                                           : path.left(slash);
     const QByteArray name = path.mid(slash + 1);
     const int dirFd = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0)
@@ -87,7 +89,8 @@ void PluginFile::ChooseLoadName() {
     while (LoaderHasName(loadName_)) {
         const int moved = ::fcntl(fd_, F_DUPFD_CLOEXEC, fd_ + 1);
         if (moved < 0) {
-            refusal_ = QStringLiteral("it cannot be opened: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            refusal_ = QStringLiteral("it cannot be opened: %1")
+                           .arg(QString::fromLocal8Bit(std::strerror(errno)));
             return;
         }
         ::close(fd_);

@@ -139,9 +139,11 @@ QImage ReadBmp(QIODevice& device) {
     const qint64 available = device.isSequential() ? -1 : device.size() - device.pos();
     const std::optional<BmpLayout> layout = PeekBmpLayout(device);
     if (layout) {
-        const quint64 pixels = quint64(std::max<qint64>(layout->width, 0)) * quint64(layout->height);
+        const quint64 pixels =
+            quint64(std::max<qint64>(layout->width, 0)) * quint64(layout->height);
         if (pixels > SPI_PixelBudget() ||
-            (available >= 0 && !SPI_PixelsPlausible(pixels, quint64(available), kBmpMaxPixelsPerByte)))
+            (available >= 0 &&
+             !SPI_PixelsPlausible(pixels, quint64(available), kBmpMaxPixelsPerByte)))
             throw EInvalidGraphic(QStringLiteral("The picture is too large"));
     }
     AllowPicturesWithinTheBudget();
@@ -189,7 +191,8 @@ void TGraphic::Progress(TProgressStage stage, uint8_t percentDone, bool redrawNo
 
 void TPlainBitmap::LoadFile(const QString& fileName) {
     // Non-blocking, regular files only: a FIFO with a picture's name must not hang the viewer.
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st {};
     QFile file;
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||

@@ -10,13 +10,6 @@
 
 namespace {
 
-QStringList FileNames(const TSPIs& host) {
-    QStringList names;
-    for (int i = 0; i < host.Count(); ++i)
-        names.append(QFileInfo(host.Items(i)->FileName()).fileName());
-    return names;
-}
-
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }

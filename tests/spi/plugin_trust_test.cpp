@@ -17,13 +17,6 @@
 
 namespace {
 
-QStringList Loaded(const TSPIs& host) {
-    QStringList names;
-    for (int i = 0; i < host.Count(); ++i)
-        names.append(QFileInfo(host.Items(i)->FileName()).fileName());
-    return names;
-}
-
 // One way a plug-in file or its folder can be open to someone else, and the refusal it earns.
 struct RefusalCase {
     const char* name;
@@ -125,7 +118,7 @@ TEST(PluginLoadMarks, APluginThatStoppedAStartIsSkippedAndNamedUntilReplaced) {
     for (int start = 0; start < 2; ++start) { // every later start skips it, and says so
         TSPIs host;
         host.Search(mask);
-        EXPECT_EQ(Loaded(host), QStringList{"b_fine.spi"});
+        EXPECT_EQ(FileNames(host), QStringList{"b_fine.spi"});
         EXPECT_EQ(host.Notices(),
                   QStringList{dying + QStringLiteral(": it stopped an earlier start while it was "
                                                      "being loaded; it is skipped until it is "
@@ -137,7 +130,7 @@ TEST(PluginLoadMarks, APluginThatStoppedAStartIsSkippedAndNamedUntilReplaced) {
                   QStringLiteral("a_dies.spi"));
     TSPIs host;
     host.Search(mask);
-    EXPECT_EQ(Loaded(host), (QStringList{"a_dies.spi", "b_fine.spi"}));
+    EXPECT_EQ(FileNames(host), (QStringList{"a_dies.spi", "b_fine.spi"}));
     EXPECT_TRUE(host.Notices().isEmpty());
 }
 
@@ -202,7 +195,7 @@ TEST(PluginSearch, AFolderOnAStalledShareIsGivenUpAfterTheTimeLimitAndQuittingIs
         TSPIs host;
         host.SearchOptions = spsSusieDir | spsWindowsDir;
         host.OwnerLoaded();
-        EXPECT_EQ(Loaded(host), QStringList{"data.spi"});
+        EXPECT_EQ(FileNames(host), QStringList{"data.spi"});
         EXPECT_EQ(host.Notices(),
                   QStringList{susieFolder +
                               QStringLiteral("/: the folder did not answer within 5 seconds")});
