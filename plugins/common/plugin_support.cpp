@@ -1,5 +1,6 @@
 #include "plugin_support.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -25,7 +26,8 @@ namespace {
 int32_t ReadFileFrom(const char* path, int32_t offset, std::vector<uint8_t>& out) {
     if (path == nullptr || offset < 0)
         return SPI_FILE_READ_ERROR;
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    // Non-blocking, regular files only: a FIFO put in a picture's place must not hang the caller.
+    int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return SPI_FILE_READ_ERROR;
     struct stat st {};
@@ -73,9 +75,19 @@ int32_t Source::Open(const char* buf, int32_t len, uint32_t flag) {
     }
 }
 
+uint64_t PixelBudget() {
+    static const uint64_t budget = std::min<uint64_t>(SPI_PixelBudget(), COUCHFRAME_SPI_MAX_PIXELS);
+    return budget;
+}
+
 bool SizeAllowed(uint64_t width, uint64_t height) {
     return width > 0 && height > 0 && width <= 0x7FFFFFFF && height <= 0x7FFFFFFF &&
-           width * height <= kMaxPixels;
+           width * height <= PixelBudget();
+}
+
+bool SizeAllowed(uint64_t width, uint64_t height, uint64_t dataBytes, uint64_t maxPixelsPerByte) {
+    return SizeAllowed(width, height) &&
+           SPI_PixelsPlausible(width * height, dataBytes, maxPixelsPerByte);
 }
 
 Dib::~Dib() {

@@ -4,6 +4,7 @@
 // (file or memory) with size limits, allocating the bitmap it returns, and the progress calls.
 
 #include "couchframe_spi.h"
+#include "couchframe_spi_budget.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,12 +12,13 @@
 
 namespace spi {
 
-// Pictures above this many pixels are refused before anything large is allocated. A fuzzing build
-// lowers it so that a tiny hostile header cannot make every run allocate a gigabyte.
+// A fuzzing build lowers the machine's pixel budget further, so that a tiny hostile header cannot
+// make every run allocate a gigabyte.
 #ifndef COUCHFRAME_SPI_MAX_PIXELS
-#define COUCHFRAME_SPI_MAX_PIXELS (1ull << 28)
+#define COUCHFRAME_SPI_MAX_PIXELS SPI_MAX_PIXEL_BUDGET
 #endif
-inline constexpr uint64_t kMaxPixels = COUCHFRAME_SPI_MAX_PIXELS;
+// Pictures above this many pixels are refused before anything large is allocated.
+uint64_t PixelBudget();
 // Compressed input larger than this is refused.
 inline constexpr uint64_t kMaxInputBytes = 1ull << 30;
 
@@ -61,8 +63,11 @@ private:
     size_t stride_ = 0;
 };
 
-// True when width x height is within the limits (both non-zero).
+// True when width x height is within the pixel budget (both non-zero).
 bool SizeAllowed(uint64_t width, uint64_t height);
+// As above, and plausible for dataBytes of a format that packs at most maxPixelsPerByte pixels into
+// a byte (SPI_PixelsPlausible).
+bool SizeAllowed(uint64_t width, uint64_t height, uint64_t dataBytes, uint64_t maxPixelsPerByte);
 
 // Calls the host's progress callback (if any); true means the host asked to stop.
 class Progress {

@@ -14,6 +14,10 @@ namespace {
 const char* const kInfo[] = {"00IN", "GIF picture plug-in for Couchframe (giflib)", "*.gif",
                              "GIF pictures"};
 
+// A 12-bit LZW code stands for at most 4096 pixels; the screen around the frame costs nothing, so
+// this is generous already.
+constexpr uint64_t kMaxPixelsPerByte = 4096;
+
 struct Reader {
     const uint8_t* data;
     size_t size;
@@ -66,7 +70,8 @@ int32_t SkipToImage(GifFileType* gif, Frame& frame) {
 int32_t Run(GifFileType* gif, Mode mode, PictureInfo* info, SPI_HLOCAL* pInfo, SPI_HLOCAL* pBits,
             spi::Progress& progress) {
     const uint32_t w = uint32_t(std::max(gif->SWidth, 0)), h = uint32_t(std::max(gif->SHeight, 0));
-    if (!spi::SizeAllowed(w, h))
+    const auto* reader = static_cast<const Reader*>(gif->UserData);
+    if (!spi::SizeAllowed(w, h, reader->size, kMaxPixelsPerByte))
         return SPI_NO_MEMORY;
     if (mode == Mode::Info) {
         spi::FillPictureInfo(info, w, h, 8);

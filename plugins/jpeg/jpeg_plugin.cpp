@@ -1,4 +1,5 @@
-// JPEG picture plug-in on libjpeg-turbo: 32-bit bottom-up bitmaps, EXIF orientation applied,
+// JPEG picture plug-in on libjpeg-turbo: 32-bit bottom-up bitmaps, EXIF orientation applied (the
+// rows placed band by band, without a second copy of the picture),
 // CMYK and YCCK (Adobe inverted or plain) turned into RGB, DCT-scaled previews.
 
 #include "plugin_support.h"
@@ -15,6 +16,10 @@ namespace {
 
 const char* const kInfo[] = {"00IN", "JPEG picture plug-in for Couchframe (libjpeg-turbo)",
                              "*.jpg;*.jpeg;*.jpe;*.jfif", "JPEG pictures"};
+
+// Huffman coding spends at least a bit on every 8 x 8 block; arithmetic coding can do better, so
+// allow eight times that.
+constexpr uint64_t kMaxPixelsPerByte = 64 * 8 * 8;
 
 // A damaged stream can make libjpeg warn once per block; past this many we give up on the file.
 constexpr int kMaxWarnings = 1000;
@@ -80,42 +85,30 @@ bool SwapsAxes(int orientation) {
     return orientation >= 5;
 }
 
-// Where the displayed pixel (x, y) comes from in the stored w x h picture.
-void SourceOf(int orientation, uint32_t x, uint32_t y, uint32_t w, uint32_t h, uint32_t& sx,
-              uint32_t& sy) {
+// Where a stored pixel (sx, sy) of a w x h picture goes in the displayed one, as
+// x = xs * sx + xt * sy + x0 and y = ys * sx + yt * sy + y0.
+struct Placement {
+    int64_t xs, xt, x0, ys, yt, y0;
+};
+
+Placement PlacementOf(int orientation, int64_t w, int64_t h) {
     switch (orientation) {
     case 2:
-        sx = w - 1 - x;
-        sy = y;
-        break;
+        return {-1, 0, w - 1, 0, 1, 0};
     case 3:
-        sx = w - 1 - x;
-        sy = h - 1 - y;
-        break;
+        return {-1, 0, w - 1, 0, -1, h - 1};
     case 4:
-        sx = x;
-        sy = h - 1 - y;
-        break;
+        return {1, 0, 0, 0, -1, h - 1};
     case 5:
-        sx = y;
-        sy = x;
-        break;
+        return {0, 1, 0, 1, 0, 0};
     case 6:
-        sx = y;
-        sy = h - 1 - x;
-        break;
+        return {0, -1, h - 1, 1, 0, 0};
     case 7:
-        sx = w - 1 - y;
-        sy = h - 1 - x;
-        break;
+        return {0, -1, h - 1, -1, 0, w - 1};
     case 8:
-        sx = w - 1 - y;
-        sy = x;
-        break;
+        return {0, 1, 0, -1, 0, w - 1};
     default:
-        sx = x;
-        sy = y;
-        break;
+        return {1, 0, 0, 0, 1, 0};
     }
 }
 
@@ -138,16 +131,42 @@ void CmykToBgrx(const uint8_t* cmyk, uint8_t* out, uint32_t width, bool adobeInv
 
 enum class Mode { Info, Picture, Preview };
 
+// Stored rows decoded at a time before they are placed into a turned or mirrored picture: the
+// picture is written in runs of this many pixels, and only this band is held twice.
+constexpr uint32_t kBandRows = 32;
+
 // Everything one decode touches lives here, so that a longjmp back into Run leaves nothing in
 // registers that it needs.
 struct Job {
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
     spi::Dib dib;
-    std::vector<uint8_t> staging; // top-down rows when orientation or CMYK needs a second pass
+    std::vector<uint8_t> band; // stored rows waiting to be placed, when the picture is turned
     std::vector<uint8_t> cmykRow;
     int orientation = 1;
 };
+
+// Puts the stored rows [first, first + count) from the band into their places in the picture.
+// The row loop is inside when the rows become columns, so the writes go to neighbouring pixels.
+void PlaceBand(Job& job, uint32_t first, uint32_t count) {
+    const uint32_t w = job.cinfo.output_width, h = job.cinfo.output_height;
+    const Placement p = PlacementOf(job.orientation, w, h);
+    const auto* band = reinterpret_cast<const uint32_t*>(job.band.data());
+    auto put = [&](uint32_t sx, uint32_t i) {
+        const int64_t sy = int64_t(first) + i;
+        const int64_t x = p.xs * sx + p.xt * sy + p.x0, y = p.ys * sx + p.yt * sy + p.y0;
+        reinterpret_cast<uint32_t*>(job.dib.Row(uint32_t(y)))[x] = band[size_t(i) * w + sx];
+    };
+    if (SwapsAxes(job.orientation)) {
+        for (uint32_t sx = 0; sx < w; ++sx)
+            for (uint32_t i = 0; i < count; ++i)
+                put(sx, i);
+    } else {
+        for (uint32_t i = 0; i < count; ++i)
+            for (uint32_t sx = 0; sx < w; ++sx)
+                put(sx, i);
+    }
+}
 
 int32_t DecodeRows(Job& job, spi::Progress& progress) {
     jpeg_decompress_struct& cinfo = job.cinfo;
@@ -156,18 +175,20 @@ int32_t DecodeRows(Job& job, spi::Progress& progress) {
     const bool direct = job.orientation == 1;
     const size_t rowBytes = size_t(w) * 4;
     if (!direct)
-        job.staging.resize(rowBytes * h);
+        job.band.resize(rowBytes * kBandRows);
     if (cmyk)
         job.cmykRow.resize(rowBytes * size_t(cinfo.rec_outbuf_height));
 
     const int32_t progressStep = int32_t(std::max<uint32_t>(1, h / 64));
-    uint32_t lastReport = 0;
+    uint32_t lastReport = 0, bandStart = 0;
     while (cinfo.output_scanline < h) {
         const uint32_t y = cinfo.output_scanline;
         JSAMPROW rows[16];
-        const uint32_t batch = std::min<uint32_t>({h - y, uint32_t(cinfo.rec_outbuf_height), 16u});
+        const uint32_t room = direct ? 16u : kBandRows - (y - bandStart);
+        const uint32_t batch =
+            std::min<uint32_t>({h - y, uint32_t(cinfo.rec_outbuf_height), 16u, room});
         auto target = [&](uint32_t row) {
-            return direct ? job.dib.Row(row) : job.staging.data() + rowBytes * row;
+            return direct ? job.dib.Row(row) : job.band.data() + rowBytes * (row - bandStart);
         };
         for (uint32_t i = 0; i < batch; ++i)
             rows[i] = cmyk ? job.cmykRow.data() + rowBytes * i : target(y + i);
@@ -177,24 +198,16 @@ int32_t DecodeRows(Job& job, spi::Progress& progress) {
         if (cmyk)
             for (uint32_t i = 0; i < got; ++i)
                 CmykToBgrx(rows[i], target(y + i), w, cinfo.saw_Adobe_marker);
+        const uint32_t banded = cinfo.output_scanline - bandStart;
+        if (!direct && (banded == kBandRows || cinfo.output_scanline == h)) {
+            PlaceBand(job, bandStart, banded);
+            bandStart = cinfo.output_scanline;
+        }
         if (cinfo.output_scanline - lastReport >= uint32_t(progressStep) ||
             cinfo.output_scanline == h) {
             lastReport = cinfo.output_scanline;
             if (progress.Report(lastReport, h))
                 return SPI_ABORT;
-        }
-    }
-    if (!direct) {
-        const uint32_t outW = SwapsAxes(job.orientation) ? h : w;
-        const uint32_t outH = SwapsAxes(job.orientation) ? w : h;
-        const auto* src = reinterpret_cast<const uint32_t*>(job.staging.data());
-        for (uint32_t y = 0; y < outH; ++y) {
-            auto* out = reinterpret_cast<uint32_t*>(job.dib.Row(y));
-            for (uint32_t x = 0; x < outW; ++x) {
-                uint32_t sx, sy;
-                SourceOf(job.orientation, x, y, w, h, sx, sy);
-                out[x] = src[size_t(sy) * w + sx];
-            }
         }
     }
     return SPI_SUCCESS;
@@ -228,7 +241,7 @@ int32_t Run(Job& job, const spi::Source& source, Mode mode, PictureInfo* info,
     jpeg_calc_output_dimensions(&cinfo);
     const uint32_t w = cinfo.output_width, h = cinfo.output_height;
     const bool swap = SwapsAxes(job.orientation);
-    if (!spi::SizeAllowed(w, h))
+    if (!spi::SizeAllowed(w, h, source.size(), kMaxPixelsPerByte))
         return SPI_NO_MEMORY;
     if (mode == Mode::Info) {
         spi::FillPictureInfo(info, swap ? h : w, swap ? w : h, 24);

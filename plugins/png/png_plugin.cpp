@@ -13,6 +13,9 @@ namespace {
 const char* const kInfo[] = {"00IN", "PNG picture plug-in for Couchframe (libpng)", "*.png",
                              "PNG pictures"};
 
+// Deflate packs at most 1032 bytes into one, and a 1-bit row holds 8 pixels a byte.
+constexpr uint64_t kMaxPixelsPerByte = 1032 * 8;
+
 const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 struct Reader {
@@ -85,7 +88,7 @@ int32_t Run(Job& job, Mode mode, PictureInfo* pictureInfo, spi::Progress& progre
     png_set_chunk_malloc_max(png, 16u << 20);
     png_read_info(png, info);
     const uint32_t w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-    if (!spi::SizeAllowed(w, h))
+    if (!spi::SizeAllowed(w, h, job.reader.size, kMaxPixelsPerByte))
         return SPI_NO_MEMORY;
     if (mode == Mode::Info) {
         spi::FillPictureInfo(pictureInfo, w, h, 24);

@@ -18,6 +18,9 @@ bool LooksLikeWebp(const void* p) {
     return std::memcmp(b, "RIFF", 4) == 0 && std::memcmp(b + 8, "WEBP", 4) == 0;
 }
 
+// Lossless WebP can code a plain area in next to nothing; no real picture packs more than this.
+constexpr uint64_t kMaxPixelsPerByte = 1 << 14;
+
 // The data is fed in slices so that progress can be reported and an abort honoured.
 constexpr size_t kSlice = 64 * 1024;
 
@@ -29,7 +32,8 @@ int32_t DecodePicture(const spi::Source& source, SPI_HLOCAL* pInfo, SPI_HLOCAL* 
     if (WebPGetFeatures(source.data(), source.size(), &config.input) != VP8_STATUS_OK)
         return SPI_BROKEN_DATA;
     const int w = config.input.width, h = config.input.height;
-    if (w <= 0 || h <= 0 || !spi::SizeAllowed(uint32_t(w), uint32_t(h)))
+    if (w <= 0 || h <= 0 ||
+        !spi::SizeAllowed(uint32_t(w), uint32_t(h), source.size(), kMaxPixelsPerByte))
         return SPI_NO_MEMORY;
     spi::Dib dib;
     int32_t result = dib.Allocate(uint32_t(w), uint32_t(h), 32);

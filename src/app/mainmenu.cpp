@@ -50,6 +50,15 @@ int DelayMilliseconds(int seconds) {
                                   std::numeric_limits<int>::max()));
 }
 
+// What the plug-in search refused or skipped, told once, where the user sees it.
+void ShowPluginNotices(TSPIs& host) {
+    if (host.Notices().isEmpty())
+        return;
+    ShowMessage(MessageKind::Warning, QStringLiteral("Some picture plug-ins were not loaded:\n") +
+                                          host.Notices().join(QLatin1Char('\n')));
+    host.ClearNotices();
+}
+
 QSize ScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->geometry().size() : QSize();
@@ -187,6 +196,7 @@ void Tmain_form::FormShow() {
     Timer1->setInterval(DelayMilliseconds(
         reads.Int(settingskey::System, QStringLiteral("ActiveDelay"), kDefaultActiveDelay)));
     Timer1->setEnabled(true);
+    ShowPluginNotices(*SPIs1);
 }
 
 void Tmain_form::LayOut(int screenWidth, int screenHeight) {

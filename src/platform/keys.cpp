@@ -7,20 +7,34 @@
 namespace {
 // Keys whose code does not follow from a range.
 constexpr std::pair<int, int> kFixedKeys[] = {
-    {Qt::Key_Backspace, vk::Back},   {Qt::Key_Tab, vk::Tab},
-    {Qt::Key_Backtab, vk::Tab},      {Qt::Key_Return, vk::Return},
-    {Qt::Key_Enter, vk::Return},     {Qt::Key_Shift, vk::Shift},
-    {Qt::Key_Control, vk::Control},  {Qt::Key_Alt, vk::Menu},
-    {Qt::Key_Pause, vk::Pause},      {Qt::Key_Escape, vk::Escape},
-    {Qt::Key_Space, vk::Space},      {Qt::Key_PageUp, vk::Prior},
-    {Qt::Key_PageDown, vk::Next},    {Qt::Key_End, vk::End},
-    {Qt::Key_Home, vk::Home},        {Qt::Key_Left, vk::Left},
-    {Qt::Key_Up, vk::Up},            {Qt::Key_Right, vk::Right},
-    {Qt::Key_Down, vk::Down},        {Qt::Key_Insert, vk::Insert},
-    {Qt::Key_Delete, vk::Delete},    {Qt::Key_Plus, vk::OemPlus},
-    {Qt::Key_Comma, vk::OemComma},   {Qt::Key_Minus, vk::OemMinus},
-    {Qt::Key_Period, vk::OemPeriod}, {Qt::Key_Equal, vk::OemPlus},
-    {Qt::Key_Less, vk::OemComma},    {Qt::Key_Greater, vk::OemPeriod},
+    {Qt::Key_Backspace, vk::Back},
+    {Qt::Key_Tab, vk::Tab},
+    {Qt::Key_Backtab, vk::Tab},
+    {Qt::Key_Return, vk::Return},
+    {Qt::Key_Enter, vk::Return},
+    {Qt::Key_Shift, vk::Shift},
+    {Qt::Key_Control, vk::Control},
+    {Qt::Key_Alt, vk::Menu},
+    {Qt::Key_Pause, vk::Pause},
+    {Qt::Key_Escape, vk::Escape},
+    {Qt::Key_Space, vk::Space},
+    {Qt::Key_PageUp, vk::Prior},
+    {Qt::Key_PageDown, vk::Next},
+    {Qt::Key_End, vk::End},
+    {Qt::Key_Home, vk::Home},
+    {Qt::Key_Left, vk::Left},
+    {Qt::Key_Up, vk::Up},
+    {Qt::Key_Right, vk::Right},
+    {Qt::Key_Down, vk::Down},
+    {Qt::Key_Insert, vk::Insert},
+    {Qt::Key_Delete, vk::Delete},
+    {Qt::Key_Plus, vk::OemPlus},
+    {Qt::Key_Comma, vk::OemComma},
+    {Qt::Key_Minus, vk::OemMinus},
+    {Qt::Key_Period, vk::OemPeriod},
+    {Qt::Key_Equal, vk::OemPlus},
+    {Qt::Key_Less, vk::OemComma},
+    {Qt::Key_Greater, vk::OemPeriod},
     {Qt::Key_Underscore, vk::OemMinus},
 };
 
@@ -34,11 +48,8 @@ constexpr std::pair<int, int> kRemoteButtons[] = {
 
 // On the keypad these produce the keypad codes rather than the main-keyboard ones.
 constexpr std::pair<int, int> kKeypadOperators[] = {
-    {Qt::Key_Asterisk, vk::Multiply},
-    {Qt::Key_Plus, vk::Add},
-    {Qt::Key_Minus, vk::Subtract},
-    {Qt::Key_Period, vk::Decimal},
-    {Qt::Key_Slash, vk::Divide},
+    {Qt::Key_Asterisk, vk::Multiply}, {Qt::Key_Plus, vk::Add},     {Qt::Key_Minus, vk::Subtract},
+    {Qt::Key_Period, vk::Decimal},    {Qt::Key_Slash, vk::Divide},
 };
 } // namespace
 

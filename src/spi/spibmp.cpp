@@ -1,6 +1,7 @@
 #include "spi/spibmp.h"
 
 #include "spi/local_memory.h"
+#include "spi/sdk/couchframe_spi_budget.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <typeinfo>
 #include <utility>
 
@@ -57,6 +59,103 @@ void PutLittleEndian(char* at, quint32 value, int bytes) {
         at[i] = char((value >> (8 * i)) & 0xFF);
 }
 
+// BMP data is at best one bit a pixel; run-length coding can skip 255 x 255 pixels in four bytes.
+constexpr uint64_t kBmpMaxPixelsPerByte = 1 << 14;
+
+quint32 LittleEndianAt(const QByteArray& bytes, int at, int size) {
+    quint32 value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = value << 8 | quint8(bytes[at + i]);
+    return value;
+}
+
+// What a BMP's headers say about its pixel rows, read before anything is decoded.
+struct BmpLayout {
+    qint64 width = 0;
+    qint64 height = 0; // rows, whichever way they run
+    bool topDown = false;
+    bool uncompressed = false;
+    qint64 dataOffset = 0;
+    qint64 stride = 0;
+};
+
+std::optional<BmpLayout> PeekBmpLayout(QIODevice& device) {
+    const QByteArray head = device.peek(34);
+    if (head.size() < 26 || !head.startsWith("BM"))
+        return std::nullopt;
+    BmpLayout layout;
+    layout.dataOffset = LittleEndianAt(head, 10, 4);
+    const quint32 headerSize = LittleEndianAt(head, 14, 4);
+    qint64 bitCount;
+    if (headerSize == 12) { // the old core header: 16-bit sizes, never compressed
+        layout.width = LittleEndianAt(head, 18, 2);
+        layout.height = LittleEndianAt(head, 20, 2);
+        bitCount = LittleEndianAt(head, 24, 2);
+        layout.uncompressed = true;
+    } else if (headerSize >= 40 && head.size() >= 34) {
+        layout.width = qint32(LittleEndianAt(head, 18, 4));
+        const qint32 height = qint32(LittleEndianAt(head, 22, 4));
+        layout.topDown = height < 0;
+        layout.height = height < 0 ? -qint64(height) : height;
+        bitCount = LittleEndianAt(head, 28, 2);
+        const quint32 compression = LittleEndianAt(head, 30, 4);
+        layout.uncompressed = compression == 0 || compression == 3 || compression == 6;
+    } else {
+        return std::nullopt;
+    }
+    layout.stride = (bitCount * layout.width + 31) / 32 * 4;
+    return layout;
+}
+
+// Qt refuses to allocate pictures above 128 MiB; ours may be as large as the machine affords.
+void AllowPicturesWithinTheBudget() {
+    static const bool raised = [] {
+        const quint64 bytes = SPI_PixelBudget() * SPI_BYTES_PER_SHOWN_PIXEL;
+        QImageReader::setAllocationLimit(int((bytes >> 20) + 1));
+        return true;
+    }();
+    (void)raised;
+}
+
+// Rows that a truncated file never held are black, not whatever the memory held before.
+void BlackenMissingRows(QImage& image, const BmpLayout& layout, qint64 available) {
+    if (layout.stride <= 0 || image.height() != layout.height)
+        return;
+    const qint64 present =
+        std::clamp<qint64>((available - layout.dataOffset) / layout.stride, 0, layout.height);
+    if (present == layout.height)
+        return;
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        image.convertTo(QImage::Format_RGB32);
+    const qint64 missing = layout.height - present;
+    // Stored rows run from the bottom up unless the height is negative: a short file lacks the top.
+    const qint64 first = layout.topDown ? present : 0;
+    for (qint64 y = first; y < first + missing; ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(image.scanLine(int(y))), image.width(), qRgb(0, 0, 0));
+}
+
+// Qt's BMP reader within the pixel budget, from the device's current position.
+QImage ReadBmp(QIODevice& device) {
+    const qint64 available = device.isSequential() ? -1 : device.size() - device.pos();
+    const std::optional<BmpLayout> layout = PeekBmpLayout(device);
+    if (layout) {
+        const quint64 pixels =
+            quint64(std::max<qint64>(layout->width, 0)) * quint64(layout->height);
+        if (pixels > SPI_PixelBudget() ||
+            (available >= 0 &&
+             !SPI_PixelsPlausible(pixels, quint64(available), kBmpMaxPixelsPerByte)))
+            throw EInvalidGraphic(QStringLiteral("The picture is too large"));
+    }
+    AllowPicturesWithinTheBudget();
+    QImageReader reader(&device, "bmp");
+    QImage image;
+    if (!reader.read(&image))
+        throw EInvalidGraphic(reader.errorString());
+    if (layout && layout->uncompressed && available >= 0)
+        BlackenMissingRows(image, *layout, available);
+    return image;
+}
+
 // The graphic class under which picture plug-ins register their extensions, for the process's
 // lifetime.
 struct ModuleRegistration {
@@ -91,19 +190,22 @@ void TGraphic::Progress(TProgressStage stage, uint8_t percentDone, bool redrawNo
 }
 
 void TPlainBitmap::LoadFile(const QString& fileName) {
-    QImageReader reader(fileName, "bmp");
-    QImage image;
-    if (!reader.read(&image))
-        throw EInvalidGraphic(reader.errorString());
-    image_ = std::move(image);
+    // Non-blocking, regular files only: a FIFO with a picture's name must not hang the viewer.
+    const int fd =
+        ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    QFile file;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        throw EInvalidGraphic(QStringLiteral("Cannot open %1").arg(fileName));
+    }
+    image_ = ReadBmp(file);
 }
 
 void TPlainBitmap::LoadStream(QIODevice& stream) {
-    QImageReader reader(&stream, "bmp");
-    QImage image;
-    if (!reader.read(&image))
-        throw EInvalidGraphic(reader.errorString());
-    image_ = std::move(image);
+    image_ = ReadBmp(stream);
 }
 
 void TPlainBitmap::SetPalette(const QList<QRgb>& palette) {

@@ -1,16 +1,14 @@
 #include "spi/spis.h"
 
 #include "settings/general.h"
-#include "spi/plugin_file_check.h"
+#include "spi/plugin_folder_listing.h"
+#include "spi/plugin_load_marks.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 
-#include <dirent.h>
 #include <dlfcn.h>
-#include <fnmatch.h>
-#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,28 +55,11 @@ QString WithTrailingSeparator(const QString& dir) {
     return dir.isEmpty() || dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
 }
 
-// Names of the regular, not hidden files of dir matching the pattern (letter case ignored, as the
-// plug-in masks are written for), in the order the file system gives them.
-QStringList ListPluginFiles(const QString& dir, const QString& pattern) {
-    QStringList names;
-    const QByteArray encodedDir = Encoded(dir.isEmpty() ? QStringLiteral(".") : dir);
-    DIR* handle = ::opendir(encodedDir.constData());
-    if (handle == nullptr)
-        return names;
-    const QByteArray encodedPattern = Encoded(pattern);
-    while (const dirent* entry = ::readdir(handle)) {
-        if (entry->d_name[0] == '.')
-            continue;
-        if (::fnmatch(encodedPattern.constData(), entry->d_name, FNM_CASEFOLD) != 0)
-            continue;
-        struct stat st {};
-        const QByteArray full = encodedDir + '/' + entry->d_name;
-        if (::stat(full.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-            continue;
-        names.append(QFile::decodeName(entry->d_name));
-    }
-    ::closedir(handle);
-    return names;
+bool SameFolder(const QString& a, const QString& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(Encoded(a).constData(), &sa) == 0 && ::stat(Encoded(b).constData(), &sb) == 0 &&
+           sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 } // namespace
@@ -94,20 +75,14 @@ ESPIDupCreateSPIs::ESPIDupCreateSPIs() : AppError(QStringLiteral("TSPIs は複�
 
 // ---- TSPI ----
 
-TSPI::TSPI(const QString& fileName) : fileName_(fileName) {
-    QByteArray path = Encoded(fileName);
-    // A bare name would make the loader search the library path instead of the named file.
-    if (!path.contains('/'))
-        path.prepend("./");
-    if (!PluginFileIsTrusted(path))
+TSPI::TSPI(const PluginFile& file, const QString& fileName) : fileName_(fileName) {
+    if (!file.MayLoad())
         throw ESPIFOpenErrorSPI(fileName);
-    moduleHandle_ = ::dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
+    // The loader knows the library only by its descriptor's name: the file's name is the one it
+    // was opened by.
+    moduleHandle_ = ::dlopen(file.LoadName().constData(), RTLD_NOW | RTLD_LOCAL);
     if (moduleHandle_ == nullptr)
         throw ESPIFOpenErrorSPI(fileName);
-    link_map* map = nullptr;
-    if (::dlinfo(moduleHandle_, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr &&
-        map->l_name != nullptr && map->l_name[0] != '\0')
-        fileName_ = QFile::decodeName(QByteArray(map->l_name).left(255));
 
     auto look = [this](auto& entry, const char* name) {
         entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(
@@ -205,17 +180,25 @@ void TAmSPI::CheckAPI() const {
 }
 
 std::unique_ptr<TSPI> LoadPlugin(const QString& fileName) {
+    const PluginFile file(Encoded(fileName));
+    if (file.Found() && !file.Refusal().isEmpty())
+        std::fprintf(stderr, "couchframe: refusing to load plug-in %s: %s\n",
+                     Encoded(fileName).constData(), file.Refusal().toLocal8Bit().constData());
+    return LoadPlugin(file, fileName);
+}
+
+std::unique_ptr<TSPI> LoadPlugin(const PluginFile& file, const QString& fileName) {
     try {
-        std::unique_ptr<TSPI> probe = TSPI::Create<TSPI>(fileName);
+        std::unique_ptr<TSPI> probe = TSPI::Create<TSPI>(file, fileName);
         const QString version = probe->APIVersion();
         // The probe is released when this returns, whether or not the second load succeeds.
         if (version == QLatin1String("00IN"))
-            return TSPI::Create<TInSPI>(fileName);
+            return TSPI::Create<TInSPI>(file, fileName);
         if (version == QLatin1String("00AM"))
-            return TSPI::Create<TAmSPI>(fileName);
+            return TSPI::Create<TAmSPI>(file, fileName);
         if (version == QLatin1String("00XN"))
-            return TSPI::Create<TXnSPI>(fileName);
-        return TSPI::Create<TSPI>(fileName);
+            return TSPI::Create<TXnSPI>(file, fileName);
+        return TSPI::Create<TSPI>(file, fileName);
     } catch (const ESPIFOpenErrorSPI&) {
         return nullptr;
     } catch (const ESPIInvalidSPI&) {
@@ -249,7 +232,9 @@ std::optional<QString> SearchDirectory(TSPISearchOption option) {
     case spsAppSPIDir:
         return WithTrailingSeparator(ExecutableDir()) + QStringLiteral("Plugins");
     case spsCurrentDir:
-        return QDir::currentPath();
+        if (SameFolder(QDir::currentPath(), ExecutableDir()))
+            return QDir::currentPath();
+        return std::nullopt;
     case spsSystemDir:
         return QStringLiteral(COUCHFRAME_INSTALLED_PLUGIN_DIR);
     case spsWindowsDir:
@@ -291,24 +276,37 @@ void TSPIs::OwnerLoaded() {
 }
 
 void TSPIs::Search(const QString& mask) {
+    std::vector<std::pair<QString, QString>> folders; // directory, pattern
     const qsizetype slash = mask.lastIndexOf(QLatin1Char('/'));
     if (slash >= 0) {
-        SearchDirectoryFor(mask.left(slash + 1), mask.mid(slash + 1));
-        return;
+        folders.emplace_back(mask.left(slash + 1), mask.mid(slash + 1));
+    } else {
+        for (TSPISearchOption option :
+             {spsSusieDir, spsAppDir, spsAppSPIDir, spsCurrentDir, spsSystemDir, spsWindowsDir})
+            if (SearchOptions & option)
+                if (const std::optional<QString> dir = SearchDirectory(option))
+                    folders.emplace_back(WithTrailingSeparator(*dir), mask);
     }
-    for (TSPISearchOption option :
-         {spsSusieDir, spsAppDir, spsAppSPIDir, spsCurrentDir, spsSystemDir, spsWindowsDir}) {
-        if (!(SearchOptions & option))
-            continue;
-        if (const std::optional<QString> dir = SearchDirectory(option))
-            SearchDirectoryFor(*dir, mask);
+    // All folders are listed at once, so that folders which do not answer cost the time limit
+    // once, not once each.
+    std::vector<PluginFolderListing> listings;
+    for (const auto& [dir, pattern] : folders)
+        listings.emplace_back(dir, pattern);
+    const auto deadline = std::chrono::steady_clock::now() + kListingTimeLimit;
+    for (size_t i = 0; i < folders.size(); ++i) {
+        const QString& dir = folders[i].first;
+        if (const std::optional<QStringList> names = listings[i].Wait(deadline))
+            SearchListed(WithTrailingSeparator(dir), *names);
+        else
+            notices_.append(QStringLiteral("%1: the folder did not answer within %2 seconds")
+                                .arg(dir)
+                                .arg(kListingTimeLimit.count()));
     }
 }
 
-void TSPIs::SearchDirectoryFor(const QString& directory, const QString& pattern) {
-    const QString dir = WithTrailingSeparator(directory);
+void TSPIs::SearchListed(const QString& dir, const QStringList& names) {
     QStringList work;
-    for (const QString& name : ListPluginFiles(dir, pattern)) {
+    for (const QString& name : names) {
         const QString path = dir + name;
         if (IndexOf(path) < 0)
             work.append(path);
@@ -322,7 +320,7 @@ void TSPIs::SearchDirectoryFor(const QString& directory, const QString& pattern)
         }
         std::unique_ptr<TSPI> plugin;
         try {
-            plugin = LoadPlugin(path);
+            plugin = LoadMarked(path);
         } catch (const std::exception& error) {
             // A library that lacks what its kind needs is skipped like one that does not load; the
             // reason goes to standard error for whoever wrote it.
@@ -341,6 +339,34 @@ void TSPIs::SearchDirectoryFor(const QString& directory, const QString& pattern)
             // The plug-in is released; the search goes on.
         }
     }
+}
+
+std::unique_ptr<TSPI> TSPIs::LoadMarked(const QString& path) {
+    const QByteArray encoded = Encoded(path);
+    const PluginFile file(encoded);
+    if (!file.Found())
+        return nullptr;
+    if (!file.Refusal().isEmpty()) {
+        notices_.append(QStringLiteral("%1: %2").arg(path, file.Refusal()));
+        std::fprintf(stderr, "couchframe: refusing to load plug-in %s: %s\n", encoded.constData(),
+                     file.Refusal().toLocal8Bit().constData());
+        return nullptr;
+    }
+    if (!marks_)
+        marks_ = std::make_unique<PluginLoadMarks>();
+    if (marks_->StoppedAnEarlierStart(encoded, file.Status())) {
+        notices_.append(
+            QStringLiteral("%1: it stopped an earlier start while it was being loaded; it is "
+                           "skipped until it is replaced")
+                .arg(path));
+        return nullptr;
+    }
+    marks_->Begin(encoded, file.Status());
+    struct EndMark {
+        PluginLoadMarks& marks;
+        ~EndMark() { marks.End(); }
+    } endMark{*marks_};
+    return LoadPlugin(file, path);
 }
 
 void TSPIs::Add(std::unique_ptr<TSPI> plugin) {

@@ -5,11 +5,14 @@
 
 #include "platform/error.h"
 #include "spi/picture_formats.h"
+#include "spi/plugin_file.h"
 #include "spi/sdk/couchframe_spi.h"
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -47,6 +50,9 @@ public:
     // The virtual constructor: loads the library, looks up the entry points, runs the class's
     // CheckAPI and reads the plug-in information. A failure releases the library and goes on.
     template <class T> static std::unique_ptr<T> Create(const QString& fileName);
+    // The same from a plug-in file already opened; ESPIFOpenErrorSPI when it may not be loaded.
+    template <class T>
+    static std::unique_ptr<T> Create(const PluginFile& file, const QString& fileName);
 
     // Raises ESPIInvalidAPI for the first entry point this kind needs and the library lacks.
     virtual void CheckAPI() const;
@@ -67,7 +73,7 @@ public:
                        SPI_HLOCAL* bits, SPI_PROGRESS progress, intptr_t data) const;
 
 protected:
-    explicit TSPI(const QString& fileName);
+    TSPI(const PluginFile& file, const QString& fileName);
     // Raises ESPIInvalidAPI naming the entry point when it is missing.
     void Require(const void* entry, const char* name) const;
 
@@ -133,16 +139,23 @@ protected:
     friend class TSPI;
 };
 
-template <class T> std::unique_ptr<T> TSPI::Create(const QString& fileName) {
-    std::unique_ptr<T> plugin(new T(fileName));
+template <class T>
+std::unique_ptr<T> TSPI::Create(const PluginFile& file, const QString& fileName) {
+    std::unique_ptr<T> plugin(new T(file, fileName));
     plugin->CheckAPI();
     plugin->ReadPluginInfo();
     return plugin;
 }
 
-// The plug-in factory: a probe tells the API version, then the library is loaded again as the
-// chosen kind. None when the file cannot be loaded; ESPIInvalidAPI and other errors go on.
+template <class T> std::unique_ptr<T> TSPI::Create(const QString& fileName) {
+    return Create<T>(PluginFile(QFile::encodeName(fileName)), fileName);
+}
+
+// The plug-in factory: a probe tells the API version, then the library is loaded again, from the
+// same open file, as the chosen kind. None when the file cannot or may not be loaded (a refusal is
+// told on standard error); ESPIInvalidAPI and other errors go on.
 std::unique_ptr<TSPI> LoadPlugin(const QString& fileName);
+std::unique_ptr<TSPI> LoadPlugin(const PluginFile& file, const QString& fileName);
 
 // A kind of plug-in, for ListCandidates: IsInstanceOf<TInSPI> matches TInSPI and derived kinds.
 using TSPIKind = bool (*)(const TSPI&);
@@ -166,10 +179,13 @@ inline constexpr TSPISearchOptions spsAllDirs =
 // ":"; empty when there is none.
 QString ExtractFileExt(const QString& fileName);
 
-// The directory an option stands for; none when the option adds nothing.
+// The directory an option stands for; none when the option adds nothing. The working folder counts
+// only when it is the program's own folder: code is never loaded from wherever the program
+// happened to be started (a stray "*.spi" in the home folder, say).
 std::optional<QString> SearchDirectory(TSPISearchOption option);
 
 class TSPIs;
+class PluginLoadMarks;
 using TSPISearchEvent = std::function<void(TSPIs& sender, TSPI& plugin, bool& accept)>;
 using TSPISearchingEvent =
     std::function<void(TSPIs& sender, const QString& fileName, bool& accept)>;
@@ -218,11 +234,22 @@ public:
     void ListCandidates(std::initializer_list<TSPIKind> kinds, const QString& fileName,
                         std::vector<TSPI*>& list) const;
 
+    // What the searches met that the user should hear about: plug-ins refused or skipped and
+    // folders that did not answer, one "name: reason" line each. The owner shows them.
+    const QStringList& Notices() const { return notices_; }
+    void ClearNotices() { notices_.clear(); }
+
+    // How long a search waits for its folders to be listed.
+    static constexpr std::chrono::seconds kListingTimeLimit{5};
+
 private:
-    void SearchDirectoryFor(const QString& dir, const QString& pattern);
+    void SearchListed(const QString& dir, const QStringList& names);
+    std::unique_ptr<TSPI> LoadMarked(const QString& path);
     void RegisterPictureExtensions(TInSPI& plugin);
 
     std::vector<std::unique_ptr<TSPI>> plugins_;
+    QStringList notices_;
+    std::unique_ptr<PluginLoadMarks> marks_;
 };
 
 // The main menu's accept hook: keeps picture plug-ins (TInSPI and derived kinds) only.

@@ -4,13 +4,16 @@
 #include "viewer/byte_path.h"
 
 void LoadPictureFile(TSPIBitmap& bitmap, const QByteArray& path) {
-    const QString name = QFile::decodeName(path);
-    if (!path.contains('\0') && QFile::encodeName(name) == path) {
-        bitmap.LoadFile(name);
-        return;
-    }
+    // Opened first also to refuse what is not a regular file (a FIFO put in a picture's place
+    // after the listing) before any decoder, ours or a plug-in's, waits on it.
     QFile file;
     if (!OpenPathBytes(file, path))
         throw EInvalidGraphic(QStringLiteral("Susie Plugins could not decode"));
+    const QString name = QFile::decodeName(path);
+    if (QFile::encodeName(name) == path) {
+        file.close();
+        bitmap.LoadFile(name);
+        return;
+    }
     bitmap.LoadNamedStream(file, name);
 }

@@ -10,6 +10,8 @@
 #include "test_configuration_dialog.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QScreen>
@@ -377,4 +379,23 @@ TEST_F(MainMenu, KeepsOnlyThePicturePlugInsItFinds) {
     for (int i = 0; i < form.SPIs1->Count(); ++i)
         EXPECT_TRUE(IsInstanceOf<TInSPI>(*form.SPIs1->Items(i)))
             << form.SPIs1->Items(i)->FileName().toStdString();
+}
+
+TEST_F(MainMenu, PlugInsTheSearchRefusedAreNamedInOneMessage) {
+    const QString folder = qEnvironmentVariable("XDG_DATA_HOME") + "/couchframe/plugins";
+    QDir().mkpath(folder);
+    const QString plugin = folder + QStringLiteral("/shared.spi");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(COUCHFRAME_PLUGIN_BUILD_DIR "/jpeg.spi"), plugin));
+    QFile::setPermissions(plugin, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                      QFile::WriteGroup | QFile::ReadOther);
+    Configure(QStringLiteral("1234"));
+    MessageCapture messages;
+    Show();
+    QFile::remove(plugin);
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_EQ(messages.kinds[0], MessageKind::Warning);
+    EXPECT_EQ(messages.texts[0], QStringLiteral("Some picture plug-ins were not loaded:\n") +
+                                     plugin +
+                                     QStringLiteral(": it is writable by group or others"));
+    EXPECT_TRUE(menu->SPIs1->Notices().isEmpty()); // told once
 }

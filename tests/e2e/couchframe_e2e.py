@@ -112,7 +112,8 @@ class Session:
         self.last_failing = []  # the checks of the last screenshot that did not hold
         self.root = Path(tempfile.mkdtemp(prefix="couchframe-e2e-"))
         self.env = dict(os.environ)
-        for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "TMPDIR"):
+        for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR",
+                     "TMPDIR"):
             (self.root / name.lower()).mkdir(mode=0o700)
             self.env[name] = str(self.root / name.lower())
         for name in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XAUTHORITY"):

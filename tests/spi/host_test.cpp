@@ -10,13 +10,6 @@
 
 namespace {
 
-QStringList FileNames(const TSPIs& host) {
-    QStringList names;
-    for (int i = 0; i < host.Count(); ++i)
-        names.append(QFileInfo(host.Items(i)->FileName()).fileName());
-    return names;
-}
-
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
@@ -156,37 +149,24 @@ TEST_F(HostTest, HooksDecideWhatIsLoadedAndKept) {
     EXPECT_EQ(FileNames(host), QStringList{QStringLiteral("fx_picture.spi")});
 }
 
-TEST_F(HostTest, InsecurePluginFilesAreRefusedOnStandardError) {
-    const QString path = Install(QStringLiteral("fx_picture"));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                    QFile::WriteGroup | QFile::ReadOther);
-    TSPIs host;
-    StderrCapture stderrText;
-    SearchDir(host);
-    EXPECT_EQ(host.Count(), 0);
-    EXPECT_TRUE(stderrText.Text().contains("refusing to load plug-in " + QFile::encodeName(path) +
-                                           ": it is writable by group or others"));
-
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther |
-                                    QFile::WriteOther);
-    EXPECT_FALSE(LoadPlugin(path));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    EXPECT_TRUE(LoadPlugin(path));
-}
-
-TEST_F(HostTest, CurrentAndDataDirectoriesAreSearched) {
+TEST_F(HostTest, TheWorkingFolderIsSearchedOnlyWhenItIsTheProgramsFolder) {
     const QString dataPlugins = qEnvironmentVariable("XDG_DATA_HOME") + "/couchframe/plugins";
     InstallPlugin(FixturePlugin(QStringLiteral("fx_other")), dataPlugins,
                   QStringLiteral("data.spi"));
-    Install(QStringLiteral("fx_picture"), QStringLiteral("current.spi"));
+    Install(QStringLiteral("fx_picture"), QStringLiteral("stray.spi"));
     const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
+    QDir::setCurrent(dir.path()); // started from a folder holding a stray plug-in
     TSPIs host;
     host.SearchOptions = spsCurrentDir | spsWindowsDir;
     host.OnSearch = SPIs1Search;
     host.OwnerLoaded();
+    const std::optional<QString> strayFolder = SearchDirectory(spsCurrentDir);
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+    const std::optional<QString> ownFolder = SearchDirectory(spsCurrentDir);
     QDir::setCurrent(previous);
-    EXPECT_EQ(FileNames(host), (QStringList{"current.spi", "data.spi"}));
+    EXPECT_EQ(FileNames(host), QStringList{"data.spi"});
+    EXPECT_FALSE(strayFolder);
+    EXPECT_EQ(ownFolder, QCoreApplication::applicationDirPath());
     EXPECT_EQ(*SearchDirectory(spsSystemDir), QStringLiteral(COUCHFRAME_INSTALLED_PLUGIN_DIR));
 }
 

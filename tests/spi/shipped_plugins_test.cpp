@@ -1,10 +1,13 @@
 #include "spi/spibmp.h"
 #include "spi_test_support.h"
 
+#include <QColor>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -213,4 +216,105 @@ TEST_F(ShippedPluginsTest, DamagedAndOversizedInputFailsCleanly) {
         Plugin("png").GetPicture(png.constData(), int32_t(png.size()), 1, &info, &bits, nullptr, 0),
         0);
     EXPECT_EQ(bits, nullptr);
+}
+
+namespace {
+
+qint64 PeakMemoryBytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
+}
+
+// A JPEG whose frame header claims another size.
+QByteArray WithJpegSize(QByteArray jpeg, int width, int height) {
+    const qsizetype frame = jpeg.indexOf(QByteArray::fromHex("ffc0"));
+    jpeg[frame + 5] = char(height >> 8);
+    jpeg[frame + 6] = char(height & 0xFF);
+    jpeg[frame + 7] = char(width >> 8);
+    jpeg[frame + 8] = char(width & 0xFF);
+    return jpeg;
+}
+
+// Quadrants red, blue over lime, white, of any size.
+QStringList QuadrantArguments(int width, int height) {
+    const QString half = QStringLiteral("%1x%2").arg(width / 2).arg(height / 2);
+    return {"-size",   half,       "xc:red",  "-size", half,      "xc:blue",
+            "+append", "(",        "-size",   half,    "xc:lime", "-size",
+            half,      "xc:white", "+append", ")",     "-append"};
+}
+
+} // namespace
+
+TEST_F(ShippedPluginsTest, TinyFilesClaimingHugePicturesAreRefusedWithBoundedMemory) {
+    // 16384 x 16384 claimed by a few hundred bytes of JPEG with an EXIF turn, and by 35 bytes of
+    // GIF whose one pixel sits on a screen of that size.
+    const QByteArray jpeg =
+        WithExifOrientation(WithJpegSize(ReadBytes(Make("small.jpg")), 16384, 16384), 6, true);
+    const QByteArray gif =
+        QByteArray("GIF89a", 6) + QByteArray::fromHex("00400040800000"       // screen, 2 colours
+                                                      "000000ffffff"         // colour table
+                                                      "2c000000000100010000" // 1 x 1 image
+                                                      "0202440100"           // its pixel
+                                                      "3b");
+    ASSERT_EQ(gif.size(), 35);
+    const qint64 before = PeakMemoryBytes();
+    for (const auto& [name, bytes] : {std::pair{"huge.jpg", jpeg}, std::pair{"huge.gif", gif}}) {
+        const QString path = dir.filePath(QLatin1String(name));
+        WriteBytes(path, bytes);
+        TSPIBitmap bitmap;
+        EXPECT_THROW(bitmap.LoadFile(path), EInvalidGraphic) << name;
+        PictureInfo info{};
+        EXPECT_NE(Plugin(name[5] == 'j' ? "jpeg" : "gif")
+                      .GetPictureInfo(QFile::encodeName(path).constData(), 0, 0, &info),
+                  0)
+            << name;
+    }
+    EXPECT_LT(PeakMemoryBytes() - before, qint64(64) << 20);
+}
+
+TEST_F(ShippedPluginsTest, JpegTurnsEveryBandOfATallPictureIntoPlace) {
+    // 40 x 100: the rows are placed 32 at a time, so the turn crosses several bands.
+    const QString source = dir.filePath(QStringLiteral("tall.jpg"));
+    QStringList args = QuadrantArguments(40, 100);
+    args << "-quality"
+         << "95" << source;
+    ASSERT_EQ(QProcess::execute(QStringLiteral("convert"), args), 0);
+    const QByteArray plain = ReadBytes(source);
+    struct Case {
+        int orientation;
+        QColor topLeft, topRight, bottomLeft, bottomRight;
+    };
+    const QColor red(kRed), blue(kBlue), lime(kLime), white(kWhite);
+    for (const Case& c : {Case{1, red, blue, lime, white}, Case{2, blue, red, white, lime},
+                          Case{3, white, lime, blue, red}, Case{4, lime, white, red, blue},
+                          Case{5, red, lime, blue, white}, Case{6, lime, red, white, blue},
+                          Case{7, white, blue, lime, red}, Case{8, blue, white, red, lime}}) {
+        const QString path = dir.filePath(QStringLiteral("t%1.jpg").arg(c.orientation));
+        WriteBytes(path, WithExifOrientation(plain, c.orientation, false));
+        const QImage image = Decode(path);
+        const bool turned = c.orientation >= 5;
+        ASSERT_EQ(image.size(), turned ? QSize(100, 40) : QSize(40, 100)) << c.orientation;
+        const int w = image.width(), h = image.height();
+        EXPECT_TRUE(Near(image.pixel(w / 4, h / 4), c.topLeft.rgb(), 40)) << c.orientation;
+        EXPECT_TRUE(Near(image.pixel(3 * w / 4, h / 4), c.topRight.rgb(), 40)) << c.orientation;
+        EXPECT_TRUE(Near(image.pixel(w / 4, 3 * h / 4), c.bottomLeft.rgb(), 40)) << c.orientation;
+        EXPECT_TRUE(Near(image.pixel(3 * w / 4, 3 * h / 4), c.bottomRight.rgb(), 40))
+            << c.orientation;
+    }
+}
+
+TEST_F(ShippedPluginsTest, JpegTurnsWithoutASecondCopyOfThePicture) {
+    const QString source = dir.filePath(QStringLiteral("wide.jpg"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("convert"),
+                                {"-size", "4000x3000", "gradient:red-blue", source}),
+              0);
+    const QString turned = dir.filePath(QStringLiteral("turned.jpg"));
+    WriteBytes(turned, WithExifOrientation(ReadBytes(source), 6, true));
+    const qint64 pictureBytes = qint64(4000) * 3000 * 4;
+    const qint64 before = PeakMemoryBytes();
+    const QImage image = Decode(turned);
+    ASSERT_EQ(image.size(), QSize(3000, 4000));
+    // The picture itself, and not a second one beside it while it is turned.
+    EXPECT_LT(PeakMemoryBytes() - before, pictureBytes * 3 / 2);
 }

@@ -1,15 +1,27 @@
 #pragma once
 
-// Helpers shared by the plug-in tests: fixture and shipped plug-in paths, fixture pictures, and a
-// capture of standard error.
+// Helpers shared by the plug-in tests: loaded plug-ins, fixture and shipped plug-in paths, fixture
+// pictures, and a capture of standard error.
+
+#include "spi/spis.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 #include <unistd.h>
+
+// The file names of the host's plug-ins, in order.
+inline QStringList FileNames(const TSPIs& host) {
+    QStringList names;
+    for (int i = 0; i < host.Count(); ++i)
+        names.append(QFileInfo(host.Items(i)->FileName()).fileName());
+    return names;
+}
 
 inline QString FixturePlugin(const QString& name) {
     return QStringLiteral(SPI_FIXTURE_DIR "/") + name + QStringLiteral(".spi");

@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     QTemporaryDir sandbox;
     if (!sandbox.isValid())
         return 2;
-    for (const char* name : {"config", "data", "tmp", "runtime"})
+    for (const char* name : {"config", "data", "state", "tmp", "runtime"})
         QDir(sandbox.path()).mkpath(QString::fromLatin1(name));
     // A runtime directory is private to its user; the playlists go there.
     const QString runtime = sandbox.filePath(QStringLiteral("runtime"));
@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(sandbox.filePath(QStringLiteral("config"))));
     qputenv("XDG_DATA_HOME", QFile::encodeName(sandbox.filePath(QStringLiteral("data"))));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(sandbox.filePath(QStringLiteral("state"))));
     qputenv("TMPDIR", QFile::encodeName(sandbox.filePath(QStringLiteral("tmp"))));
     // No test talks to the user's desktop: the session bus is one that is not there. Tests that
     // need a bus start a private one.

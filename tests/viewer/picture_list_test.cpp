@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -91,6 +92,17 @@ TEST_F(PictureListTest, PictureWhoseNameIsNotTextStillOpens) {
 
     EXPECT_THROW(LoadPictureFile(bitmap, path + "missing"), EInvalidGraphic);
     EXPECT_THROW(LoadPictureFile(bitmap, path + QByteArray("\0x", 2)), EInvalidGraphic);
+}
+
+TEST_F(PictureListTest, AFifoInAPicturesPlaceIsRefusedWithoutWaiting) {
+    // Put there after the folder was listed; no writer ever opens it.
+    for (const char* name : {"fifo.bmp", "fifo\xff.jpg"}) {
+        const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
+        ASSERT_EQ(::mkfifo(path.constData(), 0600), 0);
+        TSPIBitmap bitmap;
+        EXPECT_THROW(LoadPictureFile(bitmap, path), EInvalidGraphic) << name;
+        ::unlink(path.constData()); // a name that is not text is beyond QDir's clean-up
+    }
 }
 
 } // namespace

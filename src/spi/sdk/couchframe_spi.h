@@ -27,8 +27,9 @@
  *
  * Building a plug-in outside the Couchframe tree needs only this header:
  *     cc -shared -fPIC -fvisibility=hidden -I<dir of this header> -o mine.spi mine.c
- * The file must be owned by root or by the user running Couchframe and must not be writable by
- * group or others, or Couchframe refuses to load it.
+ * The file must be a regular file (not a symbolic link); it and its folder must be owned by root
+ * or by the user running Couchframe and must not be writable by group or others, or Couchframe
+ * refuses to load it. couchframe_spi_budget.h tells how large a picture may be decoded.
  */
 #ifndef COUCHFRAME_SPI_H
 #define COUCHFRAME_SPI_H

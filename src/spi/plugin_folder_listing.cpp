@@ -1,0 +1,114 @@
+#include "spi/plugin_folder_listing.h"
+
+#include <QFile>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+void WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        data += n;
+        size -= size_t(n);
+    }
+}
+
+// The lister's whole life: each matching name, NUL-terminated, down the pipe.
+[[noreturn]] void ListInto(int out, const char* dir, const char* pattern) {
+    DIR* handle = ::opendir(dir);
+    if (handle != nullptr) {
+        while (const dirent* entry = ::readdir(handle)) {
+            if (entry->d_name[0] == '.' || ::fnmatch(pattern, entry->d_name, FNM_CASEFOLD) != 0)
+                continue;
+            // Followed, so that a symbolic link is met (and refused with its reason) when it is
+            // opened.
+            struct stat st {};
+            if (::fstatat(::dirfd(handle), entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+                continue;
+            WriteAll(out, entry->d_name, strlen(entry->d_name) + 1);
+        }
+    }
+    ::_exit(0);
+}
+
+} // namespace
+
+PluginFolderListing::PluginFolderListing(const QString& dir, const QString& pattern) {
+    const QByteArray encodedDir = QFile::encodeName(dir.isEmpty() ? QStringLiteral(".") : dir);
+    const QByteArray encodedPattern = QFile::encodeName(pattern);
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        ListInto(fds[1], encodedDir.constData(), encodedPattern.constData());
+    }
+    ::close(fds[1]);
+    if (child < 0) {
+        ::close(fds[0]);
+        return;
+    }
+    pipe_ = fds[0];
+    child_ = child;
+}
+
+PluginFolderListing::PluginFolderListing(PluginFolderListing&& other) noexcept
+    : pipe_(std::exchange(other.pipe_, -1)), child_(std::exchange(other.child_, -1)) {}
+
+PluginFolderListing::~PluginFolderListing() {
+    if (pipe_ >= 0)
+        ::close(pipe_);
+    if (child_ > 0) {
+        ::kill(child_, SIGKILL);
+        // Reaped if it could die; one stuck in the file system is left to the system.
+        ::waitpid(child_, nullptr, WNOHANG);
+    }
+}
+
+std::optional<QStringList>
+PluginFolderListing::Wait(std::chrono::steady_clock::time_point deadline) {
+    if (pipe_ < 0)
+        return QStringList(); // no lister could be started: nothing is found there
+    QByteArray received;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd ready{pipe_, POLLIN, 0};
+        const int polled = ::poll(&ready, 1, int(std::max<qint64>(left.count(), 0)));
+        if (polled < 0 && errno == EINTR)
+            continue;
+        if (polled <= 0)
+            return std::nullopt;
+        char buffer[4096];
+        const ssize_t n = ::read(pipe_, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        received.append(buffer, n);
+    }
+    ::waitpid(std::exchange(child_, -1), nullptr, 0); // it has closed its end: it is ending
+    QStringList names;
+    for (const QByteArray& name : received.split('\0'))
+        if (!name.isEmpty())
+            names.append(QFile::decodeName(name));
+    return names;
+}
