@@ -1,5 +1,6 @@
 #include "app/mainmenu.h"
 #include "app/panel.h"
+#include "message_capture.h"
 #include "platform/error.h"
 #include "platform/image_widget.h"
 #include "platform/modal.h"
