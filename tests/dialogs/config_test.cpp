@@ -124,6 +124,10 @@ struct Placement {
     const char* caption;
 };
 
+void PrintTo(const Placement& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class ConfigPlacement : public ConfigFormTest, public ::testing::WithParamInterface<Placement> {};
 
 TEST_P(ConfigPlacement, ControlSitsWhereItBelongs) {
@@ -322,6 +326,11 @@ struct AddCase {
     FolderRow row;
 };
 
+void PrintTo(const AddCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.answer.title) << " "
+         << ::testing::PrintToString(c.answer.path);
+}
+
 class AddedRow : public ConfigFormTest, public ::testing::WithParamInterface<AddCase> {};
 
 TEST_P(AddedRow, TitleIsTrimmedAndOneTrailingSeparatorGoes) {
@@ -429,6 +438,10 @@ struct TypedDelay {
     const char* shownAfterLeaving;
 };
 
+void PrintTo(const TypedDelay& c, std::ostream* out) {
+    *out << QuotedForTest(c.typed);
+}
+
 class SpinEditTyping : public ConfigFormTest, public ::testing::WithParamInterface<TypedDelay> {};
 
 TEST_P(SpinEditTyping, ReadsTheTypedTextAndClampsOnLeaving) {
@@ -471,6 +484,10 @@ struct Closing {
     std::function<void(TConfig_Form&)> close;
     int result;
 };
+
+void PrintTo(const Closing& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ConfigClosing : public ::testing::TestWithParam<Closing> {};
 
