@@ -50,7 +50,6 @@ std::optional<std::pair<quint64, quint64>> FolderIdentity(const QByteArray& path
 
 TFile_Menu::TFile_Menu(QWidget* parent) : Form(parent) {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setStyleSheet(QStringLiteral("TFile_Menu { background: black; }"));
     setAutoFillBackground(true);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
