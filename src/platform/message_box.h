@@ -6,8 +6,7 @@
 
 enum class MessageKind { Error, Warning, Information };
 
-// Shows a modal message box with a single OK button. Tests install a sink instead, so nothing
-// blocks.
+// Shows a modal message box with a single OK button. Tests install a sink instead, so nothing blocks.
 void ShowMessage(MessageKind kind, const QString& text);
 
 using MessageSink = std::function<void(MessageKind kind, const QString& text)>;
