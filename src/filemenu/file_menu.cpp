@@ -48,7 +48,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, Qt::Al
 
 TFile_Menu::TFile_Menu(QWidget* parent) : Form(parent) {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setStyleSheet(QStringLiteral("TFile_Menu { background: black; }"));
     setAutoFillBackground(true);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);

@@ -9,7 +9,6 @@ using StoredColor = quint32;
 constexpr StoredColor clBlack = 0x000000;
 constexpr StoredColor clWhite = 0xFFFFFF;
 constexpr StoredColor clBlue = 0xFF0000;
-constexpr StoredColor clLime = 0x00FF00;
 constexpr StoredColor clGray = 0x808080;
 constexpr StoredColor clSystemColor = 0xFF000000;
 constexpr StoredColor clGradientActiveCaption = clSystemColor | 27;

@@ -51,10 +51,12 @@ MpvApi LoadMpv() {
 const MpvApi& Mpv() {
     // A failed load is retried on the next player rather than remembered.
     static MpvApi* api = nullptr;
-    if (!api)
+    if (!api) {
+        // mpv refuses to start unless numbers are formatted the C way; Qt sets the user's locale
+        // when the application starts, so it is set again before the library's first use.
+        std::setlocale(LC_NUMERIC, "C");
         api = new MpvApi(LoadMpv());
-    // mpv refuses to start unless numbers are formatted the C way; Qt may have changed it.
-    std::setlocale(LC_NUMERIC, "C");
+    }
     return *api;
 }
 

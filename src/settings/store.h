@@ -86,7 +86,6 @@ public:
     std::optional<qint64> FindKey(RootKey root, const QString& keyPath);
     // Creates every missing level and returns the key's id; an existing key is left as it is.
     qint64 CreateKey(RootKey root, const QString& keyPath);
-    bool IsRootKey(qint64 key);
 
     std::optional<StoredValue> ReadValue(RootKey root, const QString& keyPath,
                                          const QString& valueName);

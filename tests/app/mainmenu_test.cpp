@@ -198,6 +198,10 @@ struct ExitCodeCase {
     bool enterCloses;
 };
 
+void PrintTo(const ExitCodeCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class ExitCodeMatching : public MainMenu, public ::testing::WithParamInterface<ExitCodeCase> {};
 
 TEST_P(ExitCodeMatching, CountsTypedDigitsAndEnterQuitsOnlyOnTheWholeCode) {
@@ -350,6 +354,10 @@ struct ConfigArgumentCase {
     QStringList arguments;
     bool asks;
 };
+
+void PrintTo(const ConfigArgumentCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.arguments);
+}
 
 class ConfigArgument : public ::testing::TestWithParam<ConfigArgumentCase> {};
 

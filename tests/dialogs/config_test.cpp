@@ -128,6 +128,10 @@ struct Placement {
     const char* caption;
 };
 
+void PrintTo(const Placement& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class ConfigPlacement : public ConfigFormTest, public ::testing::WithParamInterface<Placement> {};
 
 TEST_P(ConfigPlacement, ControlSitsWhereItBelongs) {
@@ -326,6 +330,11 @@ struct AddCase {
     FolderRow row;
 };
 
+void PrintTo(const AddCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.answer.title) << " "
+         << ::testing::PrintToString(c.answer.path);
+}
+
 class AddedRow : public ConfigFormTest, public ::testing::WithParamInterface<AddCase> {};
 
 TEST_P(AddedRow, TitleIsTrimmedAndOneTrailingSeparatorGoes) {
@@ -447,6 +456,10 @@ struct TypedDelay {
     const char* shownAfterLeaving;
 };
 
+void PrintTo(const TypedDelay& c, std::ostream* out) {
+    *out << QuotedForTest(c.typed);
+}
+
 class SpinEditTyping : public ConfigFormTest, public ::testing::WithParamInterface<TypedDelay> {};
 
 TEST_P(SpinEditTyping, ReadsTheTypedTextAndClampsOnLeaving) {
@@ -489,6 +502,10 @@ struct Closing {
     std::function<void(TConfig_Form&)> close;
     int result;
 };
+
+void PrintTo(const Closing& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ConfigClosing : public ::testing::TestWithParam<Closing> {};
 

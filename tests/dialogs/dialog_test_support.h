@@ -7,13 +7,6 @@
 #include <QTest>
 #include <QWidget>
 
-#include <ostream>
-
-// Readable failure messages for texts.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 // Runs every modal dialog through the given hook while it lives.
 class ModalHookScope {
 public:

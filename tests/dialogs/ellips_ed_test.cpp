@@ -50,6 +50,10 @@ struct ButtonCase {
     bool shown;
 };
 
+void PrintTo(const ButtonCase& c, std::ostream* out) {
+    *out << "style " << int(c.style) << (c.focused ? ", focused" : ", not focused");
+}
+
 class EllipsesButtonVisibility : public EllipsesEditTest,
                                  public ::testing::WithParamInterface<ButtonCase> {};
 

@@ -118,6 +118,10 @@ struct BrowseCase {
     const char* result;
 };
 
+void PrintTo(const BrowseCase& c, std::ostream* out) {
+    *out << QuotedForTest(c.typed) << " chosen " << QuotedForTest(c.chosen.value_or(nullptr));
+}
+
 class FolderBrowse : public FolderFormTest, public ::testing::WithParamInterface<BrowseCase> {};
 
 TEST_P(FolderBrowse, DotsButtonBrowsesFromTheTypedFolder) {

@@ -100,6 +100,10 @@ struct TrailingCase {
     bool expected;
 };
 
+void PrintTo(const TrailingCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.text) << " ends with " << QuotedForTest(QByteArray(1, c.c));
+}
+
 class TrailingCharTest : public ::testing::TestWithParam<TrailingCase> {};
 
 TEST_P(TrailingCharTest, TestsCharactersNotBytes) {
@@ -123,6 +127,13 @@ struct UnitCase {
     int mode;
     QByteArray bytes;
 };
+
+void PrintTo(const UnitCase& c, std::ostream* out) {
+    *out << "units";
+    for (const char16_t unit : c.text)
+        *out << " " << std::hex << std::uppercase << unsigned(unit);
+    *out << std::dec << ", mode " << c.mode;
+}
 
 class EncodeUnitTest : public ::testing::TestWithParam<UnitCase> {};
 
@@ -168,6 +179,10 @@ struct TextCase {
     int limit;
     QByteArray utf8;
 };
+
+void PrintTo(const TextCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.text) << ", at most " << c.limit;
+}
 
 class EncodeTextTest : public ::testing::TestWithParam<TextCase> {};
 

@@ -29,6 +29,10 @@ struct SplitCase {
     std::vector<QString> items;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* out) {
+    *out << QuotedForTest(c.text);
+}
+
 class ExtensionSplitTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(ExtensionSplitTest, SplitsAsTheSettingIsWritten) {

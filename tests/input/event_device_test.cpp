@@ -47,6 +47,10 @@ struct DeviceCase {
     bool remote;
 };
 
+void PrintTo(const DeviceCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class RemoteKeyDeviceTest : public ::testing::TestWithParam<DeviceCase> {};
 
 TEST_P(RemoteKeyDeviceTest, TellsARemoteFromOtherDevices) {

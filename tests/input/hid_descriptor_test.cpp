@@ -63,6 +63,10 @@ struct DescriptorCase {
     bool remote;
 };
 
+void PrintTo(const DescriptorCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class TopLevelCollectionsTest : public ::testing::TestWithParam<DescriptorCase> {};
 
 TEST_P(TopLevelCollectionsTest, FindsTheOutermostCollections) {

@@ -13,6 +13,10 @@ struct KeyCase {
     quint32 report; // 0: no category report
 };
 
+void PrintTo(const KeyCase& c, std::ostream* out) {
+    *out << "key 0x" << std::hex << c.key;
+}
+
 class QtKeyTest : public ::testing::TestWithParam<KeyCase> {};
 
 TEST_P(QtKeyTest, MapsToItsCommandOrReport) {

@@ -12,6 +12,10 @@ struct FoldCase {
     std::optional<quint32> code;
 };
 
+void PrintTo(const FoldCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 RawInputMessage Message(quint32 type, quint32 sizeHid, quint32 count, QByteArray reports) {
     RawInputMessage message;
     message.dwType = type;

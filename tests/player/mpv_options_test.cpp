@@ -3,12 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 struct OptionsCase {
     const char* name;
     const char* text;
     MpvOptions expected;
 };
+
+void PrintTo(const OptionsCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class MpvOptionsText : public ::testing::TestWithParam<OptionsCase> {};
 
@@ -29,15 +35,15 @@ INSTANTIATE_TEST_SUITE_P(
                                   MpvOptions{QStringLiteral("null"), true}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-class MpvOptionsRefused : public ::testing::TestWithParam<const char*> {};
+class MpvOptionsRefused : public ::testing::TestWithParam<std::string> {};
 
 // A video output of its own would open a window outside the player; anything unknown is named.
 TEST_P(MpvOptionsRefused, NamesTheItem) {
     try {
-        ParseMpvOptions(QString::fromUtf8(GetParam()));
+        ParseMpvOptions(QString::fromStdString(GetParam()));
         FAIL() << "accepted " << GetParam();
     } catch (const AppError& error) {
-        EXPECT_TRUE(error.message().contains(QString::fromUtf8(GetParam()).trimmed()))
+        EXPECT_TRUE(error.message().contains(QString::fromStdString(GetParam()).trimmed()))
             << error.message().toStdString();
     }
 }

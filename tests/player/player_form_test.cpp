@@ -44,6 +44,10 @@ struct LayoutCase {
     int font, bar;
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* out) {
+    *out << c.width << "x" << c.height;
+}
+
 class PlayerLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(PlayerLayoutTest, WorkedExamplesHold) {
@@ -159,6 +163,11 @@ struct SkipCase {
     int skip;
     bool automatic;
 };
+
+void PrintTo(const SkipCase& c, std::ostream* out) {
+    *out << "key 0x" << std::hex << c.key << std::dec << ", state " << c.state << ", length "
+         << c.length << (c.automatic ? ", automatic" : "");
+}
 
 class SkipLengthTest : public PlayerFormTest, public ::testing::WithParamInterface<SkipCase> {};
 

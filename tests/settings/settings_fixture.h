@@ -7,12 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 // Every test gets a store file of its own in a fresh folder; the process's store points at it.
 class SettingsTest : public ::testing::Test {
 protected:

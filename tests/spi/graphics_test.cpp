@@ -172,6 +172,10 @@ struct HeaderCase {
     qint64 imageSize;
 };
 
+void PrintTo(const HeaderCase& c, std::ostream* out) {
+    *out << c.bits << " bits, " << c.width << "x" << c.height << ", " << c.colorCount << " colours";
+}
+
 class HeaderSizes : public GraphicsTest, public ::testing::WithParamInterface<HeaderCase> {};
 
 TEST_P(HeaderSizes, FollowTheBitmapHeader) {

@@ -4,11 +4,22 @@
 #include "spi_test_support.h"
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// Set in the environment of the copy of this program that the executable-folder case runs.
+constexpr char kInAppCopy[] = "COUCHFRAME_TEST_IN_APP_COPY";
+
+QStringList FileNames(const TSPIs& host) {
+    QStringList names;
+    for (int i = 0; i < host.Count(); ++i)
+        names.append(QFileInfo(host.Items(i)->FileName()).fileName());
+    return names;
+}
 
 class HostTest : public ::testing::Test {
 protected:
@@ -182,28 +193,48 @@ TEST_F(HostTest, AutoSearchOffSearchesNothing) {
     EXPECT_EQ(host.Count(), 0);
 }
 
-// The executable's folder is the build's tests folder; each case uses its own file name there.
+// The executable's folder and its Plugins folder are searched. The build's own folders stay
+// untouched: the case runs again in a copy of this program inside a temporary folder.
 TEST(HostAppDirs, SameNameInExecutableFolderAndPluginsBothLoadExecutableFolderFirst) {
-    const QString appDir = QCoreApplication::applicationDirPath();
-    const QString name = QStringLiteral("dup_%1.spi").arg(QCoreApplication::applicationPid());
-    const QString inApp = InstallPlugin(FixturePlugin(QStringLiteral("fx_picture")), appDir, name);
-    const QString inPlugins = InstallPlugin(FixturePlugin(QStringLiteral("fx_picture")),
-                                            appDir + QStringLiteral("/Plugins"), name);
-    {
-        TSPIs host;
-        host.SearchOptions = spsAppDir | spsAppSPIDir | spsCurrentDir;
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(appDir); // the executable's folder is also the current one
-        host.Search(name);
-        QDir::setCurrent(previous);
-        ASSERT_EQ(host.Count(), 2);
-        EXPECT_EQ(host.Items(0)->FileName(), inApp);
-        EXPECT_EQ(host.Items(1)->FileName(), inPlugins);
-        EXPECT_EQ(host.IndexOf(appDir + QLatin1Char('/') + name.toUpper()), 0);
-        EXPECT_EQ(host.IndexOf(appDir + QStringLiteral("/x") + name), -1);
+    const QString name = QStringLiteral("dup.spi");
+    if (!qEnvironmentVariableIsSet(kInAppCopy)) {
+        QTemporaryDir app;
+        ASSERT_TRUE(app.isValid());
+        const QString copy = app.filePath(QStringLiteral("test_spi"));
+        ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+        ASSERT_TRUE(
+            QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        InstallPlugin(FixturePlugin(QStringLiteral("fx_picture")), app.path(), name);
+        InstallPlugin(FixturePlugin(QStringLiteral("fx_picture")),
+                      app.filePath(QStringLiteral("Plugins")), name);
+        const ::testing::TestInfo* self = ::testing::UnitTest::GetInstance()->current_test_info();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QLatin1String(kInAppCopy), QStringLiteral("1"));
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(
+            copy, {QStringLiteral("--gtest_filter=%1.%2")
+                       .arg(QLatin1String(self->test_suite_name()), QLatin1String(self->name()))});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QByteArray output = child.readAll();
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << output.constData();
+        EXPECT_EQ(child.exitCode(), 0) << output.constData();
+        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.constData();
+        return;
     }
-    QFile::remove(inApp);
-    QFile::remove(inPlugins);
+    const QString appDir = QCoreApplication::applicationDirPath();
+    TSPIs host;
+    host.SearchOptions = spsAppDir | spsAppSPIDir | spsCurrentDir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(appDir); // the executable's folder is also the current one
+    host.Search(name);
+    QDir::setCurrent(previous);
+    ASSERT_EQ(host.Count(), 2);
+    EXPECT_EQ(host.Items(0)->FileName(), appDir + QLatin1Char('/') + name);
+    EXPECT_EQ(host.Items(1)->FileName(), appDir + QStringLiteral("/Plugins/") + name);
+    EXPECT_EQ(host.IndexOf(appDir + QLatin1Char('/') + name.toUpper()), 0);
+    EXPECT_EQ(host.IndexOf(appDir + QStringLiteral("/x") + name), -1);
 }
 
 TEST(Host, CandidatesPutClaimingPluginsFirstNewestFirst) {

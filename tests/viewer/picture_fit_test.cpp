@@ -9,6 +9,11 @@ struct FitCase {
     QRect expected;
 };
 
+void PrintTo(const FitCase& c, std::ostream* out) {
+    *out << c.pictureWidth << "x" << c.pictureHeight << " in " << c.areaWidth << "x"
+         << c.areaHeight;
+}
+
 class PictureFitTest : public ::testing::TestWithParam<FitCase> {};
 
 TEST_P(PictureFitTest, ScalesToFitAndCentres) {

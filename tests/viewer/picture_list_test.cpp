@@ -39,6 +39,10 @@ struct LinesCase {
     QList<QByteArray> lines;
 };
 
+void PrintTo(const LinesCase& c, std::ostream* out) {
+    *out << ::testing::PrintToString(c.text);
+}
+
 class ListLinesTest : public PictureListTest, public ::testing::WithParamInterface<LinesCase> {};
 
 TEST_P(ListLinesTest, LinesAsStored) {
