@@ -14,13 +14,6 @@ namespace {
 // Set in the environment of the copy of this program that the executable-folder case runs.
 constexpr char kInAppCopy[] = "COUCHFRAME_TEST_IN_APP_COPY";
 
-QStringList FileNames(const TSPIs& host) {
-    QStringList names;
-    for (int i = 0; i < host.Count(); ++i)
-        names.append(QFileInfo(host.Items(i)->FileName()).fileName());
-    return names;
-}
-
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
