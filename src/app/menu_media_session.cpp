@@ -2,6 +2,9 @@
 
 #include "input/app_command.h"
 #include "input/remote_dispatch.h"
+#include "platform/form.h"
+
+#include <QApplication>
 
 MediaSessionState MenuMediaSession::State() {
     MediaSessionState state;
@@ -10,5 +13,10 @@ MediaSessionState MenuMediaSession::State() {
 }
 
 void MenuMediaSession::Play() {
-    DeliverAppCommand(appcommand::Play, InputPath::DisplayServer);
+    // A desktop's remote speaks to the screen in front wherever the desktop's focus is, but never
+    // past a message box or dialog in front of that screen.
+    Form* front = Form::Topmost();
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (front && (!modal || modal == front))
+        DeliverAppCommand(appcommand::Play, InputPath::DisplayServer, front);
 }

@@ -76,8 +76,8 @@ void DeliverRemoteReport(const QByteArray& report, InputPath path) {
     DeliverReportTo(nullptr, report, path);
 }
 
-void DeliverAppCommand(int command, InputPath path) {
-    DeliverCommandTo(nullptr, command, path);
+void DeliverAppCommand(int command, InputPath path, Form* receiver) {
+    DeliverCommandTo(receiver, command, path);
 }
 
 bool DeliverMediaKey(int qtKey, Form* receiver) {

@@ -15,8 +15,9 @@ enum class InputPath { DisplayServer, HidRaw, EventDevice };
 // Hands a raw report to the focused screen's WmInput (none while a message box or dialog is in
 // front of it, or another program has the focus).
 void DeliverRemoteReport(const QByteArray& report, InputPath path);
-// Hands an application command to the focused screen's WmAppCommand, likewise.
-void DeliverAppCommand(int command, InputPath path);
+// Hands an application command to the focused screen's WmAppCommand, likewise; or to the given
+// screen, for commands that come from outside the keyboard focus (a desktop's remote over D-Bus).
+void DeliverAppCommand(int command, InputPath path, Form* receiver = nullptr);
 // A key from the display server: a media key becomes its application command, a category key its
 // report, both for the screen the key came to. Returns whether the key was one of those (then it
 // goes nowhere else). While a remote's event device is read, Play/Pause acts a moment later, after

@@ -180,7 +180,9 @@ TEST_F(PlayerScreenMpvTest, ClosingWhileTheFileShareStallsDoesNotWait) {
     SetModalHook([&](QDialog& dialog) {
         auto& form = static_cast<TPlayer_Form&>(dialog);
         form.show();
-        stalled = stall_shim_wait_for_stalled(1, 15000) == 1;
+        // The event loop runs meanwhile: mpv opens the file only once the player has seen it
+        // coming (its load hook).
+        stalled = WaitFor([] { return stall_shim_waiting() >= 1; });
         form.PressKey(vk::Escape);
         return form.result();
     });
