@@ -11,6 +11,10 @@ struct OptionCase {
     std::vector<std::string> arguments;
     std::optional<int> status; // nothing: the program starts normally
 };
+// Names the case in test names and failure messages.
+void PrintTo(const OptionCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class CommandLineTest : public ::testing::TestWithParam<OptionCase> {};
 

@@ -174,6 +174,10 @@ struct SelectorCase {
     std::vector<QByteArray> admitted;
     std::vector<QByteArray> refused;
 };
+// Names the case in test names and failure messages.
+void PrintTo(const SelectorCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class RemoteReportSelectorTest : public ::testing::TestWithParam<SelectorCase> {};
 

@@ -121,6 +121,10 @@ struct CommandCase {
     QVariantList arguments;
     const char* recorded;
 };
+// Names the case in test names and failure messages.
+void PrintTo(const CommandCase& c, std::ostream* out) {
+    *out << c.method;
+}
 
 class MprisCommandTest : public MprisTest, public ::testing::WithParamInterface<CommandCase> {};
 

@@ -444,6 +444,10 @@ struct SessionCommandCase {
     std::function<void(MediaSession&)> command;
     const char* logged;
 };
+// Names the case in test names and failure messages.
+void PrintTo(const SessionCommandCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class PlayerSessionCommandTest : public PlayerFormTest,
                                  public ::testing::WithParamInterface<SessionCommandCase> {};

@@ -128,6 +128,10 @@ struct LoopCase {
     std::function<QString(const std::function<QString(const char*, QStringList)>&)> write;
     bool playsSong; // the playlist holds a (short) song besides the loop
 };
+// Names the case in test names and failure messages.
+void PrintTo(const LoopCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class PlaylistLoopTest : public PlaylistPlaybackTest,
                          public ::testing::WithParamInterface<LoopCase> {};

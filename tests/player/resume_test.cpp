@@ -27,6 +27,10 @@ struct ShareCase {
     double position, duration;
     bool kept;
 };
+// Names the case in test names and failure messages.
+void PrintTo(const ShareCase& c, std::ostream* out) {
+    *out << c.position << " of " << c.duration;
+}
 
 class WorthKeepingTest : public ::testing::TestWithParam<ShareCase> {};
 

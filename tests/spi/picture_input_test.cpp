@@ -66,6 +66,10 @@ struct TruncatedCase {
     int bits;
     bool topDown;
 };
+// Names the case in test names and failure messages.
+void PrintTo(const TruncatedCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class TruncatedBmp : public ::testing::TestWithParam<TruncatedCase> {};
 

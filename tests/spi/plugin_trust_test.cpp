@@ -24,6 +24,10 @@ struct RefusalCase {
     bool (*spoil)(const QString& dir, const QString& plugin);
     const char* reason;
 };
+// Names the case in test names and failure messages.
+void PrintTo(const RefusalCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 bool Chmod(const QString& path, mode_t mode) {
     return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
