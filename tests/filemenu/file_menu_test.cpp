@@ -691,6 +691,22 @@ TEST_F(FileMenuTest, PlayCommandOnAFileHandsOnTheFileItself) {
     EXPECT_EQ(RecordedMediaRequests()[0], (MediaRequest{Path("media/f01.avi"), false, false, 1}));
 }
 
+TEST_F(FileMenuTest, PlayCommandOnAFileRemovedSinceTheListingPlaysNothing) {
+    MakeFiles("media", 2);
+    RegisterOne("media");
+    Open();
+    Press(vk::Return);
+    Press(vk::Down);
+    ASSERT_EQ(unlink(Path("media/f00.avi").constData()), 0);
+    Press(vk::LetterA + ('P' - 'A'), ShiftState{false, true, false});
+    EXPECT_FALSE(screen->ReadingFolder());
+    EXPECT_TRUE(RecordedMediaRequests().empty());
+    Press(vk::Down); // the file beside it is still there
+    Press(vk::LetterA + ('P' - 'A'), ShiftState{false, true, false});
+    EXPECT_THAT(RecordedMediaRequests(),
+                ElementsAre(MediaRequest{Path("media/f01.avi"), false, false, 1}));
+}
+
 TEST_F(FileMenuTest, DamagedEntryCountListsNothing) {
     WriteSettingInt(0, kVideoKey, QStringLiteral("ItemCount"), -7);
     Open();
@@ -860,6 +876,53 @@ TEST_F(StalledShareTest, PlayCommandOnAStalledFolderHandsOnWhenTheShareWakes) {
     ASSERT_EQ(RecordedMediaRequests().size(), 1u);
     EXPECT_TRUE(RecordedMediaRequests()[0].list);
     EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Video"));
+}
+
+// Ctrl+P on a file: whether it is still there is asked on a worker too.
+class StalledFileTest : public StalledShareTest {
+protected:
+    void PlayStalledFile() {
+        MakeFiles("share", 2);
+        RegisterOne("share");
+        Open();
+        Press(vk::Return);
+        Press(vk::Down);
+        ASSERT_EQ(SelectedName(), QByteArray("f00.avi"));
+        Hold("share/f00.avi");
+        PressCtrl(*screen, 'P');
+        ExpectWorkerStalled();
+    }
+};
+
+TEST_F(StalledFileTest, PlayCommandOnAFileHandsItOnWhenTheShareWakes) {
+    PlayStalledFile();
+    EXPECT_TRUE(screen->ReadingFolder());
+    screen->PressKey(vk::Up, {}); // the list stays usable meanwhile
+    EXPECT_EQ(SelectedName(), QByteArray(".."));
+    EXPECT_TRUE(RecordedMediaRequests().empty());
+    ReleaseShare();
+    Settle();
+    EXPECT_THAT(RecordedMediaRequests(),
+                ElementsAre(MediaRequest{Path("share/f00.avi"), false, false, 1}));
+}
+
+TEST_F(StalledFileTest, LeavingDropsAPlayCommandStillLookingForItsFile) {
+    PlayStalledFile();
+    screen->PressKey(vk::Escape, {});
+    EXPECT_FALSE(screen->isVisible());
+    EXPECT_FALSE(screen->ReadingFolder());
+    ReleaseShare();
+    QTest::qWait(100);
+    EXPECT_TRUE(RecordedMediaRequests().empty());
+}
+
+TEST_F(StalledFileTest, CtrlUDropsAPlayCommandStillLookingForItsFile) {
+    PlayStalledFile();
+    PressCtrl(*screen, 'U');
+    ReleaseShare();
+    Settle();
+    EXPECT_EQ(screen->Depth(), 0);
+    EXPECT_TRUE(RecordedMediaRequests().empty());
 }
 
 TEST_F(StalledShareTest, LeavingDropsAPlayCommandStillReading) {
