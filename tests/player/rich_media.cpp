@@ -3,6 +3,7 @@
 #include "test_media.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 
 #include <stdexcept>
@@ -19,10 +20,12 @@ void Song(const QString& path, const QStringList& codec) {
 
 RichMedia Generate() {
     RichMedia media;
-    media.folder = QDir::temp().filePath(QStringLiteral("rich-media"));
+    media.folder = QFile::encodeName(QDir::temp().filePath(QStringLiteral("rich-media")));
     QDir().mkpath(media.folder);
     const QDir folder(media.folder);
-    auto file = [&folder](const char* name) { return folder.filePath(QLatin1String(name)); };
+    auto file = [&folder](const char* name) {
+        return QFile::encodeName(folder.filePath(QLatin1String(name)));
+    };
     media.id3v2Mp3 = file("id3v2.mp3");
     media.bothMp3 = file("both.mp3");
     media.flac = file("vorbis.flac");

@@ -21,13 +21,16 @@ QByteArray Id3v1(const QByteArray& title, int track) {
 
 TestMedia Generate() {
     TestMedia media;
-    media.folder = QDir::temp().filePath(QStringLiteral("player-media"));
+    media.folder = QFile::encodeName(QDir::temp().filePath(QStringLiteral("player-media")));
     QDir().mkpath(media.folder);
     const QDir folder(media.folder);
-    media.video = folder.filePath(QStringLiteral("clip.mp4"));
-    media.song = folder.filePath(QStringLiteral("song.mp3"));
-    media.second = folder.filePath(QStringLiteral("second.mp3"));
-    media.corrupt = folder.filePath(QStringLiteral("broken.mp4"));
+    auto file = [&folder](const char* name) {
+        return QFile::encodeName(folder.filePath(QLatin1String(name)));
+    };
+    media.video = file("clip.mp4");
+    media.song = file("song.mp3");
+    media.second = file("second.mp3");
+    media.corrupt = file("broken.mp4");
     Ffmpeg({"-f",   "lavfi",   "-i",        "testsrc=duration=6:size=160x120:rate=25",
             "-f",   "lavfi",   "-i",        "sine=frequency=440:duration=6",
             "-c:v", "libx264", "-preset",   "ultrafast",
