@@ -17,6 +17,14 @@ struct TestMedia {
 };
 const TestMedia& Media();
 
+// A folder of generated media in the test's temporary folder (made when missing) and the paths of
+// its files.
+struct MediaFolder {
+    explicit MediaFolder(const char* name);
+    QByteArray File(const char* name) const { return path + '/' + name; }
+    QByteArray path;
+};
+
 // Runs the event loop until the condition holds; false after the time-out.
 bool WaitFor(const std::function<bool()>& condition, int milliseconds = 15000);
 
