@@ -51,7 +51,7 @@ void BM_PlayerScreen_DroppedFrames1080p30(benchmark::State& state) {
     MpvMediaPlayer::SetDefaultOptions(MpvOptions{QStringLiteral("null"), true});
     qint64 dropped = 0;
     for (auto _ : state) {
-        auto form = CreatePlayerScreen(gClip, 1);
+        auto form = CreatePlayerScreen(QFile::encodeName(gClip), 1);
         auto* player = static_cast<MpvMediaPlayer*>(form->WMP1);
         form->show();
         // The counts vanish when the item ends: the last reading while it plays is the result.

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -48,7 +49,7 @@ bool OpenOnce(benchmark::State* state, const QString& path, int category) {
         form->MusicPanel->hide();
     else
         form->WMP1->hide();
-    control->setURL(path);
+    control->setURL(QFile::encodeName(path));
     form->show();
     loop.exec();
     if (state)

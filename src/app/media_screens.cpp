@@ -4,7 +4,6 @@
 #include "viewer/viewer_form.h"
 
 #include <QDialog>
-#include <QFile>
 
 std::unique_ptr<QDialog> MediaScreens::CreateMediaScreen(const MediaRequest& request) {
     if (request.viewer) {
@@ -13,5 +12,5 @@ std::unique_ptr<QDialog> MediaScreens::CreateMediaScreen(const MediaRequest& req
         viewer->path = request.path;
         return viewer;
     }
-    return CreatePlayerScreen(QFile::decodeName(request.path), request.category);
+    return CreatePlayerScreen(request.path, request.category);
 }

@@ -276,6 +276,7 @@ void TFile_Menu::LeaveLevel(Reading& left) {
 }
 
 void TFile_Menu::AbandonReading() {
+    playCheck_.reset();
     if (!reading_)
         return;
     reading_.reset();
@@ -285,6 +286,8 @@ void TFile_Menu::AbandonReading() {
 void TFile_Menu::WatchWorkers() {
     if (answers_)
         ApplyExistenceAnswers();
+    if (playCheck_ && playCheck_->answer->WaitFor(std::chrono::milliseconds(0)))
+        FinishPlayCheck();
     if (reading_ && reading_->folder->Finished()) {
         const bool listing = !reading_->forPlay;
         const int before = CurTag;
@@ -298,7 +301,7 @@ void TFile_Menu::WatchWorkers() {
         LBL001->setText(
             QStringLiteral("Reading the folder… %1 found").arg(reading_->folder->EntriesTaken()));
     }
-    if (!reading_ && !answers_)
+    if (!reading_ && !answers_ && !playCheck_)
         watch_->stop();
 }
 
@@ -481,8 +484,25 @@ void TFile_Menu::PlaySelection(int kind, bool useMarks) {
 }
 
 void TFile_Menu::HandOn(const std::optional<MediaRequest>& request) {
-    if (request)
-        ShowMedia(request->path, request->viewer, request->list);
+    if (!request)
+        return;
+    if (request->list) {
+        ShowMedia(request->path, request->viewer, true);
+        return;
+    }
+    // A single file is looked for on a worker, like a folder's walk: its share may stall.
+    playCheck_ = std::make_unique<PlayCheck>(
+        PlayCheck{*request, SharedFileExistenceChecks().Ask({request->path})});
+    if (playCheck_->answer->WaitFor(kQuickAnswer))
+        FinishPlayCheck();
+    else
+        watch_->start();
+}
+
+void TFile_Menu::FinishPlayCheck() {
+    const std::unique_ptr<PlayCheck> done = std::move(playCheck_);
+    if (done->answer->Snapshot().front().value_or(false))
+        ShowMedia(done->request.path, done->request.viewer, false);
 }
 
 template <typename Operation> void TFile_Menu::UnderHighlightRule(Operation&& operation) {

@@ -70,9 +70,10 @@ public:
     bool UseViewer() const { return useViewer_; }
     const ExtensionList& Extensions() const { return extensions_; }
     bool AnyMarked() const;
-    // Whether a folder is being read (a listing or the play command's walk) or registered folders
-    // are still being tested for existence: work of the worker threads the screen waits for.
-    bool ReadingFolder() const { return reading_ != nullptr; }
+    // Whether a folder is being read (a listing or the play command's walk), the play command's
+    // file is being looked for, or registered folders are still being tested for existence: work
+    // of the worker threads the screen waits for.
+    bool ReadingFolder() const { return reading_ != nullptr || playCheck_ != nullptr; }
     bool TestingFolders() const { return answers_ != nullptr; }
     // The entry under the selected row, or null on a row without one.
     const ListEntry* SelectedEntry() const;
@@ -138,6 +139,7 @@ private:
     void AbandonReading();
     void Reselect(int index);
     void HandOn(const std::optional<MediaRequest>& request);
+    void FinishPlayCheck();
     void WatchWorkers();
     void ApplyExistenceAnswers();
 
@@ -157,6 +159,12 @@ private:
     bool busy_ = false;
     QString titleCaption_;
     std::unique_ptr<Reading> reading_;
+    // The play command's single file, handed on once a worker has found it (its share may stall).
+    struct PlayCheck {
+        MediaRequest request;
+        std::shared_ptr<ExistenceAnswers> answer;
+    };
+    std::unique_ptr<PlayCheck> playCheck_;
     std::shared_ptr<ExistenceAnswers> answers_; // of the registered folders listed
     QTimer* watch_;                             // runs while workers are waited for
 };

@@ -18,6 +18,11 @@ bool IsExistingFolder(const QByteArray& path) {
     return !path.isEmpty() && stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsExistingFile(const QByteArray& path) {
+    struct stat info {};
+    return !path.isEmpty() && stat(path.constData(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
 struct ExistenceAnswers::State {
     mutable std::mutex mutex;
     mutable std::condition_variable answered;
@@ -131,5 +136,11 @@ size_t FolderExistenceChecks::InFlight() const {
 FolderExistenceChecks& SharedFolderExistenceChecks() {
     static auto* const checks =
         new std::shared_ptr<FolderExistenceChecks>(FolderExistenceChecks::Create(IsExistingFolder));
+    return **checks;
+}
+
+FolderExistenceChecks& SharedFileExistenceChecks() {
+    static auto* const checks =
+        new std::shared_ptr<FolderExistenceChecks>(FolderExistenceChecks::Create(IsExistingFile));
     return **checks;
 }

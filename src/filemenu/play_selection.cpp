@@ -1,15 +1,9 @@
 #include "filemenu/play_selection.h"
 
+#include "filemenu/folder_existence.h"
 #include "filemenu/folder_listing.h"
 
-#include <sys/stat.h>
-
 namespace {
-bool IsExistingFile(const QByteArray& path) {
-    struct stat info {};
-    return stat(path.constData(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
 QByteArrayList MarkedPaths(const EntryList& entries) {
     QByteArrayList paths;
     for (const ListEntry& item : entries) {
@@ -37,8 +31,6 @@ std::optional<MediaRequest> PlaySelection(int playlistKind, bool useMarks, const
         TempFilePath(PlaylistFileName(options.executableName, playlistKind), codePage);
     const qsizetype i = source.selected;
     const bool onEntry = i >= 0 && i < qsizetype(source.entries.size());
-    QByteArray file = playlist;
-    bool list = true;
     if (useMarks || (onEntry && source.entries[size_t(i)].entry.directory)) {
         QByteArrayList files;
         if (useMarks)
@@ -49,16 +41,18 @@ std::optional<MediaRequest> PlaySelection(int playlistKind, bool useMarks, const
             files = MatchingFiles(
                 ListFolderEntries(source.entries[size_t(i)].entry.path, source.extensions));
         SortPaths(files, codePage);
-        if (WritePlaylist(playlist, playlistKind, files, codePage) == 0)
+        if (WritePlaylist(playlist, playlistKind, files, codePage) == 0 ||
+            !IsExistingFile(playlist))
             return std::nullopt;
-    } else if (onEntry) {
-        file = source.entries[size_t(i)].entry.path;
-        list = false;
-    } else {
-        return std::nullopt;
+        return MediaRequest{.path = playlist,
+                            .viewer = source.useViewer,
+                            .list = true,
+                            .category = source.category};
     }
-    if (!IsExistingFile(file))
+    if (!onEntry)
         return std::nullopt;
-    return MediaRequest{
-        .path = file, .viewer = source.useViewer, .list = list, .category = source.category};
+    return MediaRequest{.path = source.entries[size_t(i)].entry.path,
+                        .viewer = source.useViewer,
+                        .list = false,
+                        .category = source.category};
 }

@@ -27,8 +27,9 @@ struct PlaylistOptions {
 // The play command. With useMarks the marked entries of the whole list, else the matching files
 // directly inside the selected folder, are sorted and written as the kind's playlist into the
 // temporary directory; a selected file is taken as it is. Returns what to hand to ShowMedia:
-// the playlist (list flag set) when it holds at least one file, or the selected file (list flag
-// clear), and in both cases only when that file exists; nothing when there is nothing to play.
+// the playlist (list flag set) when it holds at least one file and exists, or the selected file
+// (list flag clear) without looking at it: it may lie on a share that stalls, so the caller tests
+// that it exists off the user-interface thread. Nothing when there is nothing to play.
 // Raises EFCreateError when the playlist cannot be written: no earlier playlist is handed on.
 std::optional<MediaRequest> PlaySelection(int playlistKind, bool useMarks, const PlaySource& source,
                                           const PlaylistOptions& options = {});

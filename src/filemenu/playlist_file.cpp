@@ -2,6 +2,7 @@
 
 #include "filemenu/folder_listing.h"
 #include "filemenu/text_encoding.h"
+#include "platform/byte_path.h"
 #include "platform/error.h"
 #include "platform/temp_files.h"
 
@@ -11,7 +12,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <optional>
 #include <vector>
 
 namespace {
@@ -44,8 +44,10 @@ bool HasLineBreak(const QByteArray& path, const CodePage& codePage) {
     return found;
 }
 
-// The path as the text of an attribute in double quotes, or nothing when XML cannot carry it.
-std::optional<QByteArray> XmlAttributeText(const QByteArray& path, const CodePage& codePage) {
+// The path as the text of an attribute in double quotes. A path that XML cannot carry as text (a
+// byte that is not valid in the code page, a control character) goes as a file URL, whose escapes
+// give the playlist reader the same bytes back.
+QByteArray XmlAttributeText(const QByteArray& path, const CodePage& codePage) {
     bool valid = true;
     codePage.ToUtf16(path, &valid);
     QByteArray text;
@@ -82,9 +84,7 @@ std::optional<QByteArray> XmlAttributeText(const QByteArray& path, const CodePag
             text += *c;
         }
     });
-    if (!valid)
-        return std::nullopt;
-    return text;
+    return valid ? text : FileUrlOfPath(path);
 }
 
 [[noreturn]] void RaiseUnknownKind(int kind) {
@@ -93,14 +93,11 @@ std::optional<QByteArray> XmlAttributeText(const QByteArray& path, const CodePag
 
 int WriteWpl(const QByteArray& file, const QByteArrayList& paths, const CodePage& codePage) {
     QByteArrayList lines = kWplHead;
-    for (const QByteArray& path : paths) {
-        if (const std::optional<QByteArray> src = XmlAttributeText(path, codePage))
-            lines.append(R"(      <media src=")" + *src + R"("/>)");
-    }
-    const int written = int(lines.size() - kWplHead.size());
+    for (const QByteArray& path : paths)
+        lines.append(R"(      <media src=")" + XmlAttributeText(path, codePage) + R"("/>)");
     lines += kWplTail;
     SaveTextUtf8(file, lines, kKeepLineBreaks, false, codePage);
-    return written;
+    return int(paths.size());
 }
 
 int WriteOnePathPerLine(const QByteArray& file, const QByteArrayList& paths,

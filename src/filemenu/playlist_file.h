@@ -31,9 +31,10 @@ QByteArray TempFilePath(const QByteArray& name, const CodePage& codePage = Syste
 void SortPaths(QByteArrayList& paths, const CodePage& codePage = SystemCodePage());
 
 // Writes the playlist of the kind holding the paths in their order, replacing the file as a whole
-// (also when there are no paths). Paths the format cannot hold are left out rather than written
-// broken: in ".m3u" and ".lst" (one path per line) a path with a line break; in ".wpl" a path
-// that is not valid text of the code page or holds a control character XML cannot carry. Returns
-// the number of paths written; raises EFCreateError when the file cannot be written.
+// (also when there are no paths). ".wpl" holds every path: one that is not valid text of the code
+// page or holds a control character XML cannot carry is written as a file URL with escapes. In
+// ".m3u" and ".lst" (one path per line, its bytes as they are) a path with a line break is left
+// out rather than written broken. Returns the number of paths written; raises EFCreateError when
+// the file cannot be written.
 int WritePlaylist(const QByteArray& file, int kind, const QByteArrayList& paths,
                   const CodePage& codePage = SystemCodePage());

@@ -2,6 +2,8 @@
 
 #include "platform/temp_files.h"
 
+#include <QChar>
+
 #include <climits>
 #include <cstring>
 
@@ -49,6 +51,13 @@ void EncodeUtf8Unit(const char16_t* text, int& index, char* output, int lineBrea
     } else if (c < 0x800) {
         put(0xC0 | (c >> 6));
         put(0x80 | (c & 0x3F));
+    } else if (QChar::isHighSurrogate(c) && QChar::isLowSurrogate(text[index])) {
+        // One character outside the BMP: one four-byte sequence, as a UTF-8 reader expects.
+        const char32_t code = QChar::surrogateToUcs4(c, text[index++]);
+        put(0xF0 | (code >> 18));
+        put(0x80 | ((code >> 12) & 0x3F));
+        put(0x80 | ((code >> 6) & 0x3F));
+        put(0x80 | (code & 0x3F));
     } else {
         put(0xE0 | (c >> 12));
         put(0x80 | ((c >> 6) & 0x3F));

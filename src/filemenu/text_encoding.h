@@ -31,8 +31,9 @@ constexpr int kDropLf = 1;
 constexpr int kDropCr = 2;
 
 // Encodes the UTF-16 unit text[index] as UTF-8 into output at outputCount, advancing index and
-// outputCount. The 0 unit sets index to 2147483647, which ends the caller's loop. Each unit is
-// encoded on its own: a surrogate becomes a three-byte sequence.
+// outputCount. The 0 unit sets index to 2147483647, which ends the caller's loop. A surrogate pair
+// is one character and becomes one four-byte sequence (index moves on by two); a surrogate
+// without its partner is encoded on its own as three bytes.
 void EncodeUtf8Unit(const char16_t* text, int& index, char* output, int lineBreakMode,
                     int& outputCount);
 

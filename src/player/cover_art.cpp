@@ -1,10 +1,13 @@
 #include "player/cover_art.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include "platform/byte_path.h"
+
+#include <QByteArrayList>
+#include <QFile>
 #include <QImageReader>
 
 #include <algorithm>
+#include <dirent.h>
 
 namespace {
 const char* const kCoverNames[] = {"cover.jpg", "folder.jpg", "front.jpg"};
@@ -12,24 +15,30 @@ const char* const kCoverNames[] = {"cover.jpg", "folder.jpg", "front.jpg"};
 constexpr int kLargestSide = 2048;
 } // namespace
 
-QImage FolderCoverPicture(const QString& itemPath) {
-    const QFileInfo item(itemPath);
-    if (!item.isAbsolute())
+QImage FolderCoverPicture(const QByteArray& itemPath) {
+    if (!itemPath.startsWith('/'))
         return {};
-    const QStringList present = item.dir().entryList(QDir::Files | QDir::Readable, QDir::NoSort);
+    // The folder is read by its bytes: its name need not be text.
+    const QByteArray folder = itemPath.left(itemPath.lastIndexOf('/') + 1);
+    QByteArrayList present;
+    if (DIR* dir = opendir(folder.constData())) {
+        while (const dirent* entry = readdir(dir))
+            present.append(entry->d_name);
+        closedir(dir);
+    }
     for (const char* name : kCoverNames) {
-        const auto found = std::find_if(present.begin(), present.end(), [name](const QString& f) {
-            return f.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
-        });
-        if (found == present.end())
-            continue;
-        QImageReader reader(item.dir().filePath(*found));
-        const QSize size = reader.size();
-        if (size.width() > kLargestSide || size.height() > kLargestSide)
-            reader.setScaledSize(size.scaled(kLargestSide, kLargestSide, Qt::KeepAspectRatio));
-        const QImage picture = reader.read();
-        if (!picture.isNull())
-            return picture;
+        for (const QByteArray& found : present) {
+            QFile file;
+            if (qstricmp(found.constData(), name) != 0 || !OpenPathBytes(file, folder + found))
+                continue;
+            QImageReader reader(&file);
+            const QSize size = reader.size();
+            if (size.width() > kLargestSide || size.height() > kLargestSide)
+                reader.setScaledSize(size.scaled(kLargestSide, kLargestSide, Qt::KeepAspectRatio));
+            const QImage picture = reader.read();
+            if (!picture.isNull())
+                return picture;
+        }
     }
     return {};
 }

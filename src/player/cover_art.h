@@ -1,14 +1,15 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QRect>
-#include <QString>
 
 // The album cover shown beside the now-playing caption.
 
-// The folder's own cover picture: cover.jpg, folder.jpg or front.jpg beside the item (in that
-// order, letter case ignored); null when there is none or it cannot be decoded.
-QImage FolderCoverPicture(const QString& itemPath);
+// The folder's own cover picture: cover.jpg, folder.jpg or front.jpg beside the item (named by
+// its path bytes; in that order, letter case ignored); null when there is none or it cannot be
+// decoded.
+QImage FolderCoverPicture(const QByteArray& itemPath);
 
 // Where a cover goes: a square at the right of the caption area, as high as the area allows above
 // the switch panels (one margin clear of them), at most a third of the area's width.

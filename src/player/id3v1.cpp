@@ -1,13 +1,15 @@
 #include "player/id3v1.h"
 
+#include "platform/byte_path.h"
+
 #include <QFile>
 
 #include <cstring>
 
-bool ReadId3v1Tag(const QString& path, Id3v1Buffer& buffer) {
+bool ReadId3v1Tag(const QByteArray& path, Id3v1Buffer& buffer) {
     // QFile closes itself on every way out.
-    QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenPathBytes(file, path))
         return false;
     const qint64 size = file.size();
     if (size < static_cast<qint64>(buffer.size()))

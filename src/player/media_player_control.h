@@ -2,6 +2,7 @@
 
 #include "player/media_tags.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -57,8 +58,9 @@ public:
     virtual ~MediaItem() = default;
     // Seconds; 0 while unknown.
     virtual double duration() = 0;
-    // Path or URL of the item (an entry of a playlist, not the playlist).
-    virtual QString sourceURL() = 0;
+    // Path or URL of the item (an entry of a playlist, not the playlist), as bytes of the file
+    // system.
+    virtual QByteArray sourceURL() = 0;
     // The tags of the container; none from a control that reads no tags.
     virtual MediaMetadata metadata() { return {}; }
     // The picture embedded in the item (an album cover); null while unknown or when there is none.
@@ -75,9 +77,10 @@ class MediaPlayerControl : public QWidget {
 public:
     explicit MediaPlayerControl(QWidget* parent = nullptr) : QWidget(parent) {}
 
-    virtual QString URL() const = 0;
+    // Paths are the bytes of the file system, so that any name plays, text or not.
+    virtual QByteArray URL() const = 0;
     // Opens a media file or a ".m3u"/".wpl" playlist.
-    virtual void setURL(const QString& url) = 0;
+    virtual void setURL(const QByteArray& url) = 0;
     virtual int playState() = 0;
     virtual bool autoStart() const = 0;
     virtual void setAutoStart(bool on) = 0;

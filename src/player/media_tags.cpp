@@ -8,7 +8,7 @@ QByteArray Tag(const MediaMetadata& metadata, std::initializer_list<const char*>
     for (const char* name : names) {
         const auto found = metadata.constFind(QLatin1String(name));
         if (found != metadata.constEnd())
-            if (QByteArray text = TrimCaptionText(found->toLocal8Bit()); !text.isEmpty())
+            if (QByteArray text = TrimCaptionText(found->toUtf8()); !text.isEmpty())
                 return text;
     }
     return {};

@@ -10,7 +10,7 @@
 // APE): names lower-case, values as text.
 using MediaMetadata = QMap<QString, QString>;
 
-// The pieces of a now-playing caption, as text of the system code page, each trimmed.
+// The pieces of a now-playing caption, as UTF-8, each trimmed.
 struct CaptionFields {
     QByteArray title, artist, album, year, comment;
     int track = 0; // shown only when 0 < track < 999

@@ -1,5 +1,6 @@
 #include "player/mpv_media_player.h"
 
+#include "platform/byte_path.h"
 #include "platform/error.h"
 #include "platform/user_folders.h"
 #include "player/mpv_frame_renderer.h"
@@ -14,7 +15,6 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPointer>
-#include <QUrl>
 
 #include <algorithm>
 #include <chrono>
@@ -268,15 +268,15 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
             loading_ = false;
         if (!end)
             break;
-        const QString path = end->playlist_entry_id == loadingEntry_ ? loadingPath_ : url_;
+        const QByteArray path = end->playlist_entry_id == loadingEntry_ ? loadingPath_ : url_;
         if (end->reason == MPV_END_FILE_REASON_REDIRECT)
             lineage_.Expanded(end->playlist_entry_id, path, end->playlist_insert_id,
                               end->playlist_insert_num_entries);
         else if (end->reason == MPV_END_FILE_REASON_ERROR &&
                  end->playlist_entry_id != skippedEntry_)
-            EntryFailed(
-                end->playlist_entry_id,
-                QStringLiteral("\"%1\" cannot be played: %2").arg(path, MpvErrorText(end->error)));
+            EntryFailed(end->playlist_entry_id,
+                        QStringLiteral("\"%1\" cannot be played: %2")
+                            .arg(QFile::decodeName(path), MpvErrorText(end->error)));
         break;
     }
     case MPV_EVENT_IDLE:
@@ -291,17 +291,22 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
 }
 
 namespace {
-// The entries as a playlist mpv reads from memory, one line each; a path that a line cannot hold
-// as it is (a line break, blanks at its ends, a leading "#") goes as a file URL.
-QByteArray MemoryPlaylist(const QStringList& entries) {
+// The entries as a playlist mpv reads from memory, one line each, as their bytes; a path that a
+// line cannot hold as it is (a line break, blanks at its ends, a leading "#") goes as a file URL.
+QByteArray MemoryPlaylist(const QByteArrayList& entries) {
     QByteArray text = mpvname::MemoryPlaylist;
-    for (const QString& entry : entries) {
-        const bool plain = !entry.contains(u'\n') && !entry.contains(u'\r') &&
-                           entry == entry.trimmed() && !entry.startsWith(u'#');
-        text += plain ? QFile::encodeName(entry) : QUrl::fromLocalFile(entry).toEncoded();
+    for (const QByteArray& entry : entries) {
+        const bool plain = !entry.contains('\n') && !entry.contains('\r') &&
+                           entry == entry.trimmed() && !entry.startsWith('#');
+        text += plain ? entry : FileUrlOfPath(entry);
         text += '\n';
     }
     return text;
+}
+
+// The path of an entry as mpv names it: a file URL of the memory playlist is the file's path.
+QByteArray PathOfEntry(const char* name) {
+    return PathOfFileUrl(name).value_or(QByteArray(name));
 }
 } // namespace
 
@@ -311,7 +316,7 @@ void MpvMediaPlayer::OpenEntry() {
     SetDouble(mpvname::Speed, 1.0);
     char* path = nullptr;
     if (Mpv().get_property(handle_, mpvname::Path, MPV_FORMAT_STRING, &path) >= 0) {
-        loadingPath_ = QFile::decodeName(path);
+        loadingPath_ = PathOfEntry(path);
         Mpv().free(path);
     }
     const QString refusal = lineage_.Refusal(loadingEntry_, loadingPath_);
@@ -322,7 +327,7 @@ void MpvMediaPlayer::OpenEntry() {
     // mpv cannot read ".wpl": it gets the entries as a playlist of its own kind.
     if (!IsWplPlaylist(loadingPath_))
         return;
-    QStringList entries;
+    QByteArrayList entries;
     try {
         entries = ReadWplPlaylist(loadingPath_);
     } catch (const AppError& error) {
@@ -398,7 +403,7 @@ void MpvMediaPlayer::paintEvent(QPaintEvent*) {
 
 // ---- the control ----
 
-void MpvMediaPlayer::setURL(const QString& url) {
+void MpvMediaPlayer::setURL(const QByteArray& url) {
     url_ = url;
     lastEntry_ = 0;
     scanning_ = false;
@@ -407,13 +412,14 @@ void MpvMediaPlayer::setURL(const QString& url) {
         return;
     }
     const bool wpl = IsWplPlaylist(url);
-    const QStringList entries = wpl ? ReadWplPlaylist(url) : QStringList{url};
-    lineage_.Reset(wpl ? QStringList{url} : QStringList{});
+    // The path goes to mpv as its bytes: names that are not text are found as well.
+    const QByteArrayList entries = wpl ? ReadWplPlaylist(url) : QByteArrayList{url};
+    lineage_.Reset(wpl ? QByteArrayList{url} : QByteArrayList{});
     SetFlag(mpvname::Pause, !autoStart_);
     SetDouble(mpvname::Speed, 1.0);
-    Command({Utf8(mpvname::LoadFile), QFile::encodeName(entries.first()), Utf8(mpvname::Replace)});
+    Command({Utf8(mpvname::LoadFile), entries.first(), Utf8(mpvname::Replace)});
     for (qsizetype i = 1; i < entries.size(); ++i)
-        Command({Utf8(mpvname::LoadFile), QFile::encodeName(entries[i]), Utf8(mpvname::Append)});
+        Command({Utf8(mpvname::LoadFile), entries[i], Utf8(mpvname::Append)});
     stopRequested_ = false;
     BeginLoading();
 }
@@ -575,11 +581,12 @@ double MpvMediaPlayer::duration() {
     return GetDouble(mpvname::Duration, 0.0);
 }
 
-QString MpvMediaPlayer::sourceURL() {
+QByteArray MpvMediaPlayer::sourceURL() {
+    // mpv hands file names back as the bytes it was given, text or not.
     char* path = nullptr;
     if (Mpv().get_property(handle_, mpvname::Path, MPV_FORMAT_STRING, &path) < 0)
         return lastPath_;
-    const QString result = QFile::decodeName(path);
+    const QByteArray result = PathOfEntry(path);
     Mpv().free(path);
     return result;
 }

@@ -44,8 +44,8 @@ public:
     static MpvOptions DefaultOptions();
     static void SetDefaultOptions(const MpvOptions& options);
 
-    QString URL() const override { return url_; }
-    void setURL(const QString& url) override;
+    QByteArray URL() const override { return url_; }
+    void setURL(const QByteArray& url) override;
     int playState() override;
     bool autoStart() const override { return autoStart_; }
     void setAutoStart(bool on) override { autoStart_ = on; }
@@ -96,7 +96,7 @@ private:
     void setMode(const QString& mode, bool on) override;
     // MediaItem
     double duration() override;
-    QString sourceURL() override;
+    QByteArray sourceURL() override;
     MediaMetadata metadata() override;
     QImage embeddedPicture() override;
 
@@ -140,12 +140,12 @@ private:
     QImage frame_;
     QImage picture_; // the current item's album cover
 
-    QString url_;
-    QString loadingPath_; // the item being opened, for the message when it cannot be played
+    QByteArray url_;
+    QByteArray loadingPath_; // the item being opened, for the message when it cannot be played
     qint64 loadingEntry_ = -1;
     qint64 skippedEntry_ = -1;
     PlaylistLineage lineage_;
-    QString lastPath_; // the current (or last) item
+    QByteArray lastPath_; // the current (or last) item
     qint64 lastEntry_ = 0;
     bool autoStart_ = true;
     bool enableContextMenu_ = false;

@@ -3,8 +3,11 @@
 #include "player/id3v1.h"
 #include "player/media_tags.h"
 
+#include "platform/guessed_text.h"
+
 namespace {
-// A text field of the trailer: its bytes up to the first zero byte, trimmed.
+// A text field of the trailer: its bytes up to the first zero byte, trimmed, in no code page anyone
+// wrote down.
 QByteArray Field(const Id3v1Buffer& tag, int offset, int length) {
     const QByteArray raw(tag.data() + offset, length);
     const qsizetype zero = raw.indexOf('\0');
@@ -27,6 +30,11 @@ QByteArray MediaNameWithoutExtension(const QByteArray& url) {
 }
 
 namespace {
+// Bytes of an unknown code page (a tag field, a file name) as UTF-8.
+QByteArray Readable(const QByteArray& bytes) {
+    return GuessedText(bytes).toUtf8();
+}
+
 // The ID3v1 fields; without a track number the last two bytes belong to an ID3v1.0 comment.
 CaptionFields Id3v1Fields(const Id3v1Buffer& tag) {
     CaptionFields fields;
@@ -39,12 +47,15 @@ CaptionFields Id3v1Fields(const Id3v1Buffer& tag) {
         static_cast<unsigned char>(tag[125]) * 256 + static_cast<unsigned char>(tag[126]);
     if (!HasTrack(fields))
         fields.comment += Field(tag, 125, 2);
+    for (QByteArray* text :
+         {&fields.title, &fields.artist, &fields.album, &fields.year, &fields.comment})
+        *text = Readable(*text);
     return fields;
 }
 
 QByteArray CaptionText(CaptionFields fields, const QByteArray& url) {
     if (fields.title.isEmpty())
-        fields.title = TrimCaptionText(MediaNameWithoutExtension(url));
+        fields.title = Readable(TrimCaptionText(MediaNameWithoutExtension(url)));
     QByteArray caption = fields.title + kBreak;
     if (!fields.artist.isEmpty())
         caption += fields.artist + kBreak;
@@ -57,23 +68,21 @@ QByteArray CaptionText(CaptionFields fields, const QByteArray& url) {
 }
 } // namespace
 
-QString NowPlayingCaption(const QString& sourceUrl, const MediaMetadata& metadata) {
-    // The caption is text of the system code page, as the file system gives it.
-    const QByteArray url = sourceUrl.toLocal8Bit();
+QString NowPlayingCaption(const QByteArray& sourceUrl, const MediaMetadata& metadata) {
     Id3v1Buffer tag{};
     if (ReadId3v1Tag(sourceUrl, tag))
-        return QString::fromLocal8Bit(CaptionText(Id3v1Fields(tag), url));
+        return QString::fromUtf8(CaptionText(Id3v1Fields(tag), sourceUrl));
     if (const auto fields = CaptionFieldsFromMetadata(metadata))
-        return QString::fromLocal8Bit(CaptionText(*fields, url));
-    return QString::fromLocal8Bit(MediaNameWithoutExtension(url));
+        return QString::fromUtf8(CaptionText(*fields, sourceUrl));
+    return GuessedText(MediaNameWithoutExtension(sourceUrl));
 }
 
-NowPlayingTags ReadNowPlayingTags(const QString& sourceUrl) {
-    const QByteArray name = TrimCaptionText(MediaNameWithoutExtension(sourceUrl.toLocal8Bit()));
+NowPlayingTags ReadNowPlayingTags(const QByteArray& sourceUrl) {
+    const QByteArray name = TrimCaptionText(MediaNameWithoutExtension(sourceUrl));
     Id3v1Buffer tag{};
     if (!ReadId3v1Tag(sourceUrl, tag))
-        return {QString::fromLocal8Bit(name), {}, {}};
-    const QByteArray title = Field(tag, 3, 30);
-    return {QString::fromLocal8Bit(title.isEmpty() ? name : title),
-            QString::fromLocal8Bit(Field(tag, 33, 30)), QString::fromLocal8Bit(Field(tag, 63, 30))};
+        return {GuessedText(name), {}, {}};
+    const CaptionFields fields = Id3v1Fields(tag);
+    return {QString::fromUtf8(fields.title.isEmpty() ? Readable(name) : fields.title),
+            QString::fromUtf8(fields.artist), QString::fromUtf8(fields.album)};
 }

@@ -7,8 +7,9 @@
 
 // The now-playing caption of an item: title, artist, album, year, track and comment from its ID3v1
 // tag, else from the tags the control read from its container, else the file name without its
-// extension. Lines are separated by CR LF.
-QString NowPlayingCaption(const QString& sourceUrl, const MediaMetadata& metadata = {});
+// extension. Tag fields and names are bytes of no known code page: each is read as UTF-8, CP932 or
+// Latin-1 (GuessedText). Lines are separated by CR LF.
+QString NowPlayingCaption(const QByteArray& sourceUrl, const MediaMetadata& metadata = {});
 
 // The file name part of a path or URL (after its last "/" or ":") without its extension.
 QByteArray MediaNameWithoutExtension(const QByteArray& url);
@@ -20,4 +21,4 @@ struct NowPlayingTags {
     QString artist;
     QString album;
 };
-NowPlayingTags ReadNowPlayingTags(const QString& sourceUrl);
+NowPlayingTags ReadNowPlayingTags(const QByteArray& sourceUrl);

@@ -4,7 +4,7 @@
 #include "player/resume_positions.h"
 
 bool PlaybackResume::OpenedAlone() {
-    const QString url = control_.URL();
+    const QByteArray url = control_.URL();
     return !url.isEmpty() && control_.currentMedia().sourceURL() == url;
 }
 

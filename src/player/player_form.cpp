@@ -580,7 +580,7 @@ void TPlayer_Form::SetSkipLength(int digit) {
         skipLength_ = 1;
 }
 
-std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QString& path, int category) {
+std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QByteArray& path, int category) {
     auto form = std::make_unique<TPlayer_Form>();
     form->PlaceFullScreen();
     if (category == 1) {
@@ -597,7 +597,7 @@ std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QString& path, int catego
     return form;
 }
 
-void ShowPlayer(const QString& path, int category) {
+void ShowPlayer(const QByteArray& path, int category) {
     // Destroyed when its modal run returns, on every way out, unless something destroyed it
     // already.
     QPointer<TPlayer_Form> form = CreatePlayerScreen(path, category).release();

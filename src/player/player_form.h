@@ -119,6 +119,6 @@ private:
 
 // The player screen set up for a media file or playlist: category 1 (Video) shows the video full
 // screen, 2 (Music) the music panel. The caller runs it modally and destroys it.
-std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QString& path, int category);
+std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QByteArray& path, int category);
 // Runs the player screen modally and destroys it when it closes.
-void ShowPlayer(const QString& path, int category);
+void ShowPlayer(const QByteArray& path, int category);

@@ -1,10 +1,9 @@
 #include "player/player_media_session.h"
 
 #include "input/app_command.h"
+#include "platform/byte_path.h"
 #include "player/media_player_control.h"
 #include "player/player_form.h"
-
-#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -25,9 +24,11 @@ MediaSessionState::Status StatusOf(int playState) {
     }
 }
 
-QString UrlOf(const QString& source) {
-    const QUrl url(source);
-    return url.scheme().size() > 1 ? source : QUrl::fromLocalFile(source).toString();
+// A local path as a file URL that keeps every byte of its name; a URL as it is.
+QString UrlOf(const QByteArray& source) {
+    if (source.startsWith('/'))
+        return QString::fromLatin1(FileUrlOfPath(source));
+    return QString::fromUtf8(source);
 }
 } // namespace
 
@@ -38,7 +39,7 @@ MediaSessionState PlayerMediaSession::State() {
     try {
         state.status = StatusOf(control.playState());
         state.volume = control.settings().volume() / 100.0;
-        const QString source = control.currentMedia().sourceURL();
+        const QByteArray source = control.currentMedia().sourceURL();
         const double length = control.currentMedia().duration();
         state.lengthUs = qint64(length * kMicroseconds);
         state.positionUs = qint64(control.controls().currentPosition() * kMicroseconds);

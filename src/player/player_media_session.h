@@ -26,6 +26,6 @@ private:
 
     TPlayer_Form& player_;
     // The tags of the item last asked about; read once per item, not at every look.
-    QString taggedUrl_;
+    QByteArray taggedUrl_;
     NowPlayingTags tags_;
 };

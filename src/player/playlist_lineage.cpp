@@ -1,18 +1,28 @@
 #include "player/playlist_lineage.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
+
+#include <climits>
+#include <cstdlib>
 
 namespace {
-// One name per file, however a playlist spells its path (relative, through a symbolic link).
-QString SameFileKey(const QString& path) {
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(path) : canonical;
+// The path with "." and ".." steps and doubled separators removed. Latin-1 carries every byte,
+// whatever the name's code page, and the steps are ASCII.
+QByteArray CleanPath(const QByteArray& path) {
+    return QDir::cleanPath(QString::fromLatin1(path)).toLatin1();
 }
 
-bool HasPlaylistExtension(const QString& path) {
+// One name per file, however a playlist spells its path (relative, through a symbolic link).
+QByteArray SameFileKey(const QByteArray& path) {
+    char canonical[PATH_MAX];
+    return realpath(path.constData(), canonical) ? QByteArray(canonical) : CleanPath(path);
+}
+
+bool HasPlaylistExtension(const QByteArray& path) {
+    const QByteArray lower = path.toLower();
     for (const char* extension : {".m3u", ".m3u8", ".pls", ".wpl"})
-        if (path.endsWith(QLatin1String(extension), Qt::CaseInsensitive))
+        if (lower.endsWith(extension))
             return true;
     return false;
 }
@@ -20,41 +30,41 @@ bool HasPlaylistExtension(const QString& path) {
 // Whether the entry is the playlist. Only names of playlists are looked up on the file system:
 // media entries, most of every list, are compared as written, so a share that stalls is not
 // asked about each of them.
-bool IsSameFile(const QString& entry, const QString& playlist) {
-    if (QDir::cleanPath(entry) == QDir::cleanPath(playlist))
+bool IsSameFile(const QByteArray& entry, const QByteArray& playlist) {
+    if (CleanPath(entry) == CleanPath(playlist))
         return true;
     return HasPlaylistExtension(entry) && SameFileKey(entry) == SameFileKey(playlist);
 }
 } // namespace
 
-void PlaylistLineage::Reset(const QStringList& top) {
+void PlaylistLineage::Reset(const QByteArrayList& top) {
     top_ = top;
     lineage_.clear();
 }
 
-const QStringList& PlaylistLineage::Of(qint64 entry) const {
+const QByteArrayList& PlaylistLineage::Of(qint64 entry) const {
     const auto found = lineage_.find(entry);
     return found == lineage_.end() ? top_ : found->second;
 }
 
-void PlaylistLineage::Expanded(qint64 parent, const QString& path, qint64 first, int count) {
-    QStringList lineage = Of(parent);
+void PlaylistLineage::Expanded(qint64 parent, const QByteArray& path, qint64 first, int count) {
+    QByteArrayList lineage = Of(parent);
     lineage.append(path);
     lineage_.erase(parent);
     for (int i = 0; i < count; ++i)
         lineage_[first + i] = lineage;
 }
 
-QString PlaylistLineage::Refusal(qint64 entry, const QString& path) const {
-    const QStringList& lineage = Of(entry);
+QString PlaylistLineage::Refusal(qint64 entry, const QByteArray& path) const {
+    const QByteArrayList& lineage = Of(entry);
     if (lineage.size() > kMaxDepth)
         return QStringLiteral("The playlist \"%1\" is nested more than %2 playlists deep; its "
                               "entries are skipped.")
-            .arg(lineage.last())
+            .arg(QFile::decodeName(lineage.last()))
             .arg(kMaxDepth);
-    for (const QString& playlist : lineage)
+    for (const QByteArray& playlist : lineage)
         if (IsSameFile(path, playlist))
             return QStringLiteral("The playlist \"%1\" leads back to itself; it is skipped.")
-                .arg(path);
+                .arg(QFile::decodeName(path));
     return {};
 }

@@ -1,30 +1,31 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
-#include <QStringList>
 
 #include <unordered_map>
 
 // Which playlists each entry of the player's playlist was read from, outermost first, so that a
 // playlist that leads back to itself or nests without end is skipped instead of read for ever.
-// Entries are mpv's playlist entry ids.
+// Entries are mpv's playlist entry ids; paths are bytes of the file system.
 class PlaylistLineage {
 public:
     // Playlists nested deeper than this are not read.
     static constexpr int kMaxDepth = 8;
 
     // Starts afresh: the entries the player loads itself were read from `top` (empty: from none).
-    void Reset(const QStringList& top);
+    void Reset(const QByteArrayList& top);
     // The entry `parent`, the playlist at `path`, was replaced by `count` entries from id `first`.
-    void Expanded(qint64 parent, const QString& path, qint64 first, int count);
+    void Expanded(qint64 parent, const QByteArray& path, qint64 first, int count);
     // Why the entry at the path must not be opened; empty when it may.
-    QString Refusal(qint64 entry, const QString& path) const;
+    QString Refusal(qint64 entry, const QByteArray& path) const;
     // Whether the entry was read from a playlist.
     bool FromPlaylist(qint64 entry) const { return !Of(entry).isEmpty(); }
 
 private:
-    const QStringList& Of(qint64 entry) const;
+    const QByteArrayList& Of(qint64 entry) const;
 
-    QStringList top_;
-    std::unordered_map<qint64, QStringList> lineage_;
+    QByteArrayList top_;
+    std::unordered_map<qint64, QByteArrayList> lineage_;
 };

@@ -4,7 +4,6 @@
 #include "settings/store.h"
 
 #include <QCryptographicHash>
-#include <QFile>
 #include <QHash>
 #include <QtEndian>
 
@@ -60,12 +59,11 @@ bool WorthKeeping(double position, double duration) {
     return duration > 0 && position > duration * kFirstShare && position < duration * kLastShare;
 }
 
-QString PathKey(const QString& path) {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(QFile::encodeName(path), QCryptographicHash::Sha1).toHex());
+QString PathKey(const QByteArray& path) {
+    return QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex());
 }
 
-std::optional<int> StoredPosition(const QString& path) {
+std::optional<int> StoredPosition(const QByteArray& path) {
     const auto value =
         SettingsStore::Instance().ReadValue(RootKey::CurrentUser, kResume, PathKey(path));
     if (!value)
@@ -77,7 +75,7 @@ std::optional<int> StoredPosition(const QString& path) {
     return int(*seconds);
 }
 
-void Remember(const QString& path, double position, double duration) {
+void Remember(const QByteArray& path, double position, double duration) {
     if (!WorthKeeping(position, duration)) {
         Forget(path);
         return;
@@ -97,7 +95,7 @@ void Remember(const QString& path, double position, double duration) {
     });
 }
 
-void Forget(const QString& path) {
+void Forget(const QByteArray& path) {
     SettingsStore& store = SettingsStore::Instance();
     const QString name = PathKey(path);
     store.WriteAtomically([&] {

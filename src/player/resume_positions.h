@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -18,14 +19,14 @@ inline constexpr double kLastShare = 0.92;
 bool WorthKeeping(double position, double duration);
 
 // The stored position of the file, in seconds; nothing when none is stored.
-std::optional<int> StoredPosition(const QString& path);
+std::optional<int> StoredPosition(const QByteArray& path);
 // Stores the position when it is worth keeping (dropping the oldest entries beyond
 // kMaxEntries), else forgets any stored one: a film watched to its credits starts afresh.
-void Remember(const QString& path, double position, double duration);
-void Forget(const QString& path);
+void Remember(const QByteArray& path, double position, double duration);
+void Forget(const QByteArray& path);
 
 // The store's name for the file: the SHA-1 of its path bytes in hex.
-QString PathKey(const QString& path);
+QString PathKey(const QByteArray& path);
 // "Resumed at 12:34 — Ctrl+B starts over" ("1:02:03" past an hour).
 QString ResumeNote(int seconds);
 } // namespace resume

@@ -1,12 +1,15 @@
 #include "player/wpl_playlist.h"
 
+#include "platform/byte_path.h"
 #include "platform/error.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 // An "&" that does not start an entity or character reference stands for itself.
@@ -15,37 +18,52 @@ QByteArray EscapeBareAmpersands(const QByteArray& text) {
         QStringLiteral("&(?!(?:[A-Za-z_][A-Za-z0-9_.-]*|#[0-9]+|#x[0-9A-Fa-f]+);)"));
     return QString::fromUtf8(text).replace(bare, QStringLiteral("&amp;")).toUtf8();
 }
-} // namespace
 
-bool IsWplPlaylist(const QString& url) {
-    return url.endsWith(QLatin1String(".wpl"), Qt::CaseInsensitive);
+// The absolute folder of the playlist, ending in a separator.
+QByteArray FolderOf(const QByteArray& path) {
+    QByteArray folder = path.left(path.lastIndexOf('/') + 1);
+    if (!path.startsWith('/'))
+        folder.prepend(QFile::encodeName(QDir::currentPath()) + '/');
+    return folder;
 }
 
-QStringList ReadWplPlaylist(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+QByteArray MediaPath(const QString& source, const QByteArray& folder) {
+    if (const auto path = PathOfFileUrl(source.toUtf8()))
+        return *path;
+    const QByteArray path = QFile::encodeName(source);
+    return path.startsWith('/') ? path : folder + path;
+}
+} // namespace
+
+bool IsWplPlaylist(const QByteArray& url) {
+    return url.toLower().endsWith(".wpl");
+}
+
+QByteArrayList ReadWplPlaylist(const QByteArray& path) {
+    const QString name = QFile::decodeName(path);
+    QFile file;
+    if (!OpenPathBytes(file, path))
         throw AppError(QStringLiteral("The playlist \"%1\" cannot be opened: %2")
-                           .arg(path, file.errorString()));
-    const QDir folder = QFileInfo(path).absoluteDir();
+                           .arg(name, QString::fromLocal8Bit(std::strerror(errno))));
+    const QByteArray folder = FolderOf(path);
     QXmlStreamReader xml(EscapeBareAmpersands(file.readAll()));
-    QStringList media;
+    QByteArrayList media;
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement() &&
             xml.name().compare(QLatin1String("media"), Qt::CaseInsensitive) == 0) {
             const QString source = xml.attributes().value(QLatin1String("src")).toString();
             if (!source.isEmpty())
-                media.append(QDir::isAbsolutePath(source) ? source
-                                                          : folder.absoluteFilePath(source));
+                media.append(MediaPath(source, folder));
         }
     }
     if (xml.hasError())
         throw AppError(QStringLiteral("The playlist \"%1\" cannot be read (line %2, column %3): %4")
-                           .arg(path)
+                           .arg(name)
                            .arg(xml.lineNumber())
                            .arg(xml.columnNumber())
                            .arg(xml.errorString()));
     if (media.isEmpty())
-        throw AppError(QStringLiteral("The playlist \"%1\" lists no media.").arg(path));
+        throw AppError(QStringLiteral("The playlist \"%1\" lists no media.").arg(name));
     return media;
 }

@@ -1,7 +1,7 @@
 #include "viewer/picture_file.h"
 
+#include "platform/byte_path.h"
 #include "spi/spibmp.h"
-#include "viewer/byte_path.h"
 
 void LoadPictureFile(TSPIBitmap& bitmap, const QByteArray& path) {
     // Opened first also to refuse what is not a regular file (a FIFO put in a picture's place

@@ -1,7 +1,7 @@
 #include "viewer/picture_list.h"
 
+#include "platform/byte_path.h"
 #include "platform/error.h"
-#include "viewer/byte_path.h"
 
 #include <cerrno>
 #include <cstring>

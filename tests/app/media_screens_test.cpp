@@ -2,6 +2,8 @@
 
 #include "filemenu/file_menu.h"
 #include "platform/modal.h"
+#include "player/mpv_media_player.h"
+#include "player/player_form.h"
 #include "viewer/viewer_form.h"
 
 #include <gtest/gtest.h>
@@ -27,4 +29,25 @@ TEST(MediaScreens, PictureHandOffsOpenTheViewerWithTheListFlagAndPath) {
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0], std::make_pair(true, QByteArray("/pictures/a.lst")));
     EXPECT_EQ(opened[1], std::make_pair(false, QByteArray("/pictures/one.png")));
+}
+
+TEST(MediaScreens, PlayerHandOffKeepsThePathBytes) {
+    // A name from an old Windows disk: no UTF-8, and it must reach the player unchanged.
+    const QByteArray path = "/films/\x82\xA0\xFF.mkv";
+    MpvMediaPlayer::SetDefaultOptions(MpvOptions{QStringLiteral("null"), false});
+    MediaScreens screens;
+    MediaScreenFactory* previousFactory = SetMediaScreenFactory(&screens);
+    QByteArray url;
+    const ModalHook previousHook = SetModalHook([&](QDialog& dialog) {
+        if (auto* player = dynamic_cast<TPlayer_Form*>(&dialog))
+            url = player->WMP1->URL();
+        return 0;
+    });
+    TFile_Menu menu;
+    menu.category = 1;
+    menu.ShowMedia(path, false, false);
+    SetModalHook(previousHook);
+    SetMediaScreenFactory(previousFactory);
+    MpvMediaPlayer::SetDefaultOptions(MpvOptions{});
+    EXPECT_EQ(url.toHex(' '), path.toHex(' '));
 }

@@ -156,8 +156,14 @@ INSTANTIATE_TEST_SUITE_P(
                       UnitCase{u"\u0800", 0, Bytes({0xE0, 0xA0, 0x80})},
                       UnitCase{u"\u3042", 0, Bytes({0xE3, 0x81, 0x82})},
                       UnitCase{u"\uFFFF", 0, Bytes({0xEF, 0xBF, 0xBF})},
-                      // a surrogate pair: two three-byte sequences, never one of four bytes
-                      UnitCase{u"\U0001F600", 0, Bytes({0xED, 0xA0, 0xBD, 0xED, 0xB8, 0x80})},
+                      // a surrogate pair is one character: one four-byte sequence
+                      UnitCase{u"\U0001F600", 0, Bytes({0xF0, 0x9F, 0x98, 0x80})},
+                      UnitCase{u"\U00010000x", 0, Bytes({0xF0, 0x90, 0x80, 0x80, 'x'})},
+                      UnitCase{u"\U0010FFFF", 0, Bytes({0xF4, 0x8F, 0xBF, 0xBF})},
+                      // a surrogate without its partner is encoded on its own
+                      UnitCase{std::u16string{char16_t(0xD83D), u'a'}, 0,
+                               Bytes({0xED, 0xA0, 0xBD, 'a'})},
+                      UnitCase{std::u16string{char16_t(0xDE00)}, 0, Bytes({0xED, 0xB8, 0x80})},
                       UnitCase{u"a\r\nb", 0, "a\r\nb"}, UnitCase{u"a\r\nb", 1, "a\rb"},
                       UnitCase{u"a\r\nb", 2, "a\nb"}, UnitCase{u"a\r\nb", 3, "a\r\nb"},
                       UnitCase{u"a\r\nb", -1, "a\r\nb"}));
@@ -202,8 +208,10 @@ INSTANTIATE_TEST_SUITE_P(
         // "日本" in Shift-JIS
         TextCase{Cp932, Bytes({0x93, 0xFA, 0x96, 0x7B, '.', 'a'}), 8, "\xE6\x97\xA5\xE6\x9C\xAC.a"},
         TextCase{Utf8, "\xE3\x81\x82", 6, "\xE3\x81\x82"},
-        // a conversion that yields a surrogate pair
-        TextCase{Utf8, "\xF0\x9F\x98\x80", 8, Bytes({0xED, 0xA0, 0xBD, 0xED, 0xB8, 0x80})},
+        // a conversion that yields a surrogate pair: the character comes back as it was
+        TextCase{Utf8, "\xF0\x9F\x98\x80", 8, "\xF0\x9F\x98\x80"},
+        // a limit that cuts the pair leaves its first half
+        TextCase{Utf8, "\xF0\x9F\x98\x80", 1, Bytes({0xED, 0xA0, 0xBD})},
         // the limit counts UTF-16 units
         TextCase{Cp1252, "abcdef", 3, "abc"}, TextCase{Cp1252, "", 0, ""}));
 

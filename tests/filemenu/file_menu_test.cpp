@@ -691,6 +691,22 @@ TEST_F(FileMenuTest, PlayCommandOnAFileHandsOnTheFileItself) {
     EXPECT_EQ(RecordedMediaRequests()[0], (MediaRequest{Path("media/f01.avi"), false, false, 1}));
 }
 
+TEST_F(FileMenuTest, PlayCommandOnAFileRemovedSinceTheListingPlaysNothing) {
+    MakeFiles("media", 2);
+    RegisterOne("media");
+    Open();
+    Press(vk::Return);
+    Press(vk::Down);
+    ASSERT_EQ(unlink(Path("media/f00.avi").constData()), 0);
+    Press(vk::LetterA + ('P' - 'A'), ShiftState{false, true, false});
+    EXPECT_FALSE(screen->ReadingFolder());
+    EXPECT_TRUE(RecordedMediaRequests().empty());
+    Press(vk::Down); // the file beside it is still there
+    Press(vk::LetterA + ('P' - 'A'), ShiftState{false, true, false});
+    EXPECT_THAT(RecordedMediaRequests(),
+                ElementsAre(MediaRequest{Path("media/f01.avi"), false, false, 1}));
+}
+
 TEST_F(FileMenuTest, DamagedEntryCountListsNothing) {
     WriteSettingInt(0, kVideoKey, QStringLiteral("ItemCount"), -7);
     Open();
@@ -733,6 +749,18 @@ protected:
     }
     void PlayStalledFolder() {
         SelectStalledFolder(2);
+        PressCtrl(*screen, 'P');
+        ExpectWorkerStalled();
+    }
+    // Registered folder "share" listed (depth 1) with the file "f00.avi" selected, which stalls.
+    void PlayStalledFile() {
+        MakeFiles("share", 2);
+        RegisterOne("share");
+        Open();
+        Press(vk::Return);
+        Press(vk::Down);
+        ASSERT_EQ(SelectedName(), QByteArray("f00.avi"));
+        Hold("share/f00.avi");
         PressCtrl(*screen, 'P');
         ExpectWorkerStalled();
     }
@@ -850,26 +878,61 @@ TEST_F(StalledShareTest, RebuildsWhileAShareHangsTestItOnce) {
     EXPECT_EQ(screen->PNL001->FontColor(), 0x00FFFFu);
 }
 
-TEST_F(StalledShareTest, PlayCommandOnAStalledFolderHandsOnWhenTheShareWakes) {
-    PlayStalledFolder();
+// A play command waiting for a stalled share: the walk of a folder, or the look for a file.
+struct WaitingPlayCase {
+    const char* name;
+    bool onFile;         // the selection is a file, not a folder
+    bool list;           // a playlist is handed on, not the file itself
+    const char* pathEnd; // how the handed-on path ends
+};
+void PrintTo(const WaitingPlayCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class WaitingPlayCommandTest : public StalledShareTest,
+                               public ::testing::WithParamInterface<WaitingPlayCase> {
+protected:
+    void Start() { GetParam().onFile ? PlayStalledFile() : PlayStalledFolder(); }
+};
+
+TEST_P(WaitingPlayCommandTest, HandsOnWhenTheShareWakes) {
+    Start();
+    EXPECT_TRUE(screen->ReadingFolder());
     screen->PressKey(vk::Up, {}); // the list stays usable meanwhile
     EXPECT_EQ(SelectedName(), QByteArray(".."));
     EXPECT_TRUE(RecordedMediaRequests().empty());
     ReleaseShare();
     Settle();
     ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_TRUE(RecordedMediaRequests()[0].list);
+    EXPECT_EQ(RecordedMediaRequests()[0].list, GetParam().list);
+    EXPECT_TRUE(RecordedMediaRequests()[0].path.endsWith(GetParam().pathEnd))
+        << RecordedMediaRequests()[0].path.constData();
     EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Video"));
 }
 
-TEST_F(StalledShareTest, LeavingDropsAPlayCommandStillReading) {
-    PlayStalledFolder();
+TEST_P(WaitingPlayCommandTest, LeavingDropsIt) {
+    Start();
     screen->PressKey(vk::Escape, {});
     EXPECT_FALSE(screen->isVisible());
+    EXPECT_FALSE(screen->ReadingFolder());
     ReleaseShare();
     QTest::qWait(100);
     EXPECT_TRUE(RecordedMediaRequests().empty());
 }
+
+TEST_P(WaitingPlayCommandTest, CtrlUDropsIt) {
+    Start();
+    PressCtrl(*screen, 'U');
+    ReleaseShare();
+    Settle();
+    EXPECT_EQ(screen->Depth(), 0);
+    EXPECT_TRUE(RecordedMediaRequests().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Selections, WaitingPlayCommandTest,
+                         ::testing::Values(WaitingPlayCase{"Folder", false, true, ".wpl"},
+                                           WaitingPlayCase{"File", true, false, "/share/f00.avi"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The child of the test below: leaves the process while workers wait on a stalled share.
 TEST_F(StalledShareTest, DISABLED_ExitWithWorkersStuck) {

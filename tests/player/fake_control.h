@@ -25,11 +25,11 @@ public:
     double length = 0;
     int level = 50;
     bool muted = false;
-    QString source;
+    QByteArray source;
     std::function<void()> onPause; // runs inside pause, as the control's messages would
 
-    QString URL() const override { return url_; }
-    void setURL(const QString& url) override { url_ = url; }
+    QByteArray URL() const override { return url_; }
+    void setURL(const QByteArray& url) override { url_ = url; }
     int playState() override;
     bool autoStart() const override { return true; }
     void setAutoStart(bool) override {}
@@ -70,7 +70,7 @@ public:
         log->append(QStringLiteral("%1 %2").arg(mode).arg(on));
     }
     double duration() override { return length; }
-    QString sourceURL() override { return source; }
+    QByteArray sourceURL() override { return source; }
 
     void ChangeMedia() { RaiseMediaChange(); }
 
@@ -79,7 +79,7 @@ private:
         log->append(QLatin1String(call));
         state = newState;
     }
-    QString url_;
+    QByteArray url_;
     bool contextMenu_ = true;
     bool stretch_ = false;
 };

@@ -21,14 +21,14 @@ protected:
         return WaitFor([&] { return player.playState() == state; });
     }
     // Waits until the item at the path is playing.
-    bool WaitForItem(const QString& path) {
+    bool WaitForItem(const QByteArray& path) {
         return WaitFor([&] {
             return player.playState() == playstate::Playing &&
                    player.currentMedia().sourceURL() == path;
         });
     }
-    QString WritePlaylist(const QString& name, const QByteArray& text) {
-        const QString path = QDir(Media().folder).filePath(name);
+    QByteArray WritePlaylist(const QString& name, const QByteArray& text) {
+        const QByteArray path = QFile::encodeName(QDir(Media().folder).filePath(name));
         WriteFile(path, text);
         return path;
     }
@@ -96,8 +96,8 @@ TEST_F(MpvPlayerTest, ScansForwardWhereItCanAndPlayEndsTheScan) {
 }
 
 TEST_F(MpvPlayerTest, M3uPlaylistIsReadByMpvWithNextAndPrevious) {
-    const QString list = WritePlaylist(QStringLiteral("songs.m3u"),
-                                       (Media().song + "\r\n" + Media().second + "\r\n").toUtf8());
+    const QByteArray list =
+        WritePlaylist(QStringLiteral("songs.m3u"), Media().song + "\r\n" + Media().second + "\r\n");
     player.setURL(list);
     ASSERT_TRUE(WaitForItem(Media().song));
     EXPECT_EQ(player.URL(), list);
@@ -113,14 +113,15 @@ TEST_F(MpvPlayerTest, M3uPlaylistIsReadByMpvWithNextAndPrevious) {
 }
 
 TEST_F(MpvPlayerTest, WplPlaylistIsReadWithBareAmpersandsAndRelativePaths) {
-    const QString odd = QDir(Media().folder).filePath(QStringLiteral("rock & roll.mp3"));
+    const QByteArray odd =
+        QFile::encodeName(QDir(Media().folder).filePath(QStringLiteral("rock & roll.mp3")));
     QFile::remove(odd);
     ASSERT_TRUE(QFile::copy(Media().second, odd));
-    const QString list = WritePlaylist(
+    const QByteArray list = WritePlaylist(
         QStringLiteral("videos.wpl"),
         "<?wpl version=\"1.0\"?>\r\n<smil>\r\n  <head><title>Couchframe PlayList</title></head>\r\n"
         "  <body>\r\n    <seq>\r\n      <media src=\"song.mp3\"/>\r\n      <media src=\"" +
-            odd.toUtf8() + "\"/>\r\n    </seq>\r\n  </body>\r\n</smil>\r\n");
+            odd + "\"/>\r\n    </seq>\r\n  </body>\r\n</smil>\r\n");
     player.setURL(list);
     ASSERT_TRUE(WaitForItem(Media().song));
     controls().next();
@@ -186,8 +187,7 @@ TEST_F(MpvPlayerTest, CorruptFileIsReportedAndThePlayerStaysUsable) {
 }
 
 TEST_F(MpvPlayerTest, MissingWplPlaylistRaisesAtOnce) {
-    EXPECT_THROW(player.setURL(QDir(Media().folder).filePath(QStringLiteral("none.wpl"))),
-                 AppError);
+    EXPECT_THROW(player.setURL(Media().folder + "/none.wpl"), AppError);
     EXPECT_EQ(player.playState(), playstate::Stopped);
 }
 

@@ -5,6 +5,7 @@
 #include "test_media.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -43,7 +44,7 @@ class CaptionTest : public ::testing::TestWithParam<CaptionCase> {};
 
 TEST_P(CaptionTest, CaptionFollowsTheTagRules) {
     const CaptionCase& c = GetParam();
-    const QString path = QDir::temp().filePath(QString::fromUtf8(c.fileName));
+    const QByteArray path = QFile::encodeName(QDir::temp().filePath(QString::fromUtf8(c.fileName)));
     WriteFile(path, c.contents);
     EXPECT_EQ(NowPlayingCaption(path).toStdString(), std::string(c.caption));
 }
@@ -68,8 +69,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "T\r\n\r\n\r\n\r\nccccccccccccccccccccccccccab"},
         CaptionCase{"Track999IsNoTrack", "d.mp3",
                     kAudio + TagBytes({"T", "", "L", "", "C", 3, static_cast<char>(0xE7)}),
-                    // 0x03 is trimmed; the lone byte 0xE7 is no UTF-8 and shows as U+FFFD
-                    "T\r\n\r\nL\r\n\r\nC\xEF\xBF\xBD"},
+                    // 0x03 is trimmed; "C" and the lone byte 0xE7 are neither UTF-8 nor
+                    // CP932 (a lead byte without its second byte): Latin-1 "ç"
+                    "T\r\n\r\nL\r\n\r\nC\xC3\xA7"},
         CaptionCase{"Track998IsATrack", "e.mp3",
                     kAudio + TagBytes({"T", "", "L", "", "C", 3, static_cast<char>(0xE6)}),
                     "T\r\n\r\nL - #998\r\n\r\nC"},
@@ -80,16 +82,39 @@ INSTANTIATE_TEST_SUITE_P(
                     kAudio + "tag" + TagBytes({"T", "", "", "", ""}).mid(3), "g"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Tags carry no code page: each field is read as UTF-8 when it is valid UTF-8, else as CP932
+// (Japanese taggers), else as Latin-1.
+INSTANTIATE_TEST_SUITE_P(
+    Id3v1Texts, CaptionTest,
+    ::testing::Values(
+        CaptionCase{"Utf8Fields", "u.mp3",
+                    kAudio +
+                        TagBytes({"\xE3\x81\x82\xE3\x81\x84", "Bj\xC3\xB6rk", "", "", "", 0, 1}),
+                    "\xE3\x81\x82\xE3\x81\x84\r\n\r\nBj\xC3\xB6rk\r\n\r\n - #1\r\n\r\n"},
+        // "あい" / "日本" in Shift-JIS
+        CaptionCase{"Cp932Fields", "s.mp3",
+                    kAudio + TagBytes({"\x82\xA0\x82\xA2", "\x93\xFA\x96\x7B", "", "", "", 0, 0}),
+                    "\xE3\x81\x82\xE3\x81\x84\r\n\r\n\xE6\x97\xA5\xE6\x9C\xAC\r\n\r\n\r\n\r\n"},
+        // A lead byte at the end is no CP932 either: "Café" in Latin-1
+        CaptionCase{"Latin1Field", "l.mp3", kAudio + TagBytes({"Caf\xE9", "", "", "", "", 0, 0}),
+                    "Caf\xC3\xA9\r\n\r\n\r\n\r\n"},
+        CaptionCase{"EachFieldOnItsOwn", "m.mp3",
+                    kAudio + TagBytes({"\x82\xA0", "\xC3\xA9t\xC3\xA9", "Caf\xE9", "", "", 0, 0}),
+                    "\xE3\x81\x82\r\n\r\n\xC3\xA9t\xC3\xA9\r\n\r\nCaf\xC3\xA9\r\n\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(Id3v1Test, BufferHoldsTheTrailerEvenWithoutATag) {
-    const QString path = QDir::temp().filePath(QStringLiteral("untagged.bin"));
+    const QByteArray path =
+        QFile::encodeName(QDir::temp().filePath(QStringLiteral("untagged.bin")));
     QByteArray bytes(300, 'x');
     bytes[172] = 'Q';
     WriteFile(path, bytes);
     Id3v1Buffer buffer{};
     EXPECT_FALSE(ReadId3v1Tag(path, buffer));
     EXPECT_EQ(buffer[0], 'Q');
-    EXPECT_FALSE(ReadId3v1Tag(QDir::temp().filePath(QStringLiteral("missing.mp3")), buffer));
-    EXPECT_FALSE(ReadId3v1Tag(QDir::tempPath(), buffer)); // a folder cannot be read as a file
+    EXPECT_FALSE(ReadId3v1Tag(QFile::encodeName(QDir::temp().filePath("missing.mp3")), buffer));
+    // a folder cannot be read as a file
+    EXPECT_FALSE(ReadId3v1Tag(QFile::encodeName(QDir::tempPath()), buffer));
 }
 
 TEST(Id3v1Test, GeneratedSongCarriesItsTag) {
@@ -105,19 +130,24 @@ TEST(MediaNameTest, NameIsTakenAfterTheLastSeparatorWithoutExtension) {
 }
 
 TEST(WplPlaylistTest, ReadsEntitiesBareAmpersandsAndRelativePaths) {
-    const QString path = QDir::temp().filePath(QStringLiteral("list.wpl"));
+    const QByteArray path = QFile::encodeName(QDir::temp().filePath(QStringLiteral("list.wpl")));
     WriteFile(path, "<?wpl version=\"1.0\"?>\r\n<smil><body><seq>"
                     "<media src=\"/m/Tom &amp; Jerry.mpg\"/><media src=\"/m/R&B.mpg\"/>"
                     "<media src=\"/m/caf\xC3\xA9 &#38; bar.avi\"/><media src=\"rel/x.avi\"/>"
+                    "<media src=\"file:///m/%82%A0%2541.avi\"/>"
+                    "<media src=\"FILE://localhost/m/a%20b.avi\"/><media src=\"/m/%41.avi\"/>"
                     "</seq></body></smil>\r\n");
-    EXPECT_EQ(
-        ReadWplPlaylist(path),
-        (QStringList{"/m/Tom & Jerry.mpg", "/m/R&B.mpg", QString::fromUtf8("/m/café & bar.avi"),
-                     QDir::temp().filePath(QStringLiteral("rel/x.avi"))}));
+    EXPECT_EQ(ReadWplPlaylist(path),
+              (QByteArrayList{"/m/Tom & Jerry.mpg", "/m/R&B.mpg", "/m/caf\xC3\xA9 & bar.avi",
+                              QFile::encodeName(QDir::temp().filePath(QStringLiteral("rel/x.avi"))),
+                              // a file URL gives its bytes, text or not
+                              "/m/\x82\xA0%41.avi", "/m/a b.avi",
+                              // a plain path keeps its "%"
+                              "/m/%41.avi"}));
 }
 
 TEST(WplPlaylistTest, BrokenOrEmptyPlaylistsGiveClearErrors) {
-    const QString path = QDir::temp().filePath(QStringLiteral("bad.wpl"));
+    const QByteArray path = QFile::encodeName(QDir::temp().filePath(QStringLiteral("bad.wpl")));
     WriteFile(path, "<smil><body><seq><media src=\"/a<b.avi\"/></seq></body></smil>");
     try {
         ReadWplPlaylist(path);
@@ -127,8 +157,8 @@ TEST(WplPlaylistTest, BrokenOrEmptyPlaylistsGiveClearErrors) {
     }
     WriteFile(path, "<?wpl version=\"1.0\"?><smil><body><seq></seq></body></smil>");
     EXPECT_THROW(ReadWplPlaylist(path), AppError);
-    EXPECT_THROW(ReadWplPlaylist(QDir::temp().filePath(QStringLiteral("none.wpl"))), AppError);
-    EXPECT_TRUE(IsWplPlaylist(QStringLiteral("/x/LIST.WPL")));
-    EXPECT_FALSE(IsWplPlaylist(QStringLiteral("/x/list.m3u")));
+    EXPECT_THROW(ReadWplPlaylist(QFile::encodeName(QDir::temp().filePath("none.wpl"))), AppError);
+    EXPECT_TRUE(IsWplPlaylist("/x/LIST.WPL"));
+    EXPECT_FALSE(IsWplPlaylist("/x/list.m3u"));
 }
 } // namespace

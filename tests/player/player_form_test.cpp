@@ -303,7 +303,7 @@ TEST_F(PlayerFormTest, MediaChangeResetsTheBarSkipLengthAndCaption) {
     form->PB1->setValue(500);
     control->state = playstate::Playing;
     control->length = 45;
-    control->source = QStringLiteral("/nowhere/Song.mp3");
+    control->source = "/nowhere/Song.mp3";
     control->ChangeMedia();
     EXPECT_EQ(form->PB1->value(), 0);
     EXPECT_EQ(form->SkipLength(), 1);
@@ -495,7 +495,7 @@ TEST_F(PlayerFormTest, SessionStateShowsTheItemWithItsTags) {
     tag.replace(63, 5, "Tones");
     file.write(QByteArray(200, 'x') + tag);
     file.close();
-    control->source = file.fileName();
+    control->source = QFile::encodeName(file.fileName());
     control->length = 3;
     control->position = 1.5;
     WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 40);
@@ -510,6 +510,11 @@ TEST_F(PlayerFormTest, SessionStateShowsTheItemWithItsTags) {
     EXPECT_EQ(state.positionUs, 1'500'000);
     EXPECT_DOUBLE_EQ(state.volume, 0.4);
     EXPECT_TRUE(state.canSeek);
+    // A name that is no text keeps its bytes in the URL and shows readably as the title.
+    control->source = "/nowhere/\x82\xA0 #1.mp3";
+    const MediaSessionState bytes = MediaSessions::Top()->State();
+    EXPECT_EQ(bytes.url, QStringLiteral("file:///nowhere/%82%A0%20%231.mp3"));
+    EXPECT_EQ(bytes.title, QString::fromUtf8("\xE3\x81\x82 #1"));
     // A control that cannot answer shows as stopped rather than breaking the desktop's look.
     control->failState = true;
     EXPECT_EQ(MediaSessions::Top()->State().status, MediaSessionState::Status::Stopped);

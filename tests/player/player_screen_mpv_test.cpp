@@ -8,6 +8,7 @@
 #include "test_media.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProgressBar>
 #include <QTemporaryDir>
 
@@ -94,8 +95,8 @@ TEST_F(PlayerScreenMpvTest, ReverseJumpMovesBySkipLengthAndResumesOnlyIfPlaying)
 }
 
 TEST_F(PlayerScreenMpvTest, ProgressBarAndMediaChangeFollowThePlaylist) {
-    const QString list = QDir(Media().folder).filePath(QStringLiteral("screen.m3u"));
-    WriteFile(list, (Media().song + "\r\n" + Media().second + "\r\n").toUtf8());
+    const QByteArray list = Media().folder + "/screen.m3u";
+    WriteFile(list, Media().song + "\r\n" + Media().second + "\r\n");
     TPlayer_Form form;
     form.WMP1->hide();
     form.WMP1->setURL(list);
@@ -122,8 +123,8 @@ TEST_F(PlayerScreenMpvTest, ProgressBarAndMediaChangeFollowThePlaylist) {
 }
 
 TEST_F(PlayerScreenMpvTest, FailingPlaylistItemIsShownOnTheScreenAndTheNextOnePlays) {
-    const QString list = QDir(Media().folder).filePath(QStringLiteral("failing screen.m3u"));
-    WriteFile(list, (Media().corrupt + "\r\n" + Media().song + "\r\n").toUtf8());
+    const QByteArray list = Media().folder + "/failing screen.m3u";
+    WriteFile(list, Media().corrupt + "\r\n" + Media().song + "\r\n");
     MessageCapture boxes;
     QString notice;
     SetModalHook([&](QDialog& dialog) {
@@ -138,7 +139,7 @@ TEST_F(PlayerScreenMpvTest, FailingPlaylistItemIsShownOnTheScreenAndTheNextOnePl
         return form.result();
     });
     ShowPlayer(list, 2);
-    EXPECT_TRUE(notice.startsWith('"' + Media().corrupt + "\" cannot be played"))
+    EXPECT_TRUE(notice.startsWith('"' + QFile::decodeName(Media().corrupt) + "\" cannot be played"))
         << notice.toStdString();
     EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join('\n').toStdString();
 }
@@ -186,7 +187,7 @@ TEST_F(PlayerScreenMpvTest, ClosingWhileTheFileShareStallsDoesNotWait) {
         form.PressKey(vk::Escape);
         return form.result();
     });
-    ShowPlayer(path, 1);
+    ShowPlayer(QFile::encodeName(path), 1);
     const int stillWaiting = stall_shim_waiting();
     shown = true;
     waker.join();

@@ -16,7 +16,7 @@
 namespace {
 const ShiftState kCtrl{false, true, false};
 const QString kResumeKey = settingskey::Root + QStringLiteral("\\Settings\\Resume");
-const QString kFilm = QStringLiteral("/films/Long Film.mkv");
+const QByteArray kFilm = "/films/Long Film.mkv";
 
 class ResumeStoreTest : public ::testing::Test {
 protected:
@@ -72,7 +72,7 @@ TEST_F(ResumeStoreTest, DamagedValuesAreNotUsed) {
 }
 
 TEST_F(ResumeStoreTest, KeepsAtMostFiveHundredDroppingTheOldest) {
-    auto path = [](int i) { return QStringLiteral("/films/%1.mkv").arg(i); };
+    auto path = [](int i) { return "/films/" + QByteArray::number(i) + ".mkv"; };
     for (int i = 0; i < resume::kMaxEntries; ++i)
         resume::Remember(path(i), 100, 1000);
     resume::Remember(path(0), 200, 1000); // used again: now the newest
@@ -98,7 +98,7 @@ protected:
         form->resize(1280, 720);
     }
     ~ResumeScreenTest() override { delete form.data(); }
-    void Open(const QString& url, const QString& item) {
+    void Open(const QByteArray& url, const QByteArray& item) {
         control->setURL(url);
         control->source = item;
         control->length = 1000;
@@ -168,7 +168,7 @@ TEST_F(ResumeScreenTest, ClosingBeforeTheItemIsCurrentKeepsWhatWasStored) {
 
 TEST_F(ResumeScreenTest, PlaylistEntriesAndMusicAreNotResumed) {
     resume::Remember(kFilm, 300, 1000);
-    Open(QStringLiteral("/tmp/list.wpl"), kFilm);
+    Open("/tmp/list.wpl", kFilm);
     control->position = 600;
     form->PressKey(vk::Escape);
     EXPECT_TRUE(log->filter(QStringLiteral("position")).isEmpty());

@@ -2,7 +2,7 @@
 
 #include "test_media.h"
 
-#include <QDir>
+#include <QFile>
 #include <QProcess>
 
 #include <stdexcept>
@@ -19,19 +19,17 @@ void Song(const QString& path, const QStringList& codec) {
 
 RichMedia Generate() {
     RichMedia media;
-    media.folder = QDir::temp().filePath(QStringLiteral("rich-media"));
-    QDir().mkpath(media.folder);
-    const QDir folder(media.folder);
-    auto file = [&folder](const char* name) { return folder.filePath(QLatin1String(name)); };
-    media.id3v2Mp3 = file("id3v2.mp3");
-    media.bothMp3 = file("both.mp3");
-    media.flac = file("vorbis.flac");
-    media.m4a = file("atoms.m4a");
-    media.wavpack = file("ape.wv");
-    media.untagged = file("Plain Song.mp3");
-    media.subtitled = file("tracks.mkv");
-    media.external = file("Film.mp4");
-    media.minute = file("minute.mp4");
+    const MediaFolder folder("rich-media");
+    media.folder = folder.path;
+    media.id3v2Mp3 = folder.File("id3v2.mp3");
+    media.bothMp3 = folder.File("both.mp3");
+    media.flac = folder.File("vorbis.flac");
+    media.m4a = folder.File("atoms.m4a");
+    media.wavpack = folder.File("ape.wv");
+    media.untagged = folder.File("Plain Song.mp3");
+    media.subtitled = folder.File("tracks.mkv");
+    media.external = folder.File("Film.mp4");
+    media.minute = folder.File("minute.mp4");
 
     const QStringList mp3 = {"-c:a", "libmp3lame", "-b:a", "64k", "-write_id3v1", "0"};
     Ffmpeg(kSine +
@@ -55,8 +53,8 @@ RichMedia Generate() {
     both.write(tag);
     both.close();
 
-    const QString english = file("english.srt");
-    const QString japanese = file("japanese.srt");
+    const QString english = folder.File("english.srt");
+    const QString japanese = folder.File("japanese.srt");
     WriteFile(english, "1\n00:00:00,000 --> 00:00:05,000\nHello\n");
     WriteFile(japanese, "1\n00:00:00,000 --> 00:00:05,000\nこんにちは\n");
     const QStringList video = {"-f", "lavfi", "-i", "testsrc=duration=4:size=64x48:rate=10"};
@@ -105,7 +103,7 @@ RichMedia Generate() {
                                "-shortest",
                                media.subtitled});
     Ffmpeg(video + QStringList{"-c:v", "libx264", "-preset", "ultrafast", media.external});
-    WriteFile(file("Film.en.srt"), "1\n00:00:00,000 --> 00:00:05,000\nOutside\n");
+    WriteFile(folder.File("Film.en.srt"), "1\n00:00:00,000 --> 00:00:05,000\nOutside\n");
     Ffmpeg({"-f", "lavfi", "-i", "testsrc=duration=60:size=64x48:rate=10", "-c:v", "libx264",
             "-preset", "ultrafast", "-g", "10", media.minute});
     return media;

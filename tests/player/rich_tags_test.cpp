@@ -1,4 +1,5 @@
 #include "app/panel.h"
+#include "byte_named_files.h"
 #include "player/cover_art.h"
 #include "player/media_tags.h"
 #include "player/mpv_media_player.h"
@@ -7,11 +8,15 @@
 #include "rich_media.h"
 #include "test_media.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 // Captions and covers from the tags of today's containers.
 namespace {
@@ -29,8 +34,7 @@ class MetadataCaptionTest : public ::testing::TestWithParam<MetadataCase> {};
 
 TEST_P(MetadataCaptionTest, LaysTheTagsOutAsTheId3v1Fields) {
     // The file does not exist, so it has no ID3v1 trailer.
-    EXPECT_EQ(NowPlayingCaption(QStringLiteral("/nowhere/My Song.flac"), GetParam().metadata)
-                  .toStdString(),
+    EXPECT_EQ(NowPlayingCaption("/nowhere/My Song.flac", GetParam().metadata).toStdString(),
               GetParam().caption);
 }
 
@@ -64,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct ContainerCase {
     const char* name;
-    QString RichMedia::*file;
+    QByteArray RichMedia::*file;
     const char* caption;
 };
 
@@ -81,7 +85,7 @@ protected:
 };
 
 TEST_P(ContainerCaptionTest, MusicModeShowsTheContainersTags) {
-    const QString path = Rich().*GetParam().file;
+    const QByteArray path = Rich().*GetParam().file;
     auto form = CreatePlayerScreen(path, 2);
     form->show();
     EXPECT_TRUE(WaitFor([&] {
@@ -121,13 +125,13 @@ TEST_F(CoverTest, FolderPictureStandsInForAMissingEmbeddedOne) {
     const QString song = folder.filePath(QStringLiteral("a.mp3"));
     ASSERT_TRUE(QFile::copy(Rich().flac, song));
     QImage(40, 80, QImage::Format_RGB32).save(folder.filePath(QStringLiteral("Folder.JPG")), "JPG");
-    auto form = CreatePlayerScreen(song, 2);
+    auto form = CreatePlayerScreen(QFile::encodeName(song), 2);
     form->show();
     ASSERT_TRUE(WaitFor([&] { return form->Cover->isVisible(); }));
     EXPECT_LE(qAbs(form->Cover->width() * 2 - form->Cover->height()), 1);
     form->close();
     QFile::remove(folder.filePath(QStringLiteral("Folder.JPG")));
-    auto bare = CreatePlayerScreen(song, 2);
+    auto bare = CreatePlayerScreen(QFile::encodeName(song), 2);
     bare->show();
     // The caption is written when the item becomes current, the cover decided with it.
     ASSERT_TRUE(WaitFor([&] { return !bare->InfoCaption().isEmpty(); }));
@@ -138,7 +142,7 @@ TEST_F(CoverTest, FolderPictureStandsInForAMissingEmbeddedOne) {
 
 TEST(FolderCover, TakesTheFirstOfCoverFolderFrontIgnoringCase) {
     QTemporaryDir folder;
-    const QString item = folder.filePath(QStringLiteral("x.flac"));
+    const QByteArray item = QFile::encodeName(folder.filePath(QStringLiteral("x.flac")));
     EXPECT_TRUE(FolderCoverPicture(item).isNull());
     QImage(10, 10, QImage::Format_RGB32).save(folder.filePath(QStringLiteral("FRONT.jpg")), "JPG");
     EXPECT_EQ(FolderCoverPicture(item).size(), QSize(10, 10));
@@ -147,7 +151,20 @@ TEST(FolderCover, TakesTheFirstOfCoverFolderFrontIgnoringCase) {
     // A damaged cover.jpg is passed over.
     WriteFile(folder.filePath(QStringLiteral("Cover.jpg")), "not a picture");
     EXPECT_EQ(FolderCoverPicture(item).size(), QSize(20, 10));
-    EXPECT_TRUE(FolderCoverPicture(QStringLiteral("relative.mp3")).isNull());
+    EXPECT_TRUE(FolderCoverPicture("relative.mp3").isNull());
+}
+
+TEST(FolderCover, FolderWhoseNameIsNoTextIsFound) {
+    QTemporaryDir temp;
+    const QByteArray folder = QFile::encodeName(temp.path()) + "/\x82\xA0\xFF";
+    ASSERT_EQ(mkdir(folder.constData(), 0700), 0);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(QImage(30, 10, QImage::Format_RGB32).save(&buffer, "JPG"));
+    ASSERT_TRUE(WriteByteNamedFile(folder + "/cover.jpg", jpeg));
+    EXPECT_EQ(FolderCoverPicture(folder + "/\xE9.mp3").size(), QSize(30, 10));
+    RemoveByteNamedTree(folder);
 }
 
 TEST(CoverLayout, BoxKeepsClearOfThePanelsAndPictureKeepsItsShape) {

@@ -139,7 +139,7 @@ TEST(PreferredLanguages, FromTheLocale) {
 class MpvTracksTest : public ::testing::Test {
 protected:
     MpvTracksTest() : player(MpvOptions{"null", false}) {}
-    void Play(const QString& path) {
+    void Play(const QByteArray& path) {
         player.setURL(path);
         ASSERT_TRUE(WaitFor([&] { return player.playState() == playstate::Playing; }));
         // Paused, a slow machine cannot reach the end of the short clip while the test chooses.

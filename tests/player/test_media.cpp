@@ -21,13 +21,12 @@ QByteArray Id3v1(const QByteArray& title, int track) {
 
 TestMedia Generate() {
     TestMedia media;
-    media.folder = QDir::temp().filePath(QStringLiteral("player-media"));
-    QDir().mkpath(media.folder);
-    const QDir folder(media.folder);
-    media.video = folder.filePath(QStringLiteral("clip.mp4"));
-    media.song = folder.filePath(QStringLiteral("song.mp3"));
-    media.second = folder.filePath(QStringLiteral("second.mp3"));
-    media.corrupt = folder.filePath(QStringLiteral("broken.mp4"));
+    const MediaFolder folder("player-media");
+    media.folder = folder.path;
+    media.video = folder.File("clip.mp4");
+    media.song = folder.File("song.mp3");
+    media.second = folder.File("second.mp3");
+    media.corrupt = folder.File("broken.mp4");
     Ffmpeg({"-f",   "lavfi",   "-i",        "testsrc=duration=6:size=160x120:rate=25",
             "-f",   "lavfi",   "-i",        "sine=frequency=440:duration=6",
             "-c:v", "libx264", "-preset",   "ultrafast",
@@ -46,6 +45,11 @@ TestMedia Generate() {
     return media;
 }
 } // namespace
+
+MediaFolder::MediaFolder(const char* name)
+    : path(QFile::encodeName(QDir::temp().filePath(QLatin1String(name)))) {
+    QDir().mkpath(QFile::decodeName(path));
+}
 
 void Ffmpeg(const QStringList& arguments) {
     QProcess process;

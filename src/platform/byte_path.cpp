@@ -1,4 +1,4 @@
-#include "viewer/byte_path.h"
+#include "platform/byte_path.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -26,4 +26,19 @@ bool OpenPathBytes(QFile& file, const QByteArray& path) {
         return false;
     }
     return true;
+}
+
+QByteArray FileUrlOfPath(const QByteArray& path) {
+    return "file://" + path.toPercentEncoding("/");
+}
+
+std::optional<QByteArray> PathOfFileUrl(QByteArrayView url) {
+    for (const QByteArrayView prefix :
+         {QByteArrayView("file://"), QByteArrayView("file://localhost")}) {
+        if (url.size() > prefix.size() &&
+            url.first(prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0 &&
+            url[prefix.size()] == '/')
+            return QByteArray::fromPercentEncoding(url.sliced(prefix.size()).toByteArray());
+    }
+    return std::nullopt;
 }
