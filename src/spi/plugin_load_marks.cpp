@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -23,6 +27,14 @@ QByteArray Record(const QByteArray& path, const struct stat& st) {
 
 QByteArray PathOf(const QByteArray& record) {
     return QByteArray::fromPercentEncoding(record.mid(record.lastIndexOf(' ') + 1));
+}
+
+// A mark left longer than it should be makes the next start skip a plug-in that loaded fine: say
+// why on stderr, where the refusals of the plug-in search go too.
+void TruncateMark(int fd, off_t size) {
+    if (::ftruncate(fd, size) != 0)
+        std::fprintf(stderr, "couchframe: cannot update the plug-in load mark: %s\n",
+                     std::strerror(errno));
 }
 
 } // namespace
@@ -70,12 +82,12 @@ void PluginLoadMarks::Begin(const QByteArray& path, const struct stat& status) {
         return;
     const QByteArray record = Record(path, status);
     if (::pwrite(loadingFd_, record.constData(), size_t(record.size()), 0) == record.size())
-        (void)::ftruncate(loadingFd_, record.size());
+        TruncateMark(loadingFd_, record.size());
 }
 
 void PluginLoadMarks::End() {
     if (loadingFd_ >= 0)
-        (void)::ftruncate(loadingFd_, 0);
+        TruncateMark(loadingFd_, 0);
 }
 
 void PluginLoadMarks::SaveStopped() const {
