@@ -108,19 +108,18 @@ void TFile_Menu::SetUp() {
     const CategoryInfo& info = CategoryTable(category);
     titleCaption_ = QString::fromLatin1(info.titleCaption);
     LBL001->setText(titleCaption_);
-    keyPath_ = settingskey::Category(QString::fromLatin1(info.keyName));
+    settings_ = &CategorySchema(category);
     playlistKind_ = info.playlistKind;
     useViewer_ = info.useViewer;
-    const QString extensionText = ReadSettingString(0, keyPath_, QStringLiteral("Extention"),
-                                                    QString::fromLatin1(info.defaultExtensions));
+    // The list is read again below, falling back on this first reading.
+    TextSetting extensions = settings_->extensions;
+    extensions.defaultValue = ReadSetting(extensions);
     // Digits typed toward another category's code never count toward this one's.
-    code_.SetCode(ReadSettingString(0, keyPath_, QStringLiteral("UnLockCode"),
-                                    QString::fromLatin1(info.defaultUnlockCode)));
+    code_.SetCode(ReadSetting(settings_->unlockCode));
     LayOut();
 
     ClearEntries();
-    extensions_ =
-        ExtensionList(ReadSettingString(0, keyPath_, QStringLiteral("Extention"), extensionText));
+    extensions_ = ExtensionList(ReadSetting(extensions));
     ListRegisteredFolders();
     PaintPage();
     PG1->Paint();
@@ -148,14 +147,13 @@ void TFile_Menu::LayOut() {
 }
 
 void TFile_Menu::ListRegisteredFolders() {
-    const int count = ReadFolderEntryCount(keyPath_);
+    const int count = ReadFolderEntryCount(settings_->keyPath);
     const bool locked = LockState(category);
     std::vector<QByteArray> paths;
     for (int i = 1; i <= count; ++i) {
-        const QString folder =
-            ReadSettingString(0, keyPath_, EntryValueName("Folder", i), QString());
-        const QString title = ReadSettingString(0, keyPath_, EntryValueName("Title", i), QString());
-        if (locked && ReadSettingBool(0, keyPath_, EntryValueName("Lock", i), false))
+        const QString folder = ReadSetting(settings_->Folder(i));
+        const QString title = ReadSetting(settings_->Title(i));
+        if (locked && ReadSetting(settings_->Lock(i)))
             continue;
         ListEntry item;
         item.entry.path = QFile::encodeName(folder);

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+struct CategorySettings;
 class ExistenceAnswers;
 class ImageWidget;
 class Panel;
@@ -141,7 +142,7 @@ private:
     void WatchWorkers();
     void ApplyExistenceAnswers();
 
-    QString keyPath_;
+    const CategorySettings* settings_ = nullptr;
     int playlistKind_ = 1;
     bool useViewer_ = false;
     UnlockCodeEntry code_;

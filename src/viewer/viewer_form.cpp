@@ -21,8 +21,6 @@
 #include <climits>
 
 namespace {
-const QString kDispTime = QStringLiteral("DispTime");
-const QString kShowProgress = QStringLiteral("ShowProgress");
 constexpr int kProgressMax = 1000;
 } // namespace
 
@@ -58,14 +56,14 @@ void TViewer_Form::FormShow() {
     running_ = false;
 
     registration_.Register(session_.get());
-    displayTime_ = ReadSettingInt(0, settingskey::Viewer, kDispTime, 3);
+    displayTime_ = ReadSetting(setting::ViewerDispTime);
     SetTimerInterval();
 
     PlaceFullScreen();
     PB1->setFixedHeight(height() / 48);
     PB1->setStyleSheet(QStringLiteral("QProgressBar { border: none; background: black; }"
                                       "QProgressBar::chunk { background-color: #00ff00; }"));
-    PB1->setVisible(ReadSettingBool(0, settingskey::Viewer, kShowProgress, false));
+    PB1->setVisible(ReadSetting(setting::ViewerShowProgress));
     Arrange();
 
     if (listFlag) {
@@ -88,8 +86,8 @@ void TViewer_Form::FormShow() {
 void TViewer_Form::FormClose() {
     registration_.Release();
     StopSlideShow();
-    WriteSettingBool(0, settingskey::Viewer, kShowProgress, !PB1->isHidden());
-    WriteSettingInt(0, settingskey::Viewer, kDispTime, displayTime_);
+    WriteSetting(setting::ViewerShowProgress, !PB1->isHidden());
+    WriteSetting(setting::ViewerDispTime, displayTime_);
 }
 
 void TViewer_Form::FormKeyDown(int& key, ShiftState shift) {
