@@ -30,7 +30,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, Qt::Al
 }
 } // namespace
 
-TFile_Menu::TFile_Menu(QWidget* parent) : Form(parent), walk_(*this, CurTag) {
+TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, QWidget* parent)
+    : Form(parent), mediaScreens_(mediaScreens), walk_(*this, CurTag) {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAutoFillBackground(true);
     QPalette black = palette();
@@ -180,7 +181,7 @@ void TFile_Menu::ShowMedia(const QByteArray& path, bool viewer, bool list) {
     busy_ = true;
     const auto idle = qScopeGuard([this] { busy_ = false; });
     std::unique_ptr<QDialog> screen =
-        CurrentMediaScreenFactory().CreateMediaScreen({path, viewer, list, category});
+        mediaScreens_.CreateMediaScreen({path, viewer, list, category});
     if (screen)
         ExecModal(*screen);
 }

@@ -19,7 +19,8 @@ class TPGradation;
 // with marks, locked folders and the hand-off to the player or the viewer.
 class TFile_Menu : public Form, private FolderWalkView {
 public:
-    explicit TFile_Menu(QWidget* parent = nullptr);
+    // Media hand-offs open the screens that mediaScreens makes; it outlives the screen.
+    explicit TFile_Menu(MediaScreenFactory& mediaScreens, QWidget* parent = nullptr);
     ~TFile_Menu() override;
 
     // Set by the creator before the screen is shown: 1 Video, 2 Music, 3 Picture.
@@ -96,6 +97,7 @@ private:
     void ReadingShown(qsizetype found) override;
     void ReadingEnded() override;
 
+    MediaScreenFactory& mediaScreens_;
     bool busy_ = false;
     QString titleCaption_;
     QTimer* watch_; // runs while workers are waited for
