@@ -24,10 +24,10 @@ namespace {
 constexpr int kProgressMax = 1000;
 } // namespace
 
-TViewer_Form::TViewer_Form(QWidget* parent)
+TViewer_Form::TViewer_Form(QWidget* parent, PictureLoader loadPicture)
     : Form(parent), Image1(new ImageWidget(this)), PB1(new QProgressBar(this)),
       PG1(new TPGradation(this)), Timer1(new Timer(this)),
-      session_(std::make_unique<ViewerMediaSession>(*this)) {
+      session_(std::make_unique<ViewerMediaSession>(*this)), loadPicture_(std::move(loadPicture)) {
     // Unlike the other screens the viewer does not stay on top.
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAutoFillBackground(true);
@@ -183,7 +183,7 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
     Image1->PictureChanged();
     TSPIBitmap bitmap;
     try {
-        LoadPicture(bitmap, picturePath);
+        loadPicture_(bitmap, picturePath);
     } catch (const EAbort&) {
         throw;
     } catch (const AppError& error) {
@@ -195,10 +195,6 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
         return;
     }
     DrawPicture(bitmap);
-}
-
-void TViewer_Form::LoadPicture(TSPIBitmap& bitmap, const QByteArray& picturePath) {
-    LoadPictureFile(bitmap, picturePath);
 }
 
 void TViewer_Form::DrawPicture(const TSPIBitmap& bitmap) {
