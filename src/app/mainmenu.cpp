@@ -2,6 +2,7 @@
 
 #include "input/remote_input.h"
 
+#include "app/configuration_flow.h"
 #include "app/panel.h"
 #include "gradient/pgra112.h"
 #include "platform/application.h"
@@ -24,9 +25,6 @@
 #include <limits>
 
 namespace {
-const QString kDefaultExitCode = QStringLiteral("81536047");
-constexpr int kDefaultActiveDelay = 10;
-
 // The remote's category buttons and the panels they choose.
 int TagOfReport(quint32 code) {
     switch (code) {
@@ -180,7 +178,7 @@ void Tmain_form::FormShow() {
         if (AsksForConfiguration(arguments_) || !configured)
             RunReportingErrors([&] { RunConfigurationFlow(makeConfigurationDialog_, reads); });
     }
-    ExitCodeText_ = reads.String(settingskey::System, QStringLiteral("ExitCode"), kDefaultExitCode);
+    ExitCodeText_ = reads.Read(setting::ExitCode);
 
     const QSize screen = ScreenSize();
     PlaceFullScreen();
@@ -193,8 +191,7 @@ void Tmain_form::FormShow() {
     PG1->Paint();
     LayOut(screen.width(), screen.height());
     HighlightPanel(this, PrevTag_, CurTag_);
-    Timer1->setInterval(DelayMilliseconds(
-        reads.Int(settingskey::System, QStringLiteral("ActiveDelay"), kDefaultActiveDelay)));
+    Timer1->setInterval(DelayMilliseconds(reads.Read(setting::ActiveDelay)));
     Timer1->setEnabled(true);
     ShowPluginNotices(*SPIs1);
 }

@@ -18,8 +18,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -28,11 +30,6 @@
 namespace {
 // Speed of the control's own forward scan.
 constexpr double kScanSpeed = 5.0;
-
-MpvOptions& Defaults() {
-    static MpvOptions options = ParseMpvOptions(qEnvironmentVariable("COUCHFRAME_MPV_OPTIONS"));
-    return options;
-}
 
 QByteArray Utf8(const char* text) {
     return QByteArray(text);
@@ -98,10 +95,16 @@ MpvOptions ParseMpvOptions(const QString& text) {
 }
 
 MpvOptions MpvMediaPlayer::DefaultOptions() {
-    return Defaults();
+    if (const auto& standIn = DefaultOptionsSeam().StandIn())
+        return *standIn;
+    static const MpvOptions fromEnvironment =
+        ParseMpvOptions(qEnvironmentVariable("COUCHFRAME_MPV_OPTIONS"));
+    return fromEnvironment;
 }
-void MpvMediaPlayer::SetDefaultOptions(const MpvOptions& options) {
-    Defaults() = options;
+
+Seam<MpvOptions>& MpvMediaPlayer::DefaultOptionsSeam() {
+    static Seam<MpvOptions> seam;
+    return seam;
 }
 
 MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
@@ -110,6 +113,12 @@ MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
     setContextMenuPolicy(Qt::NoContextMenu);
 
+    // mpv reads and writes numbers with the C library, so it starts only with LC_NUMERIC "C" and
+    // needs it kept while it runs. The application sets it once, right after Qt has set the user's
+    // locale; whatever was loaded since (a plug-in, a library) may have changed it, so it is put
+    // back here. Only when it differs: setting the locale races with running players' threads.
+    if (std::strcmp(std::setlocale(LC_NUMERIC, nullptr), "C") != 0)
+        std::setlocale(LC_NUMERIC, "C");
     handle_ = Mpv().create();
     if (!handle_)
         throw AppError(QStringLiteral("The media player cannot be created."));
@@ -223,9 +232,7 @@ void MpvMediaPlayer::DrainEvents() {
 void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
     switch (event.event_id) {
     case MPV_EVENT_START_FILE: {
-        loading_ = true;
-        loadStarted_ = true;
-        stopRequested_ = false;
+        state_ = State::LoadStarted;
         picture_ = QImage();
         // Its path is read in the load hook that follows: mpv may be at a later entry by now.
         const auto* start = static_cast<const mpv_event_start_file*>(event.data);
@@ -245,7 +252,8 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         break;
     }
     case MPV_EVENT_FILE_LOADED:
-        loading_ = false;
+        if (Loading())
+            state_ = State::Settled;
         lastEntry_ = std::max<qint64>(0, GetInt(mpvname::PlaylistPos, 0));
         lastPath_ = sourceURL();
         RaiseMediaChange();
@@ -260,12 +268,12 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         emit playbackRestarted();
         break;
     case MPV_EVENT_END_FILE: {
-        scanning_ = false;
+        EndScan();
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
         // A stop or a replaced item is followed by whatever was asked for next.
-        if (loadStarted_ && end &&
+        if (state_ == State::LoadStarted && end &&
             (end->reason == MPV_END_FILE_REASON_EOF || end->reason == MPV_END_FILE_REASON_ERROR))
-            loading_ = false;
+            state_ = State::Settled;
         if (!end)
             break;
         const QByteArray path = end->playlist_entry_id == loadingEntry_ ? loadingPath_ : url_;
@@ -281,9 +289,8 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
     }
     case MPV_EVENT_IDLE:
         // Idle from before the latest request (events arrive late) says nothing about it.
-        if (loadStarted_)
-            loading_ = false;
-        scanning_ = false;
+        if (state_ == State::LoadStarted || state_ == State::Scanning)
+            state_ = State::Settled;
         break;
     default:
         break;
@@ -312,7 +319,7 @@ QByteArray PathOfEntry(const char* name) {
 
 void MpvMediaPlayer::OpenEntry() {
     // A scan ends with its item: the next one starts at normal speed.
-    scanning_ = false;
+    EndScan();
     SetDouble(mpvname::Speed, 1.0);
     char* path = nullptr;
     if (Mpv().get_property(handle_, mpvname::Path, MPV_FORMAT_STRING, &path) >= 0) {
@@ -406,7 +413,7 @@ void MpvMediaPlayer::paintEvent(QPaintEvent*) {
 void MpvMediaPlayer::setURL(const QByteArray& url) {
     url_ = url;
     lastEntry_ = 0;
-    scanning_ = false;
+    EndScan();
     if (url.isEmpty()) {
         stop();
         return;
@@ -420,21 +427,24 @@ void MpvMediaPlayer::setURL(const QByteArray& url) {
     Command({Utf8(mpvname::LoadFile), entries.first(), Utf8(mpvname::Replace)});
     for (qsizetype i = 1; i < entries.size(); ++i)
         Command({Utf8(mpvname::LoadFile), entries[i], Utf8(mpvname::Append)});
-    stopRequested_ = false;
-    BeginLoading();
+    state_ = State::LoadRequested;
 }
 
-void MpvMediaPlayer::BeginLoading() {
-    loading_ = true;
-    loadStarted_ = false;
+bool MpvMediaPlayer::Loading() const {
+    return state_ == State::LoadRequested || state_ == State::LoadStarted;
+}
+
+void MpvMediaPlayer::EndScan() {
+    if (state_ == State::Scanning)
+        state_ = State::Settled;
 }
 
 bool MpvMediaPlayer::IsStopped() {
-    return stopRequested_ || (!loading_ && GetFlag(mpvname::IdleActive));
+    return state_ == State::StopRequested || (!Loading() && GetFlag(mpvname::IdleActive));
 }
 
 int MpvMediaPlayer::playState() {
-    if (loading_ && !stopRequested_)
+    if (Loading())
         return playstate::Transitioning;
     if (IsStopped())
         return playstate::Stopped;
@@ -442,12 +452,12 @@ int MpvMediaPlayer::playState() {
         return playstate::Buffering;
     if (GetFlag(mpvname::Pause))
         return playstate::Paused;
-    return scanning_ ? playstate::ScanForward : playstate::Playing;
+    return state_ == State::Scanning ? playstate::ScanForward : playstate::Playing;
 }
 
 bool MpvMediaPlayer::isAvailable(const QString& item) {
     if (item.compare(QLatin1String("FastForward"), Qt::CaseInsensitive) == 0)
-        return !loading_ && !IsStopped() && GetFlag(mpvname::Seekable, false);
+        return !Loading() && !IsStopped() && GetFlag(mpvname::Seekable, false);
     // mpv has no reverse scan at speed (its backward playback is a slow decode-ahead mode), and the
     // control answers only for the scans.
     return false;
@@ -456,9 +466,7 @@ bool MpvMediaPlayer::isAvailable(const QString& item) {
 void MpvMediaPlayer::StepTo(qint64 entry) {
     SetFlag(mpvname::Pause, false);
     SetDouble(mpvname::Speed, 1.0);
-    scanning_ = false;
-    stopRequested_ = false;
-    BeginLoading();
+    state_ = State::LoadRequested;
     if (GetInt(mpvname::PlaylistCount, 0) > 0)
         SetInt(mpvname::PlaylistPos, entry);
     else
@@ -474,7 +482,7 @@ void MpvMediaPlayer::play() {
                                   std::max<qint64>(0, GetInt(mpvname::PlaylistCount, 0) - 1)));
         return;
     }
-    scanning_ = false;
+    EndScan();
     SetDouble(mpvname::Speed, 1.0);
     SetFlag(mpvname::Pause, false);
 }
@@ -482,7 +490,7 @@ void MpvMediaPlayer::play() {
 void MpvMediaPlayer::pause() {
     if (IsStopped())
         return;
-    scanning_ = false;
+    EndScan();
     SetDouble(mpvname::Speed, 1.0);
     SetFlag(mpvname::Pause, true);
 }
@@ -492,9 +500,7 @@ void MpvMediaPlayer::stop() {
     // mpv keeps "pause" across a stop, which would start the next item paused.
     SetFlag(mpvname::Pause, false);
     SetDouble(mpvname::Speed, 1.0);
-    scanning_ = false;
-    loading_ = false;
-    stopRequested_ = true;
+    state_ = State::StopRequested;
 }
 
 void MpvMediaPlayer::fastForward() {
@@ -502,7 +508,7 @@ void MpvMediaPlayer::fastForward() {
         throw AppError(QStringLiteral("The media player cannot fast forward this media."));
     SetDouble(mpvname::Speed, kScanSpeed);
     SetFlag(mpvname::Pause, false);
-    scanning_ = true;
+    state_ = State::Scanning;
 }
 
 void MpvMediaPlayer::fastReverse() {
@@ -532,7 +538,7 @@ void MpvMediaPlayer::previous() {
 }
 
 double MpvMediaPlayer::currentPosition() {
-    if (loading_ || IsStopped())
+    if (Loading() || IsStopped())
         return 0;
     return GetDouble(mpvname::TimePos, 0.0);
 }
@@ -576,7 +582,7 @@ void MpvMediaPlayer::setMode(const QString& mode, bool on) {
 }
 
 double MpvMediaPlayer::duration() {
-    if (loading_ || IsStopped())
+    if (Loading() || IsStopped())
         return 0;
     return GetDouble(mpvname::Duration, 0.0);
 }
@@ -600,7 +606,7 @@ QImage MpvMediaPlayer::embeddedPicture() {
 }
 
 QString MpvMediaPlayer::cycleTrack(TrackKind kind) {
-    if (loading_ || IsStopped())
+    if (Loading() || IsStopped())
         return TrackChoiceText(kind, std::nullopt, 0);
     return CycleMpvTrack(handle_, kind);
 }

@@ -21,15 +21,13 @@
 #include <climits>
 
 namespace {
-const QString kDispTime = QStringLiteral("DispTime");
-const QString kShowProgress = QStringLiteral("ShowProgress");
 constexpr int kProgressMax = 1000;
 } // namespace
 
-TViewer_Form::TViewer_Form(QWidget* parent)
+TViewer_Form::TViewer_Form(QWidget* parent, PictureLoader loadPicture)
     : Form(parent), Image1(new ImageWidget(this)), PB1(new QProgressBar(this)),
       PG1(new TPGradation(this)), Timer1(new Timer(this)),
-      session_(std::make_unique<ViewerMediaSession>(*this)) {
+      session_(std::make_unique<ViewerMediaSession>(*this)), loadPicture_(std::move(loadPicture)) {
     // Unlike the other screens the viewer does not stay on top.
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAutoFillBackground(true);
@@ -58,14 +56,14 @@ void TViewer_Form::FormShow() {
     running_ = false;
 
     registration_.Register(session_.get());
-    displayTime_ = ReadSettingInt(0, settingskey::Viewer, kDispTime, 3);
+    displayTime_ = ReadSetting(setting::ViewerDispTime);
     SetTimerInterval();
 
     PlaceFullScreen();
     PB1->setFixedHeight(height() / 48);
     PB1->setStyleSheet(QStringLiteral("QProgressBar { border: none; background: black; }"
                                       "QProgressBar::chunk { background-color: #00ff00; }"));
-    PB1->setVisible(ReadSettingBool(0, settingskey::Viewer, kShowProgress, false));
+    PB1->setVisible(ReadSetting(setting::ViewerShowProgress));
     Arrange();
 
     if (listFlag) {
@@ -88,8 +86,8 @@ void TViewer_Form::FormShow() {
 void TViewer_Form::FormClose() {
     registration_.Release();
     StopSlideShow();
-    WriteSettingBool(0, settingskey::Viewer, kShowProgress, !PB1->isHidden());
-    WriteSettingInt(0, settingskey::Viewer, kDispTime, displayTime_);
+    WriteSetting(setting::ViewerShowProgress, !PB1->isHidden());
+    WriteSetting(setting::ViewerDispTime, displayTime_);
 }
 
 void TViewer_Form::FormKeyDown(int& key, ShiftState shift) {
@@ -185,7 +183,7 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
     Image1->PictureChanged();
     TSPIBitmap bitmap;
     try {
-        LoadPicture(bitmap, picturePath);
+        loadPicture_(bitmap, picturePath);
     } catch (const EAbort&) {
         throw;
     } catch (const AppError& error) {
@@ -197,10 +195,6 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
         return;
     }
     DrawPicture(bitmap);
-}
-
-void TViewer_Form::LoadPicture(TSPIBitmap& bitmap, const QByteArray& picturePath) {
-    LoadPictureFile(bitmap, picturePath);
 }
 
 void TViewer_Form::DrawPicture(const TSPIBitmap& bitmap) {

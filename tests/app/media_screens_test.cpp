@@ -1,4 +1,5 @@
 #include "app/media_screens.h"
+#include "modal_hook_scope.h"
 
 #include "filemenu/file_menu.h"
 #include "platform/modal.h"
@@ -13,19 +14,18 @@
 
 TEST(MediaScreens, PictureHandOffsOpenTheViewerWithTheListFlagAndPath) {
     MediaScreens screens;
-    MediaScreenFactory* previousFactory = SetMediaScreenFactory(&screens);
     std::vector<std::pair<bool, QByteArray>> opened;
-    const ModalHook previousHook = SetModalHook([&](QDialog& dialog) {
+    std::optional<ModalHookScope> viewers;
+    viewers.emplace([&](QDialog& dialog) {
         if (auto* viewer = dynamic_cast<TViewer_Form*>(&dialog))
             opened.emplace_back(viewer->listFlag, viewer->path);
         return 0;
     });
-    TFile_Menu menu;
+    TFile_Menu menu(screens);
     menu.category = 3;
     menu.ShowMedia("/pictures/a.lst", true, true);
     menu.ShowMedia("/pictures/one.png", true, false);
-    SetModalHook(previousHook);
-    SetMediaScreenFactory(previousFactory);
+    viewers.reset();
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0], std::make_pair(true, QByteArray("/pictures/a.lst")));
     EXPECT_EQ(opened[1], std::make_pair(false, QByteArray("/pictures/one.png")));
@@ -34,20 +34,19 @@ TEST(MediaScreens, PictureHandOffsOpenTheViewerWithTheListFlagAndPath) {
 TEST(MediaScreens, PlayerHandOffKeepsThePathBytes) {
     // A name from an old Windows disk: no UTF-8, and it must reach the player unchanged.
     const QByteArray path = "/films/\x82\xA0\xFF.mkv";
-    MpvMediaPlayer::SetDefaultOptions(MpvOptions{QStringLiteral("null"), false});
+    const Seam<MpvOptions>::Override nullOutputs(MpvMediaPlayer::DefaultOptionsSeam(),
+                                                 MpvOptions{QStringLiteral("null"), false});
     MediaScreens screens;
-    MediaScreenFactory* previousFactory = SetMediaScreenFactory(&screens);
     QByteArray url;
-    const ModalHook previousHook = SetModalHook([&](QDialog& dialog) {
-        if (auto* player = dynamic_cast<TPlayer_Form*>(&dialog))
-            url = player->WMP1->URL();
-        return 0;
-    });
-    TFile_Menu menu;
-    menu.category = 1;
-    menu.ShowMedia(path, false, false);
-    SetModalHook(previousHook);
-    SetMediaScreenFactory(previousFactory);
-    MpvMediaPlayer::SetDefaultOptions(MpvOptions{});
+    {
+        ModalHookScope players([&](QDialog& dialog) {
+            if (auto* player = dynamic_cast<TPlayer_Form*>(&dialog))
+                url = player->WMP1->URL();
+            return 0;
+        });
+        TFile_Menu menu(screens);
+        menu.category = 1;
+        menu.ShowMedia(path, false, false);
+    }
     EXPECT_EQ(url.toHex(' '), path.toHex(' '));
 }

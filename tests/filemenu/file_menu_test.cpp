@@ -4,10 +4,12 @@
 #include "filemenu/file_menu_layout.h"
 #include "filemenu/media_handoff.h"
 #include "input/app_command.h"
+#include "modal_hook_scope.h"
 #include "platform/error.h"
 #include "platform/image_widget.h"
 #include "platform/mnemonic.h"
 #include "platform/modal.h"
+#include "recording_media_screens.h"
 #include "settings/general.h"
 #include "stall_shim.h"
 
@@ -38,7 +40,6 @@ protected:
     void SetUp() override {
         EraseSettingKey(0, kVideoKey);
         EraseSettingKey(0, kMusicKey);
-        RecordedMediaRequests().clear();
         root = QFile::encodeName(temp.path());
     }
 
@@ -75,8 +76,9 @@ protected:
     void RegisterOne(const QByteArray& relative) const {
         Register(kVideoKey, {{QStringLiteral("Films"), Path(relative)}});
     }
-    TFile_Menu& Open(int category = 1) {
-        screen = std::make_unique<TFile_Menu>();
+    // Opens the screen; its hand-offs are recorded unless another factory is given.
+    TFile_Menu& Open(int category = 1, MediaScreenFactory* screens = nullptr) {
+        screen = std::make_unique<TFile_Menu>(screens ? *screens : media);
         screen->category = category;
         screen->show();
         Settle();
@@ -123,6 +125,7 @@ protected:
 
     QTemporaryDir temp;
     QByteArray root;
+    RecordingMediaScreens media;
     std::unique_ptr<TFile_Menu> screen;
 };
 
@@ -233,7 +236,7 @@ TEST_F(FileMenuTest, UpAndDownAcrossPagesAndOntoEmptyRows) {
     QTest::mouseClick(screen->PNL003, Qt::LeftButton);
     Settle();
     EXPECT_EQ(screen->Depth(), 1);
-    EXPECT_TRUE(RecordedMediaRequests().empty());
+    EXPECT_TRUE(media.requests.empty());
     EXPECT_FALSE(screen->AnyMarked());
     for (int i = 0; i < 12; ++i)
         Press(vk::Down); // row 9 of the last page stays
@@ -311,7 +314,7 @@ TEST_F(UnlockTest, DigitsInsideAFolderNeverCount) {
     Press(vk::Down);
     Press(vk::Return); // hands the file on
     EXPECT_EQ(screen->Depth(), 1);
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
+    ASSERT_EQ(media.requests.size(), 1u);
     EXPECT_TRUE(LockState(1));
 }
 
@@ -374,8 +377,8 @@ TEST_F(FileMenuTest, MarksSurvivePagingAndAHandOffButNotALevelChange) {
     EXPECT_EQ(Captions()[9], QStringLiteral("*f08"));
     Press(vk::Right);
     Press(vk::Return); // f11 to the player
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_EQ(RecordedMediaRequests()[0], (MediaRequest{Path("many/f11.avi"), false, false, 1}));
+    ASSERT_EQ(media.requests.size(), 1u);
+    EXPECT_EQ(media.requests[0], (MediaRequest{Path("many/f11.avi"), false, false, 1}));
     EXPECT_EQ(Captions()[0], QStringLiteral("*f09"));
     EXPECT_EQ(screen->Page(), 1);
     EXPECT_FALSE(screen->Busy());
@@ -416,8 +419,8 @@ TEST_F(FileMenuTest, AmpersandsInFolderAndFileNames) {
     EXPECT_EQ(screen->CurTag, 101);
     Press(vk::Down);
     Press(vk::Return);
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_EQ(RecordedMediaRequests()[0].path, Path("media/Rock &Roll.avi"));
+    ASSERT_EQ(media.requests.size(), 1u);
+    EXPECT_EQ(media.requests[0].path, Path("media/Rock &Roll.avi"));
 }
 
 TEST_F(FileMenuTest, TrailingSeparatorOpensAsUsual) {
@@ -532,8 +535,8 @@ TEST_F(FileMenuTest, NameNotValidUtf8HandedOnByteForByte) {
     Press(vk::Down);
     EXPECT_TRUE(Captions()[1].startsWith(QStringLiteral(" caf")));
     Press(vk::Return);
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_EQ(RecordedMediaRequests()[0].path, Path("media/" + name));
+    ASSERT_EQ(media.requests.size(), 1u);
+    EXPECT_EQ(media.requests[0].path, Path("media/" + name));
     EXPECT_EQ(unlink(Path("media/" + name).constData()), 0);
 }
 
@@ -546,8 +549,8 @@ TEST_F(FileMenuTest, PictureFilesGoToTheViewer) {
     Press(vk::Return);
     Press(vk::Down);
     Press(vk::Return);
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_EQ(RecordedMediaRequests()[0], (MediaRequest{Path("pics/a.JPG"), true, false, 3}));
+    ASSERT_EQ(media.requests.size(), 1u);
+    EXPECT_EQ(media.requests[0], (MediaRequest{Path("pics/a.JPG"), true, false, 3}));
     EraseSettingKey(0, QStringLiteral("Software\\Quor\\Couchframe\\Picture"));
 }
 
@@ -562,11 +565,11 @@ public:
 };
 
 TEST_F(FileMenuTest, SecondHandOffIsRefusedWhileOneRuns) {
-    Open();
     NestedHandOff factory;
-    MediaScreenFactory* previous = SetMediaScreenFactory(&factory);
+    Open(1, &factory);
     bool busyDuringRun = false;
-    const ModalHook previousHook = SetModalHook([&](QDialog&) {
+    std::optional<ModalHookScope> nested;
+    nested.emplace([&](QDialog&) {
         busyDuringRun = screen->Busy();
         screen->ShowMedia("/second", false, false);
         return int(QDialog::Accepted);
@@ -577,11 +580,12 @@ TEST_F(FileMenuTest, SecondHandOffIsRefusedWhileOneRuns) {
     ASSERT_EQ(factory.requests.size(), 1u);
     EXPECT_EQ(factory.requests[0], (MediaRequest{"/first", true, true, 1}));
 
-    SetModalHook([](QDialog&) -> int { throw AppError(QStringLiteral("failed")); });
+    nested.reset();
+    nested.emplace([](QDialog&) -> int { throw AppError(QStringLiteral("failed")); });
     EXPECT_THROW(screen->ShowMedia("/third", false, false), AppError);
     EXPECT_FALSE(screen->Busy()); // cleared also when an error passes
-    SetModalHook(previousHook);
-    SetMediaScreenFactory(previous);
+    nested.reset();
+    screen.reset();
 }
 
 TEST_F(FileMenuTest, MouseSelectsAndClickOpens) {
@@ -657,10 +661,10 @@ TEST_F(FileMenuTest, PlayCommandHandsOnThePlaylistOfTheMarks) {
     Press(vk::Space);                 // f20 on page 2
     Press(vk::LetterA + ('P' - 'A')); // without Ctrl: nothing
     screen->WmAppCommand(0x002E);     // play from a keyboard source: nothing
-    EXPECT_TRUE(RecordedMediaRequests().empty());
+    EXPECT_TRUE(media.requests.empty());
     Press(vk::LetterA + ('P' - 'A'), ShiftState{false, true, false});
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    const MediaRequest& request = RecordedMediaRequests()[0];
+    ASSERT_EQ(media.requests.size(), 1u);
+    const MediaRequest& request = media.requests[0];
     EXPECT_FALSE(request.viewer);
     EXPECT_TRUE(request.list);
     EXPECT_TRUE(request.path.endsWith(".wpl"));
@@ -673,9 +677,9 @@ TEST_F(FileMenuTest, PlayCommandHandsOnThePlaylistOfTheMarks) {
     EXPECT_TRUE(screen->AnyMarked()); // the marks stay
     screen->WmAppCommand(0x102E);     // the remote's play: the same hand-off
     Settle();
-    EXPECT_EQ(RecordedMediaRequests().size(), 2u);
+    EXPECT_EQ(media.requests.size(), 2u);
     screen->WmAppCommand(appcommand::PlayPause); // the single play/pause button plays too
-    EXPECT_EQ(RecordedMediaRequests().size(), 3u);
+    EXPECT_EQ(media.requests.size(), 3u);
 }
 
 TEST_F(FileMenuTest, PlayCommandOnAFileHandsOnTheFileItself) {
@@ -687,8 +691,8 @@ TEST_F(FileMenuTest, PlayCommandOnAFileHandsOnTheFileItself) {
     Press(vk::Down);
     screen->WmAppCommand(0x102E);
     Settle();
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_EQ(RecordedMediaRequests()[0], (MediaRequest{Path("media/f01.avi"), false, false, 1}));
+    ASSERT_EQ(media.requests.size(), 1u);
+    EXPECT_EQ(media.requests[0], (MediaRequest{Path("media/f01.avi"), false, false, 1}));
 }
 
 TEST_F(FileMenuTest, PlayCommandOnAFileRemovedSinceTheListingPlaysNothing) {
@@ -700,11 +704,10 @@ TEST_F(FileMenuTest, PlayCommandOnAFileRemovedSinceTheListingPlaysNothing) {
     ASSERT_EQ(unlink(Path("media/f00.avi").constData()), 0);
     Press(vk::LetterA + ('P' - 'A'), ShiftState{false, true, false});
     EXPECT_FALSE(screen->ReadingFolder());
-    EXPECT_TRUE(RecordedMediaRequests().empty());
+    EXPECT_TRUE(media.requests.empty());
     Press(vk::Down); // the file beside it is still there
     Press(vk::LetterA + ('P' - 'A'), ShiftState{false, true, false});
-    EXPECT_THAT(RecordedMediaRequests(),
-                ElementsAre(MediaRequest{Path("media/f01.avi"), false, false, 1}));
+    EXPECT_THAT(media.requests, ElementsAre(MediaRequest{Path("media/f01.avi"), false, false, 1}));
 }
 
 TEST_F(FileMenuTest, DamagedEntryCountListsNothing) {
@@ -728,7 +731,7 @@ protected:
             QTest::qWait(5);
     }
     TFile_Menu& OpenWhileStalled() {
-        screen = std::make_unique<TFile_Menu>();
+        screen = std::make_unique<TFile_Menu>(media);
         screen->show();
         return *screen;
     }
@@ -900,13 +903,13 @@ TEST_P(WaitingPlayCommandTest, HandsOnWhenTheShareWakes) {
     EXPECT_TRUE(screen->ReadingFolder());
     screen->PressKey(vk::Up, {}); // the list stays usable meanwhile
     EXPECT_EQ(SelectedName(), QByteArray(".."));
-    EXPECT_TRUE(RecordedMediaRequests().empty());
+    EXPECT_TRUE(media.requests.empty());
     ReleaseShare();
     Settle();
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_EQ(RecordedMediaRequests()[0].list, GetParam().list);
-    EXPECT_TRUE(RecordedMediaRequests()[0].path.endsWith(GetParam().pathEnd))
-        << RecordedMediaRequests()[0].path.constData();
+    ASSERT_EQ(media.requests.size(), 1u);
+    EXPECT_EQ(media.requests[0].list, GetParam().list);
+    EXPECT_TRUE(media.requests[0].path.endsWith(GetParam().pathEnd))
+        << media.requests[0].path.constData();
     EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Video"));
 }
 
@@ -917,7 +920,7 @@ TEST_P(WaitingPlayCommandTest, LeavingDropsIt) {
     EXPECT_FALSE(screen->ReadingFolder());
     ReleaseShare();
     QTest::qWait(100);
-    EXPECT_TRUE(RecordedMediaRequests().empty());
+    EXPECT_TRUE(media.requests.empty());
 }
 
 TEST_P(WaitingPlayCommandTest, CtrlUDropsIt) {
@@ -926,7 +929,7 @@ TEST_P(WaitingPlayCommandTest, CtrlUDropsIt) {
     ReleaseShare();
     Settle();
     EXPECT_EQ(screen->Depth(), 0);
-    EXPECT_TRUE(RecordedMediaRequests().empty());
+    EXPECT_TRUE(media.requests.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Selections, WaitingPlayCommandTest,

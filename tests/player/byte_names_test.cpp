@@ -104,8 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ByteNamePlaylistTest,
 // The now-playing caption shows such a name readably: the bytes taken as Shift-JIS.
 class ByteNameCaptionTest : public ByteNameTest {
 protected:
-    ByteNameCaptionTest() { MpvMediaPlayer::SetDefaultOptions(kNullOutputs); }
-    ~ByteNameCaptionTest() override { MpvMediaPlayer::SetDefaultOptions(MpvOptions{}); }
+    Seam<MpvOptions>::Override nullOutputs_{MpvMediaPlayer::DefaultOptionsSeam(), kNullOutputs};
 };
 
 TEST_F(ByteNameCaptionTest, MusicModeShowsTheNameAsShiftJis) {
