@@ -1,12 +1,10 @@
 #include "viewer/viewer_media_session.h"
 
 #include "input/app_command.h"
+#include "platform/byte_path.h"
+#include "platform/guessed_text.h"
 #include "platform/timer.h"
 #include "viewer/viewer_form.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QUrl>
 
 MediaSessionState ViewerMediaSession::State() {
     MediaSessionState state;
@@ -21,10 +19,11 @@ MediaSessionState ViewerMediaSession::State() {
     state.canGoNext = !stepping && index < list.size() - 1;
     state.canGoPrevious = !stepping && index > 0;
     if (index >= 0 && index < list.size()) {
-        const QString path = QFile::decodeName(list[index]);
-        state.url = QUrl::fromLocalFile(path).toString();
+        // A file URL that keeps every byte of the name, and the name shown readably.
+        const QByteArray& path = list[index];
+        state.url = QString::fromLatin1(FileUrlOfPath(path));
         state.artUrl = state.url;
-        state.title = QFileInfo(path).fileName();
+        state.title = GuessedText(path.mid(path.lastIndexOf('/') + 1));
     }
     return state;
 }

@@ -3,6 +3,7 @@
 #include "gradient/pgra112.h"
 #include "input/app_command.h"
 #include "message_capture.h"
+#include "platform/byte_path.h"
 #include "platform/image_widget.h"
 #include "platform/media_session.h"
 #include "platform/modal.h"
@@ -21,6 +22,8 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 #include <memory>
 
@@ -497,6 +500,18 @@ TEST_F(ViewerTest, ScreenStaysAwakeOnlyWhileTheShowSteps) {
     v.StartSlideShow();
     v.PressKey(vk::Escape);
     EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "closed";
+}
+
+TEST_F(ViewerTest, SessionKeepsTheBytesOfANameThatIsNotText) {
+    // Shift-JIS "あ" from an old disk: the URL gives the same bytes back, the title reads it.
+    const QByteArray path = QFile::encodeName(dir.path()) + "/\x82\xA0.bmp";
+    ASSERT_EQ(std::rename(Picture("r.bmp", {8, 6}, kRed).constData(), path.constData()), 0);
+    Open(path, false);
+    const MediaSessionState state = MediaSessions::Top()->State();
+    EXPECT_EQ(PathOfFileUrl(state.url.toLatin1()), path);
+    EXPECT_EQ(state.title, QStringLiteral("あ.bmp"));
+    viewer.reset();
+    std::remove(path.constData()); // the temporary folder cannot remove a name that is not text
 }
 
 TEST_F(ViewerTest, SessionShowsThePictureAndDrivesTheShowAsTheKeysDo) {
