@@ -5,12 +5,14 @@
 #include "platform/screen_awake.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QString>
 
 #include <memory>
 
 class ImageWidget;
+class PicturePrefetch;
 class QProgressBar;
 class TPGradation;
 class TSPIBitmap;
@@ -57,6 +59,8 @@ public:
     int DisplayTime() const { return displayTime_; }
     bool Running() const { return running_; }
     bool LoadBusy() const { return loadBusy_; }
+    // Whether the next picture has been decoded ahead and waits to be shown.
+    bool PrefetchReady() const;
 
     // Components.
     ImageWidget* Image1;
@@ -71,8 +75,12 @@ protected:
 
 private:
     void StepTo(int newIndex);
-    void DrawPicture(const TSPIBitmap& bitmap);
-    void DrawCaption(const QString& text);
+    // The picture drawn for Image1, or its failure written on black while the show runs.
+    QImage DecodeCanvas(const QByteArray& picturePath);
+    void DrawPicture(QImage canvas);
+    // Decodes the picture after the one shown, if any, while this one is on screen.
+    void PrefetchNext();
+    QImage CaptionCanvas(const QString& text) const;
     void SetTimerInterval();
     // Image1 fills the screen above PB1, which takes the bottom when shown.
     void Arrange();
@@ -86,6 +94,7 @@ private:
     bool loadBusy_ = false;
     bool closePending_ = false;
     ScreenAwakeHold awake_;
+    std::unique_ptr<PicturePrefetch> prefetch_;
     std::unique_ptr<ViewerMediaSession> session_;
     MediaSessionRegistration registration_;
 };

@@ -428,7 +428,8 @@ TEST_F(ViewerTest, ThePlayPauseButtonStartsAndPausesTheSlideShow) {
     EXPECT_TRUE(v.Timer1->enabled());
 }
 
-// Presses Esc while the second picture is being loaded.
+// Presses Esc while a picture is being loaded on screen (a step back: only the next picture is
+// decoded ahead).
 class EscDuringLoad : public TViewer_Form {
 public:
     bool pressEsc = false;
@@ -450,8 +451,10 @@ TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
     v.listFlag = true;
     v.path = ThreePictures();
     v.show();
-    v.pressEsc = true;
     v.NextPicture();
+    v.pressEsc = true;
+    v.PreviousPicture();
+    EXPECT_FALSE(v.pressEsc) << "no load on screen";
     EXPECT_TRUE(v.visibleAfterEsc);
     EXPECT_FALSE(v.LoadBusy());
     EXPECT_TRUE(v.isVisible());
