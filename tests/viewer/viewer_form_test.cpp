@@ -463,6 +463,72 @@ TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
     EXPECT_EQ(ReadSettingInt(0, settingskey::Viewer, "DispTime", -1), 3);
 }
 
+// Counts the pictures decoded on screen, as against those decoded ahead.
+class CountingLoads : public TViewer_Form {
+public:
+    int loads = 0;
+
+protected:
+    void LoadPicture(TSPIBitmap& bitmap, const QByteArray& picturePath) override {
+        ++loads;
+        TViewer_Form::LoadPicture(bitmap, picturePath);
+    }
+};
+
+TEST_F(ViewerTest, StepsForwardDrawThePictureDecodedAheadAndStepsBackDecodeOnScreen) {
+    CountingLoads v;
+    v.listFlag = true;
+    v.path = ThreePictures();
+    v.show();
+    ASSERT_EQ(v.loads, 1);
+    const auto centre = [&v] {
+        const QImage& picture = v.Image1->Picture();
+        return picture.pixel(picture.width() / 2, picture.height() / 2);
+    };
+    v.NextPicture();
+    EXPECT_EQ(centre(), kGreen);
+    v.NextPicture();
+    EXPECT_EQ(centre(), kBlue);
+    EXPECT_EQ(v.loads, 1) << "both steps forward were decoded ahead";
+    EXPECT_EQ(v.Image1->Picture().size(), v.Image1->size());
+    v.PreviousPicture();
+    EXPECT_EQ(centre(), kGreen);
+    EXPECT_EQ(v.loads, 2);
+    // The bar takes room from the picture: what was decoded ahead for the old area is dropped.
+    v.ToggleProgress();
+    v.NextPicture();
+    EXPECT_EQ(centre(), kBlue);
+    EXPECT_EQ(v.loads, 3);
+    EXPECT_EQ(v.Image1->Picture().size(), v.Image1->size());
+    v.close();
+}
+
+TEST_F(ViewerTest, APictureDecodedAheadIsDroppedWhenTheListIsReadAgain) {
+    const QByteArray list = List({Picture("r.bmp", {8, 6}, kRed), Picture("g.bmp", {8, 6}, kGreen)});
+    TViewer_Form& v = Open(list, true);
+    ASSERT_TRUE(QTest::qWaitFor([&v] { return v.PrefetchReady(); }, 10000));
+    Picture("g.bmp", {8, 6}, kBlue); // changed after it was decoded ahead
+    v.FormShow();
+    v.NextPicture();
+    EXPECT_EQ(Centre(), kBlue);
+}
+
+TEST_F(ViewerTest, ClosingWhileTheNextPictureIsDecodedEndsAtOnce) {
+    // Large enough that its decode is still running when the viewer goes.
+    const QByteArray big = Picture("big.jpg", {4000, 3000}, kGreen, "JPG");
+    TSPIs host;
+    host.OnSearch = SPIs1Search;
+    host.Search(QStringLiteral(COUCHFRAME_PLUGIN_BUILD_DIR "/jpeg.spi"));
+    ASSERT_EQ(host.Count(), 1);
+    TViewer_Form& v = Open(List({Picture("r.bmp", {8, 6}, kRed), big}), true);
+    v.PressKey(vk::Escape);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(v.isVisible());
+    viewer.reset();
+    // The host's end takes the plug-ins from under no decode: the dropped one has stopped.
+    SUCCEED();
+}
+
 TEST_F(ViewerTest, JpegThroughTheShippedPlugin) {
     TSPIs host;
     host.OnSearch = SPIs1Search;
