@@ -13,7 +13,7 @@
 
 namespace {
 
-const char* const kInfo[] = {"00IN",         "HEIF picture plug-in for Couchframe (libheif)",
+const char* const kInfo[] = {"00IN",          "HEIF picture plug-in for Couchframe (libheif)",
                              "*.heic;*.heif", "HEIF pictures (HEIC)",
                              "*.avif",        "AVIF pictures"};
 

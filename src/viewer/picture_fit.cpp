@@ -25,8 +25,7 @@ QRect FitPicture(int pictureWidth, int pictureHeight, int areaWidth, int areaHei
 QImage FittedCanvas(const QImage& picture, QSize area) {
     QImage canvas(area, QImage::Format_RGB32);
     canvas.fill(Qt::black);
-    const QRect target =
-        FitPicture(picture.width(), picture.height(), area.width(), area.height());
+    const QRect target = FitPicture(picture.width(), picture.height(), area.width(), area.height());
     if (!target.isEmpty()) {
         const QImage scaled =
             picture.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

@@ -30,7 +30,8 @@ constexpr int kProgressMax = 1000;
 TViewer_Form::TViewer_Form(QWidget* parent)
     : Form(parent), Image1(new ImageWidget(this)), PB1(new QProgressBar(this)),
       PG1(new TPGradation(this)), Timer1(new Timer(this)),
-      prefetch_(std::make_unique<PicturePrefetch>()), session_(std::make_unique<ViewerMediaSession>(*this)) {
+      prefetch_(std::make_unique<PicturePrefetch>()),
+      session_(std::make_unique<ViewerMediaSession>(*this)) {
     // Unlike the other screens the viewer does not stay on top.
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAutoFillBackground(true);

@@ -343,11 +343,11 @@ bool WriteTurnedHeif(const QString& path, heif_compression_format format,
     heif_image* image = nullptr;
     heif_image_handle* handle = nullptr;
     heif_encoding_options* options = heif_encoding_options_alloc();
-    bool written = heif_context_get_encoder_for_format(context, format, &encoder).code == 0 &&
-                   heif_image_create(16, 8, heif_colorspace_RGB, heif_chroma_interleaved_RGB,
-                                     &image)
-                           .code == 0 &&
-                   heif_image_add_plane(image, heif_channel_interleaved, 16, 8, 8).code == 0;
+    bool written =
+        heif_context_get_encoder_for_format(context, format, &encoder).code == 0 &&
+        heif_image_create(16, 8, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image).code ==
+            0 &&
+        heif_image_add_plane(image, heif_channel_interleaved, 16, 8, 8).code == 0;
     if (written) {
         int stride = 0;
         uint8_t* pixels = heif_image_get_plane(image, heif_channel_interleaved, &stride);
@@ -361,12 +361,11 @@ bool WriteTurnedHeif(const QString& path, heif_compression_format format,
         heif_encoder_set_lossy_quality(encoder, 95);
         options->image_orientation = orientation;
         const QByteArray exif = ExifTiff(exifOrientation, true);
-        written = heif_context_encode_image(context, image, encoder, options, &handle).code == 0 &&
-                  heif_context_add_exif_metadata(context, handle, exif.constData(),
-                                                 int(exif.size()))
-                          .code == 0 &&
-                  heif_context_write_to_file(context, QFile::encodeName(path).constData()).code ==
-                      0;
+        written =
+            heif_context_encode_image(context, image, encoder, options, &handle).code == 0 &&
+            heif_context_add_exif_metadata(context, handle, exif.constData(), int(exif.size()))
+                    .code == 0 &&
+            heif_context_write_to_file(context, QFile::encodeName(path).constData()).code == 0;
     }
     heif_encoding_options_free(options);
     heif_image_handle_release(handle);
@@ -412,10 +411,12 @@ INSTANTIATE_TEST_SUITE_P(
     Turns, HeifTurnTest,
     ::testing::Values(
         HeifTurnCase{heif_compression_HEVC, heif_orientation_normal, {16, 8}, {3, 1}, {12, 6}},
-        HeifTurnCase{heif_compression_HEVC, heif_orientation_rotate_90_cw, {8, 16}, {6, 3}, {1, 12}},
-        HeifTurnCase{heif_compression_HEVC, heif_orientation_flip_horizontally, {16, 8}, {12, 1},
-                     {3, 6}},
-        HeifTurnCase{heif_compression_AV1, heif_orientation_rotate_270_cw, {8, 16}, {1, 12}, {6, 3}},
+        HeifTurnCase{
+            heif_compression_HEVC, heif_orientation_rotate_90_cw, {8, 16}, {6, 3}, {1, 12}},
+        HeifTurnCase{
+            heif_compression_HEVC, heif_orientation_flip_horizontally, {16, 8}, {12, 1}, {3, 6}},
+        HeifTurnCase{
+            heif_compression_AV1, heif_orientation_rotate_270_cw, {8, 16}, {1, 12}, {6, 3}},
         HeifTurnCase{heif_compression_AV1, heif_orientation_normal, {16, 8}, {3, 1}, {12, 6}}),
     [](const ::testing::TestParamInfo<HeifTurnCase>& info) {
         return std::string(info.param.format == heif_compression_AV1 ? "Avif" : "Heic") +
@@ -449,12 +450,11 @@ struct AreaCase {
 };
 
 void PrintTo(const AreaCase& c, std::ostream* os) {
-    *os << "orientation " << c.orientation << " on " << c.area.width() << "x"
-        << c.area.height();
+    *os << "orientation " << c.orientation << " on " << c.area.width() << "x" << c.area.height();
 }
 
-class JpegForAreaTest : public ShippedPluginsTest, public ::testing::WithParamInterface<AreaCase> {
-};
+class JpegForAreaTest : public ShippedPluginsTest,
+                        public ::testing::WithParamInterface<AreaCase> {};
 
 } // namespace
 

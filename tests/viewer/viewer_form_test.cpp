@@ -504,7 +504,8 @@ TEST_F(ViewerTest, StepsForwardDrawThePictureDecodedAheadAndStepsBackDecodeOnScr
 }
 
 TEST_F(ViewerTest, APictureDecodedAheadIsDroppedWhenTheListIsReadAgain) {
-    const QByteArray list = List({Picture("r.bmp", {8, 6}, kRed), Picture("g.bmp", {8, 6}, kGreen)});
+    const QByteArray list =
+        List({Picture("r.bmp", {8, 6}, kRed), Picture("g.bmp", {8, 6}, kGreen)});
     TViewer_Form& v = Open(list, true);
     ASSERT_TRUE(QTest::qWaitFor([&v] { return v.PrefetchReady(); }, 10000));
     Picture("g.bmp", {8, 6}, kBlue); // changed after it was decoded ahead

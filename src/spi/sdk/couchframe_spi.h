@@ -147,8 +147,8 @@ SPI_EXPORT int32_t GetPreview(const char* buf, int32_t len, uint32_t flag, SPI_H
                               SPI_HLOCAL* pHBm, SPI_PROGRESS lpPrgressCallback, intptr_t lData);
 
 /* Optional: the picture as it will be shown, fitted into an area of areaWidth x areaHeight pixels
- * with its aspect ratio kept. A plug-in that can decode a reduced picture for less work (a JPEG at a
- * reduced DCT scale) may return one smaller than the full picture, but never smaller than the
+ * with its aspect ratio kept. A plug-in that can decode a reduced picture for less work (a JPEG at
+ * a reduced DCT scale) may return one smaller than the full picture, but never smaller than the
  * fitted picture in either direction, so that it is only ever shrunk when drawn; returning the full
  * picture is always right. The sizes are of the picture as shown (after any turn the plug-in
  * applies); everything else is as for GetPicture. Couchframe calls it in place of GetPicture when
