@@ -3,6 +3,7 @@
 // is not applied on top (in HEIF it only repeats what the container says). Transparency is
 // composited onto black. A format whose decoder libheif lacks is refused as unknown.
 
+#include "heif_items.h"
 #include "plugin_support.h"
 
 #include <algorithm>
@@ -20,8 +21,11 @@ const char* const kInfo[] = {"00IN",          "HEIF picture plug-in for Couchfra
 // HEVC and AV1 can code a plain area in next to nothing; no real picture packs more than this.
 constexpr uint64_t kMaxPixelsPerByte = 1 << 14;
 
-// libheif's own limit on each side, before anything is decoded; the pixel budget comes on top.
-constexpr int kMaxSide = 1 << 16;
+// libheif's own limit on each side, before anything is decoded, as large as the pixel budget's
+// largest square. It also holds for sizes that only the decode reads (a grid's output size, which
+// may differ from the size the picture claims), so a tiny file cannot make libheif allocate more;
+// the pixel budget comes on top for the sizes the picture claims.
+constexpr int kMaxSide = 1 << 14;
 
 enum class Codec { None, Hevc, Av1 };
 
@@ -94,6 +98,8 @@ public:
             return result;
         if (!Decodable(CodecOf(source_.data(), source_.size())))
             return SPI_UNKNOWN_FORMAT;
+        if (!DerivedImagesReferToImages(source_.data(), source_.size()))
+            return SPI_BROKEN_DATA;
         context_.reset(heif_context_alloc());
         if (!context_)
             return SPI_NO_MEMORY;
@@ -107,9 +113,9 @@ public:
         handle_.reset(handle);
         width_ = heif_image_handle_get_width(handle);
         height_ = heif_image_handle_get_height(handle);
-        if (width_ <= 0 || height_ <= 0 ||
-            !spi::SizeAllowed(uint32_t(width_), uint32_t(height_), source_.size(),
-                              kMaxPixelsPerByte))
+        // The coded picture is decoded whole before any crop, so its size counts as well.
+        if (!Allowed(width_, height_) || !Allowed(heif_image_handle_get_ispe_width(handle),
+                                                  heif_image_handle_get_ispe_height(handle)))
             return SPI_NO_MEMORY;
         return SPI_SUCCESS;
     }
@@ -168,6 +174,12 @@ public:
     int height() const { return height_; }
 
 private:
+    bool Allowed(int width, int height) const {
+        return width > 0 && height > 0 &&
+               spi::SizeAllowed(uint32_t(width), uint32_t(height), source_.size(),
+                                kMaxPixelsPerByte);
+    }
+
     spi::Source source_;
     std::unique_ptr<heif_context, ContextFree> context_;
     std::unique_ptr<heif_image_handle, HandleFree> handle_;
