@@ -9,8 +9,11 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 #include <libheif/heif.h>
+
+#include <dlfcn.h>
 
 namespace {
 
@@ -26,6 +29,74 @@ constexpr uint64_t kMaxPixelsPerByte = 1 << 14;
 // may differ from the size the picture claims), so a tiny file cannot make libheif allocate more;
 // the pixel budget comes on top for the sizes the picture claims.
 constexpr int kMaxSide = 1 << 14;
+
+// libheif and the codecs it links (x265, aom, dav1d, de265) are large, and every start of the
+// program loads every plug-in: libheif is loaded when the first HEIF file comes instead.
+struct Library {
+    decltype(&::heif_context_alloc) context_alloc = nullptr;
+    decltype(&::heif_context_free) context_free = nullptr;
+    decltype(&::heif_context_get_primary_image_handle) context_get_primary_image_handle = nullptr;
+    decltype(&::heif_context_read_from_memory_without_copy) context_read_from_memory_without_copy =
+        nullptr;
+    decltype(&::heif_context_set_maximum_image_size_limit) context_set_maximum_image_size_limit =
+        nullptr;
+    decltype(&::heif_decode_image) decode_image = nullptr;
+    decltype(&::heif_decoding_options_alloc) decoding_options_alloc = nullptr;
+    decltype(&::heif_decoding_options_free) decoding_options_free = nullptr;
+    decltype(&::heif_have_decoder_for_format) have_decoder_for_format = nullptr;
+    decltype(&::heif_image_get_height) image_get_height = nullptr;
+    decltype(&::heif_image_get_plane_readonly) image_get_plane_readonly = nullptr;
+    decltype(&::heif_image_get_width) image_get_width = nullptr;
+    decltype(&::heif_image_handle_get_height) image_handle_get_height = nullptr;
+    decltype(&::heif_image_handle_get_ispe_height) image_handle_get_ispe_height = nullptr;
+    decltype(&::heif_image_handle_get_ispe_width) image_handle_get_ispe_width = nullptr;
+    decltype(&::heif_image_handle_get_width) image_handle_get_width = nullptr;
+    decltype(&::heif_image_handle_release) image_handle_release = nullptr;
+    decltype(&::heif_image_release) image_release = nullptr;
+};
+
+// The loaded library, or none when libheif 1 is not installed (every HEIF file is then unknown).
+const Library* LoadLibrary() {
+    static const Library* const loaded = []() -> const Library* {
+        void* handle = ::dlopen("libheif.so.1", RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr)
+            return nullptr;
+        static Library library;
+        bool complete = true;
+        auto look = [&](auto& entry, const char* name) {
+            entry =
+                reinterpret_cast<std::remove_reference_t<decltype(entry)>>(::dlsym(handle, name));
+            complete = complete && entry != nullptr;
+        };
+        look(library.context_alloc, "heif_context_alloc");
+        look(library.context_free, "heif_context_free");
+        look(library.context_get_primary_image_handle, "heif_context_get_primary_image_handle");
+        look(library.context_read_from_memory_without_copy,
+             "heif_context_read_from_memory_without_copy");
+        look(library.context_set_maximum_image_size_limit,
+             "heif_context_set_maximum_image_size_limit");
+        look(library.decode_image, "heif_decode_image");
+        look(library.decoding_options_alloc, "heif_decoding_options_alloc");
+        look(library.decoding_options_free, "heif_decoding_options_free");
+        look(library.have_decoder_for_format, "heif_have_decoder_for_format");
+        look(library.image_get_height, "heif_image_get_height");
+        look(library.image_get_plane_readonly, "heif_image_get_plane_readonly");
+        look(library.image_get_width, "heif_image_get_width");
+        look(library.image_handle_get_height, "heif_image_handle_get_height");
+        look(library.image_handle_get_ispe_height, "heif_image_handle_get_ispe_height");
+        look(library.image_handle_get_ispe_width, "heif_image_handle_get_ispe_width");
+        look(library.image_handle_get_width, "heif_image_handle_get_width");
+        look(library.image_handle_release, "heif_image_handle_release");
+        look(library.image_release, "heif_image_release");
+        return complete ? &library : nullptr;
+    }();
+    return loaded;
+}
+
+// Only called once LoadLibrary has answered.
+const Library& Heif() {
+    return *LoadLibrary();
+}
 
 enum class Codec { None, Hevc, Av1 };
 
@@ -65,27 +136,29 @@ Codec CodecOf(const uint8_t* data, size_t size) {
 }
 
 bool Decodable(Codec codec) {
+    if (codec == Codec::None || LoadLibrary() == nullptr)
+        return false;
     switch (codec) {
     case Codec::Hevc:
-        return heif_have_decoder_for_format(heif_compression_HEVC) != 0;
+        return Heif().have_decoder_for_format(heif_compression_HEVC) != 0;
     case Codec::Av1:
-        return heif_have_decoder_for_format(heif_compression_AV1) != 0;
+        return Heif().have_decoder_for_format(heif_compression_AV1) != 0;
     default:
         return false;
     }
 }
 
 struct ContextFree {
-    void operator()(heif_context* c) const { heif_context_free(c); }
+    void operator()(heif_context* c) const { Heif().context_free(c); }
 };
 struct HandleFree {
-    void operator()(heif_image_handle* h) const { heif_image_handle_release(h); }
+    void operator()(heif_image_handle* h) const { Heif().image_handle_release(h); }
 };
 struct ImageFree {
-    void operator()(heif_image* i) const { heif_image_release(i); }
+    void operator()(heif_image* i) const { Heif().image_release(i); }
 };
 struct OptionsFree {
-    void operator()(heif_decoding_options* o) const { heif_decoding_options_free(o); }
+    void operator()(heif_decoding_options* o) const { Heif().decoding_options_free(o); }
 };
 
 // The primary picture of the data, read but not decoded.
@@ -100,22 +173,22 @@ public:
             return SPI_UNKNOWN_FORMAT;
         if (!DerivedImagesReferToImages(source_.data(), source_.size()))
             return SPI_BROKEN_DATA;
-        context_.reset(heif_context_alloc());
+        context_.reset(Heif().context_alloc());
         if (!context_)
             return SPI_NO_MEMORY;
-        heif_context_set_maximum_image_size_limit(context_.get(), kMaxSide);
+        Heif().context_set_maximum_image_size_limit(context_.get(), kMaxSide);
         heif_image_handle* handle = nullptr;
-        if (heif_context_read_from_memory_without_copy(context_.get(), source_.data(),
-                                                       source_.size(), nullptr)
+        if (Heif().context_read_from_memory_without_copy(context_.get(), source_.data(),
+                                                         source_.size(), nullptr)
                     .code != heif_error_Ok ||
-            heif_context_get_primary_image_handle(context_.get(), &handle).code != heif_error_Ok)
+            Heif().context_get_primary_image_handle(context_.get(), &handle).code != heif_error_Ok)
             return SPI_BROKEN_DATA;
         handle_.reset(handle);
-        width_ = heif_image_handle_get_width(handle);
-        height_ = heif_image_handle_get_height(handle);
+        width_ = Heif().image_handle_get_width(handle);
+        height_ = Heif().image_handle_get_height(handle);
         // The coded picture is decoded whole before any crop, so its size counts as well.
-        if (!Allowed(width_, height_) || !Allowed(heif_image_handle_get_ispe_width(handle),
-                                                  heif_image_handle_get_ispe_height(handle)))
+        if (!Allowed(width_, height_) || !Allowed(Heif().image_handle_get_ispe_width(handle),
+                                                  Heif().image_handle_get_ispe_height(handle)))
             return SPI_NO_MEMORY;
         return SPI_SUCCESS;
     }
@@ -128,13 +201,13 @@ public:
         if (result != SPI_SUCCESS)
             return result;
         const std::unique_ptr<heif_decoding_options, OptionsFree> options(
-            heif_decoding_options_alloc());
+            Heif().decoding_options_alloc());
         if (!options)
             return SPI_NO_MEMORY;
         options->convert_hdr_to_8bit = 1;
         heif_image* decoded = nullptr;
-        const heif_error error = heif_decode_image(handle_.get(), &decoded, heif_colorspace_RGB,
-                                                   heif_chroma_interleaved_RGBA, options.get());
+        const heif_error error = Heif().decode_image(handle_.get(), &decoded, heif_colorspace_RGB,
+                                                     heif_chroma_interleaved_RGBA, options.get());
         const std::unique_ptr<heif_image, ImageFree> image(decoded);
         if (error.code == heif_error_Unsupported_feature ||
             error.code == heif_error_Unsupported_filetype)
@@ -145,11 +218,11 @@ public:
             return SPI_BROKEN_DATA;
         int stride = 0;
         const uint8_t* pixels =
-            heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+            Heif().image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
         // The decoded picture must be the size announced, or the rows below would be misread.
         if (pixels == nullptr || stride < 4 * width_ ||
-            heif_image_get_width(image.get(), heif_channel_interleaved) != width_ ||
-            heif_image_get_height(image.get(), heif_channel_interleaved) != height_)
+            Heif().image_get_width(image.get(), heif_channel_interleaved) != width_ ||
+            Heif().image_get_height(image.get(), heif_channel_interleaved) != height_)
             return SPI_BROKEN_DATA;
         for (int y = 0; y < height_; ++y) {
             const uint8_t* in = pixels + size_t(stride) * size_t(y);
