@@ -1,5 +1,5 @@
-// Loading a 24-megapixel JPEG through the JPEG plug-in, the same decode by djpeg for comparison,
-// and the plug-in search with 0, 4 and 50 plug-ins.
+// Loading a 24-megapixel JPEG through the JPEG plug-in, in full and for a 1920 x 1080 screen, the
+// same decodes by djpeg for comparison, and the plug-in search with 0, 4 and 50 plug-ins.
 
 #include "bench_media.h"
 #include "spi/spibmp.h"
@@ -36,6 +36,32 @@ void DjpegBmp24MP(benchmark::State& state) {
             state.SkipWithError("djpeg failed");
 }
 BENCHMARK(DjpegBmp24MP)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+
+// The same file for a 1920 x 1080 screen: the plug-in decodes it at half scale (3000 x 2000, the
+// smallest that still covers the fitted 1620 x 1080).
+void LoadJpeg24MPForScreen(benchmark::State& state) {
+    const QString jpeg = BenchJpeg();
+    TSPIs host;
+    host.Add(LoadPlugin(JpegPlugin()));
+    for (auto _ : state) {
+        TSPIBitmap bitmap;
+        bitmap.FitArea = QSize(1920, 1080);
+        bitmap.LoadFile(jpeg);
+        if (bitmap.Image().size() != QSize(3000, 2000))
+            state.SkipWithError("not decoded at half scale");
+        benchmark::DoNotOptimize(bitmap.Image().constBits());
+    }
+    state.SetLabel("6000x4000 for 1920x1080");
+}
+BENCHMARK(LoadJpeg24MPForScreen)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
+
+void DjpegHalfBmp24MP(benchmark::State& state) {
+    const QString jpeg = BenchJpeg();
+    for (auto _ : state)
+        if (Run({"djpeg", "-scale", "1/2", "-bmp", "-outfile", "/dev/null", jpeg}) != 0)
+            state.SkipWithError("djpeg failed");
+}
+BENCHMARK(DjpegHalfBmp24MP)->Unit(benchmark::kMillisecond)->MinTime(3)->UseRealTime();
 
 void SearchPlugins(benchmark::State& state) {
     QTemporaryDir dir;

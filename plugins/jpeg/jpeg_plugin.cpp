@@ -1,6 +1,7 @@
 // JPEG picture plug-in on libjpeg-turbo: 32-bit bottom-up bitmaps, EXIF orientation applied (the
 // rows placed band by band, without a second copy of the picture),
-// CMYK and YCCK (Adobe inverted or plain) turned into RGB, DCT-scaled previews.
+// CMYK and YCCK (Adobe inverted or plain) turned into RGB, DCT-scaled previews, and pictures much
+// larger than the area they are shown in decoded at a reduced DCT scale that still covers it.
 
 #include "plugin_support.h"
 
@@ -131,6 +132,38 @@ void CmykToBgrx(const uint8_t* cmyk, uint8_t* out, uint32_t width, bool adobeInv
 
 enum class Mode { Info, Picture, Preview };
 
+// The area a picture is shown fitted into; empty when the caller wants the full picture.
+struct Area {
+    int64_t width = 0, height = 0;
+    bool Empty() const { return width <= 0 || height <= 0; }
+};
+
+// Whether an ow x oh picture is at least as large as a w x h picture fitted into the area, scaled
+// by s = min(aw / w, ah / h): ow >= w * s and oh >= h * s, compared as exact cross products.
+bool Covers(int64_t ow, int64_t oh, int64_t w, int64_t h, const Area& area) {
+    return (ow >= area.width || ow * h >= area.height * w) &&
+           (oh >= area.height || oh * w >= area.width * h);
+}
+
+// The smallest DCT scale of 1/8, 1/4 and 1/2 whose output still covers the picture fitted into the
+// area, else the full size. libjpeg-turbo has fast (SIMD) code for these scales only; the other
+// eighths would often cost more than they save.
+void ScaleToCover(jpeg_decompress_struct& cinfo, bool swap, const Area& area) {
+    const int64_t w = swap ? cinfo.image_height : cinfo.image_width;
+    const int64_t h = swap ? cinfo.image_width : cinfo.image_height;
+    for (unsigned denom = 8; denom > 1; denom /= 2) {
+        cinfo.scale_num = 1;
+        cinfo.scale_denom = denom;
+        jpeg_calc_output_dimensions(&cinfo);
+        const int64_t ow = swap ? cinfo.output_height : cinfo.output_width;
+        const int64_t oh = swap ? cinfo.output_width : cinfo.output_height;
+        if (Covers(ow, oh, w, h, area))
+            return;
+    }
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = 1;
+}
+
 // Stored rows decoded at a time before they are placed into a turned or mirrored picture: the
 // picture is written in runs of this many pixels, and only this band is held twice.
 constexpr uint32_t kBandRows = 32;
@@ -213,7 +246,7 @@ int32_t DecodeRows(Job& job, spi::Progress& progress) {
     return SPI_SUCCESS;
 }
 
-int32_t Run(Job& job, const spi::Source& source, Mode mode, PictureInfo* info,
+int32_t Run(Job& job, const spi::Source& source, Mode mode, const Area& area, PictureInfo* info,
             spi::Progress& progress) {
     jpeg_decompress_struct& cinfo = job.cinfo;
     cinfo.err = jpeg_std_error(&job.err.pub);
@@ -238,9 +271,11 @@ int32_t Run(Job& job, const spi::Source& source, Mode mode, PictureInfo* info,
         cinfo.scale_num = 1;
         cinfo.scale_denom = denom;
     }
+    const bool swap = SwapsAxes(job.orientation);
+    if (mode == Mode::Picture && !area.Empty())
+        ScaleToCover(cinfo, swap, area);
     jpeg_calc_output_dimensions(&cinfo);
     const uint32_t w = cinfo.output_width, h = cinfo.output_height;
-    const bool swap = SwapsAxes(job.orientation);
     if (!spi::SizeAllowed(w, h, source.size(), kMaxPixelsPerByte))
         return SPI_NO_MEMORY;
     if (mode == Mode::Info) {
@@ -261,15 +296,16 @@ int32_t Run(Job& job, const spi::Source& source, Mode mode, PictureInfo* info,
     return result;
 }
 
-int32_t Decode(const char* buf, int32_t len, uint32_t flag, Mode mode, PictureInfo* info,
-               SPI_HLOCAL* pInfo, SPI_HLOCAL* pBits, SPI_PROGRESS callback, intptr_t data) {
+int32_t Decode(const char* buf, int32_t len, uint32_t flag, Mode mode, const Area& area,
+               PictureInfo* info, SPI_HLOCAL* pInfo, SPI_HLOCAL* pBits, SPI_PROGRESS callback,
+               intptr_t data) {
     spi::Source source;
     int32_t result = source.Open(buf, len, flag);
     if (result != SPI_SUCCESS)
         return result;
     Job job;
     spi::Progress progress(callback, data);
-    result = Run(job, source, mode, info, progress);
+    result = Run(job, source, mode, area, info, progress);
     jpeg_destroy_decompress(&job.cinfo);
     if (result == SPI_SUCCESS && mode != Mode::Info)
         job.dib.Release(pInfo, pBits);
@@ -294,19 +330,30 @@ SPI_EXPORT int32_t GetPictureInfo(const char* buf, int32_t len, uint32_t flag,
                                   PictureInfo* lpInfo) {
     if (lpInfo == nullptr)
         return SPI_MEMORY_ERROR;
-    return Decode(buf, len, flag, Mode::Info, lpInfo, nullptr, nullptr, nullptr, 0);
+    return Decode(buf, len, flag, Mode::Info, Area{}, lpInfo, nullptr, nullptr, nullptr, 0);
 }
 
 SPI_EXPORT int32_t GetPicture(const char* buf, int32_t len, uint32_t flag, SPI_HLOCAL* pHBInfo,
                               SPI_HLOCAL* pHBm, SPI_PROGRESS lpPrgressCallback, intptr_t lData) {
     if (!spi::ResetOutputs(pHBInfo, pHBm))
         return SPI_MEMORY_ERROR;
-    return Decode(buf, len, flag, Mode::Picture, nullptr, pHBInfo, pHBm, lpPrgressCallback, lData);
+    return Decode(buf, len, flag, Mode::Picture, Area{}, nullptr, pHBInfo, pHBm, lpPrgressCallback,
+                  lData);
+}
+
+SPI_EXPORT int32_t GetPictureForArea(const char* buf, int32_t len, uint32_t flag, int32_t areaWidth,
+                                     int32_t areaHeight, SPI_HLOCAL* pHBInfo, SPI_HLOCAL* pHBm,
+                                     SPI_PROGRESS lpPrgressCallback, intptr_t lData) {
+    if (!spi::ResetOutputs(pHBInfo, pHBm))
+        return SPI_MEMORY_ERROR;
+    return Decode(buf, len, flag, Mode::Picture, Area{areaWidth, areaHeight}, nullptr, pHBInfo,
+                  pHBm, lpPrgressCallback, lData);
 }
 
 SPI_EXPORT int32_t GetPreview(const char* buf, int32_t len, uint32_t flag, SPI_HLOCAL* pHBInfo,
                               SPI_HLOCAL* pHBm, SPI_PROGRESS lpPrgressCallback, intptr_t lData) {
     if (!spi::ResetOutputs(pHBInfo, pHBm))
         return SPI_MEMORY_ERROR;
-    return Decode(buf, len, flag, Mode::Preview, nullptr, pHBInfo, pHBm, lpPrgressCallback, lData);
+    return Decode(buf, len, flag, Mode::Preview, Area{}, nullptr, pHBInfo, pHBm, lpPrgressCallback,
+                  lData);
 }

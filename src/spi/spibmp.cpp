@@ -285,6 +285,7 @@ void TInSPIAbleData::Decode() {
     const QString ending = QStringLiteral("Loaded Graphic by Susie Plugin");
     try {
         Release();
+        const std::lock_guard calls(PluginCallLock());
         ReportProgress(psRunning, 1, QStringLiteral("Seeking enabled Susie Plugins"));
         std::vector<TSPI*> candidates;
         TSPIs* host = TSPIs::CurrentHost();
@@ -342,12 +343,19 @@ void TInSPIAbleData::QueryInfo(const TSPI& plugin, int offset) {
 void TInSPIAbleData::LoadPicture(const TSPI& plugin, int offset, bool preview) {
     const Source source = SourceAt(offset);
     SPI_HLOCAL info = nullptr, bits = nullptr;
+    const QSize area = Owner != nullptr ? Owner->FitArea : QSize();
     int32_t result;
     try {
-        result = preview ? plugin.GetPreview(source.buf, source.len, source.flag, &info, &bits,
-                                             ProgressCallback, intptr_t(this))
-                         : plugin.GetPicture(source.buf, source.len, source.flag, &info, &bits,
-                                             ProgressCallback, intptr_t(this));
+        if (preview)
+            result = plugin.GetPreview(source.buf, source.len, source.flag, &info, &bits,
+                                       ProgressCallback, intptr_t(this));
+        else if (!area.isEmpty())
+            result = plugin.GetPictureForArea(source.buf, source.len, source.flag, area.width(),
+                                              area.height(), &info, &bits, ProgressCallback,
+                                              intptr_t(this));
+        else
+            result = plugin.GetPicture(source.buf, source.len, source.flag, &info, &bits,
+                                       ProgressCallback, intptr_t(this));
     } catch (const ESPIInvalidAPI&) {
         if (preview)
             return; // no preview: the full picture is loaded instead
@@ -679,10 +687,13 @@ template <class Load> void TSPIBitmap::LoadWith(const QString& fileName, Load&& 
     std::unique_ptr<TGraphic> result;
     for (int attempt = 0; attempt < 2 && !result; ++attempt) {
         std::unique_ptr<TGraphic> decoder;
-        if ((attempt == 0) == isBmp)
+        if ((attempt == 0) == isBmp) {
             decoder = std::make_unique<TPlainBitmap>();
-        else
-            decoder = std::make_unique<TSPIGraphic>();
+        } else {
+            auto graphic = std::make_unique<TSPIGraphic>();
+            graphic->FitArea = FitArea;
+            decoder = std::move(graphic);
+        }
         decoder->OnProgress = [this](TGraphic* sender, TProgressStage stage, uint8_t percent,
                                      bool redraw, const QRect& r, const QString& msg) {
             RelayProgress(sender, stage, percent, redraw, r, msg);

@@ -12,6 +12,7 @@
 #include <QList>
 #include <QPainter>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <exception>
@@ -180,6 +181,9 @@ public:
 
     std::unique_ptr<TInSPIAbleData> Data;
     std::function<void()> OnChange;
+    // Where the picture will be shown fitted, when known: plug-ins that can may then decode a
+    // reduced picture that still covers the fitted size (GetPictureForArea). Empty: full size.
+    QSize FitArea;
 
 private:
     void DecodeData();
@@ -217,6 +221,8 @@ public:
     virtual void AssignDecoded(std::unique_ptr<TGraphic> graphic);
     virtual void LoadNamedStream(QIODevice& stream, const QString& fileName);
     void AssignFrom(TGraphic& source);
+    // Handed to the plug-in decoder (TSPIGraphic::FitArea).
+    QSize FitArea;
 
     // Bound to LoadNamedStream; cannot be changed.
     const TSPILoadFromStreamWithNameEvent& OnLoadFromStreamWithName() const { return loadNamed_; }

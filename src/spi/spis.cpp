@@ -94,6 +94,7 @@ TSPI::TSPI(const PluginFile& file, const QString& fileName) : fileName_(fileName
     look(entries_.getPictureInfo, "GetPictureInfo");
     look(entries_.getPicture, "GetPicture");
     look(entries_.getPreview, "GetPreview");
+    look(entries_.getPictureForArea, "GetPictureForArea");
     look(entries_.getArchiveInfo, "GetArchiveInfo");
     look(entries_.getFileInfo, "GetFileInfo");
     look(entries_.getFile, "GetFile");
@@ -159,6 +160,15 @@ int32_t TSPI::GetPreview(const char* buf, int32_t len, uint32_t flag, SPI_HLOCAL
                          SPI_HLOCAL* bits, SPI_PROGRESS progress, intptr_t data) const {
     Require(reinterpret_cast<const void*>(entries_.getPreview), "GetPreview");
     return entries_.getPreview(buf, len, flag, info, bits, progress, data);
+}
+
+int32_t TSPI::GetPictureForArea(const char* buf, int32_t len, uint32_t flag, int32_t areaWidth,
+                                int32_t areaHeight, SPI_HLOCAL* info, SPI_HLOCAL* bits,
+                                SPI_PROGRESS progress, intptr_t data) const {
+    if (entries_.getPictureForArea == nullptr)
+        return GetPicture(buf, len, flag, info, bits, progress, data);
+    return entries_.getPictureForArea(buf, len, flag, areaWidth, areaHeight, info, bits, progress,
+                                      data);
 }
 
 void TLoaderSPI::CheckAPI() const {
@@ -251,7 +261,20 @@ TSPIs::TSPIs() {
     currentHost = this;
 }
 
+std::recursive_timed_mutex& PluginCallLock() {
+    static std::recursive_timed_mutex lock;
+    return lock;
+}
+
 TSPIs::~TSPIs() {
+    std::unique_lock calls(PluginCallLock(), std::defer_lock);
+    if (!calls.try_lock_for(kCallWaitLimit)) {
+        // A decode that never ended still runs plug-in code: the plug-ins are left as they are,
+        // loaded, rather than unloaded under it.
+        for (auto& plugin : plugins_)
+            (void)plugin.release();
+        plugins_.clear();
+    }
     if (currentHost == this)
         currentHost = nullptr;
     Clear();

@@ -16,6 +16,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -71,6 +72,10 @@ public:
                        SPI_HLOCAL* bits, SPI_PROGRESS progress, intptr_t data) const;
     int32_t GetPreview(const char* buf, int32_t len, uint32_t flag, SPI_HLOCAL* info,
                        SPI_HLOCAL* bits, SPI_PROGRESS progress, intptr_t data) const;
+    // The optional GetPictureForArea; plug-ins without it decode the full picture (GetPicture).
+    int32_t GetPictureForArea(const char* buf, int32_t len, uint32_t flag, int32_t areaWidth,
+                              int32_t areaHeight, SPI_HLOCAL* info, SPI_HLOCAL* bits,
+                              SPI_PROGRESS progress, intptr_t data) const;
 
 protected:
     TSPI(const PluginFile& file, const QString& fileName);
@@ -84,6 +89,7 @@ protected:
         decltype(&::GetPictureInfo) getPictureInfo = nullptr;
         decltype(&::GetPicture) getPicture = nullptr;
         decltype(&::GetPreview) getPreview = nullptr;
+        decltype(&::GetPictureForArea) getPictureForArea = nullptr;
         decltype(&::GetArchiveInfo) getArchiveInfo = nullptr;
         decltype(&::GetFileInfo) getFileInfo = nullptr;
         decltype(&::GetFile) getFile = nullptr;
@@ -193,6 +199,10 @@ using TSPIPictureRegisterEvent =
     std::function<void(TSPIs& sender, TInSPI& plugin, const QString& extension,
                        const QString& description, TGraphicClass& graphicClass)>;
 
+// Held while plug-ins are called, since they are called from one thread at a time; a thread that
+// decodes ahead holds it as a thread on screen does.
+std::recursive_timed_mutex& PluginCallLock();
+
 // The one plug-in host of the process.
 class TSPIs {
 public:
@@ -241,6 +251,9 @@ public:
 
     // How long a search waits for its folders to be listed.
     static constexpr std::chrono::seconds kListingTimeLimit{5};
+    // How long the host's end waits for a decode still running on another thread; past it the
+    // plug-ins are left loaded rather than unloaded under that thread.
+    static constexpr std::chrono::seconds kCallWaitLimit{3};
 
 private:
     void SearchListed(const QString& dir, const QStringList& names);

@@ -1,5 +1,7 @@
 #include "viewer/picture_fit.h"
 
+#include <QPainter>
+
 #include <cmath>
 
 namespace {
@@ -18,4 +20,17 @@ QRect FitPicture(int pictureWidth, int pictureHeight, int areaWidth, int areaHei
     const int width = ScaledLength(pictureWidth, scale);
     const int height = ScaledLength(pictureHeight, scale);
     return {(areaWidth - width) / 2, (areaHeight - height) / 2, width, height};
+}
+
+QImage FittedCanvas(const QImage& picture, QSize area) {
+    QImage canvas(area, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    const QRect target = FitPicture(picture.width(), picture.height(), area.width(), area.height());
+    if (!target.isEmpty()) {
+        const QImage scaled =
+            picture.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QPainter painter(&canvas);
+        painter.drawImage(target.topLeft(), scaled);
+    }
+    return canvas;
 }

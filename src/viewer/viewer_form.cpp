@@ -10,6 +10,7 @@
 #include "viewer/picture_file.h"
 #include "viewer/picture_fit.h"
 #include "viewer/picture_list.h"
+#include "viewer/picture_prefetch.h"
 #include "viewer/viewer_media_session.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,7 @@ constexpr int kProgressMax = 1000;
 TViewer_Form::TViewer_Form(QWidget* parent, PictureLoader loadPicture)
     : Form(parent), Image1(new ImageWidget(this)), PB1(new QProgressBar(this)),
       PG1(new TPGradation(this)), Timer1(new Timer(this)),
+      prefetch_(std::make_unique<PicturePrefetch>()),
       session_(std::make_unique<ViewerMediaSession>(*this)), loadPicture_(std::move(loadPicture)) {
     // Unlike the other screens the viewer does not stay on top.
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
@@ -51,6 +53,7 @@ TViewer_Form::TViewer_Form(QWidget* parent, PictureLoader loadPicture)
 TViewer_Form::~TViewer_Form() = default;
 
 void TViewer_Form::FormShow() {
+    prefetch_->Drop();
     list_.clear();
     index_ = 0;
     running_ = false;
@@ -84,6 +87,7 @@ void TViewer_Form::FormShow() {
 }
 
 void TViewer_Form::FormClose() {
+    prefetch_->Drop();
     registration_.Release();
     StopSlideShow();
     WriteSetting(setting::ViewerShowProgress, !PB1->isHidden());
@@ -179,9 +183,19 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
             QMetaObject::invokeMethod(this, &TViewer_Form::CloseViewer, Qt::QueuedConnection);
     });
     PB1->setValue(list_.isEmpty() ? 0 : int(qint64(index_) * kProgressMax / list_.size()));
-    Image1->Picture() = QImage();
-    Image1->PictureChanged();
+    QImage canvas = prefetch_->Take(picturePath, Image1->size());
+    if (canvas.isNull()) {
+        Image1->Picture() = QImage();
+        Image1->PictureChanged();
+        canvas = DecodeCanvas(picturePath);
+    }
+    DrawPicture(std::move(canvas));
+    PrefetchNext();
+}
+
+QImage TViewer_Form::DecodeCanvas(const QByteArray& picturePath) {
     TSPIBitmap bitmap;
+    bitmap.FitArea = Image1->size();
     try {
         loadPicture_(bitmap, picturePath);
     } catch (const EAbort&) {
@@ -191,40 +205,34 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
         // area instead and the show goes on. Stepped by hand, the failure is reported as usual.
         if (!Timer1->enabled())
             throw;
-        DrawCaption(error.message());
-        return;
+        return CaptionCanvas(error.message());
     }
-    DrawPicture(bitmap);
+    return FittedCanvas(bitmap.Image(), Image1->size());
 }
 
-void TViewer_Form::DrawPicture(const TSPIBitmap& bitmap) {
-    const int areaWidth = Image1->width();
-    const int areaHeight = Image1->height();
-    QImage canvas(areaWidth, areaHeight, QImage::Format_RGB32);
-    canvas.fill(Qt::black);
-    const QRect target = FitPicture(bitmap.Width(), bitmap.Height(), areaWidth, areaHeight);
-    if (!target.isEmpty()) {
-        // Drawn once per picture, so it is worth an area-averaging filter when shrinking (and a
-        // bilinear one when enlarging) rather than dropping pixels.
-        const QImage scaled =
-            bitmap.Image().scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        QPainter painter(&canvas);
-        painter.drawImage(target.topLeft(), scaled);
-    }
+void TViewer_Form::PrefetchNext() {
+    if (!closePending_ && index_ + 1 < list_.size())
+        prefetch_->Start(list_[index_ + 1], Image1->size());
+}
+
+bool TViewer_Form::PrefetchReady() const {
+    return prefetch_->Ready();
+}
+
+void TViewer_Form::DrawPicture(QImage canvas) {
     Image1->Picture() = std::move(canvas);
     Image1->PictureChanged();
 }
 
-void TViewer_Form::DrawCaption(const QString& text) {
-    QImage canvas(Image1->width(), Image1->height(), QImage::Format_RGB32);
+QImage TViewer_Form::CaptionCanvas(const QString& text) const {
+    QImage canvas(Image1->size(), QImage::Format_RGB32);
     canvas.fill(Qt::black);
     QPainter painter(&canvas);
     painter.setPen(Qt::white);
     painter.setFont(font());
     painter.drawText(canvas.rect(), Qt::AlignCenter | Qt::TextWordWrap, text);
     painter.end();
-    Image1->Picture() = std::move(canvas);
-    Image1->PictureChanged();
+    return canvas;
 }
 
 void TViewer_Form::StepTo(int newIndex) {
@@ -294,6 +302,7 @@ void TViewer_Form::SetTimerInterval() {
 }
 
 void TViewer_Form::CloseViewer() {
+    prefetch_->Drop();
     Timer1->setEnabled(false);
     UpdateScreenAwake();
     Image1->hide();

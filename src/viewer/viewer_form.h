@@ -6,6 +6,7 @@
 #include "viewer/picture_file.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QString>
 
@@ -13,6 +14,7 @@
 #include <memory>
 
 class ImageWidget;
+class PicturePrefetch;
 class QProgressBar;
 class TPGradation;
 class TSPIBitmap;
@@ -62,6 +64,8 @@ public:
     int DisplayTime() const { return displayTime_; }
     bool Running() const { return running_; }
     bool LoadBusy() const { return loadBusy_; }
+    // Whether the next picture has been decoded ahead and waits to be shown.
+    bool PrefetchReady() const;
 
     // Components.
     ImageWidget* Image1;
@@ -74,8 +78,12 @@ protected:
 
 private:
     void StepTo(int newIndex);
-    void DrawPicture(const TSPIBitmap& bitmap);
-    void DrawCaption(const QString& text);
+    // The picture drawn for Image1, or its failure written on black while the show runs.
+    QImage DecodeCanvas(const QByteArray& picturePath);
+    void DrawPicture(QImage canvas);
+    // Decodes the picture after the one shown, if any, while this one is on screen.
+    void PrefetchNext();
+    QImage CaptionCanvas(const QString& text) const;
     void SetTimerInterval();
     // Image1 fills the screen above PB1, which takes the bottom when shown.
     void Arrange();
@@ -89,6 +97,7 @@ private:
     bool loadBusy_ = false;
     bool closePending_ = false;
     ScreenAwakeHold awake_;
+    std::unique_ptr<PicturePrefetch> prefetch_;
     std::unique_ptr<ViewerMediaSession> session_;
     MediaSessionRegistration registration_;
     const PictureLoader loadPicture_;

@@ -9,6 +9,8 @@
 
 #include <sys/resource.h>
 
+#include <libheif/heif.h>
+
 namespace {
 
 // A 16 x 8 picture in four quadrants: red, blue over lime, white.
@@ -31,7 +33,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         host.OnSearch = SPIs1Search;
         host.Search(QStringLiteral(COUCHFRAME_PLUGIN_BUILD_DIR "/*.spi"));
-        ASSERT_EQ(host.Count(), 4);
+        ASSERT_EQ(host.Count(), 5);
     }
     // Makes the quadrant picture with ImageMagick in the given file, with extra options.
     QString Make(const QString& name, const QStringList& options = {}) {
@@ -65,8 +67,8 @@ protected:
     TSPIs host;
 };
 
-// A JPEG with an EXIF block (APP1) carrying only the orientation tag.
-QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation, bool littleEndian) {
+// An EXIF block (the TIFF structure) carrying only the orientation tag.
+QByteArray ExifTiff(int orientation, bool littleEndian) {
     QByteArray tiff = littleEndian ? QByteArray::fromHex("49492a0008000000") // "II*\0", IFD at 8
                                    : QByteArray::fromHex("4d4d002a00000008");
     auto put16 = [&](int v) {
@@ -81,7 +83,12 @@ QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation, bool lit
     put32(1);                // one value, held in the entry
     put16(orientation), put16(0);
     put32(0); // no next IFD
-    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    return tiff;
+}
+
+// A JPEG with an EXIF block (APP1) carrying only the orientation tag.
+QByteArray WithExifOrientation(const QByteArray& jpeg, int orientation, bool littleEndian) {
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + ExifTiff(orientation, littleEndian);
     QByteArray segment = QByteArray::fromHex("ffe1");
     segment.append(char((payload.size() + 2) >> 8)).append(char((payload.size() + 2) & 0xFF));
     return jpeg.left(2) + segment + payload + jpeg.mid(2);
@@ -103,6 +110,9 @@ TEST_F(ShippedPluginsTest, EachDecodesItsFormatPixelForPixel) {
     ExpectQuadrants(Decode(Make("q.webp", {"-define", "webp:lossless=true"})), 0);
     ExpectQuadrants(Decode(Make("q.jpg", {"-quality", "95"})), 40);
     ExpectQuadrants(Decode(Make("q.webp", {"-quality", "90"})), 40);
+    ExpectQuadrants(Decode(Make("q.heic", {"-quality", "95"})), 48);
+    if (heif_have_decoder_for_format(heif_compression_AV1))
+        ExpectQuadrants(Decode(Make("q.avif", {"-quality", "95"})), 48);
     // The extension does not decide: the header does.
     const QString misnamed = dir.filePath("png_named.gif");
     ASSERT_TRUE(QFile::copy(dir.filePath("q.png"), misnamed));
@@ -110,13 +120,14 @@ TEST_F(ShippedPluginsTest, EachDecodesItsFormatPixelForPixel) {
 }
 
 TEST_F(ShippedPluginsTest, PluginsDescribeThemselves) {
-    for (const char* name : {"jpeg", "png", "gif", "webp"}) {
+    for (const char* name : {"jpeg", "png", "gif", "webp", "heif"}) {
         const TSPI& plugin = Plugin(name);
         EXPECT_EQ(plugin.APIVersion(), QStringLiteral("00IN"));
         EXPECT_FALSE(plugin.Masks().isEmpty()) << name;
         EXPECT_EQ(plugin.Masks().size(), plugin.Descriptions().size());
     }
     EXPECT_EQ(Plugin("jpeg").Masks().at(0), QStringLiteral("*.jpg;*.jpeg;*.jpe;*.jfif"));
+    EXPECT_EQ(Plugin("heif").Masks(), QStringList({"*.heic;*.heif", "*.avif"}));
 }
 
 TEST_F(ShippedPluginsTest, TransparencyIsCompositedOntoBlack) {
@@ -163,9 +174,10 @@ TEST_F(ShippedPluginsTest, JpegPreviewIsScaledDown) {
 }
 
 TEST_F(ShippedPluginsTest, PluginsHonourAbortAndAcceptANullCallback) {
-    const QStringList files{Make("a.jpg"), Make("a.png"), Make("a.gif"), Make("a.webp")};
-    const char* names[] = {"jpeg", "png", "gif", "webp"};
-    for (int i = 0; i < 4; ++i) {
+    const QStringList files{Make("a.jpg"), Make("a.png"), Make("a.gif"), Make("a.webp"),
+                            Make("a.heic")};
+    const char* names[] = {"jpeg", "png", "gif", "webp", "heif"};
+    for (int i = 0; i < 5; ++i) {
         const QByteArray path = QFile::encodeName(files[i]);
         SPI_HLOCAL info = nullptr, bits = nullptr;
         EXPECT_EQ(Plugin(names[i]).GetPicture(path, 0, 0, &info, &bits, StopAtOnce, 0), SPI_ABORT)
@@ -189,9 +201,10 @@ TEST_F(ShippedPluginsTest, PluginsHonourAbortAndAcceptANullCallback) {
 }
 
 TEST_F(ShippedPluginsTest, DamagedAndOversizedInputFailsCleanly) {
-    const QStringList files{Make("d.jpg"), Make("d.png"), Make("d.gif"), Make("d.webp")};
-    const char* names[] = {"jpeg", "png", "gif", "webp"};
-    for (int i = 0; i < 4; ++i) {
+    const QStringList files{Make("d.jpg"),  Make("d.png"),  Make("d.gif"),
+                            Make("d.webp"), Make("d.heic"), Make("d.avif")};
+    const char* names[] = {"jpeg", "png", "gif", "webp", "heif", "heif"};
+    for (int i = 0; i < 6; ++i) {
         const QByteArray whole = ReadBytes(files[i]);
         for (qsizetype cut : {qsizetype(0), qsizetype(3), whole.size() / 2}) {
             const QByteArray part = whole.left(cut);
@@ -317,4 +330,182 @@ TEST_F(ShippedPluginsTest, JpegTurnsWithoutASecondCopyOfThePicture) {
     ASSERT_EQ(image.size(), QSize(3000, 4000));
     // The picture itself, and not a second one beside it while it is turned.
     EXPECT_LT(PeakMemoryBytes() - before, pictureBytes * 3 / 2);
+}
+
+namespace {
+
+// The quadrant picture written by libheif with a turn in the container (irot/imir boxes) and an
+// EXIF block that claims a different turn, which must not be applied on top.
+bool WriteTurnedHeif(const QString& path, heif_compression_format format,
+                     heif_orientation orientation, int exifOrientation) {
+    heif_context* context = heif_context_alloc();
+    heif_encoder* encoder = nullptr;
+    heif_image* image = nullptr;
+    heif_image_handle* handle = nullptr;
+    heif_encoding_options* options = heif_encoding_options_alloc();
+    bool written =
+        heif_context_get_encoder_for_format(context, format, &encoder).code == 0 &&
+        heif_image_create(16, 8, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image).code ==
+            0 &&
+        heif_image_add_plane(image, heif_channel_interleaved, 16, 8, 8).code == 0;
+    if (written) {
+        int stride = 0;
+        uint8_t* pixels = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const QRgb color = y < 4 ? (x < 8 ? kRed : kBlue) : (x < 8 ? kLime : kWhite);
+                uint8_t* p = pixels + y * stride + x * 3;
+                p[0] = uint8_t(qRed(color)), p[1] = uint8_t(qGreen(color));
+                p[2] = uint8_t(qBlue(color));
+            }
+        heif_encoder_set_lossy_quality(encoder, 95);
+        options->image_orientation = orientation;
+        const QByteArray exif = ExifTiff(exifOrientation, true);
+        written =
+            heif_context_encode_image(context, image, encoder, options, &handle).code == 0 &&
+            heif_context_add_exif_metadata(context, handle, exif.constData(), int(exif.size()))
+                    .code == 0 &&
+            heif_context_write_to_file(context, QFile::encodeName(path).constData()).code == 0;
+    }
+    heif_encoding_options_free(options);
+    heif_image_handle_release(handle);
+    heif_image_release(image);
+    if (encoder != nullptr)
+        heif_encoder_release(encoder);
+    heif_context_free(context);
+    return written;
+}
+
+struct HeifTurnCase {
+    heif_compression_format format;
+    heif_orientation orientation;
+    QSize size;
+    QPoint red, white;
+};
+
+void PrintTo(const HeifTurnCase& c, std::ostream* os) {
+    *os << (c.format == heif_compression_AV1 ? "AVIF" : "HEIC") << " orientation "
+        << int(c.orientation);
+}
+
+class HeifTurnTest : public ShippedPluginsTest,
+                     public ::testing::WithParamInterface<HeifTurnCase> {};
+
+} // namespace
+
+TEST_P(HeifTurnTest, TheContainersTurnIsAppliedAndExifIsNot) {
+    const HeifTurnCase& c = GetParam();
+    if (!heif_have_decoder_for_format(c.format) || !heif_have_encoder_for_format(c.format))
+        GTEST_SKIP() << "libheif here cannot encode and decode this format";
+    const QString path = dir.filePath(QStringLiteral("turned.heif"));
+    // The EXIF block claims a half turn, which no case here has.
+    ASSERT_TRUE(WriteTurnedHeif(path, c.format, c.orientation, 3));
+    const QImage image = Decode(path);
+    ASSERT_EQ(image.size(), c.size);
+    EXPECT_COLOR(image, c.red.x(), c.red.y(), kRed, 48);
+    EXPECT_COLOR(image, c.white.x(), c.white.y(), kWhite, 48);
+}
+
+// Where the red (top-left) and white (bottom-right) quadrants end up after the turn.
+INSTANTIATE_TEST_SUITE_P(
+    Turns, HeifTurnTest,
+    ::testing::Values(
+        HeifTurnCase{heif_compression_HEVC, heif_orientation_normal, {16, 8}, {3, 1}, {12, 6}},
+        HeifTurnCase{
+            heif_compression_HEVC, heif_orientation_rotate_90_cw, {8, 16}, {6, 3}, {1, 12}},
+        HeifTurnCase{
+            heif_compression_HEVC, heif_orientation_flip_horizontally, {16, 8}, {12, 1}, {3, 6}},
+        HeifTurnCase{
+            heif_compression_AV1, heif_orientation_rotate_270_cw, {8, 16}, {1, 12}, {6, 3}},
+        HeifTurnCase{heif_compression_AV1, heif_orientation_normal, {16, 8}, {3, 1}, {12, 6}}),
+    [](const ::testing::TestParamInfo<HeifTurnCase>& info) {
+        return std::string(info.param.format == heif_compression_AV1 ? "Avif" : "Heic") +
+               "Orientation" + std::to_string(int(info.param.orientation));
+    });
+
+TEST_F(ShippedPluginsTest, HeifOfAnotherKindOrDamagedIsRefusedCleanly) {
+    // An ISO media file that is neither HEIC nor AVIF (an MP4's brand), and HEIF brands over junk.
+    QByteArray mp4 = QByteArray::fromHex("0000001c667479706d703432000000006d7034316d703432");
+    mp4 += QByteArray(64, 'x');
+    QByteArray junk = QByteArray::fromHex("0000001866747970686569630000000068656963") +
+                      QByteArray(200, char(0x5A));
+    for (const QByteArray& bytes : {mp4, junk}) {
+        char header[2048] = {};
+        std::memcpy(header, bytes.constData(), size_t(bytes.size()));
+        SPI_HLOCAL info = nullptr, bits = nullptr;
+        EXPECT_NE(Plugin("heif").GetPicture(bytes.constData(), int32_t(bytes.size()), 1, &info,
+                                            &bits, nullptr, 0),
+                  0);
+        EXPECT_EQ(bits, nullptr);
+        EXPECT_EQ(Plugin("heif").IsSupported("", header), bytes == junk ? 1 : 0);
+    }
+}
+
+TEST_F(ShippedPluginsTest, HeifWhosePictureNamesAMissingItemIsRefusedWithoutEndingTheProgram) {
+    // An identity item whose source is not in the item table: libheif 1.15 asserts on it.
+    const QByteArray path =
+        QFile::encodeName(QStringLiteral(HEIF_SEED_DIR "/iden-missing-item.heic"));
+    SPI_HLOCAL info = nullptr, bits = nullptr;
+    EXPECT_EQ(Plugin("heif").GetPicture(path.constData(), 0, 0, &info, &bits, nullptr, 0),
+              SPI_BROKEN_DATA);
+    EXPECT_EQ(bits, nullptr);
+}
+
+namespace {
+
+struct AreaCase {
+    int orientation;
+    QSize area;
+    QSize expected;
+};
+
+void PrintTo(const AreaCase& c, std::ostream* os) {
+    *os << "orientation " << c.orientation << " on " << c.area.width() << "x" << c.area.height();
+}
+
+class JpegForAreaTest : public ShippedPluginsTest,
+                        public ::testing::WithParamInterface<AreaCase> {};
+
+} // namespace
+
+TEST_P(JpegForAreaTest, DecodesAtTheSmallestScaleThatStillCoversTheFittedPicture) {
+    const AreaCase& c = GetParam();
+    const QString source = dir.filePath(QStringLiteral("wide.jpg"));
+    QStringList args = QuadrantArguments(2048, 1024);
+    args << "-quality"
+         << "90" << source;
+    ASSERT_EQ(QProcess::execute(QStringLiteral("convert"), args), 0);
+    const QString path = dir.filePath(QStringLiteral("turned.jpg"));
+    WriteBytes(path, WithExifOrientation(ReadBytes(source), c.orientation, true));
+    TSPIBitmap bitmap;
+    bitmap.FitArea = c.area;
+    bitmap.LoadFile(path);
+    const QImage& image = bitmap.Image();
+    ASSERT_EQ(image.size(), c.expected);
+    const int w = image.width(), h = image.height();
+    // Stored red, blue over lime, white; turned by 6: lime, red over white, blue.
+    const bool turned = c.orientation == 6;
+    EXPECT_COLOR(image, w / 4, h / 4, turned ? kLime : kRed, 40);
+    EXPECT_COLOR(image, 3 * w / 4, 3 * h / 4, turned ? kBlue : kWhite, 40);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Areas, JpegForAreaTest,
+    ::testing::Values(AreaCase{1, {1920, 1080}, {2048, 1024}}, // a half would need enlarging
+                      AreaCase{1, {1000, 1000}, {1024, 512}}, AreaCase{1, {256, 128}, {256, 128}},
+                      AreaCase{1, {257, 128}, {256, 128}}, // the height decides the fit
+                      AreaCase{1, {300, 100}, {256, 128}}, AreaCase{1, {0, 0}, {2048, 1024}},
+                      AreaCase{6, {600, 600}, {512, 1024}}, AreaCase{6, {1080, 1920}, {1024, 2048}},
+                      AreaCase{6, {128, 256}, {128, 256}}),
+    [](const ::testing::TestParamInfo<AreaCase>& info) {
+        return "Orientation" + std::to_string(info.param.orientation) + "On" +
+               std::to_string(info.param.area.width()) + "x" +
+               std::to_string(info.param.area.height());
+    });
+
+TEST_F(ShippedPluginsTest, PluginsWithoutAnAreaDecoderGiveTheFullPicture) {
+    TSPIBitmap bitmap;
+    bitmap.FitArea = QSize(4, 2);
+    bitmap.LoadFile(Make("full.png"));
+    ExpectQuadrants(bitmap.Image(), 0);
 }

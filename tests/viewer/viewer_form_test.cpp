@@ -432,7 +432,8 @@ TEST_F(ViewerTest, ThePlayPauseButtonStartsAndPausesTheSlideShow) {
 }
 
 TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
-    // Esc is pressed while the second picture is being loaded.
+    // Esc is pressed while a picture is being loaded on screen (a step back: only the next picture
+    // is decoded ahead).
     bool pressEsc = false;
     bool visibleAfterEsc = true;
     TViewer_Form* viewer = nullptr;
@@ -448,14 +449,76 @@ TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
     v.listFlag = true;
     v.path = ThreePictures();
     v.show();
-    pressEsc = true;
     v.NextPicture();
+    pressEsc = true;
+    v.PreviousPicture();
+    EXPECT_FALSE(pressEsc) << "no load on screen";
     EXPECT_TRUE(visibleAfterEsc);
     EXPECT_FALSE(v.LoadBusy());
     EXPECT_TRUE(v.isVisible());
     QCoreApplication::processEvents();
     EXPECT_FALSE(v.isVisible());
     EXPECT_EQ(ReadSettingInt(0, settingskey::Viewer, "DispTime", -1), 3);
+}
+
+TEST_F(ViewerTest, StepsForwardDrawThePictureDecodedAheadAndStepsBackDecodeOnScreen) {
+    // Counts the pictures decoded on screen, as against those decoded ahead.
+    int loads = 0;
+    TViewer_Form v(nullptr, [&loads](TSPIBitmap& bitmap, const QByteArray& picturePath) {
+        ++loads;
+        LoadPictureFile(bitmap, picturePath);
+    });
+    v.listFlag = true;
+    v.path = ThreePictures();
+    v.show();
+    ASSERT_EQ(loads, 1);
+    const auto centre = [&v] {
+        const QImage& picture = v.Image1->Picture();
+        return picture.pixel(picture.width() / 2, picture.height() / 2);
+    };
+    v.NextPicture();
+    EXPECT_EQ(centre(), kGreen);
+    v.NextPicture();
+    EXPECT_EQ(centre(), kBlue);
+    EXPECT_EQ(loads, 1) << "both steps forward were decoded ahead";
+    EXPECT_EQ(v.Image1->Picture().size(), v.Image1->size());
+    v.PreviousPicture();
+    EXPECT_EQ(centre(), kGreen);
+    EXPECT_EQ(loads, 2);
+    // The bar takes room from the picture: what was decoded ahead for the old area is dropped.
+    v.ToggleProgress();
+    v.NextPicture();
+    EXPECT_EQ(centre(), kBlue);
+    EXPECT_EQ(loads, 3);
+    EXPECT_EQ(v.Image1->Picture().size(), v.Image1->size());
+    v.close();
+}
+
+TEST_F(ViewerTest, APictureDecodedAheadIsDroppedWhenTheListIsReadAgain) {
+    const QByteArray list =
+        List({Picture("r.bmp", {8, 6}, kRed), Picture("g.bmp", {8, 6}, kGreen)});
+    TViewer_Form& v = Open(list, true);
+    ASSERT_TRUE(QTest::qWaitFor([&v] { return v.PrefetchReady(); }, 10000));
+    Picture("g.bmp", {8, 6}, kBlue); // changed after it was decoded ahead
+    v.FormShow();
+    v.NextPicture();
+    EXPECT_EQ(Centre(), kBlue);
+}
+
+TEST_F(ViewerTest, ClosingWhileTheNextPictureIsDecodedEndsAtOnce) {
+    // Large enough that its decode is still running when the viewer goes.
+    const QByteArray big = Picture("big.jpg", {4000, 3000}, kGreen, "JPG");
+    TSPIs host;
+    host.OnSearch = SPIs1Search;
+    host.Search(QStringLiteral(COUCHFRAME_PLUGIN_BUILD_DIR "/jpeg.spi"));
+    ASSERT_EQ(host.Count(), 1);
+    TViewer_Form& v = Open(List({Picture("r.bmp", {8, 6}, kRed), big}), true);
+    v.PressKey(vk::Escape);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(v.isVisible());
+    viewer.reset();
+    // The host's end takes the plug-ins from under no decode: the dropped one has stopped.
+    SUCCEED();
 }
 
 TEST_F(ViewerTest, JpegThroughTheShippedPlugin) {

@@ -23,7 +23,8 @@
  *  - The progress callback may be null; a plug-in must accept that. When it is not null, the
  * plug-in calls it now and then with (done, total, lData); a non-zero answer asks the plug-in to
  * stop, free what it allocated and return SPI_ABORT.
- *  - Plug-ins are called from one thread at a time and must treat every input as hostile.
+ *  - Plug-ins are called from one thread at a time (not always the same thread: pictures may be
+ *    decoded ahead on a worker thread) and must treat every input as hostile.
  *
  * Building a plug-in outside the Couchframe tree needs only this header:
  *     cc -shared -fPIC -fvisibility=hidden -I<dir of this header> -o mine.spi mine.c
@@ -144,6 +145,17 @@ SPI_EXPORT int32_t GetPicture(const char* buf, int32_t len, uint32_t flag, SPI_H
 /* Optional: a smaller picture that is quick to make. */
 SPI_EXPORT int32_t GetPreview(const char* buf, int32_t len, uint32_t flag, SPI_HLOCAL* pHBInfo,
                               SPI_HLOCAL* pHBm, SPI_PROGRESS lpPrgressCallback, intptr_t lData);
+
+/* Optional: the picture as it will be shown, fitted into an area of areaWidth x areaHeight pixels
+ * with its aspect ratio kept. A plug-in that can decode a reduced picture for less work (a JPEG at
+ * a reduced DCT scale) may return one smaller than the full picture, but never smaller than the
+ * fitted picture in either direction, so that it is only ever shrunk when drawn; returning the full
+ * picture is always right. The sizes are of the picture as shown (after any turn the plug-in
+ * applies); everything else is as for GetPicture. Couchframe calls it in place of GetPicture when
+ * it knows where the picture goes, and calls GetPicture on plug-ins that do not export it. */
+SPI_EXPORT int32_t GetPictureForArea(const char* buf, int32_t len, uint32_t flag, int32_t areaWidth,
+                                     int32_t areaHeight, SPI_HLOCAL* pHBInfo, SPI_HLOCAL* pHBm,
+                                     SPI_PROGRESS lpPrgressCallback, intptr_t lData);
 
 /* Archive plug-ins ("00AM"). Couchframe looks them up but does not call them. */
 SPI_EXPORT int32_t GetArchiveInfo(const char* buf, int32_t len, uint32_t flag, SPI_HLOCAL* lphInf);
