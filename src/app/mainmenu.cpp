@@ -1,9 +1,9 @@
 #include "app/mainmenu.h"
 
-#include "input/remote_input.h"
-
 #include "app/panel.h"
 #include "gradient/pgra112.h"
+#include "input/remote_input.h"
+#include "input/remote_report.h"
 #include "platform/application.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"

@@ -2,7 +2,7 @@
 
 #include "app/configuration_flow.h"
 #include "platform/colors.h"
-#include "platform/form.h"
+#include "ui/form.h"
 
 #include <QStringList>
 

@@ -9,6 +9,7 @@
 #include "filemenu/media_handoff.h"
 #include "filemenu/play_selection.h"
 #include "gradient/pgra112.h"
+#include "input/remote_report.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
 #include "platform/modal.h"

@@ -6,7 +6,7 @@
 #include "filemenu/media_handoff.h"
 #include "filemenu/unlock_code.h"
 #include "input/app_command.h"
-#include "platform/form.h"
+#include "ui/form.h"
 
 #include <QByteArray>
 #include <QString>

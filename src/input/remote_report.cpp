@@ -1,13 +1,5 @@
 #include "input/remote_report.h"
 
-RawInputMessage RawInputMessage::FromReport(const QByteArray& report) {
-    RawInputMessage message;
-    message.dwSizeHid = quint32(report.size());
-    message.dwCount = 1;
-    message.reports = report;
-    return message;
-}
-
 QByteArray ReportFromCode(quint32 code) {
     QByteArray bytes(4, '\0');
     for (int i = 3; i >= 0; --i, code >>= 8)

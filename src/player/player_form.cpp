@@ -3,6 +3,7 @@
 #include "app/panel.h"
 #include "gradient/pgra112.h"
 #include "input/app_command.h"
+#include "input/remote_report.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
 #include "platform/modal.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/form.h"
 #include "platform/media_session.h"
 #include "platform/screen_awake.h"
 #include "player/media_player_control.h"
+#include "ui/form.h"
 
 #include <QRect>
 

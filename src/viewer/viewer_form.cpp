@@ -2,6 +2,7 @@
 
 #include "gradient/pgra112.h"
 #include "input/app_command.h"
+#include "input/remote_report.h"
 #include "platform/application.h"
 #include "platform/image_widget.h"
 #include "platform/timer.h"
