@@ -1,6 +1,5 @@
 #include "app/mainmenu.h"
 
-#include "app/panel.h"
 #include "gradient/pgra112.h"
 #include "input/remote_input.h"
 #include "input/remote_report.h"
@@ -14,6 +13,7 @@
 #include "settings/general.h"
 #include "settings/lenient_settings.h"
 #include "spi/spis.h"
+#include "ui/panel.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -145,15 +145,13 @@ Panel* Tmain_form::MakePanel(int tag, const QString& caption, StoredColor color)
     panel->SetFontColor(clWhite);
     panel->SetBevelWidth(2);
     panel->setFont(ScreenFont(-12));
-    panel->onMouseDown = [this](Panel& p) { Panel_MouseDown(p); };
-    panel->onMouseUp = [this](Panel& p) { Panel_MouseUp(p); };
-    panel->onClick = [this](Panel& p) { Panel_Click(p); };
+    BindPanel(*panel);
     return panel;
 }
 
 void Tmain_form::FormCreate() {
-    PrevTag_ = 101;
-    CurTag_ = 100;
+    PrevTag = 101;
+    CurTag = 100;
     CodeMatched_ = 0;
     RegisterRemoteInput();
 }
@@ -192,7 +190,7 @@ void Tmain_form::FormShow() {
     Image1->setGeometry(0, 0, screen.width(), screen.height());
     PG1->Paint();
     LayOut(screen.width(), screen.height());
-    HighlightPanel(this, PrevTag_, CurTag_);
+    HighlightPanel(this, PrevTag, CurTag);
     Timer1->setInterval(DelayMilliseconds(
         reads.Int(settingskey::System, QStringLiteral("ActiveDelay"), kDefaultActiveDelay)));
     Timer1->setEnabled(true);
@@ -217,18 +215,18 @@ void Tmain_form::resizeEvent(QResizeEvent* event) {
 }
 
 void Tmain_form::FormKeyDown(int& key, ShiftState /*shift*/) {
-    PrevTag_ = CurTag_;
+    PrevTag = CurTag;
     if (key == vk::Up) {
-        if (CurTag_ % 100 > 0)
-            --CurTag_;
+        if (CurTag % 100 > 0)
+            --CurTag;
     } else if (key == vk::Down) {
-        if (CurTag_ % 100 < 3)
-            ++CurTag_;
+        if (CurTag % 100 < 3)
+            ++CurTag;
     } else if (key == vk::Return) {
         if (CodeMatched_ == ExitCodeText_.size()) {
             close();
         } else {
-            OpenCategory(CurTag_);
+            OpenCategory(CurTag);
             CodeMatched_ = 0;
         }
     } else if (key >= vk::Digit0 && key <= vk::Digit0 + 9) {
@@ -237,7 +235,7 @@ void Tmain_form::FormKeyDown(int& key, ShiftState /*shift*/) {
         MatchExitCode(QChar(key - 48));
     }
     // Left and Right: one column, so the selection stays. No key is consumed here.
-    HighlightPanel(this, PrevTag_, CurTag_);
+    HighlightPanel(this, PrevTag, CurTag);
 }
 
 void Tmain_form::MatchExitCode(QChar typed) {
@@ -253,29 +251,14 @@ void Tmain_form::Panel_Click(Panel& panel) {
     OpenCategory(panel.Tag());
 }
 
-void Tmain_form::Panel_MouseDown(Panel& panel) {
-    PrevTag_ = CurTag_;
-    const int tag = PressPanel(panel);
-    if (tag >= 100) {
-        CurTag_ = tag;
-        HighlightPanel(this, PrevTag_, tag);
-    }
-}
-
-void Tmain_form::Panel_MouseUp(Panel& panel) {
-    const int tag = ReleasePanel(panel);
-    if (tag >= 100)
-        CurTag_ = tag;
-}
-
 void Tmain_form::WmInput(const RawInputMessage& message) {
     const std::optional<quint32> code = FetchRemoteReport(message);
     const int tag = code ? TagOfReport(*code) : 0;
     if (tag == 0)
         return;
-    PrevTag_ = CurTag_;
-    CurTag_ = tag;
-    HighlightPanel(this, PrevTag_, CurTag_);
+    PrevTag = CurTag;
+    CurTag = tag;
+    HighlightPanel(this, PrevTag, CurTag);
     OpenCategory(tag);
 }
 

@@ -1,6 +1,5 @@
 #include "filemenu/file_menu.h"
 
-#include "app/panel.h"
 #include "filemenu/category.h"
 #include "filemenu/file_menu_layout.h"
 #include "filemenu/folder_existence.h"
@@ -14,6 +13,7 @@
 #include "platform/image_widget.h"
 #include "platform/modal.h"
 #include "settings/general.h"
+#include "ui/panel.h"
 
 #include <QDialog>
 #include <QFile>
@@ -74,9 +74,7 @@ TFile_Menu::TFile_Menu(QWidget* parent) : Form(parent) {
         panel->SetAlignment(Qt::AlignLeft | Qt::AlignVCenter |
                             Qt::Alignment(QFlag(Qt::TextShowMnemonic)));
         panel->SetBevelWidth(2);
-        panel->onMouseDown = [this](Panel& p) { Panel_MouseDown(p); };
-        panel->onMouseUp = [this](Panel& p) { Panel_MouseUp(p); };
-        panel->onClick = [this](Panel& p) { Panel_Click(p); };
+        BindPanel(*panel);
         *rows[r] = panel;
     }
     LBL002 = MakeLabel(this, "LBL002", " [Prev]", Qt::AlignLeft);
@@ -627,21 +625,6 @@ void TFile_Menu::WmAppCommand(int command) {
             break;
         }
     });
-}
-
-void TFile_Menu::Panel_MouseDown(Panel& panel) {
-    PrevTag = CurTag;
-    const int tag = PressPanel(panel);
-    if (tag >= kFirstTag) {
-        CurTag = tag;
-        HighlightPanel(this, PrevTag, tag);
-    }
-}
-
-void TFile_Menu::Panel_MouseUp(Panel& panel) {
-    const int tag = ReleasePanel(panel);
-    if (tag >= kFirstTag)
-        CurTag = tag;
 }
 
 void TFile_Menu::Panel_Click(Panel& panel) {

@@ -7,6 +7,7 @@
 #include "filemenu/unlock_code.h"
 #include "input/app_command.h"
 #include "ui/form.h"
+#include "ui/panel_selection.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,7 +28,7 @@ class TPGradation;
 // The folder list screen of one category: the registered folders, then the sub-folders and
 // matching files of the folder walked into, ten rows to a page, with marks, locked folders and the
 // hand-off to the player or the viewer.
-class TFile_Menu : public Form {
+class TFile_Menu : public Form, public PanelSelection {
 public:
     explicit TFile_Menu(QWidget* parent = nullptr);
     ~TFile_Menu() override;
@@ -41,9 +42,7 @@ public:
     void FormKeyDown(int& key, ShiftState shift) override;
     void WmInput(const RawInputMessage& message) override;
     void WmAppCommand(int command) override;
-    void Panel_Click(Panel& panel);
-    void Panel_MouseDown(Panel& panel);
-    void Panel_MouseUp(Panel& panel);
+    void Panel_Click(Panel& panel) override;
 
     // Operations.
     void ListRegisteredFolders();
@@ -76,9 +75,6 @@ public:
     bool TestingFolders() const { return answers_ != nullptr; }
     // The entry under the selected row, or null on a row without one.
     const ListEntry* SelectedEntry() const;
-
-    int PrevTag = 101;
-    int CurTag = 100;
 
     // Components.
     ImageWidget* Image1;

@@ -1,6 +1,5 @@
 #include "player/player_form.h"
 
-#include "app/panel.h"
 #include "gradient/pgra112.h"
 #include "input/app_command.h"
 #include "input/remote_report.h"
@@ -18,6 +17,7 @@
 #include "player/resume_positions.h"
 #include "player/screen_note.h"
 #include "settings/general.h"
+#include "ui/panel.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -108,11 +108,8 @@ TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
     Info->setFont(ScreenFont(-12, true));
     PNL001 = MakeSwitchPanel(MusicPanel, kLoopTag, QStringLiteral("Loop [Off]"));
     PNL002 = MakeSwitchPanel(MusicPanel, kShuffleTag, QStringLiteral("Shuffle [Off]"));
-    for (Panel* panel : {PNL001, PNL002}) {
-        panel->onMouseDown = [this](Panel& p) { Panel_MouseDown(p); };
-        panel->onMouseUp = [this](Panel& p) { Panel_MouseUp(p); };
-        panel->onClick = [this](Panel& p) { Panel_Click(p); };
-    }
+    for (Panel* panel : {PNL001, PNL002})
+        BindPanel(*panel);
 
     Cover = new QLabel(MusicPanel);
     Cover->setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -149,8 +146,8 @@ TPlayer_Form::~TPlayer_Form() {
 }
 
 void TPlayer_Form::FormCreate() {
-    prevTag_ = 101;
-    curTag_ = kLoopTag;
+    PrevTag = 101;
+    CurTag = kLoopTag;
     loopFlag_ = false;
     shuffleFlag_ = false;
 }
@@ -192,7 +189,7 @@ void TPlayer_Form::FormShow() {
         Info->setGeometry(layout.info);
         coverBox_ = CoverArtBox(layout.info, layout.loopPanel.top(), layout.info.left());
         PG1->Paint();
-        HighlightPanel(MusicPanel, prevTag_, curTag_);
+        HighlightPanel(MusicPanel, PrevTag, CurTag);
     }
     PB1->setFixedHeight(layout.progressHeight);
     PB1->setVisible(ReadSettingBool(0, settingskey::Player, kShowProgress, false));
@@ -209,11 +206,11 @@ void TPlayer_Form::FormShow() {
 }
 
 void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
-    prevTag_ = curTag_;
+    PrevTag = CurTag;
     auto consume = [&key] { key = 0; };
     switch (key) {
     case vk::Return:
-        ToggleMode(curTag_);
+        ToggleMode(CurTag);
         consume();
         break;
     case vk::Escape:
@@ -222,12 +219,12 @@ void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
         consume();
         break;
     case vk::Left:
-        if (curTag_ / 100 > 1)
-            curTag_ -= 100;
+        if (CurTag / 100 > 1)
+            CurTag -= 100;
         break;
     case vk::Right:
-        if (curTag_ / 100 < 2)
-            curTag_ += 100;
+        if (CurTag / 100 < 2)
+            CurTag += 100;
         break;
     case 'B':
     case 'F':
@@ -279,7 +276,7 @@ void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
             SetSkipLength(key - vk::Numpad0);
         break;
     }
-    HighlightPanel(MusicPanel, prevTag_, curTag_);
+    HighlightPanel(MusicPanel, PrevTag, CurTag);
 }
 
 void TPlayer_Form::FormClose() {
@@ -360,21 +357,6 @@ void TPlayer_Form::WmAppCommand(int command) {
 
 void TPlayer_Form::Panel_Click(Panel& panel) {
     ToggleMode(panel.Tag());
-}
-
-void TPlayer_Form::Panel_MouseDown(Panel& panel) {
-    prevTag_ = curTag_;
-    const int tag = PressPanel(panel);
-    if (tag >= 100) {
-        curTag_ = tag;
-        HighlightPanel(MusicPanel, prevTag_, tag);
-    }
-}
-
-void TPlayer_Form::Panel_MouseUp(Panel& panel) {
-    const int tag = ReleasePanel(panel);
-    if (tag >= 100)
-        curTag_ = tag;
 }
 
 void TPlayer_Form::Timer1Timer() {

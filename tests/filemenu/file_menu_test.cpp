@@ -1,4 +1,3 @@
-#include "app/panel.h"
 #include "filemenu/category.h"
 #include "filemenu/file_menu.h"
 #include "filemenu/file_menu_layout.h"
@@ -10,6 +9,7 @@
 #include "platform/modal.h"
 #include "settings/general.h"
 #include "stall_shim.h"
+#include "ui/panel.h"
 
 #include <QDeadlineTimer>
 #include <QDialog>

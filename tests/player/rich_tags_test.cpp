@@ -1,4 +1,3 @@
-#include "app/panel.h"
 #include "player/cover_art.h"
 #include "player/media_tags.h"
 #include "player/mpv_media_player.h"
@@ -6,6 +5,7 @@
 #include "player/player_form.h"
 #include "rich_media.h"
 #include "test_media.h"
+#include "ui/panel.h"
 
 #include <QDir>
 #include <QLabel>

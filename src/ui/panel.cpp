@@ -1,4 +1,4 @@
-#include "app/panel.h"
+#include "ui/panel.h"
 
 #include "platform/mnemonic.h"
 
