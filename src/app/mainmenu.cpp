@@ -13,6 +13,7 @@
 #include "settings/general.h"
 #include "settings/lenient_settings.h"
 #include "spi/spis.h"
+#include "ui/backdrop.h"
 #include "ui/panel.h"
 
 #include <QApplication>
@@ -96,28 +97,19 @@ Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     // Maximised from creation: a first show that a store error cuts short still covers the screen.
     PlaceFullScreen();
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
-    setAutoFillBackground(true);
+    SetBlackBackground(*this);
 
     // Child order matters: the selection model visits the panels in it, and the picture lies
     // beneath everything.
     Image1 = new ImageWidget(this);
-    PG1 = new TPGradation(this);
-    PG1->SetTargetImage(Image1);
-    PG1->SetEndColor(clGradientActiveCaption);
-    PG1->SetDelay(3);
-    PG1->SetGradationMode(mdVertical);
+    PG1 = MakeScreenGradient(this, Image1);
     PNL001 = MakePanel(100, QStringLiteral("my Video"), kPanelSelectedColor);
     PNL002 = MakePanel(101, QStringLiteral("my Music"), kPanelUnselectedColor);
     PNL003 = MakePanel(102, QStringLiteral("my Picture"), kPanelUnselectedColor);
     LBL001 = new CaptionLabel(QStringLiteral("Main Menu"), this);
     LBL001->setAlignment(Qt::AlignCenter);
     LBL001->setFont(ScreenFont(-12));
-    QPalette white = LBL001->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    LBL001->setPalette(white);
+    SetWhiteText(*LBL001);
     Timer1 = new Timer(this);
     Timer1->setInterval(10000);
     Timer1->onTimer = [this] { Timer1Timer(); };

@@ -13,6 +13,7 @@
 #include "platform/image_widget.h"
 #include "platform/modal.h"
 #include "settings/general.h"
+#include "ui/backdrop.h"
 #include "ui/panel.h"
 
 #include <QDialog>
@@ -40,27 +41,18 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, Qt::Al
     auto* label = new CaptionLabel(QString::fromLatin1(caption), parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setAlignment(alignment | Qt::AlignVCenter);
-    QPalette white = label->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    label->setPalette(white);
+    SetWhiteText(*label);
     return label;
 }
 } // namespace
 
 TFile_Menu::TFile_Menu(QWidget* parent) : Form(parent) {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setAutoFillBackground(true);
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
+    SetBlackBackground(*this);
 
     Image1 = new ImageWidget(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    PG1 = new TPGradation(this);
-    PG1->SetTargetImage(Image1);
-    PG1->SetEndColor(clGradientActiveCaption);
-    PG1->SetDelay(3);
-    PG1->SetGradationMode(mdVertical);
+    PG1 = MakeScreenGradient(this, Image1);
 
     LBL001 = MakeLabel(this, "LBL001", "my Movie", Qt::AlignHCenter);
     Panel** rows[kRows] = {&PNL001, &PNL002, &PNL003, &PNL004, &PNL005,

@@ -17,7 +17,9 @@
 #include "player/resume_positions.h"
 #include "player/screen_note.h"
 #include "settings/general.h"
+#include "ui/backdrop.h"
 #include "ui/panel.h"
+#include "ui/progress_strip.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -34,7 +36,6 @@ namespace {
 constexpr int kLoopTag = 100;
 constexpr int kShuffleTag = 200;
 constexpr StoredColor kSwitchFontColor = 0xC0C0C0;
-constexpr StoredColor kProgressBarColor = 0x00FF00;
 // A control that keeps answering "playing" to stop must not hold the screen open.
 constexpr int kStopAttempts = 5;
 const QString kVolume = QStringLiteral("Volume");
@@ -81,24 +82,20 @@ PlayerLayout ComputePlayerLayout(int width, int height) {
     return PlayerLayout{QRect(loopLeft, top, panelWidth, panelHeight),
                         QRect(shuffleLeft, top, panelWidth, panelHeight),
                         QRect(margin, margin, width - 2 * margin, height - 3 * margin),
-                        12 - panelHeight, height / 48};
+                        12 - panelHeight, ProgressStripHeight(height)};
 }
 
 TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
     : Form(parent), session_(std::make_unique<PlayerMediaSession>(*this)) {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setAutoFillBackground(true);
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
+    SetBlackBackground(*this);
 
     WMP1 = control ? control : new MpvMediaPlayer();
     WMP1->setParent(this);
     WMP1->OnMediaChange = [this] { WMP1MediaChange(); };
 
     MusicPanel = new QWidget(this);
-    MusicPanel->setAutoFillBackground(true);
-    MusicPanel->setPalette(black);
+    SetBlackBackground(*MusicPanel);
     Image1 = new ImageWidget(MusicPanel);
     Info = new QLabel(MusicPanel);
     Info->setTextFormat(Qt::PlainText);
@@ -115,16 +112,9 @@ TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
     Cover->setAlignment(Qt::AlignRight | Qt::AlignTop);
     Cover->hide();
 
-    PB1 = new QProgressBar(this);
-    PB1->setRange(0, 1000);
-    PB1->setTextVisible(false);
-    PB1->hide();
+    PB1 = MakeProgressStrip(this);
 
-    PG1 = new TPGradation(this);
-    PG1->SetTargetImage(Image1);
-    PG1->SetEndColor(clGradientActiveCaption);
-    PG1->SetDelay(3);
-    PG1->SetGradationMode(mdVertical);
+    PG1 = MakeScreenGradient(this, Image1);
 
     Timer1 = new Timer(this);
     Timer1->setInterval(500);
@@ -157,9 +147,7 @@ bool TPlayer_Form::IsMusicMode() const {
 }
 
 void TPlayer_Form::Realign() {
-    const int barHeight = PB1->isHidden() ? 0 : PB1->height();
-    PB1->setGeometry(0, height() - PB1->height(), width(), PB1->height());
-    const QRect client(0, 0, width(), height() - barHeight);
+    const QRect client = PlaceProgressStrip(*PB1);
     WMP1->setGeometry(client);
     MusicPanel->setGeometry(client);
     Image1->setGeometry(MusicPanel->rect());
@@ -193,8 +181,6 @@ void TPlayer_Form::FormShow() {
     }
     PB1->setFixedHeight(layout.progressHeight);
     PB1->setVisible(ReadSettingBool(0, settingskey::Player, kShowProgress, false));
-    PB1->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: %1; }")
-                           .arg(ToQColor(kProgressBarColor).name()));
     Realign();
     WMP1->settings().setVolume(ReadSettingInt(0, settingskey::Player, kVolume, 80));
     automaticSkip_ = ReadSettingBool(0, settingskey::Player, kSkipFlg, false);
@@ -365,8 +351,8 @@ void TPlayer_Form::Timer1Timer() {
         return;
     const double length = WMP1->currentMedia().duration();
     if (length != 0)
-        PB1->setValue(
-            static_cast<int>(std::trunc(WMP1->controls().currentPosition() * 1000 / length)));
+        PB1->setValue(static_cast<int>(
+            std::trunc(WMP1->controls().currentPosition() * kProgressStripMax / length)));
 }
 
 void TPlayer_Form::WMP1MediaChange() {

@@ -8,6 +8,8 @@
 #include "platform/timer.h"
 #include "settings/general.h"
 #include "spi/spibmp.h"
+#include "ui/backdrop.h"
+#include "ui/progress_strip.h"
 #include "viewer/picture_file.h"
 #include "viewer/picture_fit.h"
 #include "viewer/picture_list.h"
@@ -24,28 +26,15 @@
 namespace {
 const QString kDispTime = QStringLiteral("DispTime");
 const QString kShowProgress = QStringLiteral("ShowProgress");
-constexpr int kProgressMax = 1000;
 } // namespace
 
 TViewer_Form::TViewer_Form(QWidget* parent)
-    : Form(parent), Image1(new ImageWidget(this)), PB1(new QProgressBar(this)),
-      PG1(new TPGradation(this)), Timer1(new Timer(this)),
+    : Form(parent), Image1(new ImageWidget(this)), PB1(MakeProgressStrip(this)),
+      PG1(MakeScreenGradient(this, Image1)), Timer1(new Timer(this)),
       session_(std::make_unique<ViewerMediaSession>(*this)) {
     // Unlike the other screens the viewer does not stay on top.
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    setAutoFillBackground(true);
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
-
-    PB1->setRange(0, kProgressMax);
-    PB1->setTextVisible(false);
-    PB1->hide();
-
-    PG1->SetTargetImage(Image1);
-    PG1->SetEndColor(clGradientActiveCaption);
-    PG1->SetDelay(3);
-    PG1->SetGradationMode(mdVertical);
+    SetBlackBackground(*this);
 
     Timer1->setEnabled(false);
     Timer1->onTimer = [this] { Timer1Timer(); };
@@ -63,9 +52,7 @@ void TViewer_Form::FormShow() {
     SetTimerInterval();
 
     PlaceFullScreen();
-    PB1->setFixedHeight(height() / 48);
-    PB1->setStyleSheet(QStringLiteral("QProgressBar { border: none; background: black; }"
-                                      "QProgressBar::chunk { background-color: #00ff00; }"));
+    PB1->setFixedHeight(ProgressStripHeight(height()));
     PB1->setVisible(ReadSettingBool(0, settingskey::Viewer, kShowProgress, false));
     Arrange();
 
@@ -181,7 +168,7 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
         if (closePending_)
             QMetaObject::invokeMethod(this, &TViewer_Form::CloseViewer, Qt::QueuedConnection);
     });
-    PB1->setValue(list_.isEmpty() ? 0 : int(qint64(index_) * kProgressMax / list_.size()));
+    PB1->setValue(list_.isEmpty() ? 0 : int(qint64(index_) * kProgressStripMax / list_.size()));
     Image1->Picture() = QImage();
     Image1->PictureChanged();
     TSPIBitmap bitmap;
@@ -314,9 +301,7 @@ void TViewer_Form::CloseViewer() {
 }
 
 void TViewer_Form::Arrange() {
-    const int barHeight = PB1->isHidden() ? 0 : PB1->height();
-    Image1->setGeometry(0, 0, width(), height() - barHeight);
-    PB1->setGeometry(0, height() - barHeight, width(), barHeight);
+    Image1->setGeometry(PlaceProgressStrip(*PB1));
 }
 
 void TViewer_Form::resizeEvent(QResizeEvent* event) {
