@@ -6,6 +6,7 @@
 // "bench_list_folder --make-folder DIR COUNT" fills DIR with COUNT matching files; the script
 // bench/list_folder_vs_ls uses both to compare against "ls -1" in the same run.
 
+#include "app/media_screens.h"
 #include "filemenu/file_menu.h"
 #include "filemenu/folder_listing.h"
 #include "platform/application.h"
@@ -70,7 +71,8 @@ void BM_ListFolder(benchmark::State& state) {
 BENCHMARK(BM_ListFolder)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_PaintPage(benchmark::State& state) {
-    TFile_Menu screen;
+    MediaScreens screens;
+    TFile_Menu screen(screens);
     screen.category = 1;
     screen.PlaceFullScreen();
     screen.show();

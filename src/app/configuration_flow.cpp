@@ -5,61 +5,41 @@
 #include "settings/store.h"
 
 namespace {
-struct CategorySchema {
-    int category;
-    QString keyName;
-    QString defaultUnlockCode;
-    QString defaultExtensions;
-};
-
-const CategorySchema kCategories[] = {
-    {1, QStringLiteral("Video"), QStringLiteral("58203714"), QStringLiteral("mpg,mpeg,avi,wpl")},
-    {2, QStringLiteral("Music"), QStringLiteral("69314825"), QStringLiteral("wav,wma,mp3,m3u,mid")},
-    {3, QStringLiteral("Picture"), QStringLiteral("70425936"),
-     QStringLiteral("bmp,wmf,emf,jpg,jpeg")},
-};
-
 const QString kOn = QStringLiteral("On");
 const QString kOff = QStringLiteral("Off");
 
 void FillDialog(ConfigurationDialog& dialog, LenientSettings& reads) {
-    dialog.SetExitCode(
-        reads.String(settingskey::System, QStringLiteral("ExitCode"), QStringLiteral("81536047")));
-    dialog.SetActiveDelay(reads.Int(settingskey::System, QStringLiteral("ActiveDelay"), 10));
-    for (const CategorySchema& schema : kCategories) {
-        const QString key = settingskey::Category(schema.keyName);
-        dialog.SetUnlockCode(schema.category, reads.String(key, QStringLiteral("UnLockCode"),
-                                                           schema.defaultUnlockCode));
-        dialog.SetExtensions(schema.category, reads.String(key, QStringLiteral("Extention"),
-                                                           schema.defaultExtensions));
-        const int count = reads.Value([&] { return ReadFolderEntryCount(key); }, 0);
+    dialog.SetExitCode(reads.Read(setting::ExitCode));
+    dialog.SetActiveDelay(reads.Read(setting::ActiveDelay));
+    for (const CategorySettings& schema : CategorySchemas()) {
+        dialog.SetUnlockCode(schema.category, reads.Read(schema.unlockCode));
+        dialog.SetExtensions(schema.category, reads.Read(schema.extensions));
+        const int count = reads.Value([&] { return ReadFolderEntryCount(schema.keyPath); }, 0);
         for (int n = 1; n <= count; ++n) {
             FolderRow row;
-            row.title = reads.String(key, EntryValueName("Title", n), QString());
-            row.folder = reads.String(key, EntryValueName("Folder", n), QString());
-            row.lock = reads.Bool(key, EntryValueName("Lock", n), false) ? kOn : kOff;
+            row.title = reads.Read(schema.Title(n));
+            row.folder = reads.Read(schema.Folder(n));
+            row.lock = reads.Read(schema.Lock(n)) ? kOn : kOff;
             dialog.AddFolderRow(schema.category, row);
         }
     }
 }
 
 void WriteBack(const ConfigurationDialog& dialog) {
-    WriteSettingString(0, settingskey::System, QStringLiteral("ExitCode"), dialog.ExitCode());
-    WriteSettingInt(0, settingskey::System, QStringLiteral("ActiveDelay"), dialog.ActiveDelay());
-    for (const CategorySchema& schema : kCategories) {
+    WriteSetting(setting::ExitCode, dialog.ExitCode());
+    WriteSetting(setting::ActiveDelay, dialog.ActiveDelay());
+    for (const CategorySettings& schema : CategorySchemas()) {
         // The category key is rewritten whole, so no entry beyond the new count survives.
-        const QString key = settingskey::Category(schema.keyName);
-        EraseSettingKey(0, key);
-        WriteSettingString(0, key, QStringLiteral("UnLockCode"),
-                           dialog.UnlockCode(schema.category));
-        WriteSettingString(0, key, QStringLiteral("Extention"), dialog.Extensions(schema.category));
+        EraseSettingKey(0, schema.keyPath);
+        WriteSetting(schema.unlockCode, dialog.UnlockCode(schema.category));
+        WriteSetting(schema.extensions, dialog.Extensions(schema.category));
         const QList<FolderRow> rows = dialog.FolderRows(schema.category);
-        WriteSettingInt(0, key, QStringLiteral("ItemCount"), int(rows.size()));
+        WriteSetting(schema.itemCount, int(rows.size()));
         for (int i = 0; i < rows.size(); ++i) {
             const int n = i + 1;
-            WriteSettingString(0, key, EntryValueName("Title", n), rows[i].title);
-            WriteSettingString(0, key, EntryValueName("Folder", n), rows[i].folder);
-            WriteSettingBool(0, key, EntryValueName("Lock", n), rows[i].lock == kOn);
+            WriteSetting(schema.Title(n), rows[i].title);
+            WriteSetting(schema.Folder(n), rows[i].folder);
+            WriteSetting(schema.Lock(n), rows[i].lock == kOn);
         }
     }
 }

@@ -1,44 +1,6 @@
 #pragma once
 
-#include <QList>
-#include <QString>
-
-#include <functional>
-#include <memory>
-
-// One row of a category's folder list in the settings dialog: its caption and two sub-items.
-struct FolderRow {
-    QString title;
-    QString folder;
-    QString lock; // "On" or "Off"
-};
-
-// What the start-up configuration flow needs of the settings dialog. Categories are 1 (Video),
-// 2 (Music) and 3 (Picture).
-class ConfigurationDialog {
-public:
-    virtual ~ConfigurationDialog() = default;
-
-    virtual void SetExitCode(const QString& text) = 0; // ED01
-    virtual QString ExitCode() const = 0;
-    virtual void SetActiveDelay(int seconds) = 0; // SE01
-    virtual int ActiveDelay() const = 0;
-    virtual void SetUnlockCode(int category, const QString& text) = 0; // ED101, ED201, ED301
-    virtual QString UnlockCode(int category) const = 0;
-    virtual void SetExtensions(int category, const QString& text) = 0; // ED102, ED202, ED302
-    virtual QString Extensions(int category) const = 0;
-    virtual void AddFolderRow(int category, const FolderRow& row) = 0; // LV1, LV2, LV3
-    virtual QList<FolderRow> FolderRows(int category) const = 0;
-    // Shows the dialog modally; 1 means accepted.
-    virtual int ShowModal() = 0;
-
-    // Runs when OK is pressed, before the dialog closes: it stores what the dialog holds. When it
-    // raises AppError, the message is shown and the dialog stays open with every edit, for another
-    // OK or Cancel.
-    std::function<void()> OnAccept;
-};
-
-using ConfigurationDialogFactory = std::function<std::unique_ptr<ConfigurationDialog>()>;
+#include "dialogs/configuration_dialog.h"
 
 class LenientSettings;
 

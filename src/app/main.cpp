@@ -15,11 +15,10 @@ int main(int argc, char** argv) {
     Application app(argc, argv);
     displayGuard.reset();
     MediaScreens mediaScreens;
-    SetMediaScreenFactory(&mediaScreens);
     MainMenuScreens screens;
     screens.configurationDialog = MakeConfigurationDialog;
-    screens.folderList = [](int category) -> std::unique_ptr<QDialog> {
-        auto folderList = std::make_unique<TFile_Menu>();
+    screens.folderList = [&mediaScreens](int category) -> std::unique_ptr<QDialog> {
+        auto folderList = std::make_unique<TFile_Menu>(mediaScreens);
         folderList->category = category;
         return folderList;
     };

@@ -1,5 +1,6 @@
 #include "app/mainmenu.h"
 
+#include "app/configuration_flow.h"
 #include "gradient/pgra112.h"
 #include "input/remote_input.h"
 #include "input/remote_report.h"
@@ -25,9 +26,6 @@
 #include <limits>
 
 namespace {
-const QString kDefaultExitCode = QStringLiteral("81536047");
-constexpr int kDefaultActiveDelay = 10;
-
 // The remote's category buttons and the panels they choose.
 int TagOfReport(quint32 code) {
     switch (code) {
@@ -170,7 +168,7 @@ void Tmain_form::FormShow() {
         if (AsksForConfiguration(arguments_) || !configured)
             RunReportingErrors([&] { RunConfigurationFlow(makeConfigurationDialog_, reads); });
     }
-    ExitCodeText_ = reads.String(settingskey::System, QStringLiteral("ExitCode"), kDefaultExitCode);
+    ExitCodeText_ = reads.Read(setting::ExitCode);
 
     const QSize screen = ScreenSize();
     PlaceFullScreen();
@@ -183,8 +181,7 @@ void Tmain_form::FormShow() {
     PG1->Paint();
     LayOut(screen.width(), screen.height());
     HighlightPanel(this, PrevTag, CurTag);
-    Timer1->setInterval(DelayMilliseconds(
-        reads.Int(settingskey::System, QStringLiteral("ActiveDelay"), kDefaultActiveDelay)));
+    Timer1->setInterval(DelayMilliseconds(reads.Read(setting::ActiveDelay)));
     Timer1->setEnabled(true);
     ShowPluginNotices(*SPIs1);
 }

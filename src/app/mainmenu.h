@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/configuration_flow.h"
+#include "dialogs/configuration_dialog.h"
 #include "platform/colors.h"
 #include "ui/form.h"
 #include "ui/panel_selection.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/configuration_flow.h"
 #include "app/mainmenu.h"
+#include "dialogs/configuration_dialog.h"
 
 class Application;
 

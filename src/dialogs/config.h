@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/configuration_flow.h"
+#include "dialogs/configuration_dialog.h"
 #include "dialogs/dialog_kit.h"
 
 #include <QDialog>

@@ -3,7 +3,6 @@
 #include <QByteArray>
 
 #include <memory>
-#include <vector>
 
 class QDialog;
 
@@ -16,19 +15,11 @@ struct MediaRequest {
     bool operator==(const MediaRequest&) const = default;
 };
 
-// Makes the screen that runs a request (the player, or the viewer). The folder list screen runs it
-// modally and destroys it when it returns.
+// Makes the screen that runs a request (the player, or the viewer). The folder list screen is given
+// one by its creator, runs each screen modally and destroys it when it returns.
 class MediaScreenFactory {
 public:
     virtual ~MediaScreenFactory() = default;
     // The screen for the request, set up to play or show it; null when there is nothing to run.
     virtual std::unique_ptr<QDialog> CreateMediaScreen(const MediaRequest& request) = 0;
 };
-
-// Installs the factory (not owned; null restores the default) and returns the previous one. The
-// default factory makes no screen: it only records each request (see RecordedMediaRequests).
-MediaScreenFactory* SetMediaScreenFactory(MediaScreenFactory* factory);
-MediaScreenFactory& CurrentMediaScreenFactory();
-
-// The requests the default factory has received, oldest first.
-std::vector<MediaRequest>& RecordedMediaRequests();

@@ -4,8 +4,6 @@
 
 #include <dlfcn.h>
 
-#include <clocale>
-
 namespace {
 constexpr const char* kLibraryName = "libmpv.so.2";
 
@@ -51,12 +49,8 @@ MpvApi LoadMpv() {
 const MpvApi& Mpv() {
     // A failed load is retried on the next player rather than remembered.
     static MpvApi* api = nullptr;
-    if (!api) {
-        // mpv refuses to start unless numbers are formatted the C way; Qt sets the user's locale
-        // when the application starts, so it is set again before the library's first use.
-        std::setlocale(LC_NUMERIC, "C");
+    if (!api)
         api = new MpvApi(LoadMpv());
-    }
     return *api;
 }
 

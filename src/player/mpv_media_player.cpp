@@ -18,8 +18,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -110,6 +112,12 @@ MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
     setFocusPolicy(Qt::NoFocus);
     setContextMenuPolicy(Qt::NoContextMenu);
 
+    // mpv reads and writes numbers with the C library, so it starts only with LC_NUMERIC "C" and
+    // needs it kept while it runs. The application sets it once, right after Qt has set the user's
+    // locale; whatever was loaded since (a plug-in, a library) may have changed it, so it is put
+    // back here. Only when it differs: setting the locale races with running players' threads.
+    if (std::strcmp(std::setlocale(LC_NUMERIC, nullptr), "C") != 0)
+        std::setlocale(LC_NUMERIC, "C");
     handle_ = Mpv().create();
     if (!handle_)
         throw AppError(QStringLiteral("The media player cannot be created."));
@@ -223,9 +231,7 @@ void MpvMediaPlayer::DrainEvents() {
 void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
     switch (event.event_id) {
     case MPV_EVENT_START_FILE: {
-        loading_ = true;
-        loadStarted_ = true;
-        stopRequested_ = false;
+        state_ = State::LoadStarted;
         picture_ = QImage();
         // Its path is read in the load hook that follows: mpv may be at a later entry by now.
         const auto* start = static_cast<const mpv_event_start_file*>(event.data);
@@ -245,7 +251,8 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         break;
     }
     case MPV_EVENT_FILE_LOADED:
-        loading_ = false;
+        if (Loading())
+            state_ = State::Settled;
         lastEntry_ = std::max<qint64>(0, GetInt(mpvname::PlaylistPos, 0));
         lastPath_ = sourceURL();
         RaiseMediaChange();
@@ -260,12 +267,12 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         emit playbackRestarted();
         break;
     case MPV_EVENT_END_FILE: {
-        scanning_ = false;
+        EndScan();
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
         // A stop or a replaced item is followed by whatever was asked for next.
-        if (loadStarted_ && end &&
+        if (state_ == State::LoadStarted && end &&
             (end->reason == MPV_END_FILE_REASON_EOF || end->reason == MPV_END_FILE_REASON_ERROR))
-            loading_ = false;
+            state_ = State::Settled;
         if (!end)
             break;
         const QString path = end->playlist_entry_id == loadingEntry_ ? loadingPath_ : url_;
@@ -281,9 +288,8 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
     }
     case MPV_EVENT_IDLE:
         // Idle from before the latest request (events arrive late) says nothing about it.
-        if (loadStarted_)
-            loading_ = false;
-        scanning_ = false;
+        if (state_ == State::LoadStarted || state_ == State::Scanning)
+            state_ = State::Settled;
         break;
     default:
         break;
@@ -307,7 +313,7 @@ QByteArray MemoryPlaylist(const QStringList& entries) {
 
 void MpvMediaPlayer::OpenEntry() {
     // A scan ends with its item: the next one starts at normal speed.
-    scanning_ = false;
+    EndScan();
     SetDouble(mpvname::Speed, 1.0);
     char* path = nullptr;
     if (Mpv().get_property(handle_, mpvname::Path, MPV_FORMAT_STRING, &path) >= 0) {
@@ -401,7 +407,7 @@ void MpvMediaPlayer::paintEvent(QPaintEvent*) {
 void MpvMediaPlayer::setURL(const QString& url) {
     url_ = url;
     lastEntry_ = 0;
-    scanning_ = false;
+    EndScan();
     if (url.isEmpty()) {
         stop();
         return;
@@ -414,21 +420,24 @@ void MpvMediaPlayer::setURL(const QString& url) {
     Command({Utf8(mpvname::LoadFile), QFile::encodeName(entries.first()), Utf8(mpvname::Replace)});
     for (qsizetype i = 1; i < entries.size(); ++i)
         Command({Utf8(mpvname::LoadFile), QFile::encodeName(entries[i]), Utf8(mpvname::Append)});
-    stopRequested_ = false;
-    BeginLoading();
+    state_ = State::LoadRequested;
 }
 
-void MpvMediaPlayer::BeginLoading() {
-    loading_ = true;
-    loadStarted_ = false;
+bool MpvMediaPlayer::Loading() const {
+    return state_ == State::LoadRequested || state_ == State::LoadStarted;
+}
+
+void MpvMediaPlayer::EndScan() {
+    if (state_ == State::Scanning)
+        state_ = State::Settled;
 }
 
 bool MpvMediaPlayer::IsStopped() {
-    return stopRequested_ || (!loading_ && GetFlag(mpvname::IdleActive));
+    return state_ == State::StopRequested || (!Loading() && GetFlag(mpvname::IdleActive));
 }
 
 int MpvMediaPlayer::playState() {
-    if (loading_ && !stopRequested_)
+    if (Loading())
         return playstate::Transitioning;
     if (IsStopped())
         return playstate::Stopped;
@@ -436,12 +445,12 @@ int MpvMediaPlayer::playState() {
         return playstate::Buffering;
     if (GetFlag(mpvname::Pause))
         return playstate::Paused;
-    return scanning_ ? playstate::ScanForward : playstate::Playing;
+    return state_ == State::Scanning ? playstate::ScanForward : playstate::Playing;
 }
 
 bool MpvMediaPlayer::isAvailable(const QString& item) {
     if (item.compare(QLatin1String("FastForward"), Qt::CaseInsensitive) == 0)
-        return !loading_ && !IsStopped() && GetFlag(mpvname::Seekable, false);
+        return !Loading() && !IsStopped() && GetFlag(mpvname::Seekable, false);
     // mpv has no reverse scan at speed (its backward playback is a slow decode-ahead mode), and the
     // control answers only for the scans.
     return false;
@@ -450,9 +459,7 @@ bool MpvMediaPlayer::isAvailable(const QString& item) {
 void MpvMediaPlayer::StepTo(qint64 entry) {
     SetFlag(mpvname::Pause, false);
     SetDouble(mpvname::Speed, 1.0);
-    scanning_ = false;
-    stopRequested_ = false;
-    BeginLoading();
+    state_ = State::LoadRequested;
     if (GetInt(mpvname::PlaylistCount, 0) > 0)
         SetInt(mpvname::PlaylistPos, entry);
     else
@@ -468,7 +475,7 @@ void MpvMediaPlayer::play() {
                                   std::max<qint64>(0, GetInt(mpvname::PlaylistCount, 0) - 1)));
         return;
     }
-    scanning_ = false;
+    EndScan();
     SetDouble(mpvname::Speed, 1.0);
     SetFlag(mpvname::Pause, false);
 }
@@ -476,7 +483,7 @@ void MpvMediaPlayer::play() {
 void MpvMediaPlayer::pause() {
     if (IsStopped())
         return;
-    scanning_ = false;
+    EndScan();
     SetDouble(mpvname::Speed, 1.0);
     SetFlag(mpvname::Pause, true);
 }
@@ -486,9 +493,7 @@ void MpvMediaPlayer::stop() {
     // mpv keeps "pause" across a stop, which would start the next item paused.
     SetFlag(mpvname::Pause, false);
     SetDouble(mpvname::Speed, 1.0);
-    scanning_ = false;
-    loading_ = false;
-    stopRequested_ = true;
+    state_ = State::StopRequested;
 }
 
 void MpvMediaPlayer::fastForward() {
@@ -496,7 +501,7 @@ void MpvMediaPlayer::fastForward() {
         throw AppError(QStringLiteral("The media player cannot fast forward this media."));
     SetDouble(mpvname::Speed, kScanSpeed);
     SetFlag(mpvname::Pause, false);
-    scanning_ = true;
+    state_ = State::Scanning;
 }
 
 void MpvMediaPlayer::fastReverse() {
@@ -526,7 +531,7 @@ void MpvMediaPlayer::previous() {
 }
 
 double MpvMediaPlayer::currentPosition() {
-    if (loading_ || IsStopped())
+    if (Loading() || IsStopped())
         return 0;
     return GetDouble(mpvname::TimePos, 0.0);
 }
@@ -570,7 +575,7 @@ void MpvMediaPlayer::setMode(const QString& mode, bool on) {
 }
 
 double MpvMediaPlayer::duration() {
-    if (loading_ || IsStopped())
+    if (Loading() || IsStopped())
         return 0;
     return GetDouble(mpvname::Duration, 0.0);
 }
@@ -593,7 +598,7 @@ QImage MpvMediaPlayer::embeddedPicture() {
 }
 
 QString MpvMediaPlayer::cycleTrack(TrackKind kind) {
-    if (loading_ || IsStopped())
+    if (Loading() || IsStopped())
         return TrackChoiceText(kind, std::nullopt, 0);
     return CycleMpvTrack(handle_, kind);
 }

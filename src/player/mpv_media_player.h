@@ -117,8 +117,10 @@ private:
     bool IsStopped();
     // Moves to a playlist entry (which starts it), or plays the open URL again.
     void StepTo(qint64 entry);
-    // A load was asked for: until mpv starts it, earlier events do not end it.
-    void BeginLoading();
+    // A load asked for or started and not yet loaded, ended or given up.
+    bool Loading() const;
+    // A scan at speed is over; any other state stands.
+    void EndScan();
 
     void LoadUserConfig();
     void SetOption(const char* name, const char* value);
@@ -150,9 +152,14 @@ private:
     bool autoStart_ = true;
     bool enableContextMenu_ = false;
     bool stretchToFit_ = false;
-    bool loading_ = false;
-    bool loadStarted_ = false;
-    bool stopRequested_ = false;
-    bool scanning_ = false;
     bool loop_ = false;
+    // What the player asked of mpv that mpv's own properties do not tell yet.
+    enum class State {
+        Settled,       // none of the below: mpv's properties say playing, paused or idle
+        LoadRequested, // a load asked for: until mpv starts it, earlier events do not end it
+        LoadStarted,   // mpv started the load; its end, failure or idleness ends it
+        StopRequested, // stopped: mpv stays idle until the next load is asked for
+        Scanning,      // fast forward at scan speed
+    };
+    State state_ = State::Settled;
 };

@@ -38,10 +38,6 @@ constexpr int kShuffleTag = 200;
 constexpr StoredColor kSwitchFontColor = 0xC0C0C0;
 // A control that keeps answering "playing" to stop must not hold the screen open.
 constexpr int kStopAttempts = 5;
-const QString kVolume = QStringLiteral("Volume");
-const QString kShowProgress = QStringLiteral("ShowProgress");
-const QString kSkipFlg = QStringLiteral("SkipFlg");
-const QString kSkipSecond = QStringLiteral("SkipSecond");
 constexpr int kIndicatorMs = 1500;
 constexpr int kTrackChoiceMs = 2000;
 constexpr int kResumeNoteMs = 4000;
@@ -180,11 +176,11 @@ void TPlayer_Form::FormShow() {
         HighlightPanel(MusicPanel, PrevTag, CurTag);
     }
     PB1->setFixedHeight(layout.progressHeight);
-    PB1->setVisible(ReadSettingBool(0, settingskey::Player, kShowProgress, false));
+    PB1->setVisible(ReadSetting(setting::PlayerShowProgress));
     Realign();
-    WMP1->settings().setVolume(ReadSettingInt(0, settingskey::Player, kVolume, 80));
-    automaticSkip_ = ReadSettingBool(0, settingskey::Player, kSkipFlg, false);
-    skipLength_ = ReadSettingInt(0, settingskey::Player, kSkipSecond, 2);
+    WMP1->settings().setVolume(ReadSetting(setting::PlayerVolume));
+    automaticSkip_ = ReadSetting(setting::PlayerSkipFlg);
+    skipLength_ = ReadSetting(setting::PlayerSkipSecond);
     WMP1->setFocusPolicy(Qt::NoFocus);
     registration_.Register(session_.get());
     WMP1->controls().play();
@@ -279,10 +275,10 @@ void TPlayer_Form::FormClose() {
     } catch (...) {
         failure = std::current_exception();
     }
-    WriteSettingBool(0, settingskey::Player, kShowProgress, !PB1->isHidden());
-    WriteSettingBool(0, settingskey::Player, kSkipFlg, automaticSkip_);
-    WriteSettingInt(0, settingskey::Player, kSkipSecond, skipLength_);
-    WriteSettingInt(0, settingskey::Player, kVolume, WMP1->settings().volume());
+    WriteSetting(setting::PlayerShowProgress, !PB1->isHidden());
+    WriteSetting(setting::PlayerSkipFlg, automaticSkip_);
+    WriteSetting(setting::PlayerSkipSecond, skipLength_);
+    WriteSetting(setting::PlayerVolume, WMP1->settings().volume());
     if (failure)
         std::rethrow_exception(failure);
 }

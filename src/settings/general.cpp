@@ -181,6 +181,30 @@ bool SettingKeyExists(const QString& keyPath) {
            SettingsStore::Instance().FindKey(RootKey::CurrentUser, keyPath).has_value();
 }
 
+QString ReadSetting(const TextSetting& setting) {
+    return ReadSettingString(0, setting.keyPath, setting.valueName, setting.defaultValue);
+}
+
+int ReadSetting(const NumberSetting& setting) {
+    return ReadSettingInt(0, setting.keyPath, setting.valueName, setting.defaultValue);
+}
+
+bool ReadSetting(const FlagSetting& setting) {
+    return ReadSettingBool(0, setting.keyPath, setting.valueName, setting.defaultValue);
+}
+
+void WriteSetting(const TextSetting& setting, const QString& text) {
+    WriteSettingString(0, setting.keyPath, setting.valueName, text);
+}
+
+void WriteSetting(const NumberSetting& setting, int number) {
+    WriteSettingInt(0, setting.keyPath, setting.valueName, number);
+}
+
+void WriteSetting(const FlagSetting& setting, bool flag) {
+    WriteSettingBool(0, setting.keyPath, setting.valueName, flag);
+}
+
 std::optional<QString> OpenSettingsOrRunOnDefaults() {
     SettingsStore& store = SettingsStore::Instance();
     try {
@@ -193,16 +217,5 @@ std::optional<QString> OpenSettingsOrRunOnDefaults() {
 }
 
 int ReadFolderEntryCount(const QString& categoryKeyPath) {
-    return std::clamp(ReadSettingInt(0, categoryKeyPath, QStringLiteral("ItemCount"), 0), 0,
-                      kMaxFolderEntries);
+    return std::clamp(ReadSetting(FolderEntryCount(categoryKeyPath)), 0, kMaxFolderEntries);
 }
-
-QString EntryValueName(const char* prefix, int entryNumber) {
-    return QString::asprintf("%s%.3d", prefix, entryNumber);
-}
-
-namespace settingskey {
-QString Category(const QString& categoryKeyName) {
-    return Root + QLatin1Char('\\') + categoryKeyName;
-}
-} // namespace settingskey

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/schema.h"
+
 #include <QString>
 
 #include <optional>
@@ -26,6 +28,14 @@ void WriteSettingInt(int selector, const QString& keyPath, const QString& valueN
 void EraseSettingKey(int selector, const QString& keyPath);
 bool SettingKeyExists(const QString& keyPath);
 
+// The same operations on a value of the schema.
+QString ReadSetting(const TextSetting& setting);
+int ReadSetting(const NumberSetting& setting);
+bool ReadSetting(const FlagSetting& setting);
+void WriteSetting(const TextSetting& setting, const QString& text);
+void WriteSetting(const NumberSetting& setting, int number);
+void WriteSetting(const FlagSetting& setting, bool flag);
+
 // Opens the settings store. One that cannot be opened (a corrupt file, a configuration folder that
 // is missing and cannot be made, or that cannot be written) leaves the process on defaults: every
 // read gives its default, and every write and erase is dropped. Returns the reason it could not be
@@ -40,17 +50,3 @@ std::optional<QString> OpenSettingsOrRunOnDefaults();
 // through; a negative count means no entries. Every reader of "ItemCount" goes through here.
 inline constexpr int kMaxFolderEntries = 9999;
 int ReadFolderEntryCount(const QString& categoryKeyPath);
-
-// Names of a registered folder entry's values: "Title001", "Folder012", "Lock1000".
-QString EntryValueName(const char* prefix, int entryNumber);
-
-// Key paths of the schema.
-namespace settingskey {
-inline const QString Root = QStringLiteral("Software\\Quor\\Couchframe");
-inline const QString System = QStringLiteral("Software\\Quor\\Couchframe\\System");
-inline const QString Player = QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Player");
-inline const QString Viewer = QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Viewer");
-inline const QString SusiePlugins = QStringLiteral("\\Software\\Ralowend\\Susie\\Plug-in");
-// "Software\Quor\Couchframe\" followed by "Video", "Music" or "Picture".
-QString Category(const QString& categoryKeyName);
-} // namespace settingskey

@@ -3,19 +3,16 @@
 #include "platform/application.h"
 #include "settings/general.h"
 
-QString LenientSettings::String(const QString& keyPath, const QString& valueName,
-                                const QString& defaultText) {
-    return Value([&] { return ReadSettingString(0, keyPath, valueName, defaultText); },
-                 defaultText);
+QString LenientSettings::Read(const TextSetting& setting) {
+    return Value([&] { return ReadSetting(setting); }, setting.defaultValue);
 }
 
-int LenientSettings::Int(const QString& keyPath, const QString& valueName, int defaultNumber) {
-    return Value([&] { return ReadSettingInt(0, keyPath, valueName, defaultNumber); },
-                 defaultNumber);
+int LenientSettings::Read(const NumberSetting& setting) {
+    return Value([&] { return ReadSetting(setting); }, setting.defaultValue);
 }
 
-bool LenientSettings::Bool(const QString& keyPath, const QString& valueName, bool defaultFlag) {
-    return Value([&] { return ReadSettingBool(0, keyPath, valueName, defaultFlag); }, defaultFlag);
+bool LenientSettings::Read(const FlagSetting& setting) {
+    return Value([&] { return ReadSetting(setting); }, setting.defaultValue);
 }
 
 void LenientSettings::Report(const AppError& error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/error.h"
+#include "settings/schema.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,9 +13,9 @@
 // once, however often the value is read while this object lives.
 class LenientSettings {
 public:
-    QString String(const QString& keyPath, const QString& valueName, const QString& defaultText);
-    int Int(const QString& keyPath, const QString& valueName, int defaultNumber);
-    bool Bool(const QString& keyPath, const QString& valueName, bool defaultFlag);
+    QString Read(const TextSetting& setting);
+    int Read(const NumberSetting& setting);
+    bool Read(const FlagSetting& setting);
 
     // Any read: its result, or the fallback when it raises AppError.
     template <typename Read, typename T> T Value(Read&& read, T fallback) {

@@ -219,8 +219,7 @@ std::optional<QString> SearchDirectory(TSPISearchOption option) {
     switch (option) {
     case spsSusieDir:
         try {
-            const QString path =
-                ReadSettingString(0, settingskey::SusiePlugins, QStringLiteral("Path"), QString());
+            const QString path = ReadSetting(setting::SusiePath);
             if (!path.isEmpty())
                 return path;
         } catch (const std::exception&) {

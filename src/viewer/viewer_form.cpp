@@ -23,11 +23,6 @@
 #include <algorithm>
 #include <climits>
 
-namespace {
-const QString kDispTime = QStringLiteral("DispTime");
-const QString kShowProgress = QStringLiteral("ShowProgress");
-} // namespace
-
 TViewer_Form::TViewer_Form(QWidget* parent)
     : Form(parent), Image1(new ImageWidget(this)), PB1(MakeProgressStrip(this)),
       PG1(MakeScreenGradient(this, Image1)), Timer1(new Timer(this)),
@@ -48,12 +43,12 @@ void TViewer_Form::FormShow() {
     running_ = false;
 
     registration_.Register(session_.get());
-    displayTime_ = ReadSettingInt(0, settingskey::Viewer, kDispTime, 3);
+    displayTime_ = ReadSetting(setting::ViewerDispTime);
     SetTimerInterval();
 
     PlaceFullScreen();
     PB1->setFixedHeight(ProgressStripHeight(height()));
-    PB1->setVisible(ReadSettingBool(0, settingskey::Viewer, kShowProgress, false));
+    PB1->setVisible(ReadSetting(setting::ViewerShowProgress));
     Arrange();
 
     if (listFlag) {
@@ -76,8 +71,8 @@ void TViewer_Form::FormShow() {
 void TViewer_Form::FormClose() {
     registration_.Release();
     StopSlideShow();
-    WriteSettingBool(0, settingskey::Viewer, kShowProgress, !PB1->isHidden());
-    WriteSettingInt(0, settingskey::Viewer, kDispTime, displayTime_);
+    WriteSetting(setting::ViewerShowProgress, !PB1->isHidden());
+    WriteSetting(setting::ViewerDispTime, displayTime_);
 }
 
 void TViewer_Form::FormKeyDown(int& key, ShiftState shift) {

@@ -11,19 +11,17 @@
 
 TEST(MediaScreens, PictureHandOffsOpenTheViewerWithTheListFlagAndPath) {
     MediaScreens screens;
-    MediaScreenFactory* previousFactory = SetMediaScreenFactory(&screens);
     std::vector<std::pair<bool, QByteArray>> opened;
     const ModalHook previousHook = SetModalHook([&](QDialog& dialog) {
         if (auto* viewer = dynamic_cast<TViewer_Form*>(&dialog))
             opened.emplace_back(viewer->listFlag, viewer->path);
         return 0;
     });
-    TFile_Menu menu;
+    TFile_Menu menu(screens);
     menu.category = 3;
     menu.ShowMedia("/pictures/a.lst", true, true);
     menu.ShowMedia("/pictures/one.png", true, false);
     SetModalHook(previousHook);
-    SetMediaScreenFactory(previousFactory);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0], std::make_pair(true, QByteArray("/pictures/a.lst")));
     EXPECT_EQ(opened[1], std::make_pair(false, QByteArray("/pictures/one.png")));

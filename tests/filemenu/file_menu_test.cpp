@@ -7,6 +7,7 @@
 #include "platform/image_widget.h"
 #include "platform/mnemonic.h"
 #include "platform/modal.h"
+#include "recording_media_screens.h"
 #include "settings/general.h"
 #include "stall_shim.h"
 #include "ui/panel.h"
@@ -38,7 +39,6 @@ protected:
     void SetUp() override {
         EraseSettingKey(0, kVideoKey);
         EraseSettingKey(0, kMusicKey);
-        RecordedMediaRequests().clear();
         root = QFile::encodeName(temp.path());
     }
 
@@ -75,8 +75,9 @@ protected:
     void RegisterOne(const QByteArray& relative) const {
         Register(kVideoKey, {{QStringLiteral("Films"), Path(relative)}});
     }
-    TFile_Menu& Open(int category = 1) {
-        screen = std::make_unique<TFile_Menu>();
+    // Opens the screen; its hand-offs are recorded unless another factory is given.
+    TFile_Menu& Open(int category = 1, MediaScreenFactory* screens = nullptr) {
+        screen = std::make_unique<TFile_Menu>(screens ? *screens : media);
         screen->category = category;
         screen->show();
         Settle();
@@ -123,6 +124,7 @@ protected:
 
     QTemporaryDir temp;
     QByteArray root;
+    RecordingMediaScreens media;
     std::unique_ptr<TFile_Menu> screen;
 };
 
@@ -233,7 +235,7 @@ TEST_F(FileMenuTest, UpAndDownAcrossPagesAndOntoEmptyRows) {
     QTest::mouseClick(screen->PNL003, Qt::LeftButton);
     Settle();
     EXPECT_EQ(screen->Depth(), 1);
-    EXPECT_TRUE(RecordedMediaRequests().empty());
+    EXPECT_TRUE(media.requests.empty());
     EXPECT_FALSE(screen->AnyMarked());
     for (int i = 0; i < 12; ++i)
         Press(vk::Down); // row 9 of the last page stays
@@ -311,7 +313,7 @@ TEST_F(UnlockTest, DigitsInsideAFolderNeverCount) {
     Press(vk::Down);
     Press(vk::Return); // hands the file on
     EXPECT_EQ(screen->Depth(), 1);
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
+    ASSERT_EQ(media.requests.size(), 1u);
     EXPECT_TRUE(LockState(1));
 }
 
@@ -374,8 +376,8 @@ TEST_F(FileMenuTest, MarksSurvivePagingAndAHandOffButNotALevelChange) {
     EXPECT_EQ(Captions()[9], QStringLiteral("*f08"));
     Press(vk::Right);
     Press(vk::Return); // f11 to the player
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_EQ(RecordedMediaRequests()[0], (MediaRequest{Path("many/f11.avi"), false, false, 1}));
+    ASSERT_EQ(media.requests.size(), 1u);
+    EXPECT_EQ(media.requests[0], (MediaRequest{Path("many/f11.avi"), false, false, 1}));
     EXPECT_EQ(Captions()[0], QStringLiteral("*f09"));
     EXPECT_EQ(screen->Page(), 1);
     EXPECT_FALSE(screen->Busy());
@@ -416,8 +418,8 @@ TEST_F(FileMenuTest, AmpersandsInFolderAndFileNames) {
     EXPECT_EQ(screen->CurTag, 101);
     Press(vk::Down);
     Press(vk::Return);
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_EQ(RecordedMediaRequests()[0].path, Path("media/Rock &Roll.avi"));
+    ASSERT_EQ(media.requests.size(), 1u);
+    EXPECT_EQ(media.requests[0].path, Path("media/Rock &Roll.avi"));
 }
 
 TEST_F(FileMenuTest, TrailingSeparatorOpensAsUsual) {
@@ -532,8 +534,8 @@ TEST_F(FileMenuTest, NameNotValidUtf8HandedOnByteForByte) {
     Press(vk::Down);
     EXPECT_TRUE(Captions()[1].startsWith(QStringLiteral(" caf")));
     Press(vk::Return);
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_EQ(RecordedMediaRequests()[0].path, Path("media/" + name));
+    ASSERT_EQ(media.requests.size(), 1u);
+    EXPECT_EQ(media.requests[0].path, Path("media/" + name));
     EXPECT_EQ(unlink(Path("media/" + name).constData()), 0);
 }
 
@@ -546,8 +548,8 @@ TEST_F(FileMenuTest, PictureFilesGoToTheViewer) {
     Press(vk::Return);
     Press(vk::Down);
     Press(vk::Return);
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_EQ(RecordedMediaRequests()[0], (MediaRequest{Path("pics/a.JPG"), true, false, 3}));
+    ASSERT_EQ(media.requests.size(), 1u);
+    EXPECT_EQ(media.requests[0], (MediaRequest{Path("pics/a.JPG"), true, false, 3}));
     EraseSettingKey(0, QStringLiteral("Software\\Quor\\Couchframe\\Picture"));
 }
 
@@ -562,9 +564,8 @@ public:
 };
 
 TEST_F(FileMenuTest, SecondHandOffIsRefusedWhileOneRuns) {
-    Open();
     NestedHandOff factory;
-    MediaScreenFactory* previous = SetMediaScreenFactory(&factory);
+    Open(1, &factory);
     bool busyDuringRun = false;
     const ModalHook previousHook = SetModalHook([&](QDialog&) {
         busyDuringRun = screen->Busy();
@@ -581,7 +582,7 @@ TEST_F(FileMenuTest, SecondHandOffIsRefusedWhileOneRuns) {
     EXPECT_THROW(screen->ShowMedia("/third", false, false), AppError);
     EXPECT_FALSE(screen->Busy()); // cleared also when an error passes
     SetModalHook(previousHook);
-    SetMediaScreenFactory(previous);
+    screen.reset();
 }
 
 TEST_F(FileMenuTest, MouseSelectsAndClickOpens) {
@@ -657,10 +658,10 @@ TEST_F(FileMenuTest, PlayCommandHandsOnThePlaylistOfTheMarks) {
     Press(vk::Space);                 // f20 on page 2
     Press(vk::LetterA + ('P' - 'A')); // without Ctrl: nothing
     screen->WmAppCommand(0x002E);     // play from a keyboard source: nothing
-    EXPECT_TRUE(RecordedMediaRequests().empty());
+    EXPECT_TRUE(media.requests.empty());
     Press(vk::LetterA + ('P' - 'A'), ShiftState{false, true, false});
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    const MediaRequest& request = RecordedMediaRequests()[0];
+    ASSERT_EQ(media.requests.size(), 1u);
+    const MediaRequest& request = media.requests[0];
     EXPECT_FALSE(request.viewer);
     EXPECT_TRUE(request.list);
     EXPECT_TRUE(request.path.endsWith(".wpl"));
@@ -673,9 +674,9 @@ TEST_F(FileMenuTest, PlayCommandHandsOnThePlaylistOfTheMarks) {
     EXPECT_TRUE(screen->AnyMarked()); // the marks stay
     screen->WmAppCommand(0x102E);     // the remote's play: the same hand-off
     Settle();
-    EXPECT_EQ(RecordedMediaRequests().size(), 2u);
+    EXPECT_EQ(media.requests.size(), 2u);
     screen->WmAppCommand(appcommand::PlayPause); // the single play/pause button plays too
-    EXPECT_EQ(RecordedMediaRequests().size(), 3u);
+    EXPECT_EQ(media.requests.size(), 3u);
 }
 
 TEST_F(FileMenuTest, PlayCommandOnAFileHandsOnTheFileItself) {
@@ -687,8 +688,8 @@ TEST_F(FileMenuTest, PlayCommandOnAFileHandsOnTheFileItself) {
     Press(vk::Down);
     screen->WmAppCommand(0x102E);
     Settle();
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_EQ(RecordedMediaRequests()[0], (MediaRequest{Path("media/f01.avi"), false, false, 1}));
+    ASSERT_EQ(media.requests.size(), 1u);
+    EXPECT_EQ(media.requests[0], (MediaRequest{Path("media/f01.avi"), false, false, 1}));
 }
 
 TEST_F(FileMenuTest, DamagedEntryCountListsNothing) {
@@ -712,7 +713,7 @@ protected:
             QTest::qWait(5);
     }
     TFile_Menu& OpenWhileStalled() {
-        screen = std::make_unique<TFile_Menu>();
+        screen = std::make_unique<TFile_Menu>(media);
         screen->show();
         return *screen;
     }
@@ -854,11 +855,11 @@ TEST_F(StalledShareTest, PlayCommandOnAStalledFolderHandsOnWhenTheShareWakes) {
     PlayStalledFolder();
     screen->PressKey(vk::Up, {}); // the list stays usable meanwhile
     EXPECT_EQ(SelectedName(), QByteArray(".."));
-    EXPECT_TRUE(RecordedMediaRequests().empty());
+    EXPECT_TRUE(media.requests.empty());
     ReleaseShare();
     Settle();
-    ASSERT_EQ(RecordedMediaRequests().size(), 1u);
-    EXPECT_TRUE(RecordedMediaRequests()[0].list);
+    ASSERT_EQ(media.requests.size(), 1u);
+    EXPECT_TRUE(media.requests[0].list);
     EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Video"));
 }
 
@@ -868,7 +869,7 @@ TEST_F(StalledShareTest, LeavingDropsAPlayCommandStillReading) {
     EXPECT_FALSE(screen->isVisible());
     ReleaseShare();
     QTest::qWait(100);
-    EXPECT_TRUE(RecordedMediaRequests().empty());
+    EXPECT_TRUE(media.requests.empty());
 }
 
 // The child of the test below: leaves the process while workers wait on a stalled share.

@@ -2,6 +2,7 @@
 #include "settings/general.h"
 #include "ui/panel.h"
 
+#include "recording_media_screens.h"
 #include "screen_look.h"
 
 #include <QDir>
@@ -61,7 +62,8 @@ TEST_P(FolderListLook, RowsAndLabelsLieWholeAndCentred) {
     const ScreenSizeScope screen(GetParam());
     if (!screen.Applied())
         GTEST_SKIP() << "the screen size can be set on the offscreen platform only";
-    TFile_Menu menu;
+    RecordingMediaScreens media;
+    TFile_Menu menu(media);
     menu.category = 1;
     menu.show();
     ASSERT_EQ(menu.width(), GetParam().width());

@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <clocale>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -202,6 +204,16 @@ TEST(MpvVideoTest, VideoIsDrawnInsideTheWidget) {
     EXPECT_EQ(player.LastFrame().size(), QSize(320, 240));
     player.setStretchToFit(false);
     EXPECT_EQ(player.LastFrame().size(), QSize(160, 120));
+}
+
+// Something loaded after the start (a plug-in, a library) may set the user's number format: a
+// player opened after that still starts and plays, and the C format is back for mpv's threads.
+TEST(MpvLocaleTest, PlayerStartsAfterTheNumberFormatWasChanged) {
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "C.UTF-8"), nullptr);
+    MpvMediaPlayer player(kNullOutputs);
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    player.setURL(Media().song);
+    EXPECT_TRUE(WaitFor([&] { return player.playState() == playstate::Playing; }));
 }
 
 } // namespace

@@ -1,0 +1,385 @@
+#include "filemenu/folder_walk.h"
+
+#include "filemenu/category.h"
+#include "filemenu/folder_existence.h"
+#include "filemenu/folder_listing.h"
+#include "filemenu/play_selection.h"
+#include "settings/general.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace {
+// Folders that answer within this are shown at once, without an empty page or an olive row first.
+constexpr std::chrono::milliseconds kQuickAnswer{50};
+// A folder still being read after this says so in the title row.
+constexpr std::chrono::milliseconds kShowReadingAfter{300};
+} // namespace
+
+FolderWalk::FolderWalk(FolderWalkView& view, int& curTag) : view_(view), curTag_(curTag) {}
+
+FolderWalk::~FolderWalk() = default;
+
+void FolderWalk::Start(int category) {
+    depth_ = 0;
+    positionStack_.clear();
+    walk_.clear();
+    SetLockState(category, true);
+    const CategoryInfo& info = CategoryTable(category);
+    category_ = category;
+    settings_ = &CategorySchema(category);
+    playlistKind_ = info.playlistKind;
+    useViewer_ = info.useViewer;
+    // The list is read again below, falling back on this first reading.
+    TextSetting extensions = settings_->extensions;
+    extensions.defaultValue = ReadSetting(extensions);
+    // Digits typed toward another category's code never count toward this one's.
+    code_.SetCode(ReadSetting(settings_->unlockCode));
+
+    ClearEntries();
+    extensions_ = ExtensionList(ReadSetting(extensions));
+    ListRegisteredFolders();
+}
+
+void FolderWalk::ListRegisteredFolders() {
+    const int count = ReadFolderEntryCount(settings_->keyPath);
+    const bool locked = LockState(category_);
+    std::vector<QByteArray> paths;
+    for (int i = 1; i <= count; ++i) {
+        const QString folder = ReadSetting(settings_->Folder(i));
+        const QString title = ReadSetting(settings_->Title(i));
+        if (locked && ReadSetting(settings_->Lock(i)))
+            continue;
+        ListEntry item;
+        item.entry.path = QFile::encodeName(folder);
+        item.entry.name = LastPathComponent(item.entry.path);
+        item.entry.directory = true;
+        item.entry.exists = false; // until its test answers
+        item.displayText = RegisteredFolderText(title);
+        paths.push_back(item.entry.path);
+        entries_.push_back(std::move(item));
+    }
+    pageCount_ = static_cast<int>(entries_.size() / kRows) + 1;
+    page_ = 0;
+    // A share that hangs must not freeze the screen: its folder shows as missing until it answers,
+    // and turns yellow then.
+    answers_ = SharedFolderExistenceChecks().Ask(paths);
+    answers_->WaitFor(kQuickAnswer);
+    ApplyExistenceAnswers();
+    if (answers_)
+        view_.WaitForWorkers();
+}
+
+void FolderWalk::ApplyExistenceAnswers() {
+    const std::vector<std::optional<bool>> answers = answers_->Snapshot();
+    bool all = true;
+    for (size_t i = 0; i < answers.size() && i < entries_.size(); ++i) {
+        all = all && answers[i].has_value();
+        const bool exists = answers[i].value_or(false);
+        if (entries_[i].entry.exists == exists)
+            continue;
+        entries_[i].entry.exists = exists;
+        if (i / kRows == static_cast<size_t>(page_))
+            view_.PaintRow(static_cast<int>(i % kRows));
+    }
+    if (all)
+        answers_.reset();
+}
+
+void FolderWalk::ListFolder(const QByteArray& folder) {
+    StartReading(Reading(std::make_unique<FolderReading>(folder, extensions_)));
+}
+
+void FolderWalk::StartReading(Reading reading) {
+    AbandonReading();
+    reading.start = std::chrono::steady_clock::now();
+    reading_ = std::make_unique<Reading>(std::move(reading));
+    if (!reading_->forPlay) {
+        page_ = 0;
+        pageCount_ = 1; // neither [Prev] nor [Next] while the list is not there
+        curTag_ = kFirstTag;
+    }
+    if (reading_->folder->WaitFor(kQuickAnswer))
+        FinishReading();
+    else
+        view_.WaitForWorkers();
+}
+
+void FolderWalk::FinishReading() {
+    const std::unique_ptr<Reading> done = std::move(reading_);
+    view_.ReadingEnded();
+    if (!done->forPlay) {
+        ShowListing(std::move(*done));
+        return;
+    }
+    const EntryList listing = done->folder->TakeEntries();
+    HandOn(::PlaySelection(
+        done->playKind, false,
+        PlaySource{entries_, done->playSelected, extensions_, category_, useViewer_, &listing}));
+}
+
+void FolderWalk::ShowListing(Reading reading) {
+    if (reading.levelLeft) {
+        // A folder already on the way (a link back to it) would only lead round in a circle.
+        const auto folder = reading.folder->Identity();
+        if (IsOnTheWay(folder)) {
+            LeaveLevel(reading);
+            return;
+        }
+        walk_.push_back(folder.value_or(std::pair<quint64, quint64>{}));
+    }
+    entries_ = reading.folder->TakeEntries();
+    SetPageCountForListing();
+    page_ = 0;
+    curTag_ = kFirstTag;
+    if (reading.reselect)
+        Reselect(*reading.reselect);
+}
+
+void FolderWalk::Reselect(int index) {
+    page_ = index / kRows;
+    curTag_ = kFirstTag + index % kRows;
+}
+
+void FolderWalk::LeaveFolderBeingRead() {
+    const std::unique_ptr<Reading> left = std::move(reading_);
+    view_.ReadingEnded();
+    LeaveLevel(*left);
+    view_.PaintPage();
+}
+
+void FolderWalk::LeaveLevel(Reading& left) {
+    --depth_;
+    walk_.resize(depth_);
+    if (depth_ == 0) {
+        ListRegisteredFolders();
+        Reselect(positionStack_[0]);
+    } else if (left.levelLeft) {
+        // Walking down: the level above is still at hand, so leaving never waits for the share.
+        entries_ = std::move(left.levelLeft->entries);
+        page_ = left.levelLeft->page;
+        pageCount_ = left.levelLeft->pageCount;
+        curTag_ = left.levelLeft->curTag;
+    } else {
+        Reading up(std::make_unique<FolderReading>(
+            StripTwoComponents(JoinPath(left.folder->Folder(), "..")), extensions_));
+        up.reselect = positionStack_[depth_];
+        StartReading(std::move(up));
+    }
+}
+
+void FolderWalk::AbandonReading() {
+    if (!reading_)
+        return;
+    reading_.reset();
+    view_.ReadingEnded();
+}
+
+bool FolderWalk::Watch() {
+    if (answers_)
+        ApplyExistenceAnswers();
+    if (reading_ && reading_->folder->Finished()) {
+        const bool listing = !reading_->forPlay;
+        const int before = curTag_;
+        FinishReading();
+        if (listing) {
+            view_.PaintPage();
+            view_.SelectionMoved(before);
+        }
+    } else if (reading_ &&
+               std::chrono::steady_clock::now() - reading_->start >= kShowReadingAfter) {
+        view_.ReadingShown(reading_->folder->EntriesTaken());
+    }
+    return reading_ || answers_;
+}
+
+void FolderWalk::SetPageCountForListing() {
+    const auto count = static_cast<int>(entries_.size());
+    pageCount_ = count / kRows + (count % kRows != 0 ? 1 : 0);
+}
+
+void FolderWalk::ClearEntries() {
+    AbandonReading();
+    answers_.reset();
+    entries_.clear();
+}
+
+qsizetype FolderWalk::IndexOf(int tag) const {
+    return static_cast<qsizetype>(page_) * kRows + (tag - kFirstTag);
+}
+
+const ListEntry* FolderWalk::EntryOn(int tag) const {
+    const qsizetype i = IndexOf(tag);
+    return i >= 0 && i < static_cast<qsizetype>(entries_.size()) ? &entries_[size_t(i)] : nullptr;
+}
+
+bool FolderWalk::IsOnTheWay(const std::optional<std::pair<quint64, quint64>>& folder) const {
+    return folder && std::find(walk_.begin(), walk_.end(), *folder) != walk_.end();
+}
+
+void FolderWalk::OpenEntry(int tag, bool up) {
+    const ListEntry* item = EntryOn(tag);
+    if (item == nullptr || !item->entry.exists)
+        return;
+    const auto i = static_cast<int>(IndexOf(tag));
+    const FileEntry entry = item->entry;
+    if (!entry.directory && !up) {
+        if (!entry.name.isEmpty())
+            view_.ShowMedia(entry.path, useViewer_, false);
+        return;
+    }
+    if (up && depth_ <= 0)
+        return;
+    // A registered folder is always entered, even one whose path ends in "..": going up from the
+    // registered folders would leave the walk.
+    const bool goingUp = up || (depth_ > 0 && entry.name == "..");
+    QByteArray target;
+    if (!goingUp) {
+        positionStack_.resize(depth_);
+        positionStack_.push_back(i);
+        // The folder joins the way once it has been read (a share may stall on it).
+        walk_.resize(depth_);
+        ++depth_;
+        target = entry.path;
+    } else {
+        --depth_;
+        walk_.resize(depth_);
+        target = StripTwoComponents(entry.path);
+    }
+    std::optional<Level> levelLeft;
+    if (!goingUp)
+        levelLeft = Level{std::move(entries_), page_, pageCount_, curTag_};
+    ClearEntries();
+    std::optional<int> reselect;
+    if (goingUp)
+        reselect = positionStack_[depth_];
+    if (depth_ > 0) {
+        Reading down(std::make_unique<FolderReading>(target, extensions_));
+        down.reselect = reselect;
+        down.levelLeft = std::move(levelLeft);
+        StartReading(std::move(down));
+    } else {
+        ListRegisteredFolders();
+        if (reselect)
+            Reselect(*reselect);
+    }
+    view_.PaintPage();
+}
+
+void FolderWalk::GoUp() {
+    if (reading_ && !reading_->forPlay) {
+        LeaveFolderBeingRead();
+        return;
+    }
+    if (depth_ > 0 && entries_.empty()) {
+        // A folder that vanished lists nothing, not even its up entry, which would leave the user
+        // stuck on an empty page: the way out is back to the registered folders.
+        depth_ = 0;
+        walk_.clear();
+        ListRegisteredFolders();
+        Reselect(positionStack_.empty() ? 0 : positionStack_.front());
+        view_.PaintPage();
+        return;
+    }
+    OpenEntry(kFirstTag, true);
+}
+
+void FolderWalk::Enter() {
+    if (!code_.TakeEnter()) {
+        OpenEntry(curTag_, false);
+        return;
+    }
+    SetLockState(category_, !LockState(category_));
+    // The code may have been completed before a click walked into a folder: the registered
+    // folders are their own level again, or the way up would lead above them.
+    depth_ = 0;
+    walk_.clear();
+    ClearEntries();
+    ListRegisteredFolders();
+    view_.PaintPage();
+}
+
+void FolderWalk::ToggleMark() {
+    const ListEntry* item = EntryOn(curTag_);
+    if (item == nullptr || item->entry.directory)
+        return;
+    FileEntry& entry = entries_[size_t(IndexOf(curTag_))].entry;
+    entry.marked = !entry.marked;
+    view_.PaintRow(curTag_ - kFirstTag);
+    if (curTag_ - kFirstTag < kRows - 1) {
+        ++curTag_;
+    } else if (page_ < pageCount_ - 1) {
+        ++page_;
+        curTag_ = kFirstTag;
+        view_.PaintPage();
+    }
+}
+
+bool FolderWalk::AnyMarked() const {
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [](const ListEntry& item) { return item.entry.marked; });
+}
+
+void FolderWalk::ToggleAllMarks() {
+    const bool mark = !AnyMarked();
+    for (ListEntry& item : entries_)
+        if (!item.entry.directory)
+            item.entry.marked = mark;
+    view_.PaintPage();
+}
+
+void FolderWalk::MoveUp() {
+    if (curTag_ - kFirstTag > 0) {
+        --curTag_;
+    } else if (page_ > 0) {
+        curTag_ = kFirstTag + kRows - 1;
+        --page_;
+        view_.PaintPage();
+    }
+}
+
+void FolderWalk::MoveDown() {
+    if (curTag_ - kFirstTag < kRows - 1) {
+        ++curTag_;
+    } else if (page_ < pageCount_ - 1) {
+        curTag_ = kFirstTag;
+        ++page_;
+        view_.PaintPage();
+    }
+}
+
+void FolderWalk::PreviousPage() {
+    if (page_ > 0) {
+        --page_;
+        view_.PaintPage();
+    }
+}
+
+void FolderWalk::NextPage() {
+    if (page_ < pageCount_ - 1) {
+        ++page_;
+        view_.PaintPage();
+    }
+}
+
+void FolderWalk::PlaySelection(int kind, bool useMarks) {
+    const qsizetype selected = IndexOf(curTag_);
+    const ListEntry* item = SelectedEntry();
+    if (!useMarks && item != nullptr && item->entry.directory) {
+        // The walk of the folder may stall on a share like a listing: it runs on a worker too.
+        Reading play(std::make_unique<FolderReading>(item->entry.path, extensions_));
+        play.forPlay = true;
+        play.playKind = kind;
+        play.playSelected = selected;
+        StartReading(std::move(play));
+        return;
+    }
+    HandOn(::PlaySelection(kind, useMarks,
+                           PlaySource{entries_, selected, extensions_, category_, useViewer_}));
+}
+
+void FolderWalk::HandOn(const std::optional<MediaRequest>& request) {
+    if (request)
+        view_.ShowMedia(request->path, request->viewer, request->list);
+}

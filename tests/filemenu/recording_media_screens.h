@@ -1,0 +1,18 @@
+#pragma once
+
+#include "filemenu/media_handoff.h"
+
+#include <QDialog>
+
+#include <vector>
+
+// Stands in for the player and the viewer: each hand-off is recorded and no screen is opened.
+class RecordingMediaScreens : public MediaScreenFactory {
+public:
+    std::unique_ptr<QDialog> CreateMediaScreen(const MediaRequest& request) override {
+        requests.push_back(request);
+        return nullptr;
+    }
+
+    std::vector<MediaRequest> requests; // oldest first
+};
