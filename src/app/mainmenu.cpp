@@ -44,9 +44,9 @@ int TagOfReport(quint32 code) {
 
 // Seconds to a timer interval; a delay too long for the timer waits as long as it can.
 int DelayMilliseconds(int seconds) {
-    const qint64 milliseconds = qint64(seconds) * 1000;
-    return int(std::clamp<qint64>(milliseconds, std::numeric_limits<int>::min(),
-                                  std::numeric_limits<int>::max()));
+    const qint64 milliseconds = static_cast<qint64>(seconds) * 1000;
+    return static_cast<int>(std::clamp<qint64>(milliseconds, std::numeric_limits<int>::min(),
+                                               std::numeric_limits<int>::max()));
 }
 
 // What the plug-in search refused or skipped, told once, where the user sees it.

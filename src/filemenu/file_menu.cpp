@@ -132,7 +132,7 @@ void TFile_Menu::ReadingEnded() {
 void TFile_Menu::PaintRow(int row) {
     if (row < 0 || row >= kRows)
         return;
-    Panel* panel = Rows()[size_t(row)];
+    Panel* panel = Rows()[static_cast<size_t>(row)];
     if (const ListEntry* item = walk_.EntryOn(kFirstTag + row)) {
         panel->SetCaption(RowCaption(*item));
         panel->SetFontColor(RowFontColor(item->entry));

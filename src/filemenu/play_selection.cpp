@@ -36,23 +36,23 @@ std::optional<MediaRequest> PlaySelection(int playlistKind, bool useMarks, const
     const QByteArray playlist =
         TempFilePath(PlaylistFileName(options.executableName, playlistKind), codePage);
     const qsizetype i = source.selected;
-    const bool onEntry = i >= 0 && i < qsizetype(source.entries.size());
+    const bool onEntry = i >= 0 && i < static_cast<qsizetype>(source.entries.size());
     QByteArray file = playlist;
     bool list = true;
-    if (useMarks || (onEntry && source.entries[size_t(i)].entry.directory)) {
+    if (useMarks || (onEntry && source.entries[static_cast<size_t>(i)].entry.directory)) {
         QByteArrayList files;
         if (useMarks)
             files = MarkedPaths(source.entries);
         else if (source.selectedListing)
             files = MatchingFiles(*source.selectedListing);
         else
-            files = MatchingFiles(
-                ListFolderEntries(source.entries[size_t(i)].entry.path, source.extensions));
+            files = MatchingFiles(ListFolderEntries(
+                source.entries[static_cast<size_t>(i)].entry.path, source.extensions));
         SortPaths(files, codePage);
         if (WritePlaylist(playlist, playlistKind, files, codePage) == 0)
             return std::nullopt;
     } else if (onEntry) {
-        file = source.entries[size_t(i)].entry.path;
+        file = source.entries[static_cast<size_t>(i)].entry.path;
         list = false;
     } else {
         return std::nullopt;

@@ -13,7 +13,7 @@
 
 bool DuplicateFilter::Admit(Kind kind, quint32 value, InputPath path, qint64 nowMs) {
     if (kind == Kind::Command)
-        value = quint32(SamePressCommand(int(value)));
+        value = static_cast<quint32>(SamePressCommand(static_cast<int>(value)));
     std::erase_if(recent_, [nowMs](const Delivery& d) { return nowMs - d.time > kWindowMs; });
     const auto same = [&](const Delivery& d) { return d.kind == kind && d.value == value; };
     if (std::any_of(recent_.begin(), recent_.end(),
@@ -67,8 +67,8 @@ void DeliverReportTo(QWidget* receiver, const QByteArray& report, InputPath path
 
 void DeliverCommandTo(QWidget* receiver, int command, InputPath path) {
     ScreenInput* target = Target(receiver);
-    if (target &&
-        RecentInput().Admit(DuplicateFilter::Kind::Command, quint32(command), path, NowMs()))
+    if (target && RecentInput().Admit(DuplicateFilter::Kind::Command, static_cast<quint32>(command),
+                                      path, NowMs()))
         target->WmAppCommand(command);
 }
 } // namespace

@@ -6,7 +6,7 @@
 
 RawInputMessage RawInputMessage::FromReport(const QByteArray& report) {
     RawInputMessage message;
-    message.dwSizeHid = quint32(report.size());
+    message.dwSizeHid = static_cast<quint32>(report.size());
     message.dwCount = 1;
     message.reports = report;
     return message;

@@ -163,7 +163,9 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
         if (closePending_)
             QMetaObject::invokeMethod(this, &TViewer_Form::CloseViewer, Qt::QueuedConnection);
     });
-    PB1->setValue(list_.isEmpty() ? 0 : int(qint64(index_) * kProgressStripMax / list_.size()));
+    PB1->setValue(list_.isEmpty() ? 0
+                                  : static_cast<int>(static_cast<qint64>(index_) *
+                                                     kProgressStripMax / list_.size()));
     Image1->Picture() = QImage();
     Image1->PictureChanged();
     TSPIBitmap bitmap;
@@ -278,8 +280,8 @@ void TViewer_Form::SetDisplayTime(int digit) {
 
 void TViewer_Form::SetTimerInterval() {
     // A stored display time too large for the timer waits as long as the timer can.
-    const qint64 milliseconds = qint64(displayTime_) * 1000;
-    Timer1->setInterval(int(std::clamp<qint64>(milliseconds, INT_MIN, INT_MAX)));
+    const qint64 milliseconds = static_cast<qint64>(displayTime_) * 1000;
+    Timer1->setInterval(static_cast<int>(std::clamp<qint64>(milliseconds, INT_MIN, INT_MAX)));
 }
 
 void TViewer_Form::CloseViewer() {
