@@ -165,7 +165,7 @@ void RemoteInputDevices::ExamineEventDevice(const QString& name) {
 }
 
 bool RemoteInputDevices::Examined(const QString& path) const {
-    return open_.count(path) || rejected_.count(path);
+    return open_.contains(path) || rejected_.contains(path);
 }
 
 void RemoteInputDevices::Reject(const QString& path) {

@@ -159,6 +159,8 @@ public slots:
     void OpenUri(const QString&) {}
 
 signals:
+    // moc defines it with a parameter of its own naming.
+    // NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
     void Seeked(qlonglong positionUs);
 
 private:
