@@ -48,7 +48,8 @@ void BM_PlayerScreen_DroppedFrames1080p30(benchmark::State& state) {
         state.SkipWithError("needs an X server (DISPLAY)");
         return;
     }
-    MpvMediaPlayer::SetDefaultOptions(MpvOptions{QStringLiteral("null"), true});
+    const Seam<MpvOptions>::Override nullSound(MpvMediaPlayer::DefaultOptionsSeam(),
+                                               MpvOptions{QStringLiteral("null"), true});
     qint64 dropped = 0;
     for (auto _ : state) {
         auto form = CreatePlayerScreen(gClip, 1);

@@ -61,7 +61,8 @@ bool OpenOnce(benchmark::State* state, const QString& path, int category) {
 }
 
 void OpenPlayer(benchmark::State& state, const QString& path, int category) {
-    MpvMediaPlayer::SetDefaultOptions(MpvOptions{QStringLiteral("null"), false});
+    const Seam<MpvOptions>::Override nullOutputs(MpvMediaPlayer::DefaultOptionsSeam(),
+                                                 MpvOptions{QStringLiteral("null"), false});
     // In a real run the main menu and the folder list have loaded fonts and styles already.
     OpenOnce(nullptr, path, category);
     for (auto _ : state)

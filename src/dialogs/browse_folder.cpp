@@ -13,17 +13,11 @@ std::optional<QString> ChooseWithFileDialog(QWidget* owner, const QString& title
     return chosen;
 }
 
-FolderChooser& Chooser() {
-    static FolderChooser chooser;
-    return chooser;
-}
-
 } // namespace
 
-FolderChooser SetFolderChooser(FolderChooser chooser) {
-    FolderChooser previous = std::move(Chooser());
-    Chooser() = std::move(chooser);
-    return previous;
+Seam<FolderChooser>& FolderChooserSeam() {
+    static Seam<FolderChooser> seam;
+    return seam;
 }
 
 // Qt's folder dialog always offers an edit box in its one style, so both styles show the same
@@ -33,9 +27,9 @@ bool BrowseForFolder(QWidget* owner, const QString& title, QString& path,
     QString startFolder = path;
     if (!startFolder.endsWith(QLatin1Char('/')))
         startFolder += QLatin1Char('/');
-    const std::optional<QString> chosen = Chooser()
-                                              ? Chooser()(owner, title, startFolder)
-                                              : ChooseWithFileDialog(owner, title, startFolder);
+    const auto& standIn = FolderChooserSeam().StandIn();
+    const std::optional<QString> chosen = standIn ? (*standIn)(owner, title, startFolder)
+                                                  : ChooseWithFileDialog(owner, title, startFolder);
     if (!chosen)
         return false;
     path = *chosen;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/seam.h"
+
 #include <QString>
 
 #include <functional>
@@ -12,9 +14,9 @@ class QWidget;
 using FolderChooser = std::function<std::optional<QString>(QWidget* owner, const QString& title,
                                                            const QString& startFolder)>;
 
-// Replaces the folder browser (tests cannot run a real file dialog); an empty chooser restores the
-// system's folder dialog. Returns the previous chooser.
-FolderChooser SetFolderChooser(FolderChooser chooser);
+// A stand-in chooser in the seam answers instead of the system's folder dialog, which cannot run
+// headless.
+Seam<FolderChooser>& FolderChooserSeam();
 
 // Shows the folder browser opened on Path (with a separator appended, so the folder itself is
 // selected). True when a folder was chosen, which is then in Path; Path is untouched otherwise.

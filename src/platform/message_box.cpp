@@ -13,11 +13,6 @@
 #include <list>
 
 namespace {
-MessageSink& Sink() {
-    static MessageSink sink;
-    return sink;
-}
-
 struct Message {
     MessageKind kind;
     QString text;
@@ -87,13 +82,14 @@ void RunBox(MessageQueue& queue, const Message& message) {
 }
 } // namespace
 
-void SetMessageSink(MessageSink sink) {
-    Sink() = std::move(sink);
+Seam<MessageSink>& MessageSeam() {
+    static Seam<MessageSink> seam;
+    return seam;
 }
 
 void ShowMessage(MessageKind kind, const QString& text) {
-    if (Sink()) {
-        Sink()(kind, text);
+    if (const auto& sink = MessageSeam().StandIn()) {
+        (*sink)(kind, text);
         return;
     }
     MessageQueue& queue = Queue();

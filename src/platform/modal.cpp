@@ -2,21 +2,13 @@
 
 #include <QDialog>
 
-namespace {
-ModalHook& Hook() {
-    static ModalHook hook;
-    return hook;
-}
-} // namespace
-
-ModalHook SetModalHook(ModalHook hook) {
-    ModalHook previous = std::move(Hook());
-    Hook() = std::move(hook);
-    return previous;
+Seam<ModalHook>& ModalSeam() {
+    static Seam<ModalHook> seam;
+    return seam;
 }
 
 int ExecModal(QDialog& dialog) {
-    if (Hook())
-        return Hook()(dialog);
+    if (const auto& hook = ModalSeam().StandIn())
+        return (*hook)(dialog);
     return dialog.exec();
 }

@@ -31,11 +31,6 @@ namespace {
 // Speed of the control's own forward scan.
 constexpr double kScanSpeed = 5.0;
 
-MpvOptions& Defaults() {
-    static MpvOptions options = ParseMpvOptions(qEnvironmentVariable("COUCHFRAME_MPV_OPTIONS"));
-    return options;
-}
-
 QByteArray Utf8(const char* text) {
     return QByteArray(text);
 }
@@ -100,10 +95,16 @@ MpvOptions ParseMpvOptions(const QString& text) {
 }
 
 MpvOptions MpvMediaPlayer::DefaultOptions() {
-    return Defaults();
+    if (const auto& standIn = DefaultOptionsSeam().StandIn())
+        return *standIn;
+    static const MpvOptions fromEnvironment =
+        ParseMpvOptions(qEnvironmentVariable("COUCHFRAME_MPV_OPTIONS"));
+    return fromEnvironment;
 }
-void MpvMediaPlayer::SetDefaultOptions(const MpvOptions& options) {
-    Defaults() = options;
+
+Seam<MpvOptions>& MpvMediaPlayer::DefaultOptionsSeam() {
+    static Seam<MpvOptions> seam;
+    return seam;
 }
 
 MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/seam.h"
 #include "player/media_player_control.h"
 #include "player/playlist_lineage.h"
 
@@ -38,11 +39,10 @@ public:
                             QWidget* parent = nullptr);
     ~MpvMediaPlayer() override;
 
-    // The outputs new players get: at first those of the environment variable
-    // COUCHFRAME_MPV_OPTIONS (a machine without sound runs with "ao=null"); tests switch to null
-    // outputs here.
+    // The outputs new players get: those of the environment variable COUCHFRAME_MPV_OPTIONS (a
+    // machine without sound runs with "ao=null"), or of a stand-in in the seam (the null outputs).
     static MpvOptions DefaultOptions();
-    static void SetDefaultOptions(const MpvOptions& options);
+    static Seam<MpvOptions>& DefaultOptionsSeam();
 
     QString URL() const override { return url_; }
     void setURL(const QString& url) override;

@@ -13,7 +13,7 @@
 #include <vector>
 
 namespace {
-const QString kResume = settingskey::Root + QStringLiteral("\\Settings\\Resume");
+const QString& kResume = settingskey::Resume;
 const QString kOrder = kResume + QStringLiteral("\\Order");
 
 QByteArray Dword(quint32 number) {

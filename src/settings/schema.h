@@ -13,6 +13,8 @@ inline const QString Root = QStringLiteral("Software\\Quor\\Couchframe");
 inline const QString System = QStringLiteral("Software\\Quor\\Couchframe\\System");
 inline const QString Player = QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Player");
 inline const QString Viewer = QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Viewer");
+// Where each played item was left, with "Order" below it.
+inline const QString Resume = QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Resume");
 inline const QString SusiePlugins = QStringLiteral("\\Software\\Ralowend\\Susie\\Plug-in");
 // "Software\Quor\Couchframe\" followed by "Video", "Music" or "Picture".
 QString Category(const QString& categoryKeyName);

@@ -23,10 +23,10 @@
 #include <algorithm>
 #include <climits>
 
-TViewer_Form::TViewer_Form(QWidget* parent)
+TViewer_Form::TViewer_Form(QWidget* parent, PictureLoader loadPicture)
     : Form(parent), Image1(new ImageWidget(this)), PB1(MakeProgressStrip(this)),
       PG1(MakeScreenGradient(this, Image1)), Timer1(new Timer(this)),
-      session_(std::make_unique<ViewerMediaSession>(*this)) {
+      session_(std::make_unique<ViewerMediaSession>(*this)), loadPicture_(std::move(loadPicture)) {
     // Unlike the other screens the viewer does not stay on top.
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     SetBlackBackground(*this);
@@ -170,7 +170,7 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
     Image1->PictureChanged();
     TSPIBitmap bitmap;
     try {
-        LoadPicture(bitmap, picturePath);
+        loadPicture_(bitmap, picturePath);
     } catch (const EAbort&) {
         throw;
     } catch (const AppError& error) {
@@ -182,10 +182,6 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
         return;
     }
     DrawPicture(bitmap);
-}
-
-void TViewer_Form::LoadPicture(TSPIBitmap& bitmap, const QByteArray& picturePath) {
-    LoadPictureFile(bitmap, picturePath);
 }
 
 void TViewer_Form::DrawPicture(const TSPIBitmap& bitmap) {

@@ -3,11 +3,13 @@
 #include "platform/media_session.h"
 #include "platform/screen_awake.h"
 #include "ui/form.h"
+#include "viewer/picture_file.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class ImageWidget;
@@ -22,7 +24,10 @@ class ViewerMediaSession;
 // shows the position in the list.
 class TViewer_Form : public Form {
 public:
-    explicit TViewer_Form(QWidget* parent = nullptr);
+    // Decodes one picture into a bitmap; raises AppError when it cannot.
+    using PictureLoader = std::function<void(TSPIBitmap& bitmap, const QByteArray& picturePath)>;
+
+    explicit TViewer_Form(QWidget* parent = nullptr, PictureLoader loadPicture = LoadPictureFile);
     ~TViewer_Form() override;
 
     // Set by the opener before the screen is shown: path names a list file (one picture path per
@@ -66,8 +71,6 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    // Decodes one picture; a seam for tests that act while a load is in progress.
-    virtual void LoadPicture(TSPIBitmap& bitmap, const QByteArray& picturePath);
 
 private:
     void StepTo(int newIndex);
@@ -88,4 +91,5 @@ private:
     ScreenAwakeHold awake_;
     std::unique_ptr<ViewerMediaSession> session_;
     MediaSessionRegistration registration_;
+    const PictureLoader loadPicture_;
 };

@@ -1,5 +1,6 @@
 #include "app/mainmenu.h"
 #include "message_capture.h"
+#include "modal_hook_scope.h"
 #include "platform/error.h"
 #include "platform/image_widget.h"
 #include "platform/modal.h"
@@ -32,7 +33,7 @@ class MainMenu : public ::testing::Test {
 protected:
     void SetUp() override {
         EraseSettingKey(0, settingskey::Root);
-        previousHook_ = SetModalHook([this](QDialog& dialog) {
+        modal_.emplace([this](QDialog& dialog) {
             shownModally.push_back(&dialog);
             if (failWhileShown)
                 throw AppError(QStringLiteral("folder list failed"));
@@ -41,7 +42,7 @@ protected:
     }
     void TearDown() override {
         menu.reset();
-        SetModalHook(std::move(previousHook_));
+        modal_.reset();
         EraseSettingKey(0, settingskey::Root);
     }
 
@@ -84,7 +85,7 @@ protected:
     std::unique_ptr<Tmain_form> menu;
 
 private:
-    ModalHook previousHook_;
+    std::optional<ModalHookScope> modal_;
 };
 } // namespace
 

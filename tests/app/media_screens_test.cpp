@@ -1,4 +1,5 @@
 #include "app/media_screens.h"
+#include "modal_hook_scope.h"
 
 #include "filemenu/file_menu.h"
 #include "platform/modal.h"
@@ -12,7 +13,8 @@
 TEST(MediaScreens, PictureHandOffsOpenTheViewerWithTheListFlagAndPath) {
     MediaScreens screens;
     std::vector<std::pair<bool, QByteArray>> opened;
-    const ModalHook previousHook = SetModalHook([&](QDialog& dialog) {
+    std::optional<ModalHookScope> viewers;
+    viewers.emplace([&](QDialog& dialog) {
         if (auto* viewer = dynamic_cast<TViewer_Form*>(&dialog))
             opened.emplace_back(viewer->listFlag, viewer->path);
         return 0;
@@ -21,7 +23,7 @@ TEST(MediaScreens, PictureHandOffsOpenTheViewerWithTheListFlagAndPath) {
     menu.category = 3;
     menu.ShowMedia("/pictures/a.lst", true, true);
     menu.ShowMedia("/pictures/one.png", true, false);
-    SetModalHook(previousHook);
+    viewers.reset();
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0], std::make_pair(true, QByteArray("/pictures/a.lst")));
     EXPECT_EQ(opened[1], std::make_pair(false, QByteArray("/pictures/one.png")));

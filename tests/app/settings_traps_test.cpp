@@ -1,6 +1,7 @@
 #include "app/configuration_flow.h"
 #include "app/mainmenu.h"
 #include "dialogs/config.h"
+#include "modal_hook_scope.h"
 #include "platform/modal.h"
 #include "platform/timer.h"
 #include "settings/general.h"
@@ -43,11 +44,11 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
         SettingsStore::Instance().UseDatabase(DatabasePath());
-        previousHook_ = SetModalHook([](QDialog&) { return 0; });
+        modal_.emplace([](QDialog&) { return 0; });
     }
     void TearDown() override {
         menu.reset();
-        SetModalHook(std::move(previousHook_));
+        modal_.reset();
         SettingsStore::Instance().UseDatabase(SettingsStore::DefaultDatabasePath());
     }
 
@@ -87,7 +88,7 @@ protected:
     std::unique_ptr<Tmain_form> menu;
 
 private:
-    ModalHook previousHook_;
+    std::optional<ModalHookScope> modal_;
 };
 
 // What makes a store unusable.
@@ -182,7 +183,8 @@ TEST_F(SettingsTraps, ALockedStoreKeepsTheDialogOpenWithEveryEdit) {
 
     MessageCapture messages;
     int presses = 0;
-    const ModalHook previous = SetModalHook([&](QDialog& dialog) {
+    std::optional<ModalHookScope> pressing;
+    pressing.emplace([&](QDialog& dialog) {
         auto& config = dynamic_cast<TConfig_Form&>(dialog);
         config.show();
         config.ED01->setText(QStringLiteral("4711"));
@@ -199,7 +201,7 @@ TEST_F(SettingsTraps, ALockedStoreKeepsTheDialogOpenWithEveryEdit) {
         return config.result();
     });
     RunConfigurationFlow(MakeConfigurationDialog);
-    SetModalHook(previous);
+    pressing.reset();
     sqlite3_close(other);
 
     EXPECT_EQ(presses, 2);

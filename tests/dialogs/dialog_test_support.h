@@ -1,35 +1,17 @@
 #pragma once
 
 #include "dialogs/browse_folder.h"
-#include "platform/modal.h"
+#include "modal_hook_scope.h"
 
 #include <QApplication>
 #include <QTest>
 #include <QWidget>
 
-// Runs every modal dialog through the given hook while it lives.
-class ModalHookScope {
-public:
-    explicit ModalHookScope(ModalHook hook) : previous_(SetModalHook(std::move(hook))) {}
-    ~ModalHookScope() { SetModalHook(std::move(previous_)); }
-    ModalHookScope(const ModalHookScope&) = delete;
-    ModalHookScope& operator=(const ModalHookScope&) = delete;
-
-private:
-    ModalHook previous_;
-};
-
 // Answers every folder browse with the given chooser while it lives.
-class FolderChooserScope {
+class FolderChooserScope : public Seam<FolderChooser>::Override {
 public:
     explicit FolderChooserScope(FolderChooser chooser)
-        : previous_(SetFolderChooser(std::move(chooser))) {}
-    ~FolderChooserScope() { SetFolderChooser(std::move(previous_)); }
-    FolderChooserScope(const FolderChooserScope&) = delete;
-    FolderChooserScope& operator=(const FolderChooserScope&) = delete;
-
-private:
-    FolderChooser previous_;
+        : Override(FolderChooserSeam(), std::move(chooser)) {}
 };
 
 // Shows a window and makes it the active one, so that focus, Tab and accelerators work headless.

@@ -3,6 +3,7 @@
 #include "filemenu/file_menu_layout.h"
 #include "filemenu/media_handoff.h"
 #include "input/app_command.h"
+#include "modal_hook_scope.h"
 #include "platform/error.h"
 #include "platform/image_widget.h"
 #include "platform/mnemonic.h"
@@ -567,7 +568,8 @@ TEST_F(FileMenuTest, SecondHandOffIsRefusedWhileOneRuns) {
     NestedHandOff factory;
     Open(1, &factory);
     bool busyDuringRun = false;
-    const ModalHook previousHook = SetModalHook([&](QDialog&) {
+    std::optional<ModalHookScope> nested;
+    nested.emplace([&](QDialog&) {
         busyDuringRun = screen->Busy();
         screen->ShowMedia("/second", false, false);
         return int(QDialog::Accepted);
@@ -578,10 +580,11 @@ TEST_F(FileMenuTest, SecondHandOffIsRefusedWhileOneRuns) {
     ASSERT_EQ(factory.requests.size(), 1u);
     EXPECT_EQ(factory.requests[0], (MediaRequest{"/first", true, true, 1}));
 
-    SetModalHook([](QDialog&) -> int { throw AppError(QStringLiteral("failed")); });
+    nested.reset();
+    nested.emplace([](QDialog&) -> int { throw AppError(QStringLiteral("failed")); });
     EXPECT_THROW(screen->ShowMedia("/third", false, false), AppError);
     EXPECT_FALSE(screen->Busy()); // cleared also when an error passes
-    SetModalHook(previousHook);
+    nested.reset();
     screen.reset();
 }
 

@@ -1,4 +1,5 @@
 #include "message_capture.h"
+#include "modal_hook_scope.h"
 #include "platform/modal.h"
 #include "player/mpv_media_player.h"
 #include "player/playback_notice.h"
@@ -23,17 +24,17 @@ const ShiftState kCtrlShift{true, true, false};
 
 class PlayerScreenMpvTest : public ::testing::Test {
 protected:
-    PlayerScreenMpvTest() {
-        MpvMediaPlayer::SetDefaultOptions(MpvOptions{QStringLiteral("null"), false});
-    }
-    ~PlayerScreenMpvTest() override {
-        SetModalHook({});
-        MpvMediaPlayer::SetDefaultOptions(MpvOptions{});
-    }
+    // The player screens opened run through the hook.
+    void RunScreensWith(ModalHook hook) { modal_.emplace(std::move(hook)); }
     static bool WaitForState(TPlayer_Form& form, int state) {
         return WaitFor([&] { return form.WMP1->playState() == state; });
     }
     static double Position(TPlayer_Form& form) { return form.WMP1->controls().currentPosition(); }
+
+private:
+    Seam<MpvOptions>::Override nullOutputs_{MpvMediaPlayer::DefaultOptionsSeam(),
+                                            MpvOptions{QStringLiteral("null"), false}};
+    std::optional<ModalHookScope> modal_;
 };
 
 TEST_F(PlayerScreenMpvTest, MusicPlaysWithItsCaptionAndClosingKeepsTheSettings) {
@@ -41,7 +42,7 @@ TEST_F(PlayerScreenMpvTest, MusicPlaysWithItsCaptionAndClosingKeepsTheSettings) 
     WriteSettingBool(0, settingskey::Player, QStringLiteral("SkipFlg"), true);
     QString caption;
     bool musicMode = false;
-    SetModalHook([&](QDialog& dialog) {
+    RunScreensWith([&](QDialog& dialog) {
         auto& form = static_cast<TPlayer_Form&>(dialog);
         form.show();
         musicMode = form.MusicPanel->isVisible() && !form.WMP1->isVisible();
@@ -126,7 +127,7 @@ TEST_F(PlayerScreenMpvTest, FailingPlaylistItemIsShownOnTheScreenAndTheNextOnePl
     WriteFile(list, (Media().corrupt + "\r\n" + Media().song + "\r\n").toUtf8());
     MessageCapture boxes;
     QString notice;
-    SetModalHook([&](QDialog& dialog) {
+    RunScreensWith([&](QDialog& dialog) {
         auto& form = static_cast<TPlayer_Form&>(dialog);
         form.show();
         EXPECT_TRUE(WaitFor([&] {
@@ -146,7 +147,7 @@ TEST_F(PlayerScreenMpvTest, FailingPlaylistItemIsShownOnTheScreenAndTheNextOnePl
 TEST_F(PlayerScreenMpvTest, CorruptMediaIsReportedAndTheScreenStaysUsable) {
     MessageCapture messages;
     bool closed = false;
-    SetModalHook([&](QDialog& dialog) {
+    RunScreensWith([&](QDialog& dialog) {
         auto& form = static_cast<TPlayer_Form&>(dialog);
         form.show();
         EXPECT_TRUE(WaitFor([&] { return !messages.texts.isEmpty(); }));
@@ -177,7 +178,7 @@ TEST_F(PlayerScreenMpvTest, ClosingWhileTheFileShareStallsDoesNotWait) {
         stall_shim_release();
     });
     bool stalled = false;
-    SetModalHook([&](QDialog& dialog) {
+    RunScreensWith([&](QDialog& dialog) {
         auto& form = static_cast<TPlayer_Form&>(dialog);
         form.show();
         // The event loop runs meanwhile: mpv opens the file only once the player has seen it

@@ -188,8 +188,9 @@ TEST_F(ResumeScreenTest, PlaylistEntriesAndMusicAreNotResumed) {
 // ---- real libmpv ----
 
 TEST_F(ResumeStoreTest, RealPlayerResumesASixtySecondClip) {
-    MpvMediaPlayer::SetDefaultOptions(MpvOptions{"null", false});
     {
+        const Seam<MpvOptions>::Override nullOutputs(MpvMediaPlayer::DefaultOptionsSeam(),
+                                                     MpvOptions{"null", false});
         auto form = CreatePlayerScreen(Rich().minute, 1);
         form->show();
         ASSERT_TRUE(WaitFor([&] { return form->WMP1->playState() == playstate::Playing; }));
@@ -208,6 +209,5 @@ TEST_F(ResumeStoreTest, RealPlayerResumesASixtySecondClip) {
         EXPECT_TRUE(form->Note->text().startsWith(QStringLiteral("Resumed at 0:3")));
         form->close();
     }
-    MpvMediaPlayer::SetDefaultOptions(MpvOptions{});
 }
 } // namespace

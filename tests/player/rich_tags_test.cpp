@@ -76,8 +76,8 @@ const char kRichCaption[] = "Rich Tïtle\r\n\r\nSomeone\r\n\r\nRecords (2004) - 
 
 class ContainerCaptionTest : public ::testing::TestWithParam<ContainerCase> {
 protected:
-    ContainerCaptionTest() { MpvMediaPlayer::SetDefaultOptions(MpvOptions{"null", false}); }
-    ~ContainerCaptionTest() override { MpvMediaPlayer::SetDefaultOptions(MpvOptions{}); }
+    Seam<MpvOptions>::Override nullOutputs_{MpvMediaPlayer::DefaultOptionsSeam(),
+                                            MpvOptions{"null", false}};
 };
 
 TEST_P(ContainerCaptionTest, MusicModeShowsTheContainersTags) {

@@ -7,16 +7,12 @@
 // Collects every message box shown while it lives, instead of blocking on a modal box.
 class MessageCapture {
 public:
-    MessageCapture() {
-        SetMessageSink([this](MessageKind kind, const QString& text) {
-            kinds.append(kind);
-            texts.append(text);
-        });
-    }
-    ~MessageCapture() { SetMessageSink({}); }
-    MessageCapture(const MessageCapture&) = delete;
-    MessageCapture& operator=(const MessageCapture&) = delete;
-
     QList<MessageKind> kinds;
     QStringList texts;
+
+private:
+    Seam<MessageSink>::Override sink_{MessageSeam(), [this](MessageKind kind, const QString& text) {
+                                          kinds.append(kind);
+                                          texts.append(text);
+                                      }};
 };

@@ -428,31 +428,26 @@ TEST_F(ViewerTest, ThePlayPauseButtonStartsAndPausesTheSlideShow) {
     EXPECT_TRUE(v.Timer1->enabled());
 }
 
-// Presses Esc while the second picture is being loaded.
-class EscDuringLoad : public TViewer_Form {
-public:
+TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
+    // Esc is pressed while the second picture is being loaded.
     bool pressEsc = false;
     bool visibleAfterEsc = true;
-
-protected:
-    void LoadPicture(TSPIBitmap& bitmap, const QByteArray& picturePath) override {
-        TViewer_Form::LoadPicture(bitmap, picturePath);
+    TViewer_Form* viewer = nullptr;
+    TViewer_Form v(nullptr, [&](TSPIBitmap& bitmap, const QByteArray& picturePath) {
+        LoadPictureFile(bitmap, picturePath);
         if (pressEsc) {
             pressEsc = false;
-            PressKey(vk::Escape);
-            visibleAfterEsc = isVisible();
+            viewer->PressKey(vk::Escape);
+            visibleAfterEsc = viewer->isVisible();
         }
-    }
-};
-
-TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
-    EscDuringLoad v;
+    });
+    viewer = &v;
     v.listFlag = true;
     v.path = ThreePictures();
     v.show();
-    v.pressEsc = true;
+    pressEsc = true;
     v.NextPicture();
-    EXPECT_TRUE(v.visibleAfterEsc);
+    EXPECT_TRUE(visibleAfterEsc);
     EXPECT_FALSE(v.LoadBusy());
     EXPECT_TRUE(v.isVisible());
     QCoreApplication::processEvents();
