@@ -1,6 +1,6 @@
 #include "app/close_screens.h"
 
-#include "platform/form.h"
+#include "ui/form.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -34,7 +34,7 @@ void WriteBack(const ConfigurationDialog& dialog) {
         WriteSetting(schema.unlockCode, dialog.UnlockCode(schema.category));
         WriteSetting(schema.extensions, dialog.Extensions(schema.category));
         const QList<FolderRow> rows = dialog.FolderRows(schema.category);
-        WriteSetting(schema.itemCount, int(rows.size()));
+        WriteSetting(schema.itemCount, static_cast<int>(rows.size()));
         for (int i = 0; i < rows.size(); ++i) {
             const int n = i + 1;
             WriteSetting(schema.Title(n), rows[i].title);

@@ -1,10 +1,9 @@
 #include "app/mainmenu.h"
 
-#include "input/remote_input.h"
-
 #include "app/configuration_flow.h"
-#include "app/panel.h"
 #include "gradient/pgra112.h"
+#include "input/remote_input.h"
+#include "input/remote_report.h"
 #include "platform/application.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
@@ -15,6 +14,8 @@
 #include "settings/general.h"
 #include "settings/lenient_settings.h"
 #include "spi/spis.h"
+#include "ui/backdrop.h"
+#include "ui/panel.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -43,9 +44,9 @@ int TagOfReport(quint32 code) {
 
 // Seconds to a timer interval; a delay too long for the timer waits as long as it can.
 int DelayMilliseconds(int seconds) {
-    const qint64 milliseconds = qint64(seconds) * 1000;
-    return int(std::clamp<qint64>(milliseconds, std::numeric_limits<int>::min(),
-                                  std::numeric_limits<int>::max()));
+    const qint64 milliseconds = static_cast<qint64>(seconds) * 1000;
+    return static_cast<int>(std::clamp<qint64>(milliseconds, std::numeric_limits<int>::min(),
+                                               std::numeric_limits<int>::max()));
 }
 
 // What the plug-in search refused or skipped, told once, where the user sees it.
@@ -94,28 +95,19 @@ Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     // Maximised from creation: a first show that a store error cuts short still covers the screen.
     PlaceFullScreen();
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
-    setAutoFillBackground(true);
+    SetBlackBackground(*this);
 
     // Child order matters: the selection model visits the panels in it, and the picture lies
     // beneath everything.
     Image1 = new ImageWidget(this);
-    PG1 = new TPGradation(this);
-    PG1->SetTargetImage(Image1);
-    PG1->SetEndColor(clGradientActiveCaption);
-    PG1->SetDelay(3);
-    PG1->SetGradationMode(mdVertical);
+    PG1 = MakeScreenGradient(this, Image1);
     PNL001 = MakePanel(100, QStringLiteral("my Video"), kPanelSelectedColor);
     PNL002 = MakePanel(101, QStringLiteral("my Music"), kPanelUnselectedColor);
     PNL003 = MakePanel(102, QStringLiteral("my Picture"), kPanelUnselectedColor);
     LBL001 = new CaptionLabel(QStringLiteral("Main Menu"), this);
     LBL001->setAlignment(Qt::AlignCenter);
     LBL001->setFont(ScreenFont(-12));
-    QPalette white = LBL001->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    LBL001->setPalette(white);
+    SetWhiteText(*LBL001);
     Timer1 = new Timer(this);
     Timer1->setInterval(10000);
     Timer1->onTimer = [this] { Timer1Timer(); };
@@ -143,15 +135,13 @@ Panel* Tmain_form::MakePanel(int tag, const QString& caption, StoredColor color)
     panel->SetFontColor(clWhite);
     panel->SetBevelWidth(2);
     panel->setFont(ScreenFont(-12));
-    panel->onMouseDown = [this](Panel& p) { Panel_MouseDown(p); };
-    panel->onMouseUp = [this](Panel& p) { Panel_MouseUp(p); };
-    panel->onClick = [this](Panel& p) { Panel_Click(p); };
+    BindPanel(*panel);
     return panel;
 }
 
 void Tmain_form::FormCreate() {
-    PrevTag_ = 101;
-    CurTag_ = 100;
+    PrevTag = 101;
+    CurTag = 100;
     CodeMatched_ = 0;
     RegisterRemoteInput();
 }
@@ -190,7 +180,7 @@ void Tmain_form::FormShow() {
     Image1->setGeometry(0, 0, screen.width(), screen.height());
     PG1->Paint();
     LayOut(screen.width(), screen.height());
-    HighlightPanel(this, PrevTag_, CurTag_);
+    HighlightPanel(this, PrevTag, CurTag);
     Timer1->setInterval(DelayMilliseconds(reads.Read(setting::ActiveDelay)));
     Timer1->setEnabled(true);
     ShowPluginNotices(*SPIs1);
@@ -214,18 +204,18 @@ void Tmain_form::resizeEvent(QResizeEvent* event) {
 }
 
 void Tmain_form::FormKeyDown(int& key, ShiftState /*shift*/) {
-    PrevTag_ = CurTag_;
+    PrevTag = CurTag;
     if (key == vk::Up) {
-        if (CurTag_ % 100 > 0)
-            --CurTag_;
+        if (CurTag % 100 > 0)
+            --CurTag;
     } else if (key == vk::Down) {
-        if (CurTag_ % 100 < 3)
-            ++CurTag_;
+        if (CurTag % 100 < 3)
+            ++CurTag;
     } else if (key == vk::Return) {
         if (CodeMatched_ == ExitCodeText_.size()) {
             close();
         } else {
-            OpenCategory(CurTag_);
+            OpenCategory(CurTag);
             CodeMatched_ = 0;
         }
     } else if (key >= vk::Digit0 && key <= vk::Digit0 + 9) {
@@ -234,7 +224,7 @@ void Tmain_form::FormKeyDown(int& key, ShiftState /*shift*/) {
         MatchExitCode(QChar(key - 48));
     }
     // Left and Right: one column, so the selection stays. No key is consumed here.
-    HighlightPanel(this, PrevTag_, CurTag_);
+    HighlightPanel(this, PrevTag, CurTag);
 }
 
 void Tmain_form::MatchExitCode(QChar typed) {
@@ -250,29 +240,14 @@ void Tmain_form::Panel_Click(Panel& panel) {
     OpenCategory(panel.Tag());
 }
 
-void Tmain_form::Panel_MouseDown(Panel& panel) {
-    PrevTag_ = CurTag_;
-    const int tag = PressPanel(panel);
-    if (tag >= 100) {
-        CurTag_ = tag;
-        HighlightPanel(this, PrevTag_, tag);
-    }
-}
-
-void Tmain_form::Panel_MouseUp(Panel& panel) {
-    const int tag = ReleasePanel(panel);
-    if (tag >= 100)
-        CurTag_ = tag;
-}
-
 void Tmain_form::WmInput(const RawInputMessage& message) {
     const std::optional<quint32> code = FetchRemoteReport(message);
     const int tag = code ? TagOfReport(*code) : 0;
     if (tag == 0)
         return;
-    PrevTag_ = CurTag_;
-    CurTag_ = tag;
-    HighlightPanel(this, PrevTag_, CurTag_);
+    PrevTag = CurTag;
+    CurTag = tag;
+    HighlightPanel(this, PrevTag, CurTag);
     OpenCategory(tag);
 }
 

@@ -2,7 +2,8 @@
 
 #include "dialogs/configuration_dialog.h"
 #include "platform/colors.h"
-#include "platform/form.h"
+#include "ui/form.h"
+#include "ui/panel_selection.h"
 
 #include <QStringList>
 
@@ -37,7 +38,7 @@ using FolderListFactory = std::function<std::unique_ptr<QDialog>(int category)>;
 
 // The main menu: four category panels under the title, the exit code, and the one-shot grab of
 // the foreground after the configured delay.
-class Tmain_form : public Form {
+class Tmain_form : public Form, public PanelSelection {
 public:
     // arguments: the command-line arguments after the program name.
     Tmain_form(ConfigurationDialogFactory makeConfigurationDialog, FolderListFactory makeFolderList,
@@ -48,17 +49,13 @@ public:
     void FormKeyDown(int& key, ShiftState shift) override;
     void WmInput(const RawInputMessage& message) override;
     void WmAppCommand(int command) override;
-    void Panel_Click(Panel& panel);
-    void Panel_MouseDown(Panel& panel);
-    void Panel_MouseUp(Panel& panel);
+    void Panel_Click(Panel& panel) override;
     void Timer1Timer();
 
     void OpenCategory(int tag);
     // Places the panels and the title for a screen of the given size.
     void LayOut(int screenWidth, int screenHeight);
 
-    int PrevTag() const { return PrevTag_; }
-    int CurTag() const { return CurTag_; }
     int CodeMatched() const { return CodeMatched_; }
     const QString& ExitCodeText() const { return ExitCodeText_; }
 
@@ -87,8 +84,6 @@ private:
     QStringList arguments_;
     bool cursorHidden_ = false;
 
-    int PrevTag_ = 101;
-    int CurTag_ = 100;
     int CodeMatched_ = 0;
     QString ExitCodeText_;
 };

@@ -2,7 +2,7 @@
 
 #include "input/app_command.h"
 #include "input/remote_dispatch.h"
-#include "platform/form.h"
+#include "ui/form.h"
 
 #include <QApplication>
 

@@ -21,7 +21,7 @@ int RunCouchframe(Application& app, const MainMenuScreens& screens) {
     MprisService mpris(SessionBusIfAny());
     ReportFirstPaintWhenAsked(&main_form);
     main_form.show();
-    const int status = app.exec();
+    const int status = QApplication::exec();
     MediaSessions::SetFallback(nullptr);
     return status;
 }

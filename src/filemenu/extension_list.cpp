@@ -82,8 +82,9 @@ bool ExtensionList::Contains(QByteArrayView extensionWithDot) const {
     constexpr qsizetype kShort = 32;
     if (extensionWithDot.size() <= kShort && IsAscii(extensionWithDot)) {
         char folded[kShort];
-        std::transform(extensionWithDot.begin(), extensionWithDot.end(), folded,
-                       [](char c) { return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c; });
+        std::transform(extensionWithDot.begin(), extensionWithDot.end(), folded, [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+        });
         const QByteArrayView key(folded, extensionWithDot.size());
         return std::binary_search(
             folded_.begin(), folded_.end(), key,

@@ -1,12 +1,14 @@
 #include "filemenu/file_menu.h"
 
-#include "app/panel.h"
 #include "filemenu/category.h"
 #include "filemenu/file_menu_layout.h"
 #include "gradient/pgra112.h"
+#include "input/remote_report.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
 #include "platform/modal.h"
+#include "ui/backdrop.h"
+#include "ui/panel.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -23,9 +25,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, Qt::Al
     auto* label = new CaptionLabel(QString::fromLatin1(caption), parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setAlignment(alignment | Qt::AlignVCenter);
-    QPalette white = label->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    label->setPalette(white);
+    SetWhiteText(*label);
     return label;
 }
 } // namespace
@@ -33,18 +33,11 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, Qt::Al
 TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, QWidget* parent)
     : Form(parent), mediaScreens_(mediaScreens), walk_(*this, CurTag) {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setAutoFillBackground(true);
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
+    SetBlackBackground(*this);
 
     Image1 = new ImageWidget(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    PG1 = new TPGradation(this);
-    PG1->SetTargetImage(Image1);
-    PG1->SetEndColor(clGradientActiveCaption);
-    PG1->SetDelay(3);
-    PG1->SetGradationMode(mdVertical);
+    PG1 = MakeScreenGradient(this, Image1);
 
     LBL001 = MakeLabel(this, "LBL001", "my Movie", Qt::AlignHCenter);
     Panel** rows[kRows] = {&PNL001, &PNL002, &PNL003, &PNL004, &PNL005,
@@ -58,9 +51,7 @@ TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, QWidget* parent)
         panel->SetAlignment(Qt::AlignLeft | Qt::AlignVCenter |
                             Qt::Alignment(QFlag(Qt::TextShowMnemonic)));
         panel->SetBevelWidth(2);
-        panel->onMouseDown = [this](Panel& p) { Panel_MouseDown(p); };
-        panel->onMouseUp = [this](Panel& p) { Panel_MouseUp(p); };
-        panel->onClick = [this](Panel& p) { Panel_Click(p); };
+        BindPanel(*panel);
         *rows[r] = panel;
     }
     LBL002 = MakeLabel(this, "LBL002", " [Prev]", Qt::AlignLeft);
@@ -141,7 +132,7 @@ void TFile_Menu::ReadingEnded() {
 void TFile_Menu::PaintRow(int row) {
     if (row < 0 || row >= kRows)
         return;
-    Panel* panel = Rows()[size_t(row)];
+    Panel* panel = Rows()[static_cast<size_t>(row)];
     if (const ListEntry* item = walk_.EntryOn(kFirstTag + row)) {
         panel->SetCaption(RowCaption(*item));
         panel->SetFontColor(RowFontColor(item->entry));
@@ -286,21 +277,6 @@ void TFile_Menu::WmAppCommand(int command) {
             break;
         }
     });
-}
-
-void TFile_Menu::Panel_MouseDown(Panel& panel) {
-    PrevTag = CurTag;
-    const int tag = PressPanel(panel);
-    if (tag >= kFirstTag) {
-        CurTag = tag;
-        HighlightPanel(this, PrevTag, tag);
-    }
-}
-
-void TFile_Menu::Panel_MouseUp(Panel& panel) {
-    const int tag = ReleasePanel(panel);
-    if (tag >= kFirstTag)
-        CurTag = tag;
 }
 
 void TFile_Menu::Panel_Click(Panel& panel) {

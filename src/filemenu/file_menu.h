@@ -2,7 +2,8 @@
 
 #include "filemenu/folder_walk.h"
 #include "input/app_command.h"
-#include "platform/form.h"
+#include "ui/form.h"
+#include "ui/panel_selection.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,7 +18,7 @@ class TPGradation;
 
 // The folder list screen of one category: the walk through its folders shown ten rows to a page,
 // with marks, locked folders and the hand-off to the player or the viewer.
-class TFile_Menu : public Form, private FolderWalkView {
+class TFile_Menu : public Form, public PanelSelection, private FolderWalkView {
 public:
     // Media hand-offs open the screens that mediaScreens makes; it outlives the screen.
     explicit TFile_Menu(MediaScreenFactory& mediaScreens, QWidget* parent = nullptr);
@@ -32,9 +33,7 @@ public:
     void FormKeyDown(int& key, ShiftState shift) override;
     void WmInput(const RawInputMessage& message) override;
     void WmAppCommand(int command) override;
-    void Panel_Click(Panel& panel);
-    void Panel_MouseDown(Panel& panel);
-    void Panel_MouseUp(Panel& panel);
+    void Panel_Click(Panel& panel) override;
 
     // Operations.
     void PaintRow(int row) override;
@@ -61,9 +60,6 @@ public:
     bool TestingFolders() const { return walk_.TestingFolders(); }
     // The entry under the selected row, or null on a row without one.
     const ListEntry* SelectedEntry() const { return walk_.SelectedEntry(); }
-
-    int PrevTag = 101;
-    int CurTag = 100;
 
     // Components.
     ImageWidget* Image1;

@@ -214,7 +214,8 @@ qsizetype FolderWalk::IndexOf(int tag) const {
 
 const ListEntry* FolderWalk::EntryOn(int tag) const {
     const qsizetype i = IndexOf(tag);
-    return i >= 0 && i < static_cast<qsizetype>(entries_.size()) ? &entries_[size_t(i)] : nullptr;
+    return i >= 0 && i < static_cast<qsizetype>(entries_.size()) ? &entries_[static_cast<size_t>(i)]
+                                                                 : nullptr;
 }
 
 bool FolderWalk::IsOnTheWay(const std::optional<std::pair<quint64, quint64>>& folder) const {
@@ -307,7 +308,7 @@ void FolderWalk::ToggleMark() {
     const ListEntry* item = EntryOn(curTag_);
     if (item == nullptr || item->entry.directory)
         return;
-    FileEntry& entry = entries_[size_t(IndexOf(curTag_))].entry;
+    FileEntry& entry = entries_[static_cast<size_t>(IndexOf(curTag_))].entry;
     entry.marked = !entry.marked;
     view_.PaintRow(curTag_ - kFirstTag);
     if (curTag_ - kFirstTag < kRows - 1) {

@@ -30,16 +30,16 @@ std::optional<MediaRequest> PlaySelection(int playlistKind, bool useMarks, const
     const QByteArray playlist =
         TempFilePath(PlaylistFileName(options.executableName, playlistKind), codePage);
     const qsizetype i = source.selected;
-    const bool onEntry = i >= 0 && i < qsizetype(source.entries.size());
-    if (useMarks || (onEntry && source.entries[size_t(i)].entry.directory)) {
+    const bool onEntry = i >= 0 && i < static_cast<qsizetype>(source.entries.size());
+    if (useMarks || (onEntry && source.entries[static_cast<size_t>(i)].entry.directory)) {
         QByteArrayList files;
         if (useMarks)
             files = MarkedPaths(source.entries);
         else if (source.selectedListing)
             files = MatchingFiles(*source.selectedListing);
         else
-            files = MatchingFiles(
-                ListFolderEntries(source.entries[size_t(i)].entry.path, source.extensions));
+            files = MatchingFiles(ListFolderEntries(
+                source.entries[static_cast<size_t>(i)].entry.path, source.extensions));
         SortPaths(files, codePage);
         if (WritePlaylist(playlist, playlistKind, files, codePage) == 0 ||
             !IsExistingFile(playlist))
@@ -51,7 +51,7 @@ std::optional<MediaRequest> PlaySelection(int playlistKind, bool useMarks, const
     }
     if (!onEntry)
         return std::nullopt;
-    return MediaRequest{.path = source.entries[size_t(i)].entry.path,
+    return MediaRequest{.path = source.entries[static_cast<size_t>(i)].entry.path,
                         .viewer = source.useViewer,
                         .list = false,
                         .category = source.category};

@@ -97,7 +97,7 @@ int WriteWpl(const QByteArray& file, const QByteArrayList& paths, const CodePage
         lines.append(R"(      <media src=")" + XmlAttributeText(path, codePage) + R"("/>)");
     lines += kWplTail;
     SaveTextUtf8(file, lines, kKeepLineBreaks, false, codePage);
-    return int(paths.size());
+    return static_cast<int>(paths.size());
 }
 
 int WriteOnePathPerLine(const QByteArray& file, const QByteArrayList& paths,
@@ -148,13 +148,13 @@ QByteArray TempFilePath(const QByteArray& name, const CodePage& codePage) {
 void SortPaths(QByteArrayList& paths, const CodePage& codePage) {
     const QCollator collator = FolderCollator();
     std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(paths.size()));
+    keys.reserve(static_cast<size_t>(paths.size()));
     for (const QByteArray& path : paths)
         keys.push_back(collator.sortKey(codePage.ToUtf16(path)));
     std::vector<qsizetype> order(keys.size());
     std::iota(order.begin(), order.end(), qsizetype{0});
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        return keys[size_t(a)].compare(keys[size_t(b)]) < 0;
+        return keys[static_cast<size_t>(a)].compare(keys[static_cast<size_t>(b)]) < 0;
     });
     QByteArrayList sorted;
     sorted.reserve(paths.size());

@@ -85,7 +85,7 @@ void SaveTextUtf8(const QByteArray& fileName, const QByteArrayList& lines, int l
         text += line + "\r\n";
     const int n = CharCount(text.constData(), codePage);
     // Each character is at most two UTF-16 units of at most three bytes each.
-    QByteArray buffer(6 * qsizetype(n) + 7, '\0');
+    QByteArray buffer(6 * static_cast<qsizetype>(n) + 7, '\0');
     EncodeUtf8Text(text.constData(), buffer.data(), 2 * n, lineBreakMode, codePage);
     QByteArray bytes(buffer.constData()); // up to the first NUL byte
     if (endOfFile)

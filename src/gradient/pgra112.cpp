@@ -14,7 +14,8 @@ namespace {
 // A stored 0xBBGGRR colour as a 32-bit RGB pixel.
 QRgb PixelOf(StoredColor color) {
     const StoredColor rgb = ResolveColor(color);
-    return qRgb(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
+    return qRgb(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                static_cast<int>((rgb >> 16) & 0xFF));
 }
 
 // Colours of bands 0 .. count-1. Each band starts from the end colour and, while the band number is
@@ -27,12 +28,12 @@ std::vector<QRgb> BandColors(StoredColor start, StoredColor end, qint64 count) {
     int difference[3];
     for (int c = 0; c < 3; ++c) { // B, G, R
         const int shift = 16 - 8 * c;
-        value[c] = int((s >> shift) & 0xFF);
-        target[c] = int((e >> shift) & 0xFF);
+        value[c] = static_cast<int>((s >> shift) & 0xFF);
+        target[c] = static_cast<int>((e >> shift) & 0xFF);
         difference[c] = std::abs(value[c] - target[c]);
     }
     const qint64 graded = *std::max_element(difference, difference + 3);
-    std::vector<QRgb> colors(size_t(std::max<qint64>(count, 0)));
+    std::vector<QRgb> colors(static_cast<size_t>(std::max<qint64>(count, 0)));
     for (qint64 i = 0; i < count; ++i) {
         QRgb color = PixelOf(end);
         if (i <= graded) {
@@ -42,7 +43,7 @@ std::vector<QRgb> BandColors(StoredColor start, StoredColor end, qint64 count) {
             }
             color = qRgb(value[2], value[1], value[0]);
         }
-        colors[size_t(i)] = color;
+        colors[static_cast<size_t>(i)] = color;
     }
     return colors;
 }
@@ -50,7 +51,7 @@ std::vector<QRgb> BandColors(StoredColor start, StoredColor end, qint64 count) {
 // Pixels from offset 0 up to (exclusive) the returned end are covered by bands 0 .. lastBand,
 // clipped at extent.
 qint64 CoveredEnd(qint64 lastBand, int delay, qint64 extent) {
-    return std::min(extent, (lastBand + 1) * qint64(delay));
+    return std::min(extent, (lastBand + 1) * static_cast<qint64>(delay));
 }
 
 // The colour of every offset below `covered`, offset o lying in band o div delay (shifted by
@@ -59,9 +60,9 @@ std::vector<QRgb> OffsetColors(StoredColor start, StoredColor end, int delay, qi
                                qint64 covered) {
     const qint64 bands = covered > first ? (covered - first - 1) / delay + 1 : 0;
     const std::vector<QRgb> bandColors = BandColors(start, end, bands);
-    std::vector<QRgb> colors(size_t(std::max<qint64>(covered, 0)));
+    std::vector<QRgb> colors(static_cast<size_t>(std::max<qint64>(covered, 0)));
     for (qint64 o = first; o < covered; ++o)
-        colors[size_t(o)] = bandColors[size_t((o - first) / delay)];
+        colors[static_cast<size_t>(o)] = bandColors[static_cast<size_t>((o - first) / delay)];
     return colors;
 }
 } // namespace
@@ -88,8 +89,8 @@ void TPGradation::Paint() {
         const qint64 covered = CoveredEnd(height, delay_, pictureHeight);
         const std::vector<QRgb> rows = OffsetColors(startColor_, endColor_, delay_, 0, covered);
         for (qint64 y = 0; y < covered; ++y) {
-            auto* line = reinterpret_cast<QRgb*>(picture.scanLine(int(y)));
-            std::fill_n(line, pictureWidth, rows[size_t(y)]);
+            auto* line = reinterpret_cast<QRgb*>(picture.scanLine(static_cast<int>(y)));
+            std::fill_n(line, pictureWidth, rows[static_cast<size_t>(y)]);
         }
         break;
     }
@@ -97,14 +98,15 @@ void TPGradation::Paint() {
         const qint64 covered = CoveredEnd(width, delay_, pictureWidth);
         const std::vector<QRgb> columns = OffsetColors(startColor_, endColor_, delay_, 0, covered);
         for (int y = 0; y < pictureHeight; ++y)
-            std::memcpy(picture.scanLine(y), columns.data(), size_t(covered) * sizeof(QRgb));
+            std::memcpy(picture.scanLine(y), columns.data(),
+                        static_cast<size_t>(covered) * sizeof(QRgb));
         break;
     }
     case mdDiagonally: {
         // Band i is the lines x + y = i * Delay + k for k = 1 .. Delay; x + y = 0 is never drawn.
-        const qint64 n = 2 * qint64(std::max(width, height));
-        const qint64 covered =
-            std::min(qint64(pictureWidth) + pictureHeight - 1, (n + 1) * qint64(delay_) + 1);
+        const qint64 n = 2 * static_cast<qint64>(std::max(width, height));
+        const qint64 covered = std::min(static_cast<qint64>(pictureWidth) + pictureHeight - 1,
+                                        (n + 1) * static_cast<qint64>(delay_) + 1);
         const std::vector<QRgb> sums = OffsetColors(startColor_, endColor_, delay_, 1, covered);
         for (int y = 0; y < pictureHeight; ++y) {
             const qint64 first = std::max<qint64>(0, 1 - y);
@@ -112,7 +114,7 @@ void TPGradation::Paint() {
             if (last > first) {
                 auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
                 std::memcpy(line + first, sums.data() + y + first,
-                            size_t(last - first) * sizeof(QRgb));
+                            static_cast<size_t>(last - first) * sizeof(QRgb));
             }
         }
         break;

@@ -20,7 +20,7 @@ DeviceReader::~DeviceReader() {
 
 void DeviceReader::ReadReady() {
     QByteArray chunk(chunkSize_, Qt::Uninitialized);
-    const ssize_t got = ::read(fd_, chunk.data(), size_t(chunk.size()));
+    const ssize_t got = ::read(fd_, chunk.data(), static_cast<size_t>(chunk.size()));
     if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
         return;
     if (got <= 0) {

@@ -22,14 +22,14 @@ constexpr int kKeyRepeated = 2;
 
 bool IsRemoteKeyDevice(const KeyBits& keys) {
     for (int letter : kLetterKeys)
-        if (keys.test(size_t(letter)))
+        if (keys.test(static_cast<size_t>(letter)))
             return false;
     return keys.test(KEY_VIDEO) || keys.test(KEY_PLAY) || keys.test(KEY_OK);
 }
 
 std::vector<KeyPress> PressedKeys(const QByteArray& events) {
     std::vector<KeyPress> pressed;
-    for (qsizetype at = 0; at + qsizetype(sizeof(input_event)) <= events.size();
+    for (qsizetype at = 0; at + static_cast<qsizetype>(sizeof(input_event)) <= events.size();
          at += sizeof(input_event)) {
         input_event event;
         std::memcpy(&event, events.constData() + at, sizeof event);

@@ -29,15 +29,15 @@ struct LocalUsage {
 
     HidUsage Resolve(quint16 usagePage) const {
         if (extended)
-            return {quint16(value >> 16), quint16(value & 0xFFFF)};
-        return {usagePage, quint16(value & 0xFFFF)};
+            return {static_cast<quint16>(value >> 16), static_cast<quint16>(value & 0xFFFF)};
+        return {usagePage, static_cast<quint16>(value & 0xFFFF)};
     }
 };
 
 quint32 LittleEndian(const QByteArray& bytes, qsizetype offset, int size) {
     quint32 value = 0;
     for (int i = size - 1; i >= 0; --i)
-        value = (value << 8) | quint8(bytes[offset + i]);
+        value = (value << 8) | static_cast<quint8>(bytes[offset + i]);
     return value;
 }
 
@@ -62,12 +62,12 @@ std::vector<TopLevelCollection> DescribeTopLevelCollections(const QByteArray& de
 
     qsizetype pos = 0;
     while (pos < descriptor.size()) {
-        const quint8 prefix = quint8(descriptor[pos]);
+        const quint8 prefix = static_cast<quint8>(descriptor[pos]);
         if (prefix == kLongItemPrefix) {
             // Long items carry their size in the next byte; no defined item is long, so skip it.
             if (pos + 3 > descriptor.size())
                 break;
-            pos += 3 + quint8(descriptor[pos + 1]);
+            pos += 3 + static_cast<quint8>(descriptor[pos + 1]);
             continue;
         }
         const int sizeCode = prefix & 0x3;
@@ -102,9 +102,9 @@ std::vector<TopLevelCollection> DescribeTopLevelCollections(const QByteArray& de
             break;
         case Global:
             if (tag == kUsagePage) {
-                global.usagePage = quint16(data);
+                global.usagePage = static_cast<quint16>(data);
             } else if (tag == kReportId) {
-                global.reportId = quint8(data);
+                global.reportId = static_cast<quint8>(data);
             } else if (tag == kPush) {
                 pushed.push_back(global);
             } else if (tag == kPop && !pushed.empty()) {
@@ -154,7 +154,7 @@ bool RemoteReportSelector::Admits(const QByteArray& report) const {
     if (!usesReportIds_)
         return onlyRemoteCollection_;
     return !report.isEmpty() && std::find(remoteReportIds_.begin(), remoteReportIds_.end(),
-                                          quint8(report[0])) != remoteReportIds_.end();
+                                          static_cast<quint8>(report[0])) != remoteReportIds_.end();
 }
 
 bool IsRemoteControlDescriptor(const QByteArray& descriptor) {

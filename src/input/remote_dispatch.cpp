@@ -3,16 +3,17 @@
 #include "input/app_command.h"
 #include "input/category_keys.h"
 #include "input/remote_report.h"
-#include "platform/form.h"
+#include "platform/screen_input.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 
 bool DuplicateFilter::Admit(Kind kind, quint32 value, InputPath path, qint64 nowMs) {
     if (kind == Kind::Command)
-        value = quint32(SamePressCommand(int(value)));
+        value = static_cast<quint32>(SamePressCommand(static_cast<int>(value)));
     std::erase_if(recent_, [nowMs](const Delivery& d) { return nowMs - d.time > kWindowMs; });
     const auto same = [&](const Delivery& d) { return d.kind == kind && d.value == value; };
     if (std::any_of(recent_.begin(), recent_.end(),
@@ -41,8 +42,8 @@ qint64 NowMs() {
 // A key from the display server goes to the screen it came to, which has the focus; input read
 // from the devices goes to the focused screen, and nowhere while a message box or dialog is in
 // front of it or another program has the focus.
-Form* Target(Form* receiver) {
-    return receiver ? receiver : Form::Focused();
+ScreenInput* Target(QWidget* receiver) {
+    return receiver ? ScreenInputOf(receiver) : FocusedScreenInput();
 }
 
 bool& EventDevicesRead() {
@@ -54,8 +55,8 @@ bool& EventDevicesRead() {
 // reports too, short enough not to be felt.
 constexpr int kPlayPauseHoldMs = 40;
 
-void DeliverReportTo(Form* receiver, const QByteArray& report, InputPath path) {
-    Form* target = Target(receiver);
+void DeliverReportTo(QWidget* receiver, const QByteArray& report, InputPath path) {
+    ScreenInput* target = Target(receiver);
     if (!target)
         return;
     const RawInputMessage message = RawInputMessage::FromReport(report);
@@ -64,10 +65,10 @@ void DeliverReportTo(Form* receiver, const QByteArray& report, InputPath path) {
         target->WmInput(message);
 }
 
-void DeliverCommandTo(Form* receiver, int command, InputPath path) {
-    Form* target = Target(receiver);
-    if (target &&
-        RecentInput().Admit(DuplicateFilter::Kind::Command, quint32(command), path, NowMs()))
+void DeliverCommandTo(QWidget* receiver, int command, InputPath path) {
+    ScreenInput* target = Target(receiver);
+    if (target && RecentInput().Admit(DuplicateFilter::Kind::Command, static_cast<quint32>(command),
+                                      path, NowMs()))
         target->WmAppCommand(command);
 }
 } // namespace
@@ -76,11 +77,11 @@ void DeliverRemoteReport(const QByteArray& report, InputPath path) {
     DeliverReportTo(nullptr, report, path);
 }
 
-void DeliverAppCommand(int command, InputPath path, Form* receiver) {
+void DeliverAppCommand(int command, InputPath path, QWidget* receiver) {
     DeliverCommandTo(receiver, command, path);
 }
 
-bool DeliverMediaKey(int qtKey, Form* receiver) {
+bool DeliverMediaKey(int qtKey, QWidget* receiver) {
     const int command = AppCommandFromQtKey(qtKey);
     if (command == appcommand::PlayPause && EventDevicesRead()) {
         // It may be a remote's Play key, which its event device reports as Play: that one wins.

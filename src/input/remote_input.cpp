@@ -24,7 +24,7 @@
 namespace {
 constexpr int kRescanDelayMs = 100;        // lets a burst of device-folder changes settle
 constexpr qsizetype kMaxReportSize = 4096; // the largest report hidraw hands out
-constexpr qsizetype kEventChunk = 64 * qsizetype(sizeof(input_event));
+constexpr qsizetype kEventChunk = 64 * static_cast<qsizetype>(sizeof(input_event));
 
 int OpenForReading(const QString& path) {
     return ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -35,19 +35,19 @@ QByteArray DescriptorFromDevice(int fd) {
     if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0 || size <= 0 || size > HID_MAX_DESCRIPTOR_SIZE)
         return {};
     hidraw_report_descriptor descriptor{};
-    descriptor.size = quint32(size);
+    descriptor.size = static_cast<quint32>(size);
     if (::ioctl(fd, HIDIOCGRDESC, &descriptor) < 0)
         return {};
     return QByteArray(reinterpret_cast<const char*>(descriptor.value), size);
 }
 
 bool ReadKeyBits(int fd, KeyBits& keys) {
-    constexpr int kBitsPerLong = int(sizeof(unsigned long)) * CHAR_BIT;
+    constexpr int kBitsPerLong = static_cast<int>(sizeof(unsigned long)) * CHAR_BIT;
     unsigned long words[(KEY_CNT + kBitsPerLong - 1) / kBitsPerLong] = {};
     if (::ioctl(fd, EVIOCGBIT(EV_KEY, sizeof words), words) < 0)
         return false;
     for (int key = 0; key < KEY_CNT; ++key)
-        keys[size_t(key)] = (words[key / kBitsPerLong] >> (key % kBitsPerLong)) & 1UL;
+        keys[static_cast<size_t>(key)] = (words[key / kBitsPerLong] >> (key % kBitsPerLong)) & 1UL;
     return true;
 }
 
@@ -165,7 +165,7 @@ void RemoteInputDevices::ExamineEventDevice(const QString& name) {
 }
 
 bool RemoteInputDevices::Examined(const QString& path) const {
-    return open_.count(path) || rejected_.count(path);
+    return open_.contains(path) || rejected_.contains(path);
 }
 
 void RemoteInputDevices::Reject(const QString& path) {

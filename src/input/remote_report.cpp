@@ -1,17 +1,9 @@
 #include "input/remote_report.h"
 
-RawInputMessage RawInputMessage::FromReport(const QByteArray& report) {
-    RawInputMessage message;
-    message.dwSizeHid = quint32(report.size());
-    message.dwCount = 1;
-    message.reports = report;
-    return message;
-}
-
 QByteArray ReportFromCode(quint32 code) {
     QByteArray bytes(4, '\0');
     for (int i = 3; i >= 0; --i, code >>= 8)
-        bytes[i] = char(code & 0xFF);
+        bytes[i] = static_cast<char>(code & 0xFF);
     return bytes;
 }
 
@@ -22,6 +14,6 @@ std::optional<quint32> FetchRemoteReport(const RawInputMessage& message) {
     const qsizetype size = qMin<qsizetype>(message.dwSizeHid, message.reports.size());
     quint32 code = 0;
     for (qsizetype i = 0; i < size; ++i)
-        code = (code << 8) | quint8(message.reports[i]);
+        code = (code << 8) | static_cast<quint8>(message.reports[i]);
     return code;
 }

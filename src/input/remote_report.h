@@ -1,24 +1,11 @@
 #pragma once
 
+#include "platform/screen_input.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
 #include <optional>
-
-// One raw remote-control message as a screen receives it: the header's type and the HID part.
-struct RawInputMessage {
-    static constexpr quint32 kTypeMouse = 0;
-    static constexpr quint32 kTypeKeyboard = 1;
-    static constexpr quint32 kTypeHid = 2;
-
-    quint32 dwType = kTypeHid;
-    quint32 dwSizeHid = 0; // bytes per report
-    quint32 dwCount = 0;   // number of reports
-    QByteArray reports;    // dwCount reports of dwSizeHid bytes, back to back
-
-    // A HID message carrying one report.
-    static RawInputMessage FromReport(const QByteArray& report);
-};
 
 // Report codes of the remote's buttons.
 namespace report {

@@ -24,7 +24,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 void ReportError(const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error))
         return;
-    if (auto* appError = dynamic_cast<const AppError*>(&error))
+    if (const auto* appError = dynamic_cast<const AppError*>(&error))
         ShowMessage(MessageKind::Error, appError->message());
     else
         ShowMessage(MessageKind::Error, QString::fromUtf8(error.what()));

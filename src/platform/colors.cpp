@@ -13,10 +13,11 @@ StoredColor ResolveColor(StoredColor color) {
 
 QColor ToQColor(StoredColor color) {
     const StoredColor rgb = ResolveColor(color);
-    return QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
+    return QColor(static_cast<int>(rgb & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                  static_cast<int>((rgb >> 16) & 0xFF));
 }
 
 StoredColor FromQColor(const QColor& color) {
-    return StoredColor(color.red()) | (StoredColor(color.green()) << 8) |
-           (StoredColor(color.blue()) << 16);
+    return static_cast<StoredColor>(color.red()) | (static_cast<StoredColor>(color.green()) << 8) |
+           (static_cast<StoredColor>(color.blue()) << 16);
 }

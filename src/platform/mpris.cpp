@@ -116,7 +116,7 @@ public:
         if (!state.album.isEmpty())
             metadata.insert(QStringLiteral("xesam:album"), state.album);
         if (state.lengthUs > 0)
-            metadata.insert(QStringLiteral("mpris:length"), qlonglong(state.lengthUs));
+            metadata.insert(QStringLiteral("mpris:length"), static_cast<qlonglong>(state.lengthUs));
         if (!state.artUrl.isEmpty())
             metadata.insert(QStringLiteral("mpris:artUrl"), state.artUrl);
         return metadata;
@@ -159,6 +159,8 @@ public slots:
     void OpenUri(const QString&) {}
 
 signals:
+    // moc defines it with a parameter of its own naming.
+    // NOLINTNEXTLINE(readability-inconsistent-declaration-parameter-name)
     void Seeked(qlonglong positionUs);
 
 private:
@@ -209,7 +211,7 @@ void MprisService::AnnounceSeek() {
         return;
     QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kObjectPath),
                                                      kPlayerInterface, QStringLiteral("Seeked"));
-    signal << qlonglong(CurrentState().positionUs);
+    signal << static_cast<qlonglong>(CurrentState().positionUs);
     bus_.send(signal);
 }
 

@@ -42,7 +42,7 @@ bool WindowManagerActivates(Display* display) {
     const Window root = DefaultRootWindow(display);
     const Atom check = Intern(display, "_NET_SUPPORTING_WM_CHECK");
     const auto wm = Property(display, root, check, XA_WINDOW);
-    if (wm.empty() || Property(display, Window(wm[0]), check, XA_WINDOW) != wm)
+    if (wm.empty() || Property(display, static_cast<Window>(wm[0]), check, XA_WINDOW) != wm)
         return false;
     const Atom active = Intern(display, "_NET_ACTIVE_WINDOW");
     for (unsigned long atom : Property(display, root, Intern(display, "_NET_SUPPORTED"), XA_ATOM))
@@ -78,7 +78,7 @@ void ActivateOnX11(Window target) {
         event.xclient.message_type = Intern(display, "_NET_ACTIVE_WINDOW");
         event.xclient.format = 32;
         event.xclient.data.l[0] = 1; // asked by the application itself
-        event.xclient.data.l[1] = long(now);
+        event.xclient.data.l[1] = static_cast<long>(now);
         XSendEvent(display, DefaultRootWindow(display), False,
                    SubstructureRedirectMask | SubstructureNotifyMask, &event);
     } else {
@@ -93,5 +93,5 @@ void ActivateWindow(QWidget* window) {
     window->raise();
     window->activateWindow();
     if (QGuiApplication::platformName() == QLatin1String("xcb") && window->isVisible())
-        ActivateOnX11(Window(window->winId()));
+        ActivateOnX11(static_cast<Window>(window->winId()));
 }

@@ -101,10 +101,11 @@ QImage ReadMpvAttachedPicture(mpv_handle* handle) {
         }
         // "bgr0" is 32-bit RGB in memory order B, G, R, padding: QImage's RGB32 on little-endian.
         if (format == "bgr0" && data && width > 0 && height > 0 && stride >= width * 4 &&
-            qint64(data->size) >= stride * height)
-            picture = QImage(static_cast<const uchar*>(data->data), int(width), int(height),
-                             int(stride), QImage::Format_RGB32)
-                          .copy();
+            static_cast<qint64>(data->size) >= stride * height)
+            picture =
+                QImage(static_cast<const uchar*>(data->data), static_cast<int>(width),
+                       static_cast<int>(height), static_cast<int>(stride), QImage::Format_RGB32)
+                    .copy();
     }
     Mpv().free_node_contents(&result);
     return picture;

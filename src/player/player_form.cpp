@@ -1,8 +1,8 @@
 #include "player/player_form.h"
 
-#include "app/panel.h"
 #include "gradient/pgra112.h"
 #include "input/app_command.h"
+#include "input/remote_report.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
 #include "platform/modal.h"
@@ -17,6 +17,9 @@
 #include "player/resume_positions.h"
 #include "player/screen_note.h"
 #include "settings/general.h"
+#include "ui/backdrop.h"
+#include "ui/panel.h"
+#include "ui/progress_strip.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -33,7 +36,6 @@ namespace {
 constexpr int kLoopTag = 100;
 constexpr int kShuffleTag = 200;
 constexpr StoredColor kSwitchFontColor = 0xC0C0C0;
-constexpr StoredColor kProgressBarColor = 0x00FF00;
 // A control that keeps answering "playing" to stop must not hold the screen open.
 constexpr int kStopAttempts = 5;
 constexpr int kIndicatorMs = 1500;
@@ -76,24 +78,20 @@ PlayerLayout ComputePlayerLayout(int width, int height) {
     return PlayerLayout{QRect(loopLeft, top, panelWidth, panelHeight),
                         QRect(shuffleLeft, top, panelWidth, panelHeight),
                         QRect(margin, margin, width - 2 * margin, height - 3 * margin),
-                        12 - panelHeight, height / 48};
+                        12 - panelHeight, ProgressStripHeight(height)};
 }
 
 TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
     : Form(parent), session_(std::make_unique<PlayerMediaSession>(*this)) {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setAutoFillBackground(true);
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
+    SetBlackBackground(*this);
 
     WMP1 = control ? control : new MpvMediaPlayer();
     WMP1->setParent(this);
     WMP1->OnMediaChange = [this] { WMP1MediaChange(); };
 
     MusicPanel = new QWidget(this);
-    MusicPanel->setAutoFillBackground(true);
-    MusicPanel->setPalette(black);
+    SetBlackBackground(*MusicPanel);
     Image1 = new ImageWidget(MusicPanel);
     Info = new QLabel(MusicPanel);
     Info->setTextFormat(Qt::PlainText);
@@ -103,26 +101,16 @@ TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
     Info->setFont(ScreenFont(-12, true));
     PNL001 = MakeSwitchPanel(MusicPanel, kLoopTag, QStringLiteral("Loop [Off]"));
     PNL002 = MakeSwitchPanel(MusicPanel, kShuffleTag, QStringLiteral("Shuffle [Off]"));
-    for (Panel* panel : {PNL001, PNL002}) {
-        panel->onMouseDown = [this](Panel& p) { Panel_MouseDown(p); };
-        panel->onMouseUp = [this](Panel& p) { Panel_MouseUp(p); };
-        panel->onClick = [this](Panel& p) { Panel_Click(p); };
-    }
+    for (Panel* panel : {PNL001, PNL002})
+        BindPanel(*panel);
 
     Cover = new QLabel(MusicPanel);
     Cover->setAlignment(Qt::AlignRight | Qt::AlignTop);
     Cover->hide();
 
-    PB1 = new QProgressBar(this);
-    PB1->setRange(0, 1000);
-    PB1->setTextVisible(false);
-    PB1->hide();
+    PB1 = MakeProgressStrip(this);
 
-    PG1 = new TPGradation(this);
-    PG1->SetTargetImage(Image1);
-    PG1->SetEndColor(clGradientActiveCaption);
-    PG1->SetDelay(3);
-    PG1->SetGradationMode(mdVertical);
+    PG1 = MakeScreenGradient(this, Image1);
 
     Timer1 = new Timer(this);
     Timer1->setInterval(500);
@@ -144,8 +132,8 @@ TPlayer_Form::~TPlayer_Form() {
 }
 
 void TPlayer_Form::FormCreate() {
-    prevTag_ = 101;
-    curTag_ = kLoopTag;
+    PrevTag = 101;
+    CurTag = kLoopTag;
     loopFlag_ = false;
     shuffleFlag_ = false;
 }
@@ -155,9 +143,7 @@ bool TPlayer_Form::IsMusicMode() const {
 }
 
 void TPlayer_Form::Realign() {
-    const int barHeight = PB1->isHidden() ? 0 : PB1->height();
-    PB1->setGeometry(0, height() - PB1->height(), width(), PB1->height());
-    const QRect client(0, 0, width(), height() - barHeight);
+    const QRect client = PlaceProgressStrip(*PB1);
     WMP1->setGeometry(client);
     MusicPanel->setGeometry(client);
     Image1->setGeometry(MusicPanel->rect());
@@ -187,12 +173,10 @@ void TPlayer_Form::FormShow() {
         Info->setGeometry(layout.info);
         coverBox_ = CoverArtBox(layout.info, layout.loopPanel.top(), layout.info.left());
         PG1->Paint();
-        HighlightPanel(MusicPanel, prevTag_, curTag_);
+        HighlightPanel(MusicPanel, PrevTag, CurTag);
     }
     PB1->setFixedHeight(layout.progressHeight);
     PB1->setVisible(ReadSetting(setting::PlayerShowProgress));
-    PB1->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: %1; }")
-                           .arg(ToQColor(kProgressBarColor).name()));
     Realign();
     WMP1->settings().setVolume(ReadSetting(setting::PlayerVolume));
     automaticSkip_ = ReadSetting(setting::PlayerSkipFlg);
@@ -204,11 +188,11 @@ void TPlayer_Form::FormShow() {
 }
 
 void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
-    prevTag_ = curTag_;
+    PrevTag = CurTag;
     auto consume = [&key] { key = 0; };
     switch (key) {
     case vk::Return:
-        ToggleMode(curTag_);
+        ToggleMode(CurTag);
         consume();
         break;
     case vk::Escape:
@@ -217,12 +201,12 @@ void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
         consume();
         break;
     case vk::Left:
-        if (curTag_ / 100 > 1)
-            curTag_ -= 100;
+        if (CurTag / 100 > 1)
+            CurTag -= 100;
         break;
     case vk::Right:
-        if (curTag_ / 100 < 2)
-            curTag_ += 100;
+        if (CurTag / 100 < 2)
+            CurTag += 100;
         break;
     case 'B':
     case 'F':
@@ -274,7 +258,7 @@ void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
             SetSkipLength(key - vk::Numpad0);
         break;
     }
-    HighlightPanel(MusicPanel, prevTag_, curTag_);
+    HighlightPanel(MusicPanel, PrevTag, CurTag);
 }
 
 void TPlayer_Form::FormClose() {
@@ -357,29 +341,14 @@ void TPlayer_Form::Panel_Click(Panel& panel) {
     ToggleMode(panel.Tag());
 }
 
-void TPlayer_Form::Panel_MouseDown(Panel& panel) {
-    prevTag_ = curTag_;
-    const int tag = PressPanel(panel);
-    if (tag >= 100) {
-        curTag_ = tag;
-        HighlightPanel(MusicPanel, prevTag_, tag);
-    }
-}
-
-void TPlayer_Form::Panel_MouseUp(Panel& panel) {
-    const int tag = ReleasePanel(panel);
-    if (tag >= 100)
-        curTag_ = tag;
-}
-
 void TPlayer_Form::Timer1Timer() {
     UpdateScreenAwake();
     if (!IsSettled(WMP1->playState()))
         return;
     const double length = WMP1->currentMedia().duration();
     if (length != 0)
-        PB1->setValue(
-            static_cast<int>(std::trunc(WMP1->controls().currentPosition() * 1000 / length)));
+        PB1->setValue(static_cast<int>(
+            std::trunc(WMP1->controls().currentPosition() * kProgressStripMax / length)));
 }
 
 void TPlayer_Form::WMP1MediaChange() {

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "platform/form.h"
 #include "platform/media_session.h"
 #include "platform/screen_awake.h"
 #include "player/media_player_control.h"
+#include "ui/form.h"
+#include "ui/panel_selection.h"
 
 #include <QRect>
 
@@ -33,7 +34,7 @@ PlayerLayout ComputePlayerLayout(int width, int height);
 
 // The player screen: plays a media file or playlist through the media player control, full screen
 // in video mode, behind a gradient with the now-playing caption in music mode.
-class TPlayer_Form : public Form {
+class TPlayer_Form : public Form, public PanelSelection {
 public:
     // The control is owned by the screen; none given: the libmpv player.
     explicit TPlayer_Form(MediaPlayerControl* control = nullptr, QWidget* parent = nullptr);
@@ -59,9 +60,7 @@ public:
     void FormClose() override;
     void WmInput(const RawInputMessage& message) override;
     void WmAppCommand(int command) override;
-    void Panel_Click(Panel& panel);
-    void Panel_MouseDown(Panel& panel);
-    void Panel_MouseUp(Panel& panel);
+    void Panel_Click(Panel& panel) override;
     void Timer1Timer();
     void WMP1MediaChange();
 
@@ -85,7 +84,6 @@ public:
     int SkipLength() const { return skipLength_; }
     bool AutomaticSkip() const { return automaticSkip_; }
     bool SeekBusy() const { return seekBusy_; }
-    int CurTag() const { return curTag_; }
     // The caption as written, line breaks as CR LF.
     const QString& InfoCaption() const { return infoCaption_; }
 
@@ -105,8 +103,6 @@ private:
     int skipLength_ = 0;
     bool automaticSkip_ = false;
     bool seekBusy_ = false;
-    int prevTag_ = 101;
-    int curTag_ = 100;
     bool loopFlag_ = false;
     bool shuffleFlag_ = false;
     QString infoCaption_;

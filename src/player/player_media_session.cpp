@@ -41,8 +41,9 @@ MediaSessionState PlayerMediaSession::State() {
         state.volume = control.settings().volume() / 100.0;
         const QByteArray source = control.currentMedia().sourceURL();
         const double length = control.currentMedia().duration();
-        state.lengthUs = qint64(length * kMicroseconds);
-        state.positionUs = qint64(control.controls().currentPosition() * kMicroseconds);
+        state.lengthUs = static_cast<qint64>(length * kMicroseconds);
+        state.positionUs =
+            static_cast<qint64>(control.controls().currentPosition() * kMicroseconds);
         state.canSeek = length > 0;
         if (!source.isEmpty()) {
             if (source != taggedUrl_) {
@@ -105,5 +106,6 @@ void PlayerMediaSession::SeekTo(qint64 positionUs) {
 }
 
 void PlayerMediaSession::SetVolume(double volume) {
-    player_.WMP1->settings().setVolume(int(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
+    player_.WMP1->settings().setVolume(
+        static_cast<int>(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
 }

@@ -70,9 +70,10 @@ std::optional<int> StoredPosition(const QByteArray& path) {
         return std::nullopt;
     const auto seconds = DwordOf(*value);
     // Stored data is anything an import put there: only a plausible position is used.
-    if (!seconds || *seconds == 0 || *seconds > quint32(std::numeric_limits<int>::max()))
+    if (!seconds || *seconds == 0 ||
+        *seconds > static_cast<quint32>(std::numeric_limits<int>::max()))
         return std::nullopt;
-    return int(*seconds);
+    return static_cast<int>(*seconds);
 }
 
 void Remember(const QByteArray& path, double position, double duration) {
@@ -85,7 +86,7 @@ void Remember(const QByteArray& path, double position, double duration) {
     store.WriteAtomically([&] {
         const qint64 resumeKey = store.CreateKey(RootKey::CurrentUser, kResume);
         const qint64 orderKey = store.CreateKey(RootKey::CurrentUser, kOrder);
-        store.WriteValue(resumeKey, name, ValueKind::Dword, Dword(quint32(position)));
+        store.WriteValue(resumeKey, name, ValueKind::Dword, Dword(static_cast<quint32>(position)));
         store.WriteValue(orderKey, name, ValueKind::Dword, Dword(NextSequence(store, orderKey)));
         const std::vector<Entry> entries = EntriesByAge(store, resumeKey, orderKey);
         for (std::size_t i = 0; i + kMaxEntries < entries.size(); ++i) {

@@ -41,7 +41,7 @@ int StoredNumber(const QString& valueName, const StoredValue& value, int default
             throw ReadDataError(valueName);
         // Shorter data fills the low bytes of a zeroed buffer, as a four-byte fetch would.
         char buffer[4] = {};
-        std::memcpy(buffer, value.data.constData(), size_t(value.data.size()));
+        std::memcpy(buffer, value.data.constData(), static_cast<size_t>(value.data.size()));
         return qFromLittleEndian<qint32>(buffer);
     }
     case ValueKind::ExpandSz:
@@ -157,7 +157,7 @@ void WriteSettingBool(int selector, const QString& keyPath, const QString& value
 }
 
 void WriteSettingInt(int selector, const QString& keyPath, const QString& valueName, int number) {
-    WriteDword(selector, keyPath, valueName, quint32(number));
+    WriteDword(selector, keyPath, valueName, static_cast<quint32>(number));
 }
 
 void EraseSettingKey(int selector, const QString& keyPath) {

@@ -33,8 +33,8 @@ QByteArray Utf16LE(const QByteArray& utf8) {
     QByteArray bytes;
     bytes.reserve(text.size() * 2);
     for (const QChar c : text) {
-        bytes.append(char(c.unicode() & 0xff));
-        bytes.append(char(c.unicode() >> 8));
+        bytes.append(static_cast<char>(c.unicode() & 0xff));
+        bytes.append(static_cast<char>(c.unicode() >> 8));
     }
     return bytes;
 }
@@ -56,7 +56,7 @@ QString HexValue(const QString& prefix, const QByteArray& data) {
     QString line = prefix;
     QString out;
     for (qsizetype i = 0; i < data.size(); ++i) {
-        const QString byte = QString::asprintf("%02x", quint8(data[i]));
+        const QString byte = QString::asprintf("%02x", static_cast<quint8>(data[i]));
         const bool last = i + 1 == data.size();
         if (line.size() + byte.size() + 1 > kWrapColumn) {
             out += line + QStringLiteral("\\\n");
@@ -80,13 +80,15 @@ QString ValueLine(const StoredValue& value) {
         return HexValue(name + QStringLiteral("=hex(1):"), Utf16LE(value.data));
     case ValueKind::ExpandSz:
     case ValueKind::MultiSz:
-        return HexValue(name + QStringLiteral("=hex(%1):").arg(quint32(value.kind), 0, 16),
-                        Utf16LE(value.data));
+        return HexValue(
+            name + QStringLiteral("=hex(%1):").arg(static_cast<quint32>(value.kind), 0, 16),
+            Utf16LE(value.data));
     case ValueKind::Dword:
         if (value.data.size() == 4) {
-            const quint32 number = quint8(value.data[0]) | quint8(value.data[1]) << 8 |
-                                   quint8(value.data[2]) << 16 |
-                                   quint32(quint8(value.data[3])) << 24;
+            const quint32 number = static_cast<quint8>(value.data[0]) |
+                                   static_cast<quint8>(value.data[1]) << 8 |
+                                   static_cast<quint8>(value.data[2]) << 16 |
+                                   static_cast<quint32>(static_cast<quint8>(value.data[3])) << 24;
             return name + QString::asprintf("=dword:%08x", number);
         }
         break;
@@ -95,7 +97,8 @@ QString ValueLine(const StoredValue& value) {
     default:
         break;
     }
-    return HexValue(name + QStringLiteral("=hex(%1):").arg(quint32(value.kind), 0, 16), value.data);
+    return HexValue(name + QStringLiteral("=hex(%1):").arg(static_cast<quint32>(value.kind), 0, 16),
+                    value.data);
 }
 
 void ExportKey(SettingsStore& store, qint64 key, const QString& section, bool emptyShown,
@@ -149,7 +152,7 @@ public:
     }
 
 private:
-    int LineNumber() const { return int(index_) + 1; }
+    int LineNumber() const { return static_cast<int>(index_) + 1; }
     [[noreturn]] void Fail(const QString& reason) const { Fail(LineNumber(), reason); }
 
     void ParseSection(const QString& line) {
@@ -249,7 +252,7 @@ private:
             Fail(QStringLiteral("dword: must be followed by one to eight hex digits"));
         QByteArray data(4, '\0');
         for (int i = 0; i < 4; ++i)
-            data[i] = char((number >> (8 * i)) & 0xff);
+            data[i] = static_cast<char>((number >> (8 * i)) & 0xff);
         return data;
     }
 
@@ -258,7 +261,7 @@ private:
         if (colon < 0)
             Fail(QStringLiteral("hex data needs a \":\""));
         const QString kindText = data.left(colon).mid(3);
-        quint32 kind = quint32(ValueKind::Binary);
+        quint32 kind = static_cast<quint32>(ValueKind::Binary);
         if (!kindText.isEmpty()) {
             bool ok = false;
             if (kindText.size() < 3 || !kindText.startsWith(u'(') || !kindText.endsWith(u')'))
@@ -283,7 +286,7 @@ private:
                 const uint byte = digits.toUInt(&ok, 16);
                 if (!ok || digits.isEmpty() || digits.size() > 2 || digits.startsWith(u'+'))
                     Fail(firstLine, QStringLiteral("\"%1\" is not a hex byte").arg(item.trimmed()));
-                bytes.append(char(byte));
+                bytes.append(static_cast<char>(byte));
             }
         }
         change.kind = static_cast<ValueKind>(kind);
@@ -321,7 +324,7 @@ QStringList DecodedLines(const QByteArray& content) {
             QStringDecoder decoder(QStringDecoder::Utf8);
             QString line = decoder(rawLines[i]);
             if (decoder.hasError())
-                RegParser::Fail(int(i) + 1, QStringLiteral("the text is not UTF-8"));
+                RegParser::Fail(static_cast<int>(i) + 1, QStringLiteral("the text is not UTF-8"));
             if (line.endsWith(u'\r'))
                 line.chop(1);
             lines.append(line);

@@ -239,14 +239,15 @@ public:
     }
     Query& Bind(int index, const QString& text) {
         const QByteArray utf8 = text.toUtf8();
-        sqlite3_bind_text(statement_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(statement_, index, utf8.constData(), static_cast<int>(utf8.size()),
+                          SQLITE_TRANSIENT);
         return *this;
     }
     Query& BindBlob(int index, const QByteArray& data) {
         if (data.isEmpty())
             sqlite3_bind_zeroblob(statement_, index, 0);
         else
-            sqlite3_bind_blob(statement_, index, data.constData(), int(data.size()),
+            sqlite3_bind_blob(statement_, index, data.constData(), static_cast<int>(data.size()),
                               SQLITE_TRANSIENT);
         return *this;
     }
@@ -288,7 +289,7 @@ private:
 
 int SettingsStore::Connection::SchemaVersion() {
     Query query(*this, kUserVersion);
-    return query.Next() ? int(query.Integer(0)) : 0;
+    return query.Next() ? static_cast<int>(query.Integer(0)) : 0;
 }
 
 void SettingsStore::Connection::PrepareSchema(Access access) {
@@ -418,7 +419,7 @@ void SettingsStore::WriteValue(qint64 key, const QString& valueName, ValueKind k
         .Bind(1, key)
         .Bind(2, valueName)
         .Bind(3, Folded(valueName))
-        .Bind(4, qint64(kind))
+        .Bind(4, static_cast<qint64>(kind))
         .BindBlob(5, data)
         .Run();
 }

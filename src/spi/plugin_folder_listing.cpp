@@ -26,7 +26,7 @@ void WriteAll(int fd, const char* data, size_t size) {
         if (n <= 0)
             return;
         data += n;
-        size -= size_t(n);
+        size -= static_cast<size_t>(n);
     }
 }
 
@@ -92,7 +92,7 @@ PluginFolderListing::Wait(std::chrono::steady_clock::time_point deadline) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         pollfd ready{pipe_, POLLIN, 0};
-        const int polled = ::poll(&ready, 1, int(std::max<qint64>(left.count(), 0)));
+        const int polled = ::poll(&ready, 1, static_cast<int>(std::max<qint64>(left.count(), 0)));
         if (polled < 0 && errno == EINTR)
             continue;
         if (polled <= 0)

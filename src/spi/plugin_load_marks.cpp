@@ -19,10 +19,12 @@ const QString kStoppedFile = QStringLiteral("plugins-that-stopped-a-start");
 // A file's path and what tells its contents apart from a replacement: device, inode, size and
 // modification time.
 QByteArray Record(const QByteArray& path, const struct stat& st) {
-    return QByteArray::number(quint64(st.st_dev)) + ' ' + QByteArray::number(quint64(st.st_ino)) +
-           ' ' + QByteArray::number(qint64(st.st_size)) + ' ' +
-           QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' +
-           QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ' ' + path.toPercentEncoding("/");
+    return QByteArray::number(static_cast<quint64>(st.st_dev)) + ' ' +
+           QByteArray::number(static_cast<quint64>(st.st_ino)) + ' ' +
+           QByteArray::number(static_cast<qint64>(st.st_size)) + ' ' +
+           QByteArray::number(static_cast<qint64>(st.st_mtim.tv_sec)) + '.' +
+           QByteArray::number(static_cast<qint64>(st.st_mtim.tv_nsec)) + ' ' +
+           path.toPercentEncoding("/");
 }
 
 QByteArray PathOf(const QByteArray& record) {
@@ -81,7 +83,8 @@ void PluginLoadMarks::Begin(const QByteArray& path, const struct stat& status) {
     if (loadingFd_ < 0)
         return;
     const QByteArray record = Record(path, status);
-    if (::pwrite(loadingFd_, record.constData(), size_t(record.size()), 0) == record.size())
+    if (::pwrite(loadingFd_, record.constData(), static_cast<size_t>(record.size()), 0) ==
+        record.size())
         TruncateMark(loadingFd_, record.size());
 }
 

@@ -33,7 +33,7 @@ SPI_BITMAPINFOHEADER HeaderOf(const void* info) {
 
 int ColorCountOf(const SPI_BITMAPINFOHEADER& header) {
     if (header.biClrUsed != 0)
-        return int(header.biClrUsed);
+        return static_cast<int>(header.biClrUsed);
     switch (header.biBitCount) {
     case 1:
         return 2;
@@ -47,16 +47,17 @@ int ColorCountOf(const SPI_BITMAPINFOHEADER& header) {
 }
 
 qint64 RowBytes(const SPI_BITMAPINFOHEADER& header) {
-    return (qint64(header.biBitCount) * header.biWidth + 31) / 32 * 4;
+    return (static_cast<qint64>(header.biBitCount) * header.biWidth + 31) / 32 * 4;
 }
 
 qint64 AbsHeight(const SPI_BITMAPINFOHEADER& header) {
-    return header.biHeight < 0 ? -qint64(header.biHeight) : qint64(header.biHeight);
+    return header.biHeight < 0 ? -static_cast<qint64>(header.biHeight)
+                               : static_cast<qint64>(header.biHeight);
 }
 
 void PutLittleEndian(char* at, quint32 value, int bytes) {
     for (int i = 0; i < bytes; ++i)
-        at[i] = char((value >> (8 * i)) & 0xFF);
+        at[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 // BMP data is at best one bit a pixel; run-length coding can skip 255 x 255 pixels in four bytes.
@@ -65,7 +66,7 @@ constexpr uint64_t kBmpMaxPixelsPerByte = 1 << 14;
 quint32 LittleEndianAt(const QByteArray& bytes, int at, int size) {
     quint32 value = 0;
     for (int i = size - 1; i >= 0; --i)
-        value = value << 8 | quint8(bytes[at + i]);
+        value = value << 8 | static_cast<quint8>(bytes[at + i]);
     return value;
 }
 
@@ -93,10 +94,10 @@ std::optional<BmpLayout> PeekBmpLayout(QIODevice& device) {
         bitCount = LittleEndianAt(head, 24, 2);
         layout.uncompressed = true;
     } else if (headerSize >= 40 && head.size() >= 34) {
-        layout.width = qint32(LittleEndianAt(head, 18, 4));
-        const qint32 height = qint32(LittleEndianAt(head, 22, 4));
+        layout.width = static_cast<qint32>(LittleEndianAt(head, 18, 4));
+        const qint32 height = static_cast<qint32>(LittleEndianAt(head, 22, 4));
         layout.topDown = height < 0;
-        layout.height = height < 0 ? -qint64(height) : height;
+        layout.height = height < 0 ? -static_cast<qint64>(height) : height;
         bitCount = LittleEndianAt(head, 28, 2);
         const quint32 compression = LittleEndianAt(head, 30, 4);
         layout.uncompressed = compression == 0 || compression == 3 || compression == 6;
@@ -111,7 +112,7 @@ std::optional<BmpLayout> PeekBmpLayout(QIODevice& device) {
 void AllowPicturesWithinTheBudget() {
     static const bool raised = [] {
         const quint64 bytes = SPI_PixelBudget() * SPI_BYTES_PER_SHOWN_PIXEL;
-        QImageReader::setAllocationLimit(int((bytes >> 20) + 1));
+        QImageReader::setAllocationLimit(static_cast<int>((bytes >> 20) + 1));
         return true;
     }();
     (void)raised;
@@ -131,7 +132,8 @@ void BlackenMissingRows(QImage& image, const BmpLayout& layout, qint64 available
     // Stored rows run from the bottom up unless the height is negative: a short file lacks the top.
     const qint64 first = layout.topDown ? present : 0;
     for (qint64 y = first; y < first + missing; ++y)
-        std::fill_n(reinterpret_cast<QRgb*>(image.scanLine(int(y))), image.width(), qRgb(0, 0, 0));
+        std::fill_n(reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y))), image.width(),
+                    qRgb(0, 0, 0));
 }
 
 // Qt's BMP reader within the pixel budget, from the device's current position.
@@ -139,11 +141,11 @@ QImage ReadBmp(QIODevice& device) {
     const qint64 available = device.isSequential() ? -1 : device.size() - device.pos();
     const std::optional<BmpLayout> layout = PeekBmpLayout(device);
     if (layout) {
-        const quint64 pixels =
-            quint64(std::max<qint64>(layout->width, 0)) * quint64(layout->height);
+        const quint64 pixels = static_cast<quint64>(std::max<qint64>(layout->width, 0)) *
+                               static_cast<quint64>(layout->height);
         if (pixels > SPI_PixelBudget() ||
             (available >= 0 &&
-             !SPI_PixelsPlausible(pixels, quint64(available), kBmpMaxPixelsPerByte)))
+             !SPI_PixelsPlausible(pixels, static_cast<quint64>(available), kBmpMaxPixelsPerByte)))
             throw EInvalidGraphic(QStringLiteral("The picture is too large"));
     }
     AllowPicturesWithinTheBudget();
@@ -171,14 +173,15 @@ struct ModuleRegistration {
 int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator) {
     if (denominator == 0)
         return -1;
-    const qint64 product = qint64(number) * numerator;
+    const qint64 product = static_cast<qint64>(number) * numerator;
     const bool negative = (product < 0) != (denominator < 0);
-    const quint64 magnitude = quint64(product < 0 ? -product : product);
-    const quint64 divisor = quint64(denominator < 0 ? -qint64(denominator) : qint64(denominator));
+    const quint64 magnitude = static_cast<quint64>(product < 0 ? -product : product);
+    const quint64 divisor = static_cast<quint64>(
+        denominator < 0 ? -static_cast<qint64>(denominator) : static_cast<qint64>(denominator));
     const quint64 quotient = (magnitude + divisor / 2) / divisor;
     if (quotient > 0x7FFFFFFFull)
         return -1;
-    return negative ? -int32_t(quotient) : int32_t(quotient);
+    return negative ? -static_cast<int32_t>(quotient) : static_cast<int32_t>(quotient);
 }
 
 // ---- TGraphic, TPlainBitmap ----
@@ -348,14 +351,14 @@ void TInSPIAbleData::LoadPicture(const TSPI& plugin, int offset, bool preview) {
     try {
         if (preview)
             result = plugin.GetPreview(source.buf, source.len, source.flag, &info, &bits,
-                                       ProgressCallback, intptr_t(this));
+                                       ProgressCallback, reinterpret_cast<intptr_t>(this));
         else if (!area.isEmpty())
             result = plugin.GetPictureForArea(source.buf, source.len, source.flag, area.width(),
                                               area.height(), &info, &bits, ProgressCallback,
-                                              intptr_t(this));
+                                              reinterpret_cast<intptr_t>(this));
         else
             result = plugin.GetPicture(source.buf, source.len, source.flag, &info, &bits,
-                                       ProgressCallback, intptr_t(this));
+                                       ProgressCallback, reinterpret_cast<intptr_t>(this));
     } catch (const ESPIInvalidAPI&) {
         if (preview)
             return; // no preview: the full picture is loaded instead
@@ -389,10 +392,10 @@ bool TInSPIAbleData::DecodedBitmapIsUsable() {
         std::find(std::begin(bitCounts), std::end(bitCounts), header.biBitCount) ==
             std::end(bitCounts))
         return false;
-    const qint64 headerSize = 40 + 4 * qint64(ColorCountOf(header));
+    const qint64 headerSize = 40 + 4 * static_cast<qint64>(ColorCountOf(header));
     const qint64 imageSize = RowBytes(header) * AbsHeight(header);
-    return headerSize <= qint64(infoBytes) && imageSize <= 0x7FFFFFFF &&
-           imageSize <= qint64(malloc_usable_size(BitsHandle));
+    return headerSize <= static_cast<qint64>(infoBytes) && imageSize <= 0x7FFFFFFF &&
+           imageSize <= static_cast<qint64>(malloc_usable_size(BitsHandle));
 }
 
 int32_t TInSPIAbleData::ProgressCallback(int32_t num, int32_t denom, intptr_t data) {
@@ -402,7 +405,8 @@ int32_t TInSPIAbleData::ProgressCallback(int32_t num, int32_t denom, intptr_t da
     if (self->handlerError_)
         return 1;
     try {
-        self->ReportProgress(psRunning, uint8_t(MulDiv(num, 97, denom) + 2), QString());
+        self->ReportProgress(psRunning, static_cast<uint8_t>(MulDiv(num, 97, denom) + 2),
+                             QString());
         return 0;
     } catch (const EAbort&) {
         return 1;
@@ -428,10 +432,10 @@ void TInSPIAbleFromFile::ReadHead(char* buffer, int count) {
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
         int done = 0;
         while (done < count) {
-            const ssize_t n = ::read(fd, buffer + done, size_t(count - done));
+            const ssize_t n = ::read(fd, buffer + done, static_cast<size_t>(count - done));
             if (n <= 0)
                 break;
-            done += int(n);
+            done += static_cast<int>(n);
         }
     }
     ::close(fd);
@@ -460,13 +464,14 @@ TInSPIAbleFromStream::TInSPIAbleFromStream(TSPIGraphic* owner, const QString& fi
 }
 
 void TInSPIAbleFromStream::ReadHead(char* buffer, int count) {
-    std::memcpy(buffer, Memory, size_t(std::min<qint64>(Size, count)));
+    std::memcpy(buffer, Memory, static_cast<size_t>(std::min<qint64>(Size, count)));
 }
 
 TInSPIAbleData::Source TInSPIAbleFromStream::SourceAt(int offset) {
     // Data shorter than the offset is passed as empty, never as a negative length.
     const qint64 at = std::min<qint64>(offset, Size);
-    return {Memory + at, int32_t(std::min<qint64>(Size - at, 0x7FFFFFFF)), SPI_INPUT_MEMORY};
+    return {Memory + at, static_cast<int32_t>(std::min<qint64>(Size - at, 0x7FFFFFFF)),
+            SPI_INPUT_MEMORY};
 }
 
 // ---- TSPIGraphic ----
@@ -520,7 +525,7 @@ void TSPIGraphic::UpdateInfo() {
     }
     const auto* info = static_cast<const uint8_t*>(Data->LockInfo());
     const SPI_BITMAPINFOHEADER header = HeaderOf(info);
-    colorCount_ = int(header.biClrUsed);
+    colorCount_ = static_cast<int>(header.biClrUsed);
     imageSize_ = RowBytes(header) * AbsHeight(header);
     width_ = header.biWidth;
     height_ = header.biHeight;
@@ -567,8 +572,8 @@ int TSPIGraphic::ColorCount() {
 void TSPIGraphic::SaveAsBmp(QIODevice& stream) {
     UpdateInfo();
     char fileHeader[14] = {'B', 'M'};
-    PutLittleEndian(fileHeader + 2, quint32(headerSize_ + imageSize_ + 14), 4);
-    PutLittleEndian(fileHeader + 10, quint32(headerSize_ + 14), 4);
+    PutLittleEndian(fileHeader + 2, static_cast<quint32>(headerSize_ + imageSize_ + 14), 4);
+    PutLittleEndian(fileHeader + 10, static_cast<quint32>(headerSize_ + 14), 4);
     stream.write(fileHeader, sizeof fileHeader);
     if (Empty())
         return;
@@ -600,17 +605,17 @@ QImage TSPIGraphic::ToImage(bool releaseAfter) {
     }
     // True-colour pictures go straight into the image: the same pixels the BMP form would give,
     // without writing and parsing a second copy.
-    const qint64 rows = height_ < 0 ? -qint64(height_) : qint64(height_);
+    const qint64 rows = height_ < 0 ? -static_cast<qint64>(height_) : static_cast<qint64>(height_);
     const qint64 stride = imageSize_ / rows;
-    if (bitCount_ == 32 && releaseAfter && stride == 4 * qint64(width_))
+    if (bitCount_ == 32 && releaseAfter && stride == 4 * static_cast<qint64>(width_))
         return TakeOverPixels(rows);
-    QImage image(width_, int(rows), QImage::Format_RGB32);
+    QImage image(width_, static_cast<int>(rows), QImage::Format_RGB32);
     if (image.isNull())
         throw EInvalidGraphic(kCouldNotDecode);
     const auto* bits = static_cast<const uint8_t*>(Data->LockBits());
     for (qint64 y = 0; y < rows; ++y) {
         const uint8_t* src = bits + stride * (height_ > 0 ? rows - 1 - y : y);
-        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(int(y)));
+        auto* dst = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
         if (bitCount_ == 32) {
             for (int x = 0; x < width_; ++x) {
                 quint32 pixel;
@@ -635,8 +640,8 @@ QImage TSPIGraphic::TakeOverPixels(qint64 rows) {
     const bool bottomUp = height_ > 0;
     auto* block = static_cast<QRgb*>(Data->TakeBits());
     ClearData();
-    QImage image(reinterpret_cast<uchar*>(block), int(width), int(rows), 4 * qsizetype(width),
-                 QImage::Format_RGB32, LocalFree, block);
+    QImage image(reinterpret_cast<uchar*>(block), static_cast<int>(width), static_cast<int>(rows),
+                 4 * static_cast<qsizetype>(width), QImage::Format_RGB32, LocalFree, block);
     if (image.isNull()) {
         LocalFree(block);
         throw EInvalidGraphic(kCouldNotDecode);

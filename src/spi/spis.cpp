@@ -33,9 +33,9 @@ bool SameIgnoringAsciiCase(const QByteArray& a, const QByteArray& b) {
     for (qsizetype i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
         if (x >= 'A' && x <= 'Z')
-            x = char(x - 'A' + 'a');
+            x = static_cast<char>(x - 'A' + 'a');
         if (y >= 'A' && y <= 'Z')
-            y = char(y - 'A' + 'a');
+            y = static_cast<char>(y - 'A' + 'a');
         if (x != y)
             return false;
     }
@@ -420,7 +420,7 @@ void TSPIs::Clear() {
 int TSPIs::IndexOf(const QString& fileName) const {
     const QByteArray wanted = Encoded(fileName);
     for (int i = 0; i < Count(); ++i)
-        if (SameIgnoringAsciiCase(Encoded(plugins_[size_t(i)]->FileName()), wanted))
+        if (SameIgnoringAsciiCase(Encoded(plugins_[static_cast<size_t>(i)]->FileName()), wanted))
             return i;
     return -1;
 }

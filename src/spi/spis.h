@@ -230,8 +230,8 @@ public:
     // loaded yet. One bad file never ends the search.
     void Search(const QString& mask);
 
-    int Count() const { return int(plugins_.size()); }
-    TSPI* Items(int index) const { return plugins_.at(size_t(index)).get(); }
+    int Count() const { return static_cast<int>(plugins_.size()); }
+    TSPI* Items(int index) const { return plugins_.at(static_cast<size_t>(index)).get(); }
     void Add(std::unique_ptr<TSPI> plugin);
     void Insert(int index, std::unique_ptr<TSPI> plugin);
     void Delete(int index);

@@ -2,11 +2,14 @@
 
 #include "gradient/pgra112.h"
 #include "input/app_command.h"
+#include "input/remote_report.h"
 #include "platform/application.h"
 #include "platform/image_widget.h"
 #include "platform/timer.h"
 #include "settings/general.h"
 #include "spi/spibmp.h"
+#include "ui/backdrop.h"
+#include "ui/progress_strip.h"
 #include "viewer/picture_file.h"
 #include "viewer/picture_fit.h"
 #include "viewer/picture_list.h"
@@ -21,30 +24,14 @@
 #include <algorithm>
 #include <climits>
 
-namespace {
-constexpr int kProgressMax = 1000;
-} // namespace
-
 TViewer_Form::TViewer_Form(QWidget* parent, PictureLoader loadPicture)
-    : Form(parent), Image1(new ImageWidget(this)), PB1(new QProgressBar(this)),
-      PG1(new TPGradation(this)), Timer1(new Timer(this)),
+    : Form(parent), Image1(new ImageWidget(this)), PB1(MakeProgressStrip(this)),
+      PG1(MakeScreenGradient(this, Image1)), Timer1(new Timer(this)),
       prefetch_(std::make_unique<PicturePrefetch>()),
       session_(std::make_unique<ViewerMediaSession>(*this)), loadPicture_(std::move(loadPicture)) {
     // Unlike the other screens the viewer does not stay on top.
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    setAutoFillBackground(true);
-    QPalette black = palette();
-    black.setColor(QPalette::Window, Qt::black);
-    setPalette(black);
-
-    PB1->setRange(0, kProgressMax);
-    PB1->setTextVisible(false);
-    PB1->hide();
-
-    PG1->SetTargetImage(Image1);
-    PG1->SetEndColor(clGradientActiveCaption);
-    PG1->SetDelay(3);
-    PG1->SetGradationMode(mdVertical);
+    SetBlackBackground(*this);
 
     Timer1->setEnabled(false);
     Timer1->onTimer = [this] { Timer1Timer(); };
@@ -63,9 +50,7 @@ void TViewer_Form::FormShow() {
     SetTimerInterval();
 
     PlaceFullScreen();
-    PB1->setFixedHeight(height() / 48);
-    PB1->setStyleSheet(QStringLiteral("QProgressBar { border: none; background: black; }"
-                                      "QProgressBar::chunk { background-color: #00ff00; }"));
+    PB1->setFixedHeight(ProgressStripHeight(height()));
     PB1->setVisible(ReadSetting(setting::ViewerShowProgress));
     Arrange();
 
@@ -182,7 +167,9 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
         if (closePending_)
             QMetaObject::invokeMethod(this, &TViewer_Form::CloseViewer, Qt::QueuedConnection);
     });
-    PB1->setValue(list_.isEmpty() ? 0 : int(qint64(index_) * kProgressMax / list_.size()));
+    PB1->setValue(list_.isEmpty() ? 0
+                                  : static_cast<int>(static_cast<qint64>(index_) *
+                                                     kProgressStripMax / list_.size()));
     QImage canvas = prefetch_->Take(picturePath, Image1->size());
     if (canvas.isNull()) {
         Image1->Picture() = QImage();
@@ -297,8 +284,8 @@ void TViewer_Form::SetDisplayTime(int digit) {
 
 void TViewer_Form::SetTimerInterval() {
     // A stored display time too large for the timer waits as long as the timer can.
-    const qint64 milliseconds = qint64(displayTime_) * 1000;
-    Timer1->setInterval(int(std::clamp<qint64>(milliseconds, INT_MIN, INT_MAX)));
+    const qint64 milliseconds = static_cast<qint64>(displayTime_) * 1000;
+    Timer1->setInterval(static_cast<int>(std::clamp<qint64>(milliseconds, INT_MIN, INT_MAX)));
 }
 
 void TViewer_Form::CloseViewer() {
@@ -316,9 +303,7 @@ void TViewer_Form::CloseViewer() {
 }
 
 void TViewer_Form::Arrange() {
-    const int barHeight = PB1->isHidden() ? 0 : PB1->height();
-    Image1->setGeometry(0, 0, width(), height() - barHeight);
-    PB1->setGeometry(0, height() - barHeight, width(), barHeight);
+    Image1->setGeometry(PlaceProgressStrip(*PB1));
 }
 
 void TViewer_Form::resizeEvent(QResizeEvent* event) {

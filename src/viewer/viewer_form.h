@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/form.h"
 #include "platform/media_session.h"
 #include "platform/screen_awake.h"
+#include "ui/form.h"
 #include "viewer/picture_file.h"
 
 #include <QByteArray>

@@ -1,7 +1,7 @@
 #include "app/mainmenu.h"
-#include "app/panel.h"
 #include "platform/modal.h"
 #include "settings/general.h"
+#include "ui/panel.h"
 
 #include "screen_look.h"
 

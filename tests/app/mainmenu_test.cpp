@@ -1,5 +1,4 @@
 #include "app/mainmenu.h"
-#include "app/panel.h"
 #include "message_capture.h"
 #include "modal_hook_scope.h"
 #include "platform/error.h"
@@ -8,6 +7,7 @@
 #include "platform/timer.h"
 #include "settings/general.h"
 #include "spi/spis.h"
+#include "ui/panel.h"
 
 #include "test_configuration_dialog.h"
 
@@ -170,15 +170,15 @@ TEST_F(MainMenu, UpAndDownStopAtTheEndsLeftAndRightNeverMove) {
     Configure(QStringLiteral("1"));
     Tmain_form& form = Show();
     Press({vk::Up});
-    EXPECT_EQ(form.CurTag(), 100);
+    EXPECT_EQ(form.CurTag, 100);
     Press({vk::Down, vk::Down});
-    EXPECT_EQ(form.CurTag(), 102);
-    EXPECT_EQ(form.PrevTag(), 101);
+    EXPECT_EQ(form.CurTag, 102);
+    EXPECT_EQ(form.PrevTag, 101);
     EXPECT_EQ(ColorOfTag(100), kPanelUnselectedColor);
     EXPECT_EQ(ColorOfTag(101), kPanelUnselectedColor);
     EXPECT_EQ(ColorOfTag(102), kPanelSelectedColor);
     Press({vk::Down, vk::Down, vk::Left, vk::Right});
-    EXPECT_EQ(form.CurTag(), 103);
+    EXPECT_EQ(form.CurTag, 103);
     EXPECT_EQ(ColorOfTag(103), kPanelSelectedColor);
     EXPECT_EQ(ColorOfTag(102), kPanelUnselectedColor);
     EXPECT_FALSE(form.PressKey(vk::Down)); // keys go on their normal way
@@ -270,7 +270,7 @@ TEST_F(MainMenu, OpeningACategoryCancelsTheForegroundGrabForGood) {
     Press({vk::Return});
     EXPECT_EQ(openedCategories, std::vector<int>{1});
     EXPECT_FALSE(form.Timer1->enabled());
-    EXPECT_EQ(form.CurTag(), 100);
+    EXPECT_EQ(form.CurTag, 100);
 }
 
 TEST_F(MainMenu, OpeningACategoryLeavesTheExitCodeCountAlone) {
@@ -286,7 +286,7 @@ TEST_F(MainMenu, MyFilesStopsTheTimerAndOpensNothing) {
     Configure(QStringLiteral("1"));
     Tmain_form& form = Show();
     Press({vk::Down, vk::Down, vk::Down, vk::Return});
-    EXPECT_EQ(form.CurTag(), 103);
+    EXPECT_EQ(form.CurTag, 103);
     EXPECT_FALSE(form.Timer1->enabled());
     QTest::mouseClick(form.PNL004, Qt::LeftButton, {}, QPoint(5, 5));
     form.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("0000042000")));
@@ -299,15 +299,15 @@ TEST_F(MainMenu, RemoteCategoryButtonsSelectAndOpen) {
     Configure(QStringLiteral("1"));
     Tmain_form& form = Show();
     form.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("0000040800")));
-    EXPECT_EQ(form.CurTag(), 101);
-    EXPECT_EQ(form.PrevTag(), 100);
+    EXPECT_EQ(form.CurTag, 101);
+    EXPECT_EQ(form.PrevTag, 100);
     EXPECT_EQ(ColorOfTag(101), kPanelSelectedColor);
     EXPECT_EQ(ColorOfTag(100), kPanelUnselectedColor);
     form.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("0000041000")));
     form.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("0000048000")));
     form.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("0003000002"))); // not a category
     EXPECT_EQ(openedCategories, (std::vector<int>{2, 3, 1}));
-    EXPECT_EQ(form.CurTag(), 100);
+    EXPECT_EQ(form.CurTag, 100);
     EXPECT_FALSE(form.Timer1->enabled());
 }
 
@@ -316,7 +316,7 @@ TEST_F(MainMenu, MousePressSelectsAtOnceAndClickOpens) {
     Tmain_form& form = Show();
     const QPoint home = form.PNL003->pos();
     QTest::mousePress(form.PNL003, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(form.CurTag(), 102);
+    EXPECT_EQ(form.CurTag, 102);
     EXPECT_EQ(ColorOfTag(102), kPanelSelectedColor);
     EXPECT_EQ(ColorOfTag(100), kPanelUnselectedColor);
     EXPECT_EQ(form.PNL003->pos(), home + QPoint(1, 1));
@@ -335,7 +335,7 @@ TEST_F(MainMenu, AFolderListThatFailsIsStillDestroyed) {
     EXPECT_TRUE(folderLists[0].isNull());
     failWhileShown = false;
     Press({vk::Down});
-    EXPECT_EQ(form.CurTag(), 101);
+    EXPECT_EQ(form.CurTag, 101);
 }
 
 TEST_F(MainMenu, FirstRunShowsTheSettingsDialog) {

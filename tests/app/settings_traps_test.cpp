@@ -1,12 +1,12 @@
 #include "app/configuration_flow.h"
 #include "app/mainmenu.h"
-#include "app/panel.h"
 #include "dialogs/config.h"
 #include "modal_hook_scope.h"
 #include "platform/modal.h"
 #include "platform/timer.h"
 #include "settings/general.h"
 #include "settings/store.h"
+#include "ui/panel.h"
 
 #include "message_capture.h"
 #include "test_configuration_dialog.h"

@@ -1,4 +1,3 @@
-#include "app/panel.h"
 #include "filemenu/category.h"
 #include "filemenu/file_menu.h"
 #include "filemenu/file_menu_layout.h"
@@ -12,6 +11,7 @@
 #include "recording_media_screens.h"
 #include "settings/general.h"
 #include "stall_shim.h"
+#include "ui/panel.h"
 
 #include <QDeadlineTimer>
 #include <QDialog>

@@ -1,6 +1,6 @@
-#include "app/panel.h"
 #include "filemenu/file_menu.h"
 #include "settings/general.h"
+#include "ui/panel.h"
 
 #include "recording_media_screens.h"
 #include "screen_look.h"

@@ -1,4 +1,3 @@
-#include "app/panel.h"
 #include "fake_control.h"
 #include "input/app_command.h"
 #include "message_capture.h"
@@ -10,6 +9,7 @@
 #include "player/player_form.h"
 #include "settings/general.h"
 #include "test_media.h"
+#include "ui/panel.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -131,17 +131,17 @@ TEST_F(PlayerFormTest, VolumeStepsStopAtTheEndsAndMuteFlips) {
 
 TEST_F(PlayerFormTest, EnterTogglesTheSelectedSwitchAndArrowsMoveBetweenThem) {
     EXPECT_FALSE(form->PressKey(vk::Left)); // already on the loop panel
-    EXPECT_EQ(form->CurTag(), 100);
+    EXPECT_EQ(form->CurTag, 100);
     EXPECT_TRUE(form->PressKey(vk::Return));
     EXPECT_EQ(form->PNL001->Caption(), QStringLiteral("Loop[On]"));
     EXPECT_TRUE(form->PressKey(vk::Return));
     EXPECT_EQ(form->PNL001->Caption(), QStringLiteral("Loop[Off]"));
     EXPECT_FALSE(form->PressKey(vk::Right));
-    EXPECT_EQ(form->CurTag(), 200);
+    EXPECT_EQ(form->CurTag, 200);
     EXPECT_EQ(form->PNL002->Color(), kPanelSelectedColor);
     EXPECT_EQ(form->PNL001->Color(), kPanelUnselectedColor);
     EXPECT_FALSE(form->PressKey(vk::Right)); // already on the shuffle panel
-    EXPECT_EQ(form->CurTag(), 200);
+    EXPECT_EQ(form->CurTag, 200);
     EXPECT_TRUE(form->PressKey(vk::Return));
     EXPECT_EQ(form->PNL002->Caption(), QStringLiteral("Shuffle[On]"));
     EXPECT_EQ(*log, (QStringList{"loop 1", "loop 0", "shuffle 1"}));
@@ -149,7 +149,7 @@ TEST_F(PlayerFormTest, EnterTogglesTheSelectedSwitchAndArrowsMoveBetweenThem) {
 
 TEST_F(PlayerFormTest, MouseOnASwitchSelectsItAndClickTogglesIt) {
     form->Panel_MouseDown(*form->PNL002);
-    EXPECT_EQ(form->CurTag(), 200);
+    EXPECT_EQ(form->CurTag, 200);
     EXPECT_EQ(form->PNL002->Color(), kPanelSelectedColor);
     form->Panel_MouseUp(*form->PNL002);
     form->Panel_Click(*form->PNL002);

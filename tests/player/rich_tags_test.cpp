@@ -1,4 +1,3 @@
-#include "app/panel.h"
 #include "byte_named_files.h"
 #include "player/cover_art.h"
 #include "player/media_tags.h"
@@ -7,6 +6,7 @@
 #include "player/player_form.h"
 #include "rich_media.h"
 #include "test_media.h"
+#include "ui/panel.h"
 
 #include <QBuffer>
 #include <QDir>

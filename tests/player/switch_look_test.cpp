@@ -1,6 +1,6 @@
-#include "app/panel.h"
 #include "fake_control.h"
 #include "player/player_form.h"
+#include "ui/panel.h"
 
 #include "screen_look.h"
 

@@ -24,7 +24,8 @@ static inline uint64_t SPI_PixelBudget(void) {
     const long pageSize = sysconf(_SC_PAGESIZE);
     if (pages <= 0 || pageSize <= 0)
         return SPI_MAX_PIXEL_BUDGET;
-    const uint64_t pixels = (uint64_t)pages * (uint64_t)pageSize / 4 / SPI_BYTES_PER_SHOWN_PIXEL;
+    const uint64_t pixels = static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize) / 4 /
+                            SPI_BYTES_PER_SHOWN_PIXEL;
     return pixels < SPI_MAX_PIXEL_BUDGET ? pixels : SPI_MAX_PIXEL_BUDGET;
 }
 

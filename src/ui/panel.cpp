@@ -1,4 +1,4 @@
-#include "app/panel.h"
+#include "ui/panel.h"
 
 #include "platform/mnemonic.h"
 
@@ -34,7 +34,7 @@ QFont FittedFont(QFont font, const QString& text, int height) {
     int size = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
     qreal inkHeight = InkBand(font, text).height();
     while (inkHeight > height && size > 1) {
-        size = std::max(1, std::min(size - 1, int(size * height / inkHeight)));
+        size = std::max(1, std::min(size - 1, static_cast<int>(size * height / inkHeight)));
         font.setPixelSize(size);
         inkHeight = InkBand(font, text).height();
     }
@@ -52,7 +52,7 @@ qreal AlignedLeft(const QRect& area, qreal width, Qt::Alignment alignment) {
 
 void PaintCaption(QPainter& painter, const QRect& area, const QString& caption,
                   Qt::Alignment alignment) {
-    const bool mnemonic = (int(alignment) & Qt::TextShowMnemonic) != 0;
+    const bool mnemonic = (static_cast<int>(alignment) & Qt::TextShowMnemonic) != 0;
     ShownCaption shown = mnemonic ? ShowMnemonic(caption) : ShownCaption{caption};
     const QRect room =
         area.adjusted(kCaptionPadding, kCaptionPadding, -kCaptionPadding, -kCaptionPadding);
@@ -78,7 +78,8 @@ void PaintCaption(QPainter& painter, const QRect& area, const QString& caption,
     if (shown.underlined >= 0) {
         QTextCharFormat underline;
         underline.setFontUnderline(true);
-        layout.setFormats({QTextLayout::FormatRange{int(shown.underlined), 1, underline}});
+        layout.setFormats(
+            {QTextLayout::FormatRange{static_cast<int>(shown.underlined), 1, underline}});
     }
     layout.beginLayout();
     QTextLine line = layout.createLine();

@@ -1,20 +1,18 @@
 #pragma once
 
-#include "input/remote_report.h"
 #include "platform/keys.h"
+#include "platform/screen_input.h"
 
 #include <QDialog>
 
-// Base of every full-screen screen. Qt's events are only translated here; each screen's handlers
-// (FormShow, FormKeyDown, WmInput, WmAppCommand, FormClose) carry the behaviour.
-class Form : public QDialog {
+// Base of every full-screen screen. Qt's events are only translated here (a media or category key
+// becomes the remote input it stands for); each screen's handlers (FormShow, FormKeyDown, WmInput,
+// WmAppCommand, FormClose) carry the behaviour.
+class Form : public QDialog, public ScreenInput {
 public:
     explicit Form(QWidget* parent = nullptr);
     ~Form() override;
 
-    // The screen that has the keyboard focus while the application is active, with no message box
-    // or dialog in front of it: the only one that receives remote input. None otherwise.
-    static Form* Focused();
     // The screen shown last, focused or not; null when none is shown.
     static Form* Topmost();
     // Closes the shown screens from the topmost down, each as its Esc key closes it, until `keep`
@@ -26,9 +24,9 @@ public:
     // Sees every key first; setting key to 0 consumes it, otherwise it continues on its normal way
     // (never to QDialog's own Esc/Enter handling: only the keys a screen names close it).
     virtual void FormKeyDown(int& key, ShiftState shift);
-    virtual void WmInput(const RawInputMessage& message);
+    void WmInput(const RawInputMessage& message) override;
     // Application commands are never passed on, whether or not the screen acts on them.
-    virtual void WmAppCommand(int command);
+    void WmAppCommand(int command) override;
     // Runs when the screen closes, whichever way it is closed.
     virtual void FormClose() {}
 

@@ -1,7 +1,6 @@
-#include "platform/form.h"
+#include "ui/form.h"
 
 #include "input/remote_dispatch.h"
-#include "platform/focus_input.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -28,10 +27,6 @@ Form::~Form() {
 
 Form* Form::Topmost() {
     return ShownForms().isEmpty() ? nullptr : ShownForms().last();
-}
-
-Form* Form::Focused() {
-    return dynamic_cast<Form*>(FocusedWindow());
 }
 
 void Form::CloseScreensInOrder(qsizetype keep) {

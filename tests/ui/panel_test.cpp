@@ -1,4 +1,5 @@
-#include "app/panel.h"
+#include "ui/panel.h"
+#include "ui/panel_selection.h"
 
 #include <QTest>
 
@@ -26,6 +27,17 @@ public:
 
     QWidget widget;
     std::vector<Panel*> panels;
+};
+
+// A screen's selection over the panels of a PanelScreen, noting the clicks it acts on.
+class SelectingScreen : public PanelSelection {
+public:
+    explicit SelectingScreen(PanelScreen& screen) {
+        for (Panel* panel : screen.panels)
+            BindPanel(*panel);
+    }
+    void Panel_Click(Panel& panel) override { clicked.push_back(panel.Tag()); }
+    std::vector<int> clicked;
 };
 } // namespace
 
@@ -115,4 +127,31 @@ TEST(PanelMouse, ReleaseOutsideThePanelIsNoClick) {
     QTest::mousePress(&panel, Qt::LeftButton, {}, QPoint(20, 20));
     QTest::mouseRelease(&panel, Qt::LeftButton, {}, QPoint(300, 20));
     EXPECT_EQ(clicks, 0);
+}
+
+TEST(PanelSelection, APressSelectsThePanelAndTheClickActsOnItsTag) {
+    PanelScreen screen{100, 101};
+    SelectingScreen selection(screen);
+    screen.widget.show();
+    Panel& panel = *screen.panels[1];
+    QTest::mousePress(&panel, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(selection.PrevTag, 100);
+    EXPECT_EQ(selection.CurTag, 101);
+    EXPECT_EQ(screen.ColorOf(1), kPanelSelectedColor);
+    EXPECT_EQ(panel.BevelOuter(), Panel::Bevel::Lowered);
+    QTest::mouseRelease(&panel, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(panel.BevelOuter(), Panel::Bevel::Raised);
+    EXPECT_EQ(panel.pos(), QPoint(10, 50));
+    EXPECT_EQ(selection.clicked, std::vector<int>{101});
+}
+
+TEST(PanelSelection, APanelTaggedBelow100LooksPressedButIsNeverSelected) {
+    PanelScreen screen{100, 7};
+    SelectingScreen selection(screen);
+    selection.Panel_MouseDown(*screen.panels[1]);
+    EXPECT_EQ(screen.panels[1]->BevelOuter(), Panel::Bevel::Lowered);
+    EXPECT_EQ(selection.CurTag, 100);
+    selection.Panel_MouseUp(*screen.panels[1]);
+    EXPECT_EQ(selection.CurTag, 100);
+    EXPECT_EQ(screen.ColorOf(0), kPanelUnselectedColor);
 }

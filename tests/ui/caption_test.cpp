@@ -1,5 +1,5 @@
-#include "app/panel.h"
 #include "platform/fonts.h"
+#include "ui/panel.h"
 
 #include "screen_look.h"
 
