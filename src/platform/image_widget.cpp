@@ -18,3 +18,18 @@ void ImageWidget::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.drawImage(0, 0, picture_);
 }
+
+void ImageWidget::resizeEvent(QResizeEvent* /*event*/) {
+    UpdateOpaque();
+}
+
+void ImageWidget::PictureChanged() {
+    UpdateOpaque();
+    update();
+}
+
+void ImageWidget::UpdateOpaque() {
+    const bool covers = !picture_.isNull() && picture_.width() >= width() &&
+                        picture_.height() >= height() && !picture_.hasAlphaChannel();
+    setAttribute(Qt::WA_OpaquePaintEvent, covers);
+}

@@ -13,11 +13,16 @@ public:
     // The drawing surface; made at the widget's size (32-bit RGB) when none is held yet.
     QImage& Picture();
     // Repaints after the picture was drawn on.
-    void PictureChanged() { update(); }
+    void PictureChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // A picture that covers the whole widget hides what lies beneath it: Qt then skips painting
+    // the parent there (a full-screen background each time, otherwise).
+    void UpdateOpaque();
+
     QImage picture_;
 };
