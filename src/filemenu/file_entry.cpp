@@ -42,10 +42,6 @@ QString SortText(const QString& displayText) {
     return QString(displayText).replace(QStringLiteral("&&"), QStringLiteral("&"));
 }
 
-QByteArray LastPathComponent(const QByteArray& path) {
-    return path.mid(path.lastIndexOf('/') + 1);
-}
-
 QByteArray StripTwoComponents(const QByteArray& path) {
     QByteArray rest = path;
     for (int i = 0; i < 2; ++i) {

@@ -35,8 +35,6 @@ QString SubFolderText(const QByteArray& name);
 QString FileText(const QByteArray& name);
 // What a display text sorts by: the text with the names' own "&", undoubled.
 QString SortText(const QString& displayText);
-// The last path component, empty when the path ends in a separator.
-QByteArray LastPathComponent(const QByteArray& path);
 // The path with its last two components removed, without a trailing separator ("/" for the root).
 QByteArray StripTwoComponents(const QByteArray& path);
 // Joins a folder and a name with one separator.

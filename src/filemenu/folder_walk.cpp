@@ -4,6 +4,7 @@
 #include "filemenu/folder_existence.h"
 #include "filemenu/folder_listing.h"
 #include "filemenu/play_selection.h"
+#include "platform/byte_path.h"
 #include "settings/general.h"
 
 #include <QFile>

@@ -28,6 +28,10 @@ bool OpenPathBytes(QFile& file, const QByteArray& path) {
     return true;
 }
 
+QByteArray LastPathComponent(const QByteArray& path) {
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
 QByteArray FileUrlOfPath(const QByteArray& path) {
     return "file://" + path.toPercentEncoding("/");
 }

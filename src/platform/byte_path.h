@@ -15,6 +15,9 @@
 // a NUL byte is refused, since the system call would see a shorter name and open another file.
 bool OpenPathBytes(QFile& file, const QByteArray& path);
 
+// The last path component, empty when the path ends in a separator.
+QByteArray LastPathComponent(const QByteArray& path);
+
 // The absolute path as a "file://" URL in plain ASCII: every byte but letters, digits, "-._~" and
 // "/" is percent-escaped, so that any name survives text that must be valid (XML, UTF-8).
 QByteArray FileUrlOfPath(const QByteArray& path);

@@ -23,7 +23,7 @@ MediaSessionState ViewerMediaSession::State() {
         const QByteArray& path = list[index];
         state.url = QString::fromLatin1(FileUrlOfPath(path));
         state.artUrl = state.url;
-        state.title = GuessedText(path.mid(path.lastIndexOf('/') + 1));
+        state.title = GuessedText(LastPathComponent(path));
     }
     return state;
 }

@@ -3,6 +3,7 @@
 #include "filemenu/folder_existence.h"
 #include "filemenu/folder_listing.h"
 #include "filemenu/folder_reading.h"
+#include "platform/byte_path.h"
 #include "platform/mnemonic.h"
 
 #include <QDir>
