@@ -4,6 +4,7 @@
 #include "gradient/pgra112.h"
 #include "input/remote_input.h"
 #include "input/remote_report.h"
+#include "platform/after_first_paint.h"
 #include "platform/application.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
@@ -114,13 +115,21 @@ Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
     PNL004 = MakePanel(103, QStringLiteral("my Files"), kPanelUnselectedColor);
     PNL004->SetFontColor(clGray); // shown as unavailable
 
+    // Laid out for the screen before the first show, which would otherwise size the label to its
+    // text in a font it never shows.
+    const QSize screen = ScreenSize();
+    LayOut(screen.width(), screen.height());
     FormCreate();
 
     SPIs1 = std::make_unique<TSPIs>();
     SPIs1->GraphicPreview = false;
     SPIs1->SearchOptions = spsAllDirs;
     SPIs1->OnSearch = SPIs1Search;
-    SPIs1->OwnerLoaded();
+    // Nothing on the menu needs a picture plug-in: they are searched for once it is on the screen.
+    AfterFirstPaint(this, [this] {
+        SPIs1->OwnerLoaded();
+        ShowPluginNotices(*SPIs1);
+    });
 }
 
 Tmain_form::~Tmain_form() {
@@ -183,7 +192,6 @@ void Tmain_form::FormShow() {
     HighlightPanel(this, PrevTag, CurTag);
     Timer1->setInterval(DelayMilliseconds(reads.Read(setting::ActiveDelay)));
     Timer1->setEnabled(true);
-    ShowPluginNotices(*SPIs1);
 }
 
 void Tmain_form::LayOut(int screenWidth, int screenHeight) {

@@ -4,9 +4,11 @@
 
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRawFont>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -18,15 +20,38 @@ namespace {
 constexpr int kCaptionPadding = 2 + 1;
 // Letters that reach as high and as low as captions commonly do, Japanese included: captions in
 // one font then share a baseline whether or not their own letters reach as far.
-const QString kReferenceInk = QStringLiteral("Hg国");
+const QString kReferenceLatin = QStringLiteral("Hg");
+const QString kReferenceJapanese = QStringLiteral("国");
 
-// Where the ink of text (with the reference letters) lies around the baseline: the outlines
-// themselves, as font metrics do not always cover letters taken from a fallback font.
-QRectF InkBand(const QFont& font, const QString& text) {
+// Where the ink of text lies around the baseline: the outlines themselves, as font metrics do not
+// always cover letters taken from a fallback font.
+QRectF OutlineBounds(const QFont& font, const QString& text) {
     QPainterPath outlines;
-    outlines.addText(0, 0, font, kReferenceInk);
     outlines.addText(0, 0, font, text);
     return outlines.boundingRect();
+}
+
+// The reference letters' ink. The Japanese letter is taken from the font itself when it has it:
+// laying it out as text would look up the fonts for Japanese script, which Latin captions never
+// need.
+QRectF ReferenceInk(const QFont& font) {
+    const QRectF latin = OutlineBounds(font, kReferenceLatin);
+    const QRawFont raw = QRawFont::fromFont(font);
+    const QList<quint32> glyphs = raw.glyphIndexesForString(kReferenceJapanese);
+    if (glyphs.size() == 1 && glyphs.first() != 0)
+        return latin.united(raw.pathForGlyph(glyphs.first()).boundingRect());
+    return latin.united(OutlineBounds(font, kReferenceJapanese));
+}
+
+// The ink of text with the reference letters. Theirs is worked out once per font: every caption
+// of a screen shares it.
+QRectF InkBand(const QFont& font, const QString& text) {
+    static QHash<QString, QRectF> referenceInk;
+    const QString key = font.key();
+    auto reference = referenceInk.constFind(key);
+    if (reference == referenceInk.cend())
+        reference = referenceInk.insert(key, ReferenceInk(font));
+    return reference->united(OutlineBounds(font, text));
 }
 
 // The font, made smaller until the ink fits into height.

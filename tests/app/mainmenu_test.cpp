@@ -379,13 +379,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, ConfigArgument,
                                            ConfigArgumentCase{{"CONFIG"}, false},
                                            ConfigArgumentCase{{" /CONFIG"}, false}));
 
-TEST_F(MainMenu, KeepsOnlyThePicturePlugInsItFinds) {
+TEST_F(MainMenu, KeepsOnlyThePicturePlugInsItFindsOnceItIsOnTheScreen) {
     // The test program sits beside the shipped plug-ins, as the installed program does.
     Tmain_form& form = Show();
     ASSERT_TRUE(form.SPIs1);
     EXPECT_EQ(form.SPIs1->SearchOptions, spsAllDirs);
     EXPECT_FALSE(form.SPIs1->GraphicPreview);
-    ASSERT_GT(form.SPIs1->Count(), 0);
+    EXPECT_EQ(form.SPIs1->Count(), 0) << "searched before the menu was painted";
+    ASSERT_TRUE(QTest::qWaitFor([&form] { return form.SPIs1->Count() > 0; }, 10000));
     for (int i = 0; i < form.SPIs1->Count(); ++i)
         EXPECT_TRUE(IsInstanceOf<TInSPI>(*form.SPIs1->Items(i)))
             << form.SPIs1->Items(i)->FileName().toStdString();
@@ -401,6 +402,7 @@ TEST_F(MainMenu, PlugInsTheSearchRefusedAreNamedInOneMessage) {
     Configure(QStringLiteral("1234"));
     MessageCapture messages;
     Show();
+    ASSERT_TRUE(QTest::qWaitFor([&messages] { return !messages.texts.empty(); }, 10000));
     QFile::remove(plugin);
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(messages.kinds[0], MessageKind::Warning);
