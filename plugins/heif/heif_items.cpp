@@ -76,20 +76,9 @@ bool IsImageType(uint32_t type) {
            type == FourCC("iden") || type == FourCC("iovl");
 }
 
-} // namespace
-
-bool DerivedImagesReferToImages(const uint8_t* data, size_t size) {
-    Reader file(data, size);
+// The check for one meta box.
+bool MetaRefersToImages(Reader meta) {
     Box box;
-    Reader meta(nullptr, 0);
-    bool found = false;
-    while (!found && NextBox(file, box))
-        if (box.type == FourCC("meta")) {
-            meta = box.body;
-            found = true;
-        }
-    if (!found)
-        return false;
     meta.Read(4); // version and flags
     std::unordered_map<uint32_t, uint32_t> itemTypes;
     Reader references(nullptr, 0);
@@ -139,4 +128,22 @@ bool DerivedImagesReferToImages(const uint8_t* data, size_t size) {
             return false;
     }
     return !references.failed;
+}
+
+} // namespace
+
+bool DerivedImagesReferToImages(const uint8_t* data, size_t size) {
+    // Every meta box is checked: which one libheif reads, when a file has more than one, is its
+    // own affair.
+    Reader file(data, size);
+    Box box;
+    bool found = false;
+    while (NextBox(file, box)) {
+        if (box.type != FourCC("meta"))
+            continue;
+        if (!MetaRefersToImages(box.body))
+            return false;
+        found = true;
+    }
+    return found;
 }
