@@ -54,16 +54,21 @@ QRectF InkBand(const QFont& font, const QString& text) {
     return reference->united(OutlineBounds(font, text));
 }
 
+struct FittedText {
+    QFont font;
+    QRectF ink; // the text's ink band in that font
+};
+
 // The font, made smaller until the ink fits into height.
-QFont FittedFont(QFont font, const QString& text, int height) {
+FittedText FittedFont(QFont font, const QString& text, int height) {
     int size = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
-    qreal inkHeight = InkBand(font, text).height();
-    while (inkHeight > height && size > 1) {
-        size = std::max(1, std::min(size - 1, static_cast<int>(size * height / inkHeight)));
+    QRectF ink = InkBand(font, text);
+    while (ink.height() > height && size > 1) {
+        size = std::max(1, std::min(size - 1, static_cast<int>(size * height / ink.height())));
         font.setPixelSize(size);
-        inkHeight = InkBand(font, text).height();
+        ink = InkBand(font, text);
     }
-    return font;
+    return {font, ink};
 }
 
 qreal AlignedLeft(const QRect& area, qreal width, Qt::Alignment alignment) {
@@ -84,7 +89,8 @@ void PaintCaption(QPainter& painter, const QRect& area, const QString& caption,
     if (shown.text.isEmpty() || room.isEmpty())
         return;
     const QPaintDevice* device = painter.device();
-    const QFont font = FittedFont(painter.font(), shown.text, room.height());
+    const FittedText fitted = FittedFont(painter.font(), shown.text, room.height());
+    const QFont& font = fitted.font;
     // Cut in the middle: names that differ only at the end (episode numbers) stay apart. The two
     // halves are measured apart, so the whole may come out a little wider: cut again until it fits.
     const QFontMetricsF metrics(font, device);
@@ -111,7 +117,8 @@ void PaintCaption(QPainter& painter, const QRect& area, const QString& caption,
     line.setLineWidth(room.width());
     layout.endLayout();
 
-    const QRectF ink = InkBand(font, text);
+    // Outlined again only when the text was cut.
+    const QRectF ink = text == shown.text ? fitted.ink : InkBand(font, text);
     const qreal baseline = std::round(room.top() + (room.height() - ink.height()) / 2 - ink.top());
     const qreal left = AlignedLeft(room, line.naturalTextWidth(), alignment);
     painter.save();
