@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <ostream>
+#include <string>
+
 #include <gtest/gtest.h>
 
 // Names that are not text (old Windows disks, USB sticks) play through real libmpv with null
@@ -54,6 +57,22 @@ TEST_F(ByteNamePlayerTest, FileNamedByBytesThatAreNoTextPlays) {
 // a ".wpl" inside an ".m3u" reaches mpv as a playlist in memory.
 enum class ListKind { Wpl, M3u, WplInsideM3u };
 
+const char* NameOf(ListKind kind) {
+    switch (kind) {
+    case ListKind::Wpl:
+        return "Wpl";
+    case ListKind::M3u:
+        return "M3u";
+    case ListKind::WplInsideM3u:
+        break;
+    }
+    return "WplInsideM3u";
+}
+
+void PrintTo(ListKind kind, std::ostream* out) {
+    *out << NameOf(kind);
+}
+
 class ByteNamePlaylistTest : public ByteNamePlayerTest,
                              public ::testing::WithParamInterface<ListKind> {
 protected:
@@ -90,16 +109,7 @@ TEST_P(ByteNamePlaylistTest, EveryNamePlaysInItsTurn) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ByteNamePlaylistTest,
                          ::testing::Values(ListKind::Wpl, ListKind::M3u, ListKind::WplInsideM3u),
-                         [](const auto& info) {
-                             switch (info.param) {
-                             case ListKind::Wpl:
-                                 return std::string("Wpl");
-                             case ListKind::M3u:
-                                 return std::string("M3u");
-                             default:
-                                 return std::string("WplInsideM3u");
-                             }
-                         });
+                         [](const auto& info) { return std::string(NameOf(info.param)); });
 
 // The now-playing caption shows such a name readably: the bytes taken as Shift-JIS.
 class ByteNameCaptionTest : public ByteNameTest {
