@@ -1,17 +1,21 @@
 #include "app/command_line.h"
 
 #include "platform/error.h"
+#include "platform/translations.h"
 #include "settings/reg_file.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <strings.h>
 
 namespace {
-const char kUsage[] =
+const char kUsage[] = QT_TRANSLATE_NOOP(
+    "CommandLine",
     "Usage: couchframe [/CONFIG | --config]\n"
     "       couchframe --export-settings FILE\n"
     "       couchframe --import-settings FILE\n"
@@ -34,7 +38,7 @@ const char kUsage[] =
     "Files: $XDG_CONFIG_HOME/couchframe/settings.db (settings), .../couchframe/mpv.conf (mpv\n"
     "options), $XDG_DATA_HOME/couchframe/plugins (your picture plug-ins).\n"
     "Environment: COUCHFRAME_MPV_OPTIONS=ao=...,vo=libmpv|null sets the player's outputs.\n"
-    "Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).\n";
+    "Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).\n");
 
 // Qt's own options, which QApplication takes off the command line, and whether each takes a value.
 struct QtOption {
@@ -86,6 +90,19 @@ const char* UnknownOption(int argc, char** argv) {
     }
     return nullptr;
 }
+
+// The usage text as it is printed.
+QByteArray Usage() {
+    return QCoreApplication::translate("CommandLine", kUsage).toLocal8Bit();
+}
+
+// A translated text as it is printed, with %1 standing for an argument's bytes as they were given.
+QByteArray WithArgumentBytes(const char* sourceText, const char* argument) {
+    return QCoreApplication::translate("CommandLine", sourceText)
+        .toLocal8Bit()
+        .replace("%1", argument);
+}
+
 bool IsStandardStream(const char* file) {
     return std::strcmp(file, "-") == 0;
 }
@@ -100,7 +117,8 @@ void ExportSettingsTo(const char* file) {
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) || out.write(content) != content.size() ||
             !out.flush())
-            throw AppError(QStringLiteral("cannot write to standard output"));
+            throw AppError(
+                QCoreApplication::translate("CommandLine", "cannot write to standard output"));
         return;
     }
     // A fresh file renamed over the target: an interrupted export never leaves half a backup.
@@ -114,7 +132,8 @@ void ExportSettingsTo(const char* file) {
 constexpr qint64 kImportLimit = 64 * 1024 * 1024;
 
 QString ImportTooLarge() {
-    return QStringLiteral("the input is larger than %1 MiB and is not a settings file")
+    return QCoreApplication::translate("CommandLine",
+                                       "the input is larger than %1 MiB and is not a settings file")
         .arg(kImportLimit / (1024 * 1024));
 }
 
@@ -151,19 +170,30 @@ void ImportSettingsFrom(const char* file) {
 int RunSettingsTransfer(const char* option, const char* file) {
     const bool exporting = std::strcmp(option, "--export-settings") == 0;
     if (!file) {
-        std::fprintf(stderr, "couchframe: %s needs a FILE (- for standard %s)\n", option,
-                     exporting ? "output" : "input");
+        std::fprintf(
+            stderr, "couchframe: %s\n",
+            WithArgumentBytes(
+                exporting
+                    ? QT_TRANSLATE_NOOP("CommandLine", "%1 needs a FILE (- for standard output)")
+                    : QT_TRANSLATE_NOOP("CommandLine", "%1 needs a FILE (- for standard input)"),
+                option)
+                .constData());
         return 2;
     }
-    const QString name = IsStandardStream(file)
-                             ? QString::fromLatin1(exporting ? "standard output" : "standard input")
-                             : FileName(file);
+    const QString name =
+        IsStandardStream(file)
+            ? (exporting ? QCoreApplication::translate("CommandLine", "standard output")
+                         : QCoreApplication::translate("CommandLine", "standard input"))
+            : FileName(file);
     try {
         exporting ? ExportSettingsTo(file) : ImportSettingsFrom(file);
         return 0;
     } catch (const AppError& error) {
-        const QString what = exporting ? QStringLiteral("cannot export the settings to %1: %2")
-                                       : QStringLiteral("cannot import the settings from %1: %2");
+        const QString what =
+            exporting
+                ? QCoreApplication::translate("CommandLine", "cannot export the settings to %1: %2")
+                : QCoreApplication::translate("CommandLine",
+                                              "cannot import the settings from %1: %2");
         std::fprintf(stderr, "couchframe: %s\n",
                      what.arg(name, error.message()).toLocal8Bit().constData());
         return 1;
@@ -174,20 +204,33 @@ int RunSettingsTransfer(const char* option, const char* file) {
 std::optional<int> RunCommandLineOnly(int argc, char** argv) {
     if (argc < 2)
         return std::nullopt;
-    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        std::fputs(kUsage, stdout);
+    const bool help = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0;
+    const bool version = std::strcmp(argv[1], "--version") == 0;
+    const bool transfer = std::strcmp(argv[1], "--export-settings") == 0 ||
+                          std::strcmp(argv[1], "--import-settings") == 0;
+    const char* unknown = help || version || transfer ? nullptr : UnknownOption(argc, argv);
+    if (!help && !version && !transfer && !unknown)
+        return std::nullopt;
+    // What is printed here speaks the user's language too; the application object that holds the
+    // translation is made only for these options, so a normal start does not pay for it.
+    std::optional<QCoreApplication> texts;
+    if (!QCoreApplication::instance()) {
+        texts.emplace(argc, argv);
+        InstallTranslation(*texts);
+    }
+    if (help) {
+        std::fputs(Usage().constData(), stdout);
         return 0;
     }
-    if (std::strcmp(argv[1], "--version") == 0) {
+    if (version) {
         std::printf("couchframe %s\n", COUCHFRAME_VERSION);
         return 0;
     }
-    if (std::strcmp(argv[1], "--export-settings") == 0 ||
-        std::strcmp(argv[1], "--import-settings") == 0)
+    if (transfer)
         return RunSettingsTransfer(argv[1], argc > 2 ? argv[2] : nullptr);
-    if (const char* unknown = UnknownOption(argc, argv)) {
-        std::fprintf(stderr, "couchframe: unknown option '%s'\n\n%s", unknown, kUsage);
-        return 2;
-    }
-    return std::nullopt;
+    std::fprintf(stderr, "couchframe: %s\n\n%s",
+                 WithArgumentBytes(QT_TRANSLATE_NOOP("CommandLine", "unknown option '%1'"), unknown)
+                     .constData(),
+                 Usage().constData());
+    return 2;
 }

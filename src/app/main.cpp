@@ -5,6 +5,7 @@
 #include "filemenu/file_menu.h"
 #include "platform/application.h"
 #include "platform/display_check.h"
+#include "platform/translations.h"
 
 #include <memory>
 
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     auto displayGuard = std::make_unique<DisplayStartGuard>();
     Application app(argc, argv);
     displayGuard.reset();
+    InstallTranslation(app);
     MediaScreens mediaScreens;
     MainMenuScreens screens;
     screens.configurationDialog = MakeConfigurationDialog;

@@ -54,8 +54,9 @@ int DelayMilliseconds(int seconds) {
 void ShowPluginNotices(TSPIs& host) {
     if (host.Notices().isEmpty())
         return;
-    ShowMessage(MessageKind::Warning, QStringLiteral("Some picture plug-ins were not loaded:\n") +
-                                          host.Notices().join(QLatin1Char('\n')));
+    ShowMessage(MessageKind::Warning, QCoreApplication::translate(
+                                          "MainMenu", "Some picture plug-ins were not loaded:\n%1")
+                                          .arg(host.Notices().join(QLatin1Char('\n'))));
     host.ClearNotices();
 }
 
@@ -92,7 +93,7 @@ Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
     : makeConfigurationDialog_(std::move(makeConfigurationDialog)),
       makeFolderList_(std::move(makeFolderList)), arguments_(std::move(arguments)) {
     setObjectName(QStringLiteral("main_form"));
-    setWindowTitle(QStringLiteral("Couchframe"));
+    setWindowTitle(tr("Couchframe"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     // Maximised from creation: a first show that a store error cuts short still covers the screen.
     PlaceFullScreen();
@@ -102,17 +103,17 @@ Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
     // beneath everything.
     Image1 = new ImageWidget(this);
     PG1 = MakeScreenGradient(this, Image1);
-    PNL001 = MakePanel(100, QStringLiteral("my Video"), kPanelSelectedColor);
-    PNL002 = MakePanel(101, QStringLiteral("my Music"), kPanelUnselectedColor);
-    PNL003 = MakePanel(102, QStringLiteral("my Picture"), kPanelUnselectedColor);
-    LBL001 = new CaptionLabel(QStringLiteral("Main Menu"), this);
+    PNL001 = MakePanel(100, tr("my Video"), kPanelSelectedColor);
+    PNL002 = MakePanel(101, tr("my Music"), kPanelUnselectedColor);
+    PNL003 = MakePanel(102, tr("my Picture"), kPanelUnselectedColor);
+    LBL001 = new CaptionLabel(tr("Main Menu"), this);
     LBL001->setAlignment(Qt::AlignCenter);
     LBL001->setFont(ScreenFont(-12));
     SetWhiteText(*LBL001);
     Timer1 = new Timer(this);
     Timer1->setInterval(10000);
     Timer1->onTimer = [this] { Timer1Timer(); };
-    PNL004 = MakePanel(103, QStringLiteral("my Files"), kPanelUnselectedColor);
+    PNL004 = MakePanel(103, tr("my Files"), kPanelUnselectedColor);
     PNL004->SetFontColor(clGray); // shown as unavailable
 
     // Laid out for the screen before the first show, which would otherwise size the label to its
@@ -169,8 +170,8 @@ void Tmain_form::FormShow() {
     LenientSettings reads;
     if (const std::optional<QString> reason = OpenSettingsOrRunOnDefaults()) {
         ShowMessage(MessageKind::Error,
-                    *reason + QStringLiteral("\n\nCouchframe runs on its default settings; "
-                                             "nothing will be saved."));
+                    tr("%1\n\nCouchframe runs on its default settings; nothing will be saved.")
+                        .arg(*reason));
     } else {
         const bool configured =
             reads.Value([] { return SettingKeyExists(settingskey::Root); }, true);

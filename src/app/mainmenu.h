@@ -5,6 +5,7 @@
 #include "ui/form.h"
 #include "ui/panel_selection.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <array>
@@ -39,6 +40,8 @@ using FolderListFactory = std::function<std::unique_ptr<QDialog>(int category)>;
 // The main menu: four category panels under the title, the exit code, and the one-shot grab of
 // the foreground after the configured delay.
 class Tmain_form : public Form, public PanelSelection {
+    Q_DECLARE_TR_FUNCTIONS(Tmain_form)
+
 public:
     // arguments: the command-line arguments after the program name.
     Tmain_form(ConfigurationDialogFactory makeConfigurationDialog, FolderListFactory makeFolderList,

@@ -85,8 +85,9 @@ QTreeWidget* MakeFolderList(QWidget* parent, const DialogUnits& u) {
     auto* list = new QTreeWidget(parent);
     list->setGeometry(u(QRect(4, 76, 457, 117)));
     list->setColumnCount(3);
-    list->setHeaderLabels(
-        {QStringLiteral("タイトル"), QStringLiteral("パス"), QStringLiteral("ロック")});
+    list->setHeaderLabels({QCoreApplication::translate("TConfig_Form", "タイトル"),
+                           QCoreApplication::translate("TConfig_Form", "パス"),
+                           QCoreApplication::translate("TConfig_Form", "ロック")});
     list->headerItem()->setTextAlignment(kLockColumn, Qt::AlignCenter);
     list->header()->setStretchLastSection(false);
     list->setColumnWidth(0, u(102));
@@ -105,7 +106,7 @@ QTreeWidget* MakeFolderList(QWidget* parent, const DialogUnits& u) {
 
 TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
     const DialogUnits& u = units_;
-    SetUpFixedDialog(*this, QStringLiteral("環境設定"), QSize(kClientWidth, kClientHeight), u);
+    SetUpFixedDialog(*this, tr("環境設定"), QSize(kClientWidth, kClientHeight), u);
 
     PC1 = new QTabWidget(this);
     PC1->setGeometry(u(QRect(0, 0, kClientWidth, kClientHeight - kButtonStripHeight)));
@@ -113,10 +114,10 @@ TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
     TabSheet2 = new QWidget;
     TabSheet3 = new QWidget;
     TabSheet4 = new QWidget;
-    PC1->addTab(TabSheet1, QStringLiteral("全般"));
-    PC1->addTab(TabSheet2, QStringLiteral("my Video"));
-    PC1->addTab(TabSheet3, QStringLiteral("my Music"));
-    PC1->addTab(TabSheet4, QStringLiteral("my Picture"));
+    PC1->addTab(TabSheet1, tr("全般"));
+    PC1->addTab(TabSheet2, tr("my Video"));
+    PC1->addTab(TabSheet3, tr("my Music"));
+    PC1->addTab(TabSheet4, tr("my Picture"));
 
     BuildGeneralTab();
     std::tie(Label3, ED101, Label4, ED102, Label5, LV1, Button1, Button2, Button3) =
@@ -132,8 +133,8 @@ TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
     Panel1 = new QWidget(this);
     Panel1->setGeometry(
         u(QRect(0, kClientHeight - kButtonStripHeight, kClientWidth, kButtonStripHeight)));
-    Button4 = MakeButton(Panel1, QStringLiteral("OK"), u(QRect(312, 8, 75, 22)));
-    Button5 = MakeButton(Panel1, QStringLiteral("キャンセル"), u(QRect(392, 8, 75, 22)));
+    Button4 = MakeButton(Panel1, tr("OK"), u(QRect(312, 8, 75, 22)));
+    Button5 = MakeButton(Panel1, tr("キャンセル"), u(QRect(392, 8, 75, 22)));
     Button4->setDefault(true);
     connect(Button4, &QPushButton::clicked, this, [this] { Button4_Click(); });
     connect(Button5, &QPushButton::clicked, this, [this] { done(mrCancel); });
@@ -148,9 +149,8 @@ void TConfig_Form::BuildGeneralTab() {
     SE01->setGeometry(u(QRect(kControlsLeft, 32, 53, 21)));
     SE01->setRange(0, 999);
     SE01->setValue(10);
-    Label1 = MakeLabel(TabSheet1, QStringLiteral("終了コード(&E):"), u(QPoint(4, 12)), ED01);
-    Label2 =
-        MakeLabel(TabSheet1, QStringLiteral("アクティブディレイ(&A):"), u(QPoint(4, 36)), SE01);
+    Label1 = MakeLabel(TabSheet1, tr("終了コード(&E):"), u(QPoint(4, 12)), ED01);
+    Label2 = MakeLabel(TabSheet1, tr("アクティブディレイ(&A):"), u(QPoint(4, 36)), SE01);
 }
 
 TConfig_Form::CategoryTab TConfig_Form::BuildCategoryTab(QWidget* sheet, int tag) {
@@ -158,19 +158,19 @@ TConfig_Form::CategoryTab TConfig_Form::BuildCategoryTab(QWidget* sheet, int tag
     QLineEdit* unlock = MakeEdit(sheet, u(QRect(kControlsLeft, 8, 153, 20)));
     QLineEdit* extensions = MakeEdit(sheet, u(QRect(kControlsLeft, 32, 341, 20)));
     QTreeWidget* folders = MakeFolderList(sheet, u);
-    QPushButton* add = MakeButton(sheet, QStringLiteral("追加(&A)"), u(QRect(8, 200, 75, 22)));
-    QPushButton* edit = MakeButton(sheet, QStringLiteral("編集(&E)"), u(QRect(88, 200, 75, 22)));
-    QPushButton* remove = MakeButton(sheet, QStringLiteral("削除(&D)"), u(QRect(168, 200, 75, 22)));
+    QPushButton* add = MakeButton(sheet, tr("追加(&A)"), u(QRect(8, 200, 75, 22)));
+    QPushButton* edit = MakeButton(sheet, tr("編集(&E)"), u(QRect(88, 200, 75, 22)));
+    QPushButton* remove = MakeButton(sheet, tr("削除(&D)"), u(QRect(168, 200, 75, 22)));
     for (QPushButton* button : {add, edit, remove})
         SetTag(button, tag);
     connect(add, &QPushButton::clicked, this, [this, add] { Add_Click(add); });
     connect(edit, &QPushButton::clicked, this, [this, edit] { Edit_Click(edit); });
     connect(remove, &QPushButton::clicked, this, [this, remove] { Delete_Click(remove); });
-    return {MakeLabel(sheet, QStringLiteral("ロック解除コード(&U):"), u(QPoint(4, 12)), unlock),
+    return {MakeLabel(sheet, tr("ロック解除コード(&U):"), u(QPoint(4, 12)), unlock),
             unlock,
-            MakeLabel(sheet, QStringLiteral("表示する拡張子(&X):"), u(QPoint(4, 36)), extensions),
+            MakeLabel(sheet, tr("表示する拡張子(&X):"), u(QPoint(4, 36)), extensions),
             extensions,
-            MakeLabel(sheet, QStringLiteral("フォルダ(&F):"), u(QPoint(4, 60)), folders),
+            MakeLabel(sheet, tr("フォルダ(&F):"), u(QPoint(4, 60)), folders),
             folders,
             add,
             edit,
@@ -264,8 +264,8 @@ void TConfig_Form::Button4_Click() {
         } catch (const AppError& error) {
             ShowMessage(MessageKind::Error,
                         error.message() +
-                            QStringLiteral("\n\nNothing was saved. The settings stay open: press "
-                                           "OK to try again, or キャンセル to leave them."));
+                            tr("\n\nNothing was saved. The settings stay open: press OK to "
+                               "try again, or キャンセル to leave them."));
             return;
         }
     }
@@ -275,9 +275,8 @@ void TConfig_Form::Button4_Click() {
 bool TConfig_Form::CodesCanBeTyped() {
     if (!IsDigits(ED01->text()) || ED01->text().size() > kMaxExitCodeLength) {
         RefuseField(TabSheet1, ED01,
-                    QStringLiteral("\"終了コード\" must be 1 to %1 digits (0 to 9): it is typed "
-                                   "on the remote's digit keys, and an empty one would quit at "
-                                   "every Enter.")
+                    tr("\"終了コード\" must be 1 to %1 digits (0 to 9): it is typed on the "
+                       "remote's digit keys, and an empty one would quit at every Enter.")
                         .arg(kMaxExitCodeLength));
         return false;
     }
@@ -285,8 +284,8 @@ bool TConfig_Form::CodesCanBeTyped() {
         const QString code = fields.unlock->text();
         if (!code.isEmpty() && !IsDigits(code)) {
             RefuseField(fields.sheet, fields.unlock,
-                        QStringLiteral("\"ロック解除コード\" of \"%1\" may hold only digits (0 "
-                                       "to 9), or nothing for no lock.")
+                        tr("\"ロック解除コード\" of \"%1\" may hold only digits (0 to 9), or "
+                           "nothing for no lock.")
                             .arg(PC1->tabText(PC1->indexOf(fields.sheet))));
             return false;
         }
@@ -307,7 +306,7 @@ void TConfig_Form::reject() {
 
 const TConfig_Form::CategoryFields& TConfig_Form::Category(int category) const {
     if (category < 1 || category > static_cast<int>(categories_.size()))
-        throw AppError(QStringLiteral("The settings dialog has no category %1.").arg(category));
+        throw AppError(tr("The settings dialog has no category %1.").arg(category));
     return categories_[category - 1];
 }
 

@@ -3,6 +3,7 @@
 #include "dialogs/configuration_dialog.h"
 #include "dialogs/dialog_kit.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 
 #include <array>
@@ -22,6 +23,8 @@ class TFolder_Form;
 // extensions and the registered folders. It reads and writes no settings itself: its opener fills
 // it, shows it and, after OK (1), reads it back; Cancel (2) discards every change.
 class TConfig_Form : public QDialog, public ConfigurationDialog {
+    Q_DECLARE_TR_FUNCTIONS(TConfig_Form)
+
 public:
     explicit TConfig_Form(QWidget* parent = nullptr);
 

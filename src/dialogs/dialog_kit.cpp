@@ -1,19 +1,20 @@
 #include "dialogs/dialog_kit.h"
 
+#include "dialogs/remote_navigation.h"
 #include "platform/fonts.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
 
 namespace {
-constexpr int kDialogFontUnits = 12;
-constexpr int kLinesPerScale = 1080;
 const char* const kTagProperty = "tag";
 
 void CentreOnScreen(QDialog& dialog) {
@@ -25,23 +26,14 @@ void CentreOnScreen(QDialog& dialog) {
 }
 } // namespace
 
-int DialogScaleFor(int screenHeight) {
-    return std::max(1, screenHeight / kLinesPerScale);
-}
-
-DialogUnits::DialogUnits() : DialogUnits(1) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        scale_ = DialogScaleFor(screen->geometry().height());
-}
-
-DialogUnits::DialogUnits(int scale) : scale_(std::max(1, scale)) {}
-
 void SetUpFixedDialog(QDialog& dialog, const QString& caption, const QSize& clientSize,
                       const DialogUnits& units) {
     dialog.setWindowTitle(caption);
     dialog.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint);
-    dialog.setFont(DialogFont(-units(kDialogFontUnits)));
+    dialog.setFont(DialogFont(-units(DialogUnits::kTextUnits)));
+    new FocusFrame(dialog, units);
+    new RemoteNavigation(dialog);
     dialog.setFixedSize(units(clientSize));
     CentreOnScreen(dialog);
 }
@@ -91,6 +83,33 @@ QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& bo
     auto* button = new QPushButton(caption, parent);
     button->setGeometry(bounds);
     return button;
+}
+
+namespace {
+// Check boxes as large as the dialog's text: the style's own box is a few pixels at any size.
+class LargeIndicatorStyle : public QProxyStyle {
+public:
+    explicit LargeIndicatorStyle(int size) : size_(size) {}
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        if (metric == PM_IndicatorWidth || metric == PM_IndicatorHeight)
+            return size_;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+private:
+    int size_;
+};
+} // namespace
+
+QCheckBox* MakeCheckBox(QWidget* parent, const QString& caption, const QRect& bounds,
+                        const DialogUnits& units) {
+    auto* box = new QCheckBox(caption, parent);
+    auto* style = new LargeIndicatorStyle(units(DialogUnits::kTextUnits));
+    style->setParent(box);
+    box->setStyle(style);
+    box->setGeometry(bounds);
+    return box;
 }
 
 void SetTag(QWidget* widget, int tag) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/ten_foot.h"
+
 #include <QRect>
 #include <QString>
 
 #include <initializer_list>
 
+class QCheckBox;
 class QDialog;
 class QLabel;
 class QLineEdit;
@@ -16,30 +19,9 @@ class QWidget;
 constexpr int mrOk = 1;
 constexpr int mrCancel = 2;
 
-// The dialogs are laid out in units of one pixel of a screen up to 2159 lines high; a taller
-// screen makes a unit as many pixels as it has whole 1080 lines, so that a dialog stays readable
-// from a distance and keeps its proportions.
-int DialogScaleFor(int screenHeight);
-class DialogUnits {
-public:
-    // For the primary screen.
-    DialogUnits();
-    explicit DialogUnits(int scale);
-
-    int Scale() const { return scale_; }
-    int operator()(int units) const { return units * scale_; }
-    QPoint operator()(const QPoint& units) const { return units * scale_; }
-    QSize operator()(const QSize& units) const { return units * scale_; }
-    QRect operator()(const QRect& units) const {
-        return {units.topLeft() * scale_, units.size() * scale_};
-    }
-
-private:
-    int scale_;
-};
-
 // A fixed-size dialog with the given caption and client size (in units), the dialogs' 12-unit
-// Japanese-capable font, centred on the desktop.
+// Japanese-capable font and their ten-foot look, centred on the desktop, and usable with a remote's
+// arrows, OK and Back.
 void SetUpFixedDialog(QDialog& dialog, const QString& caption, const QSize& clientSize,
                       const DialogUnits& units);
 // Grows a fixed-size dialog by extra pixels and centres it again.
@@ -61,6 +43,10 @@ QLabel* MakeLabel(QWidget* parent, const QString& caption, const QPoint& at, QWi
 QLineEdit* MakeEdit(QWidget* parent, const QRect& bounds);
 
 QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& bounds);
+
+// A check box whose box is as large as the dialog's text.
+QCheckBox* MakeCheckBox(QWidget* parent, const QString& caption, const QRect& bounds,
+                        const DialogUnits& units);
 
 // The tag a shared handler tells its senders apart by.
 void SetTag(QWidget* widget, int tag);

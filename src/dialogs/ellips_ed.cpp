@@ -125,10 +125,10 @@ int TEllipsesEdit::WantedHeight() const {
 
 void TEllipsesEdit::AdjustHeight() {
     const int wanted = WantedHeight();
+    // The button follows at once: a hidden edit gets its resize event only when it is shown.
     if (height() != wanted)
-        resize(width(), wanted); // comes back here through the resize
-    else
-        UpdateButton();
+        resize(width(), wanted);
+    UpdateButton();
 }
 
 void TEllipsesEdit::resizeEvent(QResizeEvent* event) {

@@ -18,26 +18,25 @@ constexpr int kFieldsLeft = 76;
 
 TFolder_Form::TFolder_Form(QWidget* parent) : QDialog(parent) {
     const DialogUnits& u = units_;
-    SetUpFixedDialog(*this, QStringLiteral("フォルダ設定"), QSize(312, 120), u);
+    SetUpFixedDialog(*this, tr("フォルダ設定"), QSize(312, 240), u);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Bevel1->setGeometry(u(QRect(8, 8, 297, 77)));
+    Bevel1->setGeometry(u(QRect(8, 8, 297, 180)));
 
-    ED01 = MakeEdit(this, u(QRect(kFieldsLeft, 12, 153, 20)));
+    ED01 = MakeEdit(this, u(QRect(kFieldsLeft, 36, 153, 20)));
     EE01 = new TEllipsesEdit(this);
     EE01->SetUnitScale(u.Scale());
-    EE01->setGeometry(u(QRect(kFieldsLeft, 36, 221, 20)));
+    EE01->setGeometry(u(QRect(kFieldsLeft, 84, 221, 20)));
     EE01->SetEditStyle(esAlwaysEllipses);
     EE01->OnButtonClick = [this](TEllipsesEdit* sender) { EE_Click(sender); };
-    CHB01 = new QCheckBox(QStringLiteral("ロック(&L)"), this);
-    CHB01->setGeometry(u(QRect(kFieldsLeft, 60, 221, 17)));
-    Label3 = MakeLabel(this, QStringLiteral("タイトル(&T):"), u(QPoint(16, 16)), ED01);
-    Label1 = MakeLabel(this, QStringLiteral("パス(&F):"), u(QPoint(16, 40)), EE01);
+    CHB01 = MakeCheckBox(this, tr("ロック(&L)"), u(QRect(kFieldsLeft, 132, 221, 24)), u);
+    Label3 = MakeLabel(this, tr("タイトル(&T):"), u(QPoint(16, 40)), ED01);
+    Label1 = MakeLabel(this, tr("パス(&F):"), u(QPoint(16, 88)), EE01);
 
     // Neither button is the dialog's default: Enter in a field must not close it.
-    Button4 = MakeButton(this, QStringLiteral("OK"), u(QRect(149, 92, 75, 22)));
-    Button5 = MakeButton(this, QStringLiteral("キャンセル"), u(QRect(229, 92, 75, 22)));
+    Button4 = MakeButton(this, tr("OK"), u(QRect(149, 204, 75, 24)));
+    Button5 = MakeButton(this, tr("キャンセル"), u(QRect(229, 204, 75, 24)));
     for (QPushButton* button : {Button4, Button5})
         button->setAutoDefault(false);
     connect(Button4, &QPushButton::clicked, this, [this] { done(mrOk); });
@@ -51,7 +50,7 @@ TFolder_Form::TFolder_Form(QWidget* parent) : QDialog(parent) {
 
 void TFolder_Form::EE_Click(QObject*) {
     QString path = EE01->text();
-    if (BrowseForFolder(this, QStringLiteral("追加するフォルダを指定して下さい"), path, false))
+    if (BrowseForFolder(this, tr("追加するフォルダを指定して下さい"), path, false))
         EE01->setText(path);
 }
 

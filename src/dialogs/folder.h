@@ -2,6 +2,7 @@
 
 #include "dialogs/dialog_kit.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 
 class QCheckBox;
@@ -13,9 +14,11 @@ class TEllipsesEdit;
 
 // The folder entry dialog: title, folder path (with a button to browse for it) and lock flag of one
 // registered folder. Its opener fills and reads the three fields; the dialog keeps nothing.
-// Enter and Esc do not close it: only its buttons (Enter presses a focused one) and its close box
-// do.
+// Enter and Esc do not close it: only its buttons (Enter presses a focused one), its close box and
+// a remote's Back do.
 class TFolder_Form : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(TFolder_Form)
+
 public:
     explicit TFolder_Form(QWidget* parent = nullptr);
 

@@ -6,9 +6,9 @@
 
 namespace {
 constexpr std::array<CategoryInfo, 3> kCategories{{
-    {1, "my Video", 1, false},
-    {2, "my Music", 2, false},
-    {3, "my Picture", 3, true},
+    {1, QT_TRANSLATE_NOOP("FileMenu", "my Video"), 1, false},
+    {2, QT_TRANSLATE_NOOP("FileMenu", "my Music"), 2, false},
+    {3, QT_TRANSLATE_NOOP("FileMenu", "my Picture"), 3, true},
 }};
 
 std::array<bool, 3>& LockStates() {

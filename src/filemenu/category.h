@@ -4,6 +4,7 @@
 // settings.
 struct CategoryInfo {
     int category;
+    // Shown through the "FileMenu" translation context.
     const char* titleCaption;
     int playlistKind; // 1 ".wpl", 2 ".m3u", 3 ".lst"
     bool useViewer;   // pictures go to the viewer, the rest to the player

@@ -21,8 +21,9 @@ constexpr int kFirstTag = FolderWalk::kFirstTag;
 constexpr StoredColor kRowColor = 0x804000;
 constexpr int kWatchIntervalMs = 20;
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, Qt::Alignment alignment) {
-    auto* label = new CaptionLabel(QString::fromLatin1(caption), parent);
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption,
+                  Qt::Alignment alignment) {
+    auto* label = new CaptionLabel(caption, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setAlignment(alignment | Qt::AlignVCenter);
     SetWhiteText(*label);
@@ -39,7 +40,7 @@ TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, QWidget* parent)
     Image1->setObjectName(QStringLiteral("Image1"));
     PG1 = MakeScreenGradient(this, Image1);
 
-    LBL001 = MakeLabel(this, "LBL001", "my Movie", Qt::AlignHCenter);
+    LBL001 = MakeLabel(this, "LBL001", tr("my Movie"), Qt::AlignHCenter);
     Panel** rows[kRows] = {&PNL001, &PNL002, &PNL003, &PNL004, &PNL005,
                            &PNL006, &PNL007, &PNL008, &PNL009, &PNL010};
     for (int r = 0; r < kRows; ++r) {
@@ -54,9 +55,9 @@ TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, QWidget* parent)
         BindPanel(*panel);
         *rows[r] = panel;
     }
-    LBL002 = MakeLabel(this, "LBL002", " [Prev]", Qt::AlignLeft);
-    LBL003 = MakeLabel(this, "LBL003", "[Next] ", Qt::AlignRight);
-    LBL004 = MakeLabel(this, "LBL004", "[Clear] Go to Main", Qt::AlignHCenter);
+    LBL002 = MakeLabel(this, "LBL002", tr(" [Prev]"), Qt::AlignLeft);
+    LBL003 = MakeLabel(this, "LBL003", tr("[Next] "), Qt::AlignRight);
+    LBL004 = MakeLabel(this, "LBL004", tr("[Clear] Go to Main"), Qt::AlignHCenter);
     watch_ = new QTimer(this);
     watch_->setInterval(kWatchIntervalMs);
     connect(watch_, &QTimer::timeout, this, [this] { WatchWorkers(); });
@@ -76,7 +77,7 @@ void TFile_Menu::SetUp() {
     PrevTag = 101;
     CurTag = kFirstTag;
     PlaceFullScreen();
-    titleCaption_ = QString::fromLatin1(CategoryTable(category).titleCaption);
+    titleCaption_ = QCoreApplication::translate("FileMenu", CategoryTable(category).titleCaption);
     LBL001->setText(titleCaption_);
     LayOut();
     walk_.Start(category);
@@ -122,7 +123,7 @@ void TFile_Menu::WaitForWorkers() {
 }
 
 void TFile_Menu::ReadingShown(qsizetype found) {
-    LBL001->setText(QStringLiteral("Reading the folder… %1 found").arg(found));
+    LBL001->setText(tr("Reading the folder… %n found", nullptr, static_cast<int>(found)));
 }
 
 void TFile_Menu::ReadingEnded() {

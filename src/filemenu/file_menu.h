@@ -6,6 +6,7 @@
 #include "ui/panel_selection.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 #include <array>
@@ -19,6 +20,8 @@ class TPGradation;
 // The folder list screen of one category: the walk through its folders shown ten rows to a page,
 // with marks, locked folders and the hand-off to the player or the viewer.
 class TFile_Menu : public Form, public PanelSelection, private FolderWalkView {
+    Q_DECLARE_TR_FUNCTIONS(TFile_Menu)
+
 public:
     // Media hand-offs open the screens that mediaScreens makes; it outlives the screen.
     explicit TFile_Menu(MediaScreenFactory& mediaScreens, QWidget* parent = nullptr);

@@ -88,7 +88,7 @@ QByteArray XmlAttributeText(const QByteArray& path, const CodePage& codePage) {
 }
 
 [[noreturn]] void RaiseUnknownKind(int kind) {
-    throw AppError(QStringLiteral("Unknown playlist kind %1").arg(kind));
+    throw AppError(QCoreApplication::translate("FileMenu", "Unknown playlist kind %1").arg(kind));
 }
 
 int WriteWpl(const QByteArray& file, const QByteArrayList& paths, const CodePage& codePage) {

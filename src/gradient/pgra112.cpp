@@ -71,7 +71,7 @@ TPGradation::TPGradation(QObject* owner) : QObject(owner) {}
 
 void TPGradation::Paint() {
     if (!targetImage_) {
-        ShowMessage(MessageKind::Warning, QStringLiteral("TargetImage Property is not selected"));
+        ShowMessage(MessageKind::Warning, tr("TargetImage Property is not selected"));
         return;
     }
     const int width = targetImage_->width();

@@ -2,6 +2,7 @@
 
 #include "platform/colors.h"
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QPointer>
 
@@ -13,6 +14,8 @@ enum GMode { mdVertical, mdHorizontal, mdDiagonally };
 // to the next every colour component moves one unit from StartColor towards EndColor; after the
 // largest difference is used up the end colour fills the rest.
 class TPGradation : public QObject {
+    Q_DECLARE_TR_FUNCTIONS(TPGradation)
+
 public:
     explicit TPGradation(QObject* owner = nullptr);
 

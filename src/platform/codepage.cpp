@@ -59,7 +59,7 @@ std::bitset<256> FindLeadBytes(const Converter& converter) {
 CodePage::CodePage(const QByteArray& codeset) : name_(codeset) {
     const Converter converter(codeset);
     if (!converter.IsOpen())
-        throw AppError(QStringLiteral("Unknown code page %1").arg(QString::fromLatin1(codeset)));
+        throw AppError(tr("Unknown code page %1").arg(QString::fromLatin1(codeset)));
     if (!IsUtf8(codeset))
         leadBytes_ = FindLeadBytes(converter);
 }

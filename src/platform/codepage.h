@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QCoreApplication>
 #include <QString>
 
 #include <bitset>
@@ -10,6 +11,8 @@
 // Strings of the file system and the settings store are bytes in the system code page; they
 // become UTF-16 only for display, sorting and the UTF-8 playlist.
 class CodePage {
+    Q_DECLARE_TR_FUNCTIONS(CodePage)
+
 public:
     // The code page of an iconv code set name ("UTF-8", "CP932", "CP1252", ...). Raises AppError
     // when iconv does not know it.

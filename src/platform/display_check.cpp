@@ -1,6 +1,7 @@
 #include "platform/display_check.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QtGlobal>
 
@@ -22,16 +23,26 @@ void HoldOrFail(QtMsgType type, const QMessageLogContext&, const QString& messag
     }
     const QByteArray display = qgetenv("DISPLAY");
     const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
-    QByteArray tried;
+    QByteArrayList tried;
     if (!display.isEmpty())
-        tried += " DISPLAY=" + display;
+        tried += "DISPLAY=" + display;
     if (!wayland.isEmpty())
-        tried += " WAYLAND_DISPLAY=" + wayland;
-    std::fprintf(stderr,
-                 "couchframe: cannot open a display: no X server or Wayland compositor could be "
-                 "reached (%s)\n",
-                 tried.isEmpty() ? "neither DISPLAY nor WAYLAND_DISPLAY is set"
-                                 : ("tried" + tried).constData());
+        tried += "WAYLAND_DISPLAY=" + wayland;
+    // The variables' values are printed as their bytes.
+    const QByteArray reason =
+        tried.isEmpty()
+            ? QCoreApplication::translate("Platform", "neither DISPLAY nor WAYLAND_DISPLAY is set")
+                  .toLocal8Bit()
+            : QCoreApplication::translate("Platform", "tried %1")
+                  .toLocal8Bit()
+                  .replace("%1", tried.join(' '));
+    std::fprintf(stderr, "couchframe: %s\n",
+                 QCoreApplication::translate("Platform",
+                                             "cannot open a display: no X server or Wayland "
+                                             "compositor could be reached (%1)")
+                     .toLocal8Bit()
+                     .replace("%1", reason)
+                     .constData());
     std::fflush(stderr);
     std::_Exit(1);
 }

@@ -1,16 +1,22 @@
 #include "platform/message_box.h"
 
 #include "platform/fonts.h"
+#include "platform/ten_foot.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
+#include <QPainter>
 #include <QPointer>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTextLayout>
+#include <QtMath>
 
 #include <algorithm>
 #include <list>
+#include <memory>
 
 namespace {
 struct Message {
@@ -22,7 +28,7 @@ struct Message {
 // The message shown (first) and those waiting for it to close, each once.
 struct MessageQueue {
     std::list<Message> messages;
-    QPointer<QMessageBox> box;
+    QPointer<MessageBoxDialog> box;
     bool showing = false;
 };
 
@@ -34,12 +40,9 @@ MessageQueue& Queue() {
 QString BoxText(const Message& message) {
     if (message.count == 1)
         return message.text;
-    return QStringLiteral("%1\n\n(%2 times)").arg(message.text).arg(message.count);
-}
-
-// Characters a thirtieth of the screen high: readable from the sofa.
-int MessageTextHeight(int screenHeight) {
-    return std::max(12, screenHeight / 30);
+    return QCoreApplication::translate("Platform", "%1\n\n(%2 times)")
+        .arg(message.text)
+        .arg(message.count);
 }
 
 QStyle::StandardPixmap PixmapOf(MessageKind kind) {
@@ -50,37 +53,159 @@ QStyle::StandardPixmap PixmapOf(MessageKind kind) {
     return QStyle::SP_MessageBoxCritical;
 }
 
-// Large text on a wide box, with an icon to match: the box lays itself out for desktop text
-// otherwise, a few words to a line.
-void ScaleForTheRoom(QMessageBox& box, MessageKind kind, const QScreen* screen) {
-    const int textHeight = MessageTextHeight(screen ? screen->geometry().height() : 0);
-    const int iconSize = 2 * textHeight;
-    box.setIconPixmap(
-        box.style()
-            ->standardIcon(PixmapOf(kind))
-            .pixmap(iconSize)
-            .scaled(iconSize, iconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    if (!screen)
-        return;
-    box.setFont(ScreenFont(-textHeight, false));
-    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
-        label->setMinimumWidth(screen->geometry().width() / 2);
-}
+// The box's measures in dialog units: text a thirtieth of the screen high, the box at least half
+// the screen high and two thirds of it wide; smaller text, down to the dialogs' own, only when a
+// long message would not fit on the screen otherwise.
+constexpr int kMessageTextUnits = 16;
+constexpr int kMinimumBoxUnits = DialogUnits::kUnitsPerScreen / 2;
+constexpr int kButtonUnits = 28;
+constexpr int kButtonWidthUnits = 100;
 
 void RunBox(MessageQueue& queue, const Message& message) {
-    QWidget* owner = QApplication::activeWindow();
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), BoxText(message),
-                    QMessageBox::Ok, owner);
-    // Paths and messages of outside libraries are text, never markup.
-    box.setTextFormat(Qt::PlainText);
-    ScaleForTheRoom(box, message.kind, owner ? owner->screen() : QGuiApplication::primaryScreen());
-    // The screens stay on top; the box must stay above them.
-    box.setWindowFlags(box.windowFlags() | Qt::WindowStaysOnTopHint);
+    MessageBoxDialog box(message.kind, BoxText(message), QApplication::activeWindow());
     queue.box = &box;
     box.exec();
     queue.box = nullptr;
 }
 } // namespace
+
+// Text laid out in lines as wide as the widget: at word boundaries where it can, anywhere where a
+// word (a path) is wider than a line.
+class WrappedText : public QWidget {
+public:
+    using QWidget::QWidget;
+
+    const QString& Text() const { return text_; }
+    void SetText(const QString& text) {
+        text_ = text;
+        setAccessibleName(text);
+        update();
+    }
+    int HeightFor(int width) const {
+        int height = 0;
+        Lines(width, &height);
+        return height;
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        Lines(width(), nullptr)->draw(&painter, QPointF());
+    }
+
+private:
+    std::unique_ptr<QTextLayout> Lines(int width, int* height) const {
+        QString shown = text_;
+        shown.replace(QLatin1Char('\n'), QChar(QChar::LineSeparator));
+        auto layout = std::make_unique<QTextLayout>(shown, font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout->setTextOption(option);
+        layout->beginLayout();
+        qreal y = 0;
+        for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+            line.setLineWidth(width);
+            line.setPosition(QPointF(0, y));
+            y += line.height();
+        }
+        layout->endLayout();
+        if (height)
+            *height = qCeil(y);
+        return layout;
+    }
+
+    QString text_;
+};
+
+MessageBoxDialog::MessageBoxDialog(MessageKind kind, const QString& text, QWidget* owner)
+    : QDialog(owner), kind_(kind), icon_(new QLabel(this)), text_(new WrappedText(this)),
+      ok_(new QPushButton(QCoreApplication::translate("Platform", "OK"), this)) {
+    setWindowTitle(QApplication::applicationName());
+    // The screens stay on top; the box must stay above them.
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    text_->SetText(text);
+    new FocusFrame(*this, DialogUnits());
+    ok_->setDefault(true);
+    ok_->setFocus();
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    LayOut();
+}
+
+QString MessageBoxDialog::Text() const {
+    return text_->Text();
+}
+
+void MessageBoxDialog::SetText(const QString& text) {
+    text_->SetText(text);
+    LayOut();
+}
+
+QWidget* MessageBoxDialog::TextArea() const {
+    return text_;
+}
+
+int MessageBoxDialog::TextHeight() const {
+    return text_->HeightFor(text_->width());
+}
+
+void MessageBoxDialog::keyPressEvent(QKeyEvent* event) {
+    // A remote's Back, as Esc.
+    if (event->key() == Qt::Key_Back || event->key() == Qt::Key_Close) {
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void MessageBoxDialog::LayOut() {
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 640, 480);
+    const DialogUnits u(screen ? screen->geometry().height() : area.height());
+
+    const int width = std::min(area.width(), std::max(u(kMinimumBoxUnits), area.width() * 2 / 3));
+    int textUnits = kMessageTextUnits;
+    int margin = 0;
+    int iconSize = 0;
+    int textWidth = 0;
+    int textHeight = 0;
+    for (;; --textUnits) {
+        setFont(ScreenFont(-u(textUnits), false));
+        margin = u(textUnits);
+        iconSize = 2 * u(textUnits);
+        textWidth = width - iconSize - 3 * margin;
+        text_->setFont(font());
+        textHeight = text_->HeightFor(textWidth);
+        const int needed = std::max(iconSize, textHeight) + u(kButtonUnits) + 3 * margin;
+        if (needed <= area.height() || textUnits == DialogUnits::kTextUnits)
+            break;
+    }
+    const int buttonHeight = u(kButtonUnits);
+    const int content = std::max(iconSize, textHeight);
+    const int height =
+        std::min(area.height(), std::max(u(kMinimumBoxUnits), content + buttonHeight + 3 * margin));
+    setFixedSize(width, height);
+
+    // The text and its icon in the middle of the room above the button.
+    const int top = margin + std::max(0, (height - buttonHeight - 3 * margin - content) / 2);
+    icon_->setPixmap(
+        style()
+            ->standardIcon(PixmapOf(kind_))
+            .pixmap(iconSize)
+            .scaled(iconSize, iconSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    icon_->setGeometry(margin, top, iconSize, iconSize);
+    text_->setGeometry(2 * margin + iconSize, top, textWidth,
+                       std::min(textHeight, height - buttonHeight - 2 * margin - top));
+    const int buttonWidth = std::max(u(kButtonWidthUnits), ok_->sizeHint().width());
+    ok_->setGeometry(width - margin - buttonWidth, height - margin - buttonHeight, buttonWidth,
+                     buttonHeight);
+
+    QRect bounds(QPoint(), size());
+    bounds.moveCenter(area.center());
+    move(bounds.topLeft());
+}
 
 Seam<MessageSink>& MessageSeam() {
     static Seam<MessageSink> seam;
@@ -97,7 +222,7 @@ void ShowMessage(MessageKind kind, const QString& text) {
         if (message.kind == kind && message.text == text) {
             ++message.count;
             if (&message == &queue.messages.front() && queue.box)
-                queue.box->setText(BoxText(message));
+                queue.box->SetText(BoxText(message));
             return;
         }
     }

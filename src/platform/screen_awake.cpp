@@ -2,6 +2,7 @@
 
 #include "platform/session_bus.h"
 
+#include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -12,7 +13,8 @@
 
 namespace {
 const QString kApplication = QStringLiteral("Couchframe");
-const QString kReason = QStringLiteral("Playing media");
+// The desktop may show it among the reasons the screen stays on.
+const char* const kReason = QT_TRANSLATE_NOOP("Platform", "Playing media");
 // GNOME's flag for "the session is not to be marked idle".
 constexpr uint kGnomeInhibitIdle = 8;
 } // namespace
@@ -82,15 +84,16 @@ ScreenSaverInhibitor::ScreenSaverInhibitor(QDBusConnection bus, const QByteArray
                    (major > 1 || (major == 1 && minor >= 1));
     if (!bus.isConnected())
         return;
+    const QString reason = QCoreApplication::translate("Platform", kReason);
     bus_.push_back(std::make_unique<BusInhibition>(
         bus, QStringLiteral("org.freedesktop.ScreenSaver"),
         QStringLiteral("/org/freedesktop/ScreenSaver"),
         QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("UnInhibit"),
-        QVariantList{kApplication, kReason}));
+        QVariantList{kApplication, reason}));
     bus_.push_back(std::make_unique<BusInhibition>(
         bus, QStringLiteral("org.gnome.SessionManager"),
         QStringLiteral("/org/gnome/SessionManager"), QStringLiteral("org.gnome.SessionManager"),
-        QStringLiteral("Uninhibit"), QVariantList{kApplication, 0u, kReason, kGnomeInhibitIdle}));
+        QStringLiteral("Uninhibit"), QVariantList{kApplication, 0u, reason, kGnomeInhibitIdle}));
 }
 
 ScreenSaverInhibitor::~ScreenSaverInhibitor() {

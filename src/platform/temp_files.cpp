@@ -48,20 +48,22 @@ std::optional<QString> WhyNotPrivate(const QByteArray& folder) {
     if (lstat(folder.constData(), &info) != 0)
         return ErrorText(errno);
     if (S_ISLNK(info.st_mode))
-        return QStringLiteral("it is a symbolic link");
+        return QCoreApplication::translate("Platform", "it is a symbolic link");
     if (!S_ISDIR(info.st_mode))
-        return QStringLiteral("it is not a folder");
+        return QCoreApplication::translate("Platform", "it is not a folder");
     if (info.st_uid != geteuid())
-        return QStringLiteral("it belongs to another account (user id %1)").arg(info.st_uid);
+        return QCoreApplication::translate("Platform", "it belongs to another account (user id %1)")
+            .arg(info.st_uid);
     if ((info.st_mode & 07777) != S_IRWXU)
-        return QStringLiteral("others may use it (mode %1, not 0700)")
+        return QCoreApplication::translate("Platform", "others may use it (mode %1, not 0700)")
             .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
     return std::nullopt;
 }
 
 AppError NotPrivateError(const QByteArray& folder, const QString& reason) {
-    return AppError(QStringLiteral("The temporary folder \"%1\" cannot be used: %2. Remove it, or "
-                                   "set TMPDIR to a folder of your own.")
+    return AppError(QCoreApplication::translate("Platform",
+                                                "The temporary folder \"%1\" cannot be used: %2. "
+                                                "Remove it, or set TMPDIR to a folder of your own.")
                         .arg(SystemCodePage().ToUtf16(folder), reason));
 }
 } // namespace
@@ -85,7 +87,7 @@ QByteArray PrivateTempDirectory() {
 }
 
 EFCreateError::EFCreateError(const QByteArray& path, int errorNumber)
-    : AppError(QStringLiteral("ファイル \"%1\". %2 を作成できません")
+    : AppError(tr("ファイル \"%1\". %2 を作成できません")
                    .arg(SystemCodePage().ToUtf16(path), ErrorText(errorNumber))) {}
 
 void WriteFileAtomically(const QByteArray& path, QByteArrayView bytes) {

@@ -4,9 +4,12 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QCoreApplication>
 
 // The file-creation error: "ファイル "<path>". <system error text> を作成できません".
 class EFCreateError : public AppError {
+    Q_DECLARE_TR_FUNCTIONS(EFCreateError)
+
 public:
     EFCreateError(const QByteArray& path, int errorNumber);
 };

@@ -3,6 +3,7 @@
 #include "player/media_tags.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -74,6 +75,8 @@ enum class TrackKind { Subtitles, Audio };
 // error dialogs of its own (failures raise AppError), and a newly set URL starts playing while
 // autoStart is on. The screens see only this interface.
 class MediaPlayerControl : public QWidget {
+    Q_DECLARE_TR_FUNCTIONS(MediaPlayerControl)
+
 public:
     explicit MediaPlayerControl(QWidget* parent = nullptr) : QWidget(parent) {}
 
@@ -96,8 +99,7 @@ public:
     // is, as the viewer sees it ("Subtitles: English", "Subtitles off"); a control without tracks
     // to choose from answers so.
     virtual QString cycleTrack(TrackKind kind) {
-        return kind == TrackKind::Subtitles ? QStringLiteral("No subtitles")
-                                            : QStringLiteral("No other audio track");
+        return kind == TrackKind::Subtitles ? tr("No subtitles") : tr("No other audio track");
     }
 
     // Raised on the user-interface thread when the current item changes.

@@ -4,16 +4,17 @@
 #include "player/mpv_library.h"
 #include "player/mpv_names.h"
 
+#include <QCoreApplication>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
 
 namespace {
-void Check(int error, const char* what) {
+// message: the untranslated text of the "Player" context, with %1 for mpv's reason.
+void Check(int error, const char* message) {
     if (error < 0)
-        throw AppError(QStringLiteral("The video cannot be %1: %2")
-                           .arg(QLatin1String(what), MpvErrorText(error)));
+        throw AppError(QCoreApplication::translate("Player", message).arg(MpvErrorText(error)));
 }
 
 // The video is not timed by blocking the user-interface thread: frames are drawn when they arrive.
@@ -26,7 +27,8 @@ public:
             {MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_SW)},
             {MPV_RENDER_PARAM_INVALID, nullptr}};
         mpv_render_context* context = nullptr;
-        Check(Mpv().render_context_create(&context, handle, params), "shown");
+        Check(Mpv().render_context_create(&context, handle, params),
+              QT_TRANSLATE_NOOP("Player", "The video cannot be shown: %1"));
         Attach(context, onUpdate, data);
     }
     ~SoftwareRenderer() override { Release(); }
@@ -42,13 +44,16 @@ public:
             {MPV_RENDER_PARAM_SW_POINTER, image.bits()},
             {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &gNoBlocking},
             {MPV_RENDER_PARAM_INVALID, nullptr}};
-        Check(Mpv().render_context_render(context_, params), "drawn");
+        Check(Mpv().render_context_render(context_, params),
+              QT_TRANSLATE_NOOP("Player", "The video cannot be drawn: %1"));
         return image;
     }
     const char* Kind() const override { return "software"; }
 };
 
 class OpenGlRenderer : public MpvFrameRenderer {
+    Q_DECLARE_TR_FUNCTIONS(OpenGlRenderer)
+
 public:
     OpenGlRenderer(std::unique_ptr<QOpenGLContext> gl, std::unique_ptr<QOffscreenSurface> surface,
                    mpv_handle* handle, UpdateCallback onUpdate, void* data)
@@ -59,7 +64,8 @@ public:
             {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &init},
             {MPV_RENDER_PARAM_INVALID, nullptr}};
         mpv_render_context* context = nullptr;
-        Check(Mpv().render_context_create(&context, handle, params), "shown");
+        Check(Mpv().render_context_create(&context, handle, params),
+              QT_TRANSLATE_NOOP("Player", "The video cannot be shown: %1"));
         Attach(context, onUpdate, data);
     }
     ~OpenGlRenderer() override {
@@ -71,7 +77,7 @@ public:
 
     void MakeCurrent() override {
         if (!gl_->makeCurrent(surface_.get()))
-            throw AppError(QStringLiteral("The video cannot be drawn: OpenGL is not available."));
+            throw AppError(tr("The video cannot be drawn: OpenGL is not available."));
     }
 
     QImage Render(QSize size) override {
@@ -85,7 +91,8 @@ public:
                                      {MPV_RENDER_PARAM_FLIP_Y, &flip},
                                      {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &gNoBlocking},
                                      {MPV_RENDER_PARAM_INVALID, nullptr}};
-        Check(Mpv().render_context_render(context_, params), "drawn");
+        Check(Mpv().render_context_render(context_, params),
+              QT_TRANSLATE_NOOP("Player", "The video cannot be drawn: %1"));
         return fbo_->toImage();
     }
     const char* Kind() const override { return "OpenGL"; }
@@ -149,5 +156,6 @@ void MpvFrameRenderer::Skip() {
     mpv_render_param params[] = {{MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
                                  {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &gNoBlocking},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
-    Check(Mpv().render_context_render(context_, params), "drawn");
+    Check(Mpv().render_context_render(context_, params),
+          QT_TRANSLATE_NOOP("Player", "The video cannot be drawn: %1"));
 }

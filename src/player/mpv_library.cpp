@@ -2,6 +2,8 @@
 
 #include "platform/error.h"
 
+#include <QCoreApplication>
+
 #include <dlfcn.h>
 
 namespace {
@@ -10,12 +12,14 @@ constexpr const char* kLibraryName = "libmpv.so.2";
 MpvApi LoadMpv() {
     void* library = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
     if (!library)
-        throw AppError(QStringLiteral("The media player library %1 cannot be loaded: %2")
+        throw AppError(QCoreApplication::translate(
+                           "Player", "The media player library %1 cannot be loaded: %2")
                            .arg(QLatin1String(kLibraryName), QString::fromLocal8Bit(dlerror())));
     auto resolve = [library](auto& entry, const char* name) {
         void* symbol = dlsym(library, name);
         if (!symbol)
-            throw AppError(QStringLiteral("The media player library %1 lacks the function %2.")
+            throw AppError(QCoreApplication::translate(
+                               "Player", "The media player library %1 lacks the function %2.")
                                .arg(QLatin1String(kLibraryName), QLatin1String(name)));
         entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(symbol);
     };

@@ -10,6 +10,7 @@
 #include "player/track_choice.h"
 #include "player/wpl_playlist.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -87,8 +88,9 @@ MpvOptions ParseMpvOptions(const QString& text) {
                   value == QLatin1String(mpvname::VoNull)))
             options.renderVideo = value == QLatin1String(mpvname::VoLibmpv);
         else
-            throw AppError(QStringLiteral("COUCHFRAME_MPV_OPTIONS: \"%1\" cannot be used "
-                                          "(understood: ao=OUTPUT, vo=libmpv, vo=null).")
+            throw AppError(QCoreApplication::translate(
+                               "Player", "COUCHFRAME_MPV_OPTIONS: \"%1\" cannot be used "
+                                         "(understood: ao=OUTPUT, vo=libmpv, vo=null).")
                                .arg(item.trimmed()));
     }
     return options;
@@ -121,7 +123,7 @@ MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
         std::setlocale(LC_NUMERIC, "C");
     handle_ = Mpv().create();
     if (!handle_)
-        throw AppError(QStringLiteral("The media player cannot be created."));
+        throw AppError(tr("The media player cannot be created."));
     try {
         using namespace mpvname;
         // The owner's mpv.conf (sound device, passthrough, subtitle style) comes first, so that
@@ -152,9 +154,8 @@ MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
         SetOption(VideoOutput, options.renderVideo ? VoLibmpv : VoNull);
         if (!options.audioOutput.isEmpty())
             SetOption(AudioOutput, options.audioOutput.toUtf8().constData());
-        Check(Mpv().initialize(handle_), QStringLiteral("start"));
-        Check(Mpv().hook_add(handle_, 0, mpvname::OnLoadHook, 0),
-              QStringLiteral("watch the opening of items"));
+        Check(Mpv().initialize(handle_), tr("start"));
+        Check(Mpv().hook_add(handle_, 0, mpvname::OnLoadHook, 0), tr("watch the opening of items"));
         Mpv().set_wakeup_callback(handle_, &MpvMediaPlayer::OnWakeup, this);
         // The render context must exist before the first file is opened.
         if (options.renderVideo)
@@ -283,7 +284,7 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         else if (end->reason == MPV_END_FILE_REASON_ERROR &&
                  end->playlist_entry_id != skippedEntry_)
             EntryFailed(end->playlist_entry_id,
-                        QStringLiteral("\"%1\" cannot be played: %2")
+                        tr("\"%1\" cannot be played: %2")
                             .arg(QFile::decodeName(path), MpvErrorText(end->error)));
         break;
     }
@@ -505,14 +506,14 @@ void MpvMediaPlayer::stop() {
 
 void MpvMediaPlayer::fastForward() {
     if (!isAvailable(QStringLiteral("FastForward")))
-        throw AppError(QStringLiteral("The media player cannot fast forward this media."));
+        throw AppError(tr("The media player cannot fast forward this media."));
     SetDouble(mpvname::Speed, kScanSpeed);
     SetFlag(mpvname::Pause, false);
     state_ = State::Scanning;
 }
 
 void MpvMediaPlayer::fastReverse() {
-    throw AppError(QStringLiteral("The media player cannot fast reverse this media."));
+    throw AppError(tr("The media player cannot fast reverse this media."));
 }
 
 void MpvMediaPlayer::next() {
@@ -577,7 +578,7 @@ void MpvMediaPlayer::setMode(const QString& mode, bool on) {
     } else if (mode.compare(QLatin1String("shuffle"), Qt::CaseInsensitive) == 0) {
         Command({Utf8(on ? mpvname::PlaylistShuffle : mpvname::PlaylistUnshuffle)});
     } else {
-        throw AppError(QStringLiteral("The media player has no play mode \"%1\".").arg(mode));
+        throw AppError(tr("The media player has no play mode \"%1\".").arg(mode));
     }
 }
 
@@ -624,8 +625,8 @@ QString MpvMediaPlayer::PropertyText(const char* name) {
 
 void MpvMediaPlayer::Check(int error, const QString& what) {
     if (error < 0)
-        throw AppError(
-            QStringLiteral("The media player cannot %1: %2").arg(what, MpvErrorText(error)));
+        //: %1 is what the player was doing ("start", "read \"volume\""), %2 the reason mpv gives.
+        throw AppError(tr("The media player cannot %1: %2").arg(what, MpvErrorText(error)));
 }
 
 QString MpvMediaPlayer::UserConfigFile() {
@@ -648,8 +649,7 @@ void MpvMediaPlayer::LoadUserConfig() {
 
 void MpvMediaPlayer::SetOption(const char* name, const char* value) {
     Check(Mpv().set_option_string(handle_, name, value),
-          QStringLiteral("set the option \"%1\" to \"%2\"")
-              .arg(QLatin1String(name), QString::fromUtf8(value)));
+          tr("set the option \"%1\" to \"%2\"").arg(QLatin1String(name), QString::fromUtf8(value)));
 }
 
 void MpvMediaPlayer::Command(std::initializer_list<QByteArray> arguments) {
@@ -658,7 +658,7 @@ void MpvMediaPlayer::Command(std::initializer_list<QByteArray> arguments) {
         argv.push_back(argument.constData());
     argv.push_back(nullptr);
     Check(Mpv().command(handle_, argv.data()),
-          QStringLiteral("run \"%1\"").arg(QString::fromUtf8(*arguments.begin())));
+          tr("run \"%1\"").arg(QString::fromUtf8(*arguments.begin())));
 }
 
 namespace {
@@ -675,7 +675,7 @@ bool MpvMediaPlayer::GetFlag(const char* name, std::optional<bool> whenUnavailab
     const int error = Mpv().get_property(handle_, name, MPV_FORMAT_FLAG, &value);
     if (const auto fallback = Unavailable(error, whenUnavailable))
         return *fallback;
-    Check(error, QStringLiteral("read \"%1\"").arg(QLatin1String(name)));
+    Check(error, tr("read \"%1\"").arg(QLatin1String(name)));
     return value != 0;
 }
 
@@ -684,7 +684,7 @@ double MpvMediaPlayer::GetDouble(const char* name, std::optional<double> whenUna
     const int error = Mpv().get_property(handle_, name, MPV_FORMAT_DOUBLE, &value);
     if (const auto fallback = Unavailable(error, whenUnavailable))
         return *fallback;
-    Check(error, QStringLiteral("read \"%1\"").arg(QLatin1String(name)));
+    Check(error, tr("read \"%1\"").arg(QLatin1String(name)));
     return value;
 }
 
@@ -693,28 +693,28 @@ qint64 MpvMediaPlayer::GetInt(const char* name, std::optional<qint64> whenUnavai
     const int error = Mpv().get_property(handle_, name, MPV_FORMAT_INT64, &value);
     if (const auto fallback = Unavailable(error, whenUnavailable))
         return *fallback;
-    Check(error, QStringLiteral("read \"%1\"").arg(QLatin1String(name)));
+    Check(error, tr("read \"%1\"").arg(QLatin1String(name)));
     return value;
 }
 
 void MpvMediaPlayer::SetFlag(const char* name, bool value) {
     int flag = value ? 1 : 0;
     Check(Mpv().set_property(handle_, name, MPV_FORMAT_FLAG, &flag),
-          QStringLiteral("set \"%1\"").arg(QLatin1String(name)));
+          tr("set \"%1\"").arg(QLatin1String(name)));
 }
 
 void MpvMediaPlayer::SetDouble(const char* name, double value) {
     Check(Mpv().set_property(handle_, name, MPV_FORMAT_DOUBLE, &value),
-          QStringLiteral("set \"%1\"").arg(QLatin1String(name)));
+          tr("set \"%1\"").arg(QLatin1String(name)));
 }
 
 void MpvMediaPlayer::SetInt(const char* name, qint64 value) {
     int64_t number = value;
     Check(Mpv().set_property(handle_, name, MPV_FORMAT_INT64, &number),
-          QStringLiteral("set \"%1\"").arg(QLatin1String(name)));
+          tr("set \"%1\"").arg(QLatin1String(name)));
 }
 
 void MpvMediaPlayer::SetText(const char* name, const char* value) {
     Check(Mpv().set_property(handle_, name, MPV_FORMAT_STRING, &value),
-          QStringLiteral("set \"%1\"").arg(QLatin1String(name)));
+          tr("set \"%1\"").arg(QLatin1String(name)));
 }

@@ -6,6 +6,7 @@
 #include "player/track_choice.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 
 #include <optional>
 
@@ -53,7 +54,8 @@ TrackCount Tracks(mpv_handle* handle, const char* type) {
 void Cycle(mpv_handle* handle, const char* type) {
     const char* command[] = {mpvname::Cycle, type, nullptr};
     if (const int error = Mpv().command(handle, command); error < 0)
-        throw AppError(QStringLiteral("The media player cannot choose another track: %1")
+        throw AppError(QCoreApplication::translate(
+                           "Player", "The media player cannot choose another track: %1")
                            .arg(MpvErrorText(error)));
 }
 } // namespace

@@ -99,8 +99,8 @@ TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
     Info->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Info->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
     Info->setFont(ScreenFont(-12, true));
-    PNL001 = MakeSwitchPanel(MusicPanel, kLoopTag, QStringLiteral("Loop [Off]"));
-    PNL002 = MakeSwitchPanel(MusicPanel, kShuffleTag, QStringLiteral("Shuffle [Off]"));
+    PNL001 = MakeSwitchPanel(MusicPanel, kLoopTag, tr("Loop [Off]"));
+    PNL002 = MakeSwitchPanel(MusicPanel, kShuffleTag, tr("Shuffle [Off]"));
     for (Panel* panel : {PNL001, PNL002})
         BindPanel(*panel);
 
@@ -522,12 +522,11 @@ void TPlayer_Form::ToggleProgress(bool fromRemote) {
 void TPlayer_Form::ToggleMode(int tag) {
     if (tag == kLoopTag) {
         loopFlag_ = !loopFlag_;
-        PNL001->SetCaption(loopFlag_ ? QStringLiteral("Loop[On]") : QStringLiteral("Loop[Off]"));
+        PNL001->SetCaption(loopFlag_ ? tr("Loop[On]") : tr("Loop[Off]"));
         WMP1->settings().setMode(QStringLiteral("loop"), loopFlag_);
     } else if (tag == kShuffleTag) {
         shuffleFlag_ = !shuffleFlag_;
-        PNL002->SetCaption(shuffleFlag_ ? QStringLiteral("Shuffle[On]")
-                                        : QStringLiteral("Shuffle[Off]"));
+        PNL002->SetCaption(shuffleFlag_ ? tr("Shuffle[On]") : tr("Shuffle[Off]"));
         WMP1->settings().setMode(QStringLiteral("shuffle"), shuffleFlag_);
     }
 }

@@ -6,6 +6,7 @@
 #include "ui/form.h"
 #include "ui/panel_selection.h"
 
+#include <QCoreApplication>
 #include <QRect>
 
 #include <memory>
@@ -35,6 +36,8 @@ PlayerLayout ComputePlayerLayout(int width, int height);
 // The player screen: plays a media file or playlist through the media player control, full screen
 // in video mode, behind a gradient with the now-playing caption in music mode.
 class TPlayer_Form : public Form, public PanelSelection {
+    Q_DECLARE_TR_FUNCTIONS(TPlayer_Form)
+
 public:
     // The control is owned by the screen; none given: the libmpv player.
     explicit TPlayer_Form(MediaPlayerControl* control = nullptr, QWidget* parent = nullptr);

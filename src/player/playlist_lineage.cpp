@@ -58,13 +58,13 @@ void PlaylistLineage::Expanded(qint64 parent, const QByteArray& path, qint64 fir
 QString PlaylistLineage::Refusal(qint64 entry, const QByteArray& path) const {
     const QByteArrayList& lineage = Of(entry);
     if (lineage.size() > kMaxDepth)
-        return QStringLiteral("The playlist \"%1\" is nested more than %2 playlists deep; its "
-                              "entries are skipped.")
+        return tr("The playlist \"%1\" is nested more than %2 playlists deep; its entries are "
+                  "skipped.")
             .arg(QFile::decodeName(lineage.last()))
             .arg(kMaxDepth);
     for (const QByteArray& playlist : lineage)
         if (IsSameFile(path, playlist))
-            return QStringLiteral("The playlist \"%1\" leads back to itself; it is skipped.")
+            return tr("The playlist \"%1\" leads back to itself; it is skipped.")
                 .arg(QFile::decodeName(path));
     return {};
 }

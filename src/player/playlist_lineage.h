@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QCoreApplication>
 #include <QString>
 
 #include <unordered_map>
@@ -10,6 +11,8 @@
 // playlist that leads back to itself or nests without end is skipped instead of read for ever.
 // Entries are mpv's playlist entry ids; paths are bytes of the file system.
 class PlaylistLineage {
+    Q_DECLARE_TR_FUNCTIONS(PlaylistLineage)
+
 public:
     // Playlists nested deeper than this are not read.
     static constexpr int kMaxDepth = 8;

@@ -3,6 +3,7 @@
 #include "settings/general.h"
 #include "settings/store.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QHash>
 #include <QtEndian>
@@ -116,7 +117,7 @@ QString ResumeNote(int seconds) {
                         .arg(minutes, 2, 10, QLatin1Char('0'))
                         .arg(seconds % 60, 2, 10, QLatin1Char('0'))
                   : QStringLiteral("%1:%2").arg(minutes).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-    return QStringLiteral("Resumed at %1 — Ctrl+B starts over").arg(time);
+    return QCoreApplication::translate("Player", "Resumed at %1 — Ctrl+B starts over").arg(time);
 }
 
 } // namespace resume

@@ -2,6 +2,8 @@
 
 #include "platform/fonts.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 ScreenNote::ScreenNote(QWidget* parent) : QLabel(parent) {
@@ -43,13 +45,15 @@ void ScreenNote::Place(Size size) {
 }
 
 QString PlayStateIndicator(bool paused) {
-    return paused ? QStringLiteral("Paused") : QStringLiteral("Playing");
+    return paused ? QCoreApplication::translate("Player", "Paused")
+                  : QCoreApplication::translate("Player", "Playing");
 }
 
 QString MuteIndicator(bool muted) {
-    return muted ? QStringLiteral("Muted") : QStringLiteral("Sound on");
+    return muted ? QCoreApplication::translate("Player", "Muted")
+                 : QCoreApplication::translate("Player", "Sound on");
 }
 
 QString VolumeIndicator(int volume) {
-    return QStringLiteral("Volume %1").arg(volume);
+    return QCoreApplication::translate("Player", "Volume %1").arg(volume);
 }

@@ -1,5 +1,6 @@
 #include "player/track_choice.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QStringList>
 
@@ -20,18 +21,22 @@ QString TrackChoiceText(TrackKind kind, const std::optional<TrackDescription>& s
                         int count) {
     const bool subtitles = kind == TrackKind::Subtitles;
     if (count == 0)
-        return subtitles ? QStringLiteral("No subtitles") : QStringLiteral("No audio track");
+        return subtitles ? QCoreApplication::translate("Player", "No subtitles")
+                         : QCoreApplication::translate("Player", "No audio track");
     if (!selected)
-        return subtitles ? QStringLiteral("Subtitles off") : QStringLiteral("Audio off");
+        return subtitles ? QCoreApplication::translate("Player", "Subtitles off")
+                         : QCoreApplication::translate("Player", "Audio off");
     QStringList parts;
     if (const QString name = LanguageName(selected->language); !name.isEmpty())
         parts << name;
     if (!selected->title.isEmpty())
         parts << selected->title;
     if (parts.isEmpty())
-        parts << QStringLiteral("Track %1").arg(selected->number);
-    return QStringLiteral("%1: %2 (%3 of %4)")
-        .arg(subtitles ? QStringLiteral("Subtitles") : QStringLiteral("Audio"),
+        parts << QCoreApplication::translate("Player", "Track %1").arg(selected->number);
+    //: %1 is "Subtitles" or "Audio", %2 the track's name, %3 its number, %4 the count.
+    return QCoreApplication::translate("Player", "%1: %2 (%3 of %4)")
+        .arg(subtitles ? QCoreApplication::translate("Player", "Subtitles")
+                       : QCoreApplication::translate("Player", "Audio"),
              parts.join(QStringLiteral(" — ")))
         .arg(selected->number)
         .arg(count);

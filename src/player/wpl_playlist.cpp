@@ -3,6 +3,7 @@
 #include "platform/byte_path.h"
 #include "platform/error.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -42,9 +43,12 @@ bool IsWplPlaylist(const QByteArray& url) {
 QByteArrayList ReadWplPlaylist(const QByteArray& path) {
     const QString name = QFile::decodeName(path);
     QFile file;
-    if (!OpenPathBytes(file, path))
-        throw AppError(QStringLiteral("The playlist \"%1\" cannot be opened: %2")
-                           .arg(name, QString::fromLocal8Bit(std::strerror(errno))));
+    if (!OpenPathBytes(file, path)) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        throw AppError(
+            QCoreApplication::translate("Player", "The playlist \"%1\" cannot be opened: %2")
+                .arg(name, reason));
+    }
     const QByteArray folder = FolderOf(path);
     QXmlStreamReader xml(EscapeBareAmpersands(file.readAll()));
     QByteArrayList media;
@@ -58,12 +62,14 @@ QByteArrayList ReadWplPlaylist(const QByteArray& path) {
         }
     }
     if (xml.hasError())
-        throw AppError(QStringLiteral("The playlist \"%1\" cannot be read (line %2, column %3): %4")
+        throw AppError(QCoreApplication::translate(
+                           "Player", "The playlist \"%1\" cannot be read (line %2, column %3): %4")
                            .arg(name)
                            .arg(xml.lineNumber())
                            .arg(xml.columnNumber())
                            .arg(xml.errorString()));
     if (media.isEmpty())
-        throw AppError(QStringLiteral("The playlist \"%1\" lists no media.").arg(name));
+        throw AppError(
+            QCoreApplication::translate("Player", "The playlist \"%1\" lists no media.").arg(name));
     return media;
 }

@@ -2,6 +2,7 @@
 
 #include "settings/store.h"
 
+#include <QCoreApplication>
 #include <QtEndian>
 
 #include <algorithm>
@@ -10,16 +11,20 @@
 namespace {
 
 AppError CreateKeyError(const QString& keyPath) {
-    return AppError(QStringLiteral("キー %1 の作成に失敗しました").arg(keyPath));
+    return AppError(
+        QCoreApplication::translate("Settings", "キー %1 の作成に失敗しました").arg(keyPath));
 }
 AppError ReadDataError(const QString& valueName) {
-    return AppError(QStringLiteral("'%1' の取得に失敗しました").arg(valueName));
+    return AppError(
+        QCoreApplication::translate("Settings", "'%1' の取得に失敗しました").arg(valueName));
 }
 AppError StoreDataError(const QString& valueName) {
-    return AppError(QStringLiteral("'%1' の設定に失敗しました").arg(valueName));
+    return AppError(
+        QCoreApplication::translate("Settings", "'%1' の設定に失敗しました").arg(valueName));
 }
 AppError DataTypeError(const QString& valueName) {
-    return AppError(QStringLiteral("'%1' のデータ型が不正です").arg(valueName));
+    return AppError(
+        QCoreApplication::translate("Settings", "'%1' のデータ型が不正です").arg(valueName));
 }
 
 QByteArray DwordData(quint32 number) {

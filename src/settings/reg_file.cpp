@@ -2,6 +2,7 @@
 
 #include "settings/store.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -23,7 +24,8 @@ QString Escaped(const QString& text) {
 void RequireSingleLine(const QString& name) {
     if (name.contains(u'\n') || name.contains(u'\r'))
         throw AppError(
-            QStringLiteral(
+            QCoreApplication::translate(
+                "Settings",
                 "The name \"%1\" holds a line break and cannot be written to a .reg file")
                 .arg(name));
 }
@@ -129,12 +131,14 @@ struct RegChange {
 };
 
 class RegParser {
+    Q_DECLARE_TR_FUNCTIONS(RegParser)
+
 public:
     explicit RegParser(QStringList lines) : lines_(std::move(lines)) {}
 
     QList<RegChange> Parse() {
         if (lines_.isEmpty() || lines_[0].trimmed() != kHeader)
-            Fail(1, QStringLiteral("the file does not start with \"%1\"").arg(kHeader));
+            Fail(1, tr("the file does not start with \"%1\"").arg(kHeader));
         for (index_ = 1; index_ < lines_.size(); ++index_) {
             const QString line = lines_[index_].trimmed();
             if (line.isEmpty() || line.startsWith(u';'))
@@ -148,7 +152,7 @@ public:
     }
 
     [[noreturn]] static void Fail(int line, const QString& reason) {
-        throw AppError(QStringLiteral("line %1: %2").arg(line).arg(reason));
+        throw AppError(tr("line %1: %2").arg(line).arg(reason));
     }
 
 private:
@@ -158,7 +162,7 @@ private:
     void ParseSection(const QString& line) {
         const qsizetype close = line.lastIndexOf(u']');
         if (close < 0 || close != line.size() - 1)
-            Fail(QStringLiteral("a key line must end with \"]\""));
+            Fail(tr("a key line must end with \"]\""));
         QString path = line.mid(1, close - 1);
         const bool erase = path.startsWith(u'-');
         if (erase)
@@ -167,12 +171,12 @@ private:
         const QString rootName = split < 0 ? path : path.left(split);
         const auto root = RootKeyFromName(rootName);
         if (!root)
-            Fail(QStringLiteral("unknown root key \"%1\"").arg(rootName));
+            Fail(tr("unknown root key \"%1\"").arg(rootName));
         const QString keyPath = split < 0 ? QString() : path.mid(split + 1);
         if (!keyPath.isEmpty() && keyPath.split(u'\\').contains(QString()))
-            Fail(QStringLiteral("the key path \"%1\" has an empty component").arg(path));
+            Fail(tr("the key path \"%1\" has an empty component").arg(path));
         if (erase && keyPath.isEmpty())
-            Fail(QStringLiteral("the root key %1 cannot be deleted").arg(rootName));
+            Fail(tr("the root key %1 cannot be deleted").arg(rootName));
         section_ = RegChange{erase ? RegChange::Type::DeleteKey : RegChange::Type::CreateKey,
                              LineNumber(),
                              *root,
@@ -195,18 +199,18 @@ private:
             }
             if (c == u'\\') {
                 if (i + 1 >= line.size() || (line[i + 1] != u'\\' && line[i + 1] != u'"'))
-                    Fail(QStringLiteral("only \\\\ and \\\" may follow a backslash in quotes"));
+                    Fail(tr("only \\\\ and \\\" may follow a backslash in quotes"));
                 text.append(line[++i]);
                 continue;
             }
             text.append(c);
         }
-        Fail(QStringLiteral("a quoted text has no closing quote"));
+        Fail(tr("a quoted text has no closing quote"));
     }
 
     void ParseValue(const QString& line) {
         if (!section_ || section_->type != RegChange::Type::CreateKey)
-            Fail(QStringLiteral("a value must follow a key line"));
+            Fail(tr("a value must follow a key line"));
         QString name;
         qsizetype pos = 0;
         if (line.startsWith(u'@'))
@@ -214,11 +218,11 @@ private:
         else if (line.startsWith(u'"'))
             name = Quoted(line, 0, pos);
         else
-            Fail(QStringLiteral("a value line must start with a quoted name or @"));
+            Fail(tr("a value line must start with a quoted name or @"));
         while (pos < line.size() && line[pos].isSpace())
             ++pos;
         if (pos >= line.size() || line[pos] != u'=')
-            Fail(QStringLiteral("\"=\" must follow the value name"));
+            Fail(tr("\"=\" must follow the value name"));
         const int firstLine = LineNumber();
         const QString data = line.mid(pos + 1).trimmed();
         RegChange change{
@@ -230,7 +234,7 @@ private:
             qsizetype end = 0;
             const QString text = Quoted(data, 0, end);
             if (end != data.size())
-                Fail(QStringLiteral("unexpected text after the closing quote"));
+                Fail(tr("unexpected text after the closing quote"));
             change.kind = ValueKind::Sz;
             change.data = StoredText(text);
         } else if (data.startsWith(QStringLiteral("dword:"), Qt::CaseInsensitive)) {
@@ -239,7 +243,7 @@ private:
         } else if (data.startsWith(QStringLiteral("hex"), Qt::CaseInsensitive)) {
             ParseHex(data, change);
         } else {
-            Fail(QStringLiteral("unknown kind of value data \"%1\"").arg(data));
+            Fail(tr("unknown kind of value data \"%1\"").arg(data));
         }
         changes_.append(change);
     }
@@ -249,7 +253,7 @@ private:
         const quint32 number = digits.toUInt(&ok, 16);
         if (!ok || digits.isEmpty() || digits.size() > 8 || digits.startsWith(u'+') ||
             digits.contains(u' '))
-            Fail(QStringLiteral("dword: must be followed by one to eight hex digits"));
+            Fail(tr("dword: must be followed by one to eight hex digits"));
         QByteArray data(4, '\0');
         for (int i = 0; i < 4; ++i)
             data[i] = static_cast<char>((number >> (8 * i)) & 0xff);
@@ -259,23 +263,23 @@ private:
     void ParseHex(const QString& data, RegChange& change) {
         const qsizetype colon = data.indexOf(u':');
         if (colon < 0)
-            Fail(QStringLiteral("hex data needs a \":\""));
+            Fail(tr("hex data needs a \":\""));
         const QString kindText = data.left(colon).mid(3);
         quint32 kind = static_cast<quint32>(ValueKind::Binary);
         if (!kindText.isEmpty()) {
             bool ok = false;
             if (kindText.size() < 3 || !kindText.startsWith(u'(') || !kindText.endsWith(u')'))
-                Fail(QStringLiteral("hex kind must read hex(N)"));
+                Fail(tr("hex kind must read hex(N)"));
             kind = kindText.mid(1, kindText.size() - 2).toUInt(&ok, 16);
             if (!ok)
-                Fail(QStringLiteral("hex kind must read hex(N)"));
+                Fail(tr("hex kind must read hex(N)"));
         }
         QString bytesText = data.mid(colon + 1).trimmed();
         const int firstLine = LineNumber();
         while (bytesText.endsWith(u'\\')) {
             bytesText.chop(1);
             if (++index_ >= lines_.size() || lines_[index_].trimmed().isEmpty())
-                Fail(firstLine, QStringLiteral("the value's continuation line is missing"));
+                Fail(firstLine, tr("the value's continuation line is missing"));
             bytesText += lines_[index_].trimmed();
         }
         QByteArray bytes;
@@ -285,7 +289,7 @@ private:
                 const QString digits = item.trimmed();
                 const uint byte = digits.toUInt(&ok, 16);
                 if (!ok || digits.isEmpty() || digits.size() > 2 || digits.startsWith(u'+'))
-                    Fail(firstLine, QStringLiteral("\"%1\" is not a hex byte").arg(item.trimmed()));
+                    Fail(firstLine, tr("\"%1\" is not a hex byte").arg(item.trimmed()));
                 bytes.append(static_cast<char>(byte));
             }
         }
@@ -294,9 +298,8 @@ private:
                             change.kind == ValueKind::MultiSz;
         if (isText) {
             if (bytes.size() % 2 != 0)
-                Fail(firstLine,
-                     QStringLiteral("text in hex(%1) must be UTF-16LE, an even number of bytes")
-                         .arg(kind, 0, 16));
+                Fail(firstLine, tr("text in hex(%1) must be UTF-16LE, an even number of bytes")
+                                    .arg(kind, 0, 16));
             change.data = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
                                              bytes.size() / 2)
                               .toUtf8();
@@ -324,7 +327,8 @@ QStringList DecodedLines(const QByteArray& content) {
             QStringDecoder decoder(QStringDecoder::Utf8);
             QString line = decoder(rawLines[i]);
             if (decoder.hasError())
-                RegParser::Fail(static_cast<int>(i) + 1, QStringLiteral("the text is not UTF-8"));
+                RegParser::Fail(static_cast<int>(i) + 1,
+                                QCoreApplication::translate("Settings", "the text is not UTF-8"));
             if (line.endsWith(u'\r'))
                 line.chop(1);
             lines.append(line);

@@ -2,6 +2,8 @@
 
 #include "platform/error.h"
 
+#include <QCoreApplication>
+
 namespace {
 CategorySettings MakeCategory(int category, const char* keyName, const char* unlockCode,
                               const char* extensions) {
@@ -54,6 +56,7 @@ const std::array<CategorySettings, 3>& CategorySchemas() {
 
 const CategorySettings& CategorySchema(int category) {
     if (!IsFileCategory(category))
-        throw AppError(QStringLiteral("Unknown category %1").arg(category));
+        throw AppError(
+            QCoreApplication::translate("Settings", "Unknown category %1").arg(category));
     return CategorySchemas()[category - 1];
 }

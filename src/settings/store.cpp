@@ -2,6 +2,7 @@
 
 #include "platform/user_folders.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -139,7 +140,8 @@ public:
         if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, flags, nullptr) !=
             SQLITE_OK) {
             const QString reason =
-                db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QStringLiteral("out of memory");
+                db_ ? QString::fromUtf8(sqlite3_errmsg(db_))
+                    : QCoreApplication::translate("SettingsStore", "out of memory");
             Close();
             throw Unavailable(reason);
         }
@@ -172,8 +174,9 @@ public:
     }
 
     SettingsStoreError Failure() const {
-        return SettingsStoreError(QStringLiteral("The settings store %1 failed: %2")
-                                      .arg(path_, QString::fromUtf8(sqlite3_errmsg(db_))));
+        return SettingsStoreError(
+            QCoreApplication::translate("SettingsStore", "The settings store %1 failed: %2")
+                .arg(path_, QString::fromUtf8(sqlite3_errmsg(db_))));
     }
 
     sqlite3* Handle() const { return db_; }
@@ -181,7 +184,8 @@ public:
 private:
     SettingsStoreUnavailable Unavailable(const QString& reason) const {
         return SettingsStoreUnavailable(
-            QStringLiteral("Cannot open the settings store %1: %2").arg(path_, reason));
+            QCoreApplication::translate("SettingsStore", "Cannot open the settings store %1: %2")
+                .arg(path_, reason));
     }
 
     // The file is made by us so that it is private to the user from its first byte.
@@ -189,7 +193,8 @@ private:
         const QFileInfo info(path_);
         if (!QDir().mkpath(info.absolutePath()))
             throw Unavailable(
-                QStringLiteral("cannot create the folder %1").arg(info.absolutePath()));
+                QCoreApplication::translate("SettingsStore", "cannot create the folder %1")
+                    .arg(info.absolutePath()));
         const int fd = ::open(QFile::encodeName(path_).constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0)
@@ -315,10 +320,12 @@ void SettingsStore::Connection::PrepareSchema(Access access) {
         }
         version = SchemaVersion();
     }
+    // Said as they are: SQLite has no error of its own to give for these.
     if (version == 0)
-        throw SettingsStoreError(QStringLiteral("it holds no settings"));
+        throw Unavailable(QCoreApplication::translate("SettingsStore", "it holds no settings"));
     if (version > kSchemaVersion)
-        throw SettingsStoreError(QStringLiteral("it was written by a newer version of Couchframe"));
+        throw Unavailable(QCoreApplication::translate(
+            "SettingsStore", "it was written by a newer version of Couchframe"));
 }
 
 SettingsStore::SettingsStore() = default;
@@ -335,8 +342,7 @@ QString SettingsStore::DefaultDatabasePath() {
 
 void SettingsStore::UseDatabase(const QString& path, Access access) {
     if (transactionDepth_ > 0)
-        throw SettingsStoreError(
-            QStringLiteral("The settings store cannot change files inside a transaction"));
+        throw SettingsStoreError(tr("The settings store cannot change files inside a transaction"));
     connection_.reset();
     path_ = path;
     access_ = access;
@@ -379,7 +385,7 @@ qint64 SettingsStore::CreateKey(RootKey root, const QString& keyPath) {
         return *existing;
     const auto components = KeyComponents(keyPath);
     if (!components)
-        throw SettingsStoreError(QStringLiteral("Not a valid key path: %1").arg(keyPath));
+        throw SettingsStoreError(tr("Not a valid key path: %1").arg(keyPath));
     Connection& connection = Open();
     qint64 key = *FindKey(root, QString());
     for (qsizetype level = 0; level < components->size(); ++level) {

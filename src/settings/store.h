@@ -4,6 +4,7 @@
 #include "settings/general.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -60,6 +61,8 @@ public:
 };
 
 class SettingsStore {
+    Q_DECLARE_TR_FUNCTIONS(SettingsStore)
+
 public:
     enum class Access { ReadWrite, ReadOnly };
     class Connection; // the open SQLite connection, private to store.cpp

@@ -10,12 +10,20 @@
 
 namespace {
 
+// What a refusal speaks of: the plug-in file or its folder.
+enum class Subject { File, Folder };
+
 // Why something owned and moded as st may not be trusted; empty when it may.
-QString Distrust(const struct stat& st, const char* what) {
+QString Distrust(const struct stat& st, Subject subject) {
+    const bool folder = subject == Subject::Folder;
     if (st.st_uid != 0 && st.st_uid != ::geteuid())
-        return QStringLiteral("%1 is owned by another user").arg(QLatin1String(what));
+        return folder
+                   ? QCoreApplication::translate("Plugins", "its folder is owned by another user")
+                   : QCoreApplication::translate("Plugins", "it is owned by another user");
     if (st.st_mode & (S_IWGRP | S_IWOTH))
-        return QStringLiteral("%1 is writable by group or others").arg(QLatin1String(what));
+        return folder ? QCoreApplication::translate("Plugins",
+                                                    "its folder is writable by group or others")
+                      : QCoreApplication::translate("Plugins", "it is writable by group or others");
     return QString();
 }
 
@@ -57,7 +65,7 @@ PluginFile::PluginFile(const QByteArray& path) {
     if (fd_ < 0) {
         if (openError == ELOOP) {
             found_ = true;
-            refusal_ = QStringLiteral("it is a symbolic link");
+            refusal_ = tr("it is a symbolic link");
         }
         return;
     }
@@ -67,11 +75,11 @@ PluginFile::PluginFile(const QByteArray& path) {
         return;
     }
     found_ = true;
-    refusal_ = Distrust(folderStatus, "its folder");
+    refusal_ = Distrust(folderStatus, Subject::Folder);
     if (refusal_.isEmpty() && !S_ISREG(status_.st_mode))
-        refusal_ = QStringLiteral("it is not a regular file");
+        refusal_ = tr("it is not a regular file");
     if (refusal_.isEmpty())
-        refusal_ = Distrust(status_, "it");
+        refusal_ = Distrust(status_, Subject::File);
     if (refusal_.isEmpty())
         ChooseLoadName();
 }
@@ -89,8 +97,8 @@ void PluginFile::ChooseLoadName() {
     while (LoaderHasName(loadName_)) {
         const int moved = ::fcntl(fd_, F_DUPFD_CLOEXEC, fd_ + 1);
         if (moved < 0) {
-            refusal_ = QStringLiteral("it cannot be opened: %1")
-                           .arg(QString::fromLocal8Bit(std::strerror(errno)));
+            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+            refusal_ = tr("it cannot be opened: %1").arg(reason);
             return;
         }
         ::close(fd_);

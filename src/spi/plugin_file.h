@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QString>
 
 #include <sys/stat.h>
@@ -11,6 +12,8 @@
 // without following a symbolic link. The checks are made on the open descriptors, and the library
 // is loaded from the same descriptor, so nobody can swap the file between the check and the load.
 class PluginFile {
+    Q_DECLARE_TR_FUNCTIONS(PluginFile)
+
 public:
     explicit PluginFile(const QByteArray& path);
     ~PluginFile();

@@ -20,7 +20,9 @@
 
 namespace {
 
-const QString kCouldNotDecode = QStringLiteral("Susie Plugins could not decode");
+QString CouldNotDecode() {
+    return QCoreApplication::translate("Plugins", "Susie Plugins could not decode");
+}
 
 // Offsets at which a picture may start: 0, and behind a 128-byte MacBinary header.
 constexpr int kHeaderOffsets[] = {0, 128};
@@ -146,7 +148,8 @@ QImage ReadBmp(QIODevice& device) {
         if (pixels > SPI_PixelBudget() ||
             (available >= 0 &&
              !SPI_PixelsPlausible(pixels, static_cast<quint64>(available), kBmpMaxPixelsPerByte)))
-            throw EInvalidGraphic(QStringLiteral("The picture is too large"));
+            throw EInvalidGraphic(
+                QCoreApplication::translate("Plugins", "The picture is too large"));
     }
     AllowPicturesWithinTheBudget();
     QImageReader reader(&device, "bmp");
@@ -202,7 +205,7 @@ void TPlainBitmap::LoadFile(const QString& fileName) {
         !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         if (fd >= 0)
             ::close(fd);
-        throw EInvalidGraphic(QStringLiteral("Cannot open %1").arg(fileName));
+        throw EInvalidGraphic(tr("Cannot open %1").arg(fileName));
     }
     image_ = ReadBmp(file);
 }
@@ -284,12 +287,12 @@ void TInSPIAbleData::ReportProgress(TProgressStage stage, uint8_t percent, const
 }
 
 void TInSPIAbleData::Decode() {
-    ReportProgress(psStarting, 0, QStringLiteral("Loading Graphic by Susie Plugin"));
-    const QString ending = QStringLiteral("Loaded Graphic by Susie Plugin");
+    ReportProgress(psStarting, 0, tr("Loading Graphic by Susie Plugin"));
+    const QString ending = tr("Loaded Graphic by Susie Plugin");
     try {
         Release();
         const std::lock_guard calls(PluginCallLock());
-        ReportProgress(psRunning, 1, QStringLiteral("Seeking enabled Susie Plugins"));
+        ReportProgress(psRunning, 1, tr("Seeking enabled Susie Plugins"));
         std::vector<TSPI*> candidates;
         TSPIs* host = TSPIs::CurrentHost();
         if (host != nullptr)
@@ -301,7 +304,7 @@ void TInSPIAbleData::Decode() {
             const QString& path = candidate->FileName();
             const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
             for (int i = 0; i < offsets; ++i) {
-                ReportProgress(psRunning, 1, QStringLiteral("Loading by [%1]").arg(name));
+                ReportProgress(psRunning, 1, tr("Loading by [%1]").arg(name));
                 TryPlugin(*candidate, buffer, kHeaderOffsets[i]);
                 if (!IsEmpty()) {
                     ReportProgress(psEnding, 100, ending);
@@ -497,7 +500,7 @@ void TSPIGraphic::DecodeData() {
         Data->OnProgress = OnProgress;
         Data->Decode();
         if (Data->IsEmpty())
-            throw EInvalidGraphic(kCouldNotDecode);
+            throw EInvalidGraphic(CouldNotDecode());
     } catch (...) {
         ClearData();
         throw;
@@ -611,7 +614,7 @@ QImage TSPIGraphic::ToImage(bool releaseAfter) {
         return TakeOverPixels(rows);
     QImage image(width_, static_cast<int>(rows), QImage::Format_RGB32);
     if (image.isNull())
-        throw EInvalidGraphic(kCouldNotDecode);
+        throw EInvalidGraphic(CouldNotDecode());
     const auto* bits = static_cast<const uint8_t*>(Data->LockBits());
     for (qint64 y = 0; y < rows; ++y) {
         const uint8_t* src = bits + stride * (height_ > 0 ? rows - 1 - y : y);
@@ -644,7 +647,7 @@ QImage TSPIGraphic::TakeOverPixels(qint64 rows) {
                  4 * static_cast<qsizetype>(width), QImage::Format_RGB32, LocalFree, block);
     if (image.isNull()) {
         LocalFree(block);
-        throw EInvalidGraphic(kCouldNotDecode);
+        throw EInvalidGraphic(CouldNotDecode());
     }
     constexpr QRgb kOpaque = 0xFF000000u;
     if (bottomUp) {
@@ -710,10 +713,11 @@ template <class Load> void TSPIBitmap::LoadWith(const QString& fileName, Load&& 
         AssignDecoded(std::move(result));
     } catch (...) {
         Progress(psEnding, 100, true, QRect(0, 0, Width(), Height()),
-                 QStringLiteral("Loaded Graphic"));
+                 QCoreApplication::translate("TSPIBitmap", "Loaded Graphic"));
         throw;
     }
-    Progress(psEnding, 100, true, QRect(0, 0, Width(), Height()), QStringLiteral("Loaded Graphic"));
+    Progress(psEnding, 100, true, QRect(0, 0, Width(), Height()),
+             QCoreApplication::translate("TSPIBitmap", "Loaded Graphic"));
 }
 
 void TSPIBitmap::LoadFile(const QString& fileName) {
@@ -748,7 +752,7 @@ void TSPIBitmap::LoadNamedStream(QIODevice& stream, const QString& fileName) {
 
 void TSPIBitmap::AssignDecoded(std::unique_ptr<TGraphic> graphic) {
     if (!graphic)
-        throw EInvalidGraphic(kCouldNotDecode);
+        throw EInvalidGraphic(CouldNotDecode());
     if (auto* decoded = dynamic_cast<TSPIGraphic*>(graphic.get()))
         AssignImage(decoded->ToImage(true));
     else

@@ -7,6 +7,7 @@
 #include "platform/error.h"
 #include "spi/spis.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QImage>
 #include <QList>
@@ -44,6 +45,8 @@ protected:
 
 // The plain bitmap class: a bitmap held as a QImage, decoding BMP with Qt's own BMP reader.
 class TPlainBitmap : public TGraphic {
+    Q_DECLARE_TR_FUNCTIONS(TPlainBitmap)
+
 public:
     // EInvalidGraphic when the data is not a BMP picture Qt can read.
     virtual void LoadFile(const QString& fileName);
@@ -69,6 +72,8 @@ class TSPIGraphic;
 
 // The picture data as the plug-ins see it, and the bitmap memory a plug-in returned for it.
 class TInSPIAbleData {
+    Q_DECLARE_TR_FUNCTIONS(TInSPIAbleData)
+
 public:
     TInSPIAbleData(TSPIGraphic* owner, const QString& fileName);
     virtual ~TInSPIAbleData();
@@ -209,6 +214,8 @@ using TSPILoadFromStreamWithNameEvent =
 // The bitmap the viewer loads: BMP files through the built-in decoder, everything else through
 // the picture plug-ins. After a load it holds its own pixels.
 class TSPIBitmap : public TPlainBitmap {
+    Q_DECLARE_TR_FUNCTIONS(TSPIBitmap)
+
 public:
     TSPIBitmap();
     ~TSPIBitmap() override = default;

@@ -65,13 +65,14 @@ bool SameFolder(const QString& a, const QString& b) {
 } // namespace
 
 ESPIFOpenErrorSPI::ESPIFOpenErrorSPI(const QString& fileName)
-    : AppError(QStringLiteral("%1:Susie Pluginがロードできませんでした").arg(fileName)) {}
+    : AppError(tr("%1:Susie Pluginがロードできませんでした").arg(fileName)) {}
 
 ESPIInvalidAPI::ESPIInvalidAPI(const char* entryPoint, const QString& fileName)
-    : AppError(QStringLiteral("%1は[%2]では使えないSusie Plugin APIです")
-                   .arg(QLatin1String(entryPoint), fileName)) {}
+    : AppError(
+          tr("%1は[%2]では使えないSusie Plugin APIです").arg(QLatin1String(entryPoint), fileName)) {
+}
 
-ESPIDupCreateSPIs::ESPIDupCreateSPIs() : AppError(QStringLiteral("TSPIs は複数生成できません")) {}
+ESPIDupCreateSPIs::ESPIDupCreateSPIs() : AppError(tr("TSPIs は複数生成できません")) {}
 
 // ---- TSPI ----
 
@@ -320,7 +321,7 @@ void TSPIs::Search(const QString& mask) {
         if (const std::optional<QStringList> names = listings[i].Wait(deadline))
             SearchListed(WithTrailingSeparator(dir), *names);
         else
-            notices_.append(QStringLiteral("%1: the folder did not answer within %2 seconds")
+            notices_.append(tr("%1: the folder did not answer within %2 seconds")
                                 .arg(dir)
                                 .arg(kListingTimeLimit.count()));
     }
@@ -378,8 +379,8 @@ std::unique_ptr<TSPI> TSPIs::LoadMarked(const QString& path) {
         marks_ = std::make_unique<PluginLoadMarks>();
     if (marks_->StoppedAnEarlierStart(encoded, file.Status())) {
         notices_.append(
-            QStringLiteral("%1: it stopped an earlier start while it was being loaded; it is "
-                           "skipped until it is replaced")
+            tr("%1: it stopped an earlier start while it was being loaded; it is skipped until it "
+               "is replaced")
                 .arg(path));
         return nullptr;
     }

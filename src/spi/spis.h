@@ -8,6 +8,7 @@
 #include "spi/plugin_file.h"
 #include "spi/sdk/couchframe_spi.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QString>
 #include <QStringList>
@@ -21,16 +22,22 @@
 #include <vector>
 
 class ESPIFOpenErrorSPI : public AppError {
+    Q_DECLARE_TR_FUNCTIONS(ESPIFOpenErrorSPI)
+
 public:
     explicit ESPIFOpenErrorSPI(const QString& fileName);
 };
 
 class ESPIInvalidAPI : public AppError {
+    Q_DECLARE_TR_FUNCTIONS(ESPIInvalidAPI)
+
 public:
     ESPIInvalidAPI(const char* entryPoint, const QString& fileName);
 };
 
 class ESPIDupCreateSPIs : public AppError {
+    Q_DECLARE_TR_FUNCTIONS(ESPIDupCreateSPIs)
+
 public:
     ESPIDupCreateSPIs();
 };
@@ -205,6 +212,8 @@ std::recursive_timed_mutex& PluginCallLock();
 
 // The one plug-in host of the process.
 class TSPIs {
+    Q_DECLARE_TR_FUNCTIONS(TSPIs)
+
 public:
     // Raises ESPIDupCreateSPIs while another host exists.
     TSPIs();

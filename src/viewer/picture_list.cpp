@@ -3,17 +3,21 @@
 #include "platform/byte_path.h"
 #include "platform/error.h"
 
+#include <QCoreApplication>
+
 #include <cerrno>
 #include <cstring>
 
 QList<QByteArray> ReadPictureList(const QByteArray& path) {
     QFile file;
-    if (!OpenPathBytes(file, path))
-        throw AppError(QStringLiteral("Cannot open file \"%1\". %2")
-                           .arg(QFile::decodeName(path), QString::fromLocal8Bit(strerror(errno))));
+    if (!OpenPathBytes(file, path)) {
+        const QString reason = QString::fromLocal8Bit(strerror(errno));
+        throw AppError(QCoreApplication::translate("Viewer", "Cannot open file \"%1\". %2")
+                           .arg(QFile::decodeName(path), reason));
+    }
     const QByteArray text = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw AppError(QStringLiteral("Cannot read file \"%1\". %2")
+        throw AppError(QCoreApplication::translate("Viewer", "Cannot read file \"%1\". %2")
                            .arg(QFile::decodeName(path), file.errorString()));
     QList<QByteArray> lines;
     qsizetype start = 0;

@@ -80,18 +80,19 @@ protected:
 };
 
 TEST_F(ConfigFormTest, CaptionSizeTabsAndButtons) {
+    const DialogUnits u;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("環境設定"));
-    EXPECT_EQ(form.size(), QSize(472, 286));
+    EXPECT_EQ(form.size(), u(QSize(472, 286)));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_EQ(form.font().families().value(0), QStringLiteral("ＭＳ Ｐゴシック"));
-    EXPECT_EQ(form.font().pixelSize(), 12);
+    EXPECT_EQ(form.font().pixelSize(), u(12));
     ASSERT_EQ(form.PC1->count(), 4);
     const QStringList tabs = {QStringLiteral("全般"), QStringLiteral("my Video"),
                               QStringLiteral("my Music"), QStringLiteral("my Picture")};
     for (int i = 0; i < tabs.size(); ++i)
         EXPECT_EQ(form.PC1->tabText(i), tabs[i]);
-    EXPECT_EQ(form.PC1->geometry(), QRect(0, 0, 472, 252));
-    EXPECT_EQ(form.Panel1->geometry(), QRect(0, 252, 472, 34));
+    EXPECT_EQ(form.PC1->geometry(), u(QRect(0, 0, 472, 252)));
+    EXPECT_EQ(form.Panel1->geometry(), u(QRect(0, 252, 472, 34)));
     EXPECT_EQ(form.Button4->text(), QStringLiteral("OK"));
     EXPECT_EQ(form.Button5->text(), QStringLiteral("キャンセル"));
     EXPECT_TRUE(form.Button4->isDefault());
@@ -136,11 +137,12 @@ class ConfigPlacement : public ConfigFormTest, public ::testing::WithParamInterf
 
 TEST_P(ConfigPlacement, ControlSitsWhereItBelongs) {
     const Placement p = GetParam();
+    const DialogUnits u;
     QWidget* control = p.control(form);
     if (p.bounds.isEmpty())
-        EXPECT_EQ(control->pos(), p.bounds.topLeft());
+        EXPECT_EQ(control->pos(), u(p.bounds.topLeft()));
     else
-        EXPECT_EQ(control->geometry(), p.bounds);
+        EXPECT_EQ(control->geometry(), u(p.bounds));
     if (*p.caption) {
         const auto* label = qobject_cast<QLabel*>(control);
         const auto* button = qobject_cast<QPushButton*>(control);
@@ -179,14 +181,15 @@ INSTANTIATE_TEST_SUITE_P(
 #undef AT
 
 TEST_F(ConfigFormTest, FolderListsHaveTheirColumns) {
+    const DialogUnits u;
     for (QTreeWidget* list : {form.LV1, form.LV2, form.LV3}) {
         ASSERT_EQ(list->columnCount(), 3);
         EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("タイトル"));
         EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("パス"));
         EXPECT_EQ(list->headerItem()->text(2), QStringLiteral("ロック"));
-        EXPECT_EQ(list->columnWidth(0), 102);
-        EXPECT_EQ(list->columnWidth(1), 300);
-        EXPECT_EQ(list->columnWidth(2), 50);
+        EXPECT_EQ(list->columnWidth(0), u(102));
+        EXPECT_EQ(list->columnWidth(1), u(300));
+        EXPECT_EQ(list->columnWidth(2), u(50));
         EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
         EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
         EXPECT_EQ(list->editTriggers(), QAbstractItemView::NoEditTriggers);

@@ -21,19 +21,22 @@ protected:
 };
 
 TEST_F(FolderFormTest, CaptionSizeAndControls) {
+    const DialogUnits u;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("フォルダ設定"));
-    EXPECT_EQ(form.size(), QSize(312, 120));
+    EXPECT_EQ(form.size(), u(QSize(312, 240)));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_EQ(form.font().families().value(0), QStringLiteral("ＭＳ Ｐゴシック"));
-    EXPECT_EQ(form.font().pixelSize(), 12);
-    EXPECT_EQ(form.Bevel1->geometry(), QRect(8, 8, 297, 77));
-    EXPECT_EQ(form.ED01->geometry(), QRect(76, 12, 153, 20));
-    EXPECT_EQ(form.EE01->geometry(), QRect(76, 36, 221, 20));
-    EXPECT_EQ(form.CHB01->geometry(), QRect(76, 60, 221, 17));
-    EXPECT_EQ(form.Button4->geometry(), QRect(149, 92, 75, 22));
-    EXPECT_EQ(form.Button5->geometry(), QRect(229, 92, 75, 22));
-    EXPECT_EQ(form.Label3->pos(), QPoint(16, 16));
-    EXPECT_EQ(form.Label1->pos(), QPoint(16, 40));
+    EXPECT_EQ(form.font().pixelSize(), u(12));
+    EXPECT_EQ(form.Bevel1->geometry(), u(QRect(8, 8, 297, 180)));
+    EXPECT_EQ(form.ED01->geometry(), u(QRect(76, 36, 153, 20)));
+    // The edit keeps its own height for its font.
+    EXPECT_EQ(form.EE01->geometry(),
+              QRect(u(QPoint(76, 84)), QSize(u(221), form.EE01->WantedHeight())));
+    EXPECT_EQ(form.CHB01->geometry(), u(QRect(76, 132, 221, 24)));
+    EXPECT_EQ(form.Button4->geometry(), u(QRect(149, 204, 75, 24)));
+    EXPECT_EQ(form.Button5->geometry(), u(QRect(229, 204, 75, 24)));
+    EXPECT_EQ(form.Label3->pos(), u(QPoint(16, 40)));
+    EXPECT_EQ(form.Label1->pos(), u(QPoint(16, 88)));
     EXPECT_EQ(form.Label3->text(), QStringLiteral("タイトル(&T):"));
     EXPECT_EQ(form.Label1->text(), QStringLiteral("パス(&F):"));
     EXPECT_EQ(form.CHB01->text(), QStringLiteral("ロック(&L)"));

@@ -8,7 +8,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
-#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 
@@ -43,21 +43,21 @@ TEST(TopLevelErrorHandler, AbortIsSilent) {
 
 namespace {
 // The message boxes open now.
-QList<QMessageBox*> OpenBoxes() {
-    QList<QMessageBox*> boxes;
+QList<MessageBoxDialog*> OpenBoxes() {
+    QList<MessageBoxDialog*> boxes;
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+        if (auto* box = qobject_cast<MessageBoxDialog*>(widget); box && box->isVisible())
             boxes.append(box);
     return boxes;
 }
 
-void Press(QMessageBox* box) {
-    box->button(QMessageBox::Ok)->click();
+void Press(MessageBoxDialog* box) {
+    box->OkButton()->click();
 }
 
 // Runs the steps one after another inside the event loop of whatever box is open then; each step
 // sees the boxes open at its turn. Returns when the last step has run and every box is closed.
-void WithBoxes(std::vector<std::function<void(const QList<QMessageBox*>&)>> steps,
+void WithBoxes(std::vector<std::function<void(const QList<MessageBoxDialog*>&)>> steps,
                const std::function<void()>& start) {
     size_t next = 0;
     Timer driver;
@@ -66,7 +66,7 @@ void WithBoxes(std::vector<std::function<void(const QList<QMessageBox*>&)>> step
             return;
         if (next >= steps.size()) {
             // A box more than the steps expected: closed, so that the test ends and fails.
-            ADD_FAILURE() << "unexpected box: " << OpenBoxes().first()->text().toStdString();
+            ADD_FAILURE() << "unexpected box: " << OpenBoxes().first()->Text().toStdString();
             Press(OpenBoxes().first());
             return;
         }
@@ -86,7 +86,7 @@ void WithBoxes(std::vector<std::function<void(const QList<QMessageBox*>&)>> step
 TEST(MessageBoxTest, OneBoxAtATimeRepeatsFoldedOthersWaitTheirTurn) {
     QStringList shown;
     auto show = [](const char* text) { ShowMessage(MessageKind::Error, QString::fromUtf8(text)); };
-    WithBoxes({[&](const QList<QMessageBox*>& boxes) {
+    WithBoxes({[&](const QList<MessageBoxDialog*>& boxes) {
                    ASSERT_EQ(boxes.size(), 1);
                    // Raised while the box is open, as a player's events and timers do: no second
                    // box.
@@ -95,17 +95,17 @@ TEST(MessageBoxTest, OneBoxAtATimeRepeatsFoldedOthersWaitTheirTurn) {
                    show("first");
                    show("second");
                    EXPECT_EQ(OpenBoxes().size(), 1);
-                   EXPECT_EQ(boxes[0]->text(), QStringLiteral("first\n\n(3 times)"));
+                   EXPECT_EQ(boxes[0]->Text(), QStringLiteral("first\n\n(3 times)"));
                },
-               [&](const QList<QMessageBox*>& boxes) {
+               [&](const QList<MessageBoxDialog*>& boxes) {
                    ASSERT_EQ(boxes.size(), 1);
-                   shown << boxes[0]->text();
+                   shown << boxes[0]->Text();
                    Press(boxes[0]);
                },
-               [&](const QList<QMessageBox*>& boxes) {
+               [&](const QList<MessageBoxDialog*>& boxes) {
                    // The waiting message, its repeat counted, once the first box has closed.
                    ASSERT_EQ(boxes.size(), 1);
-                   shown << boxes[0]->text();
+                   shown << boxes[0]->Text();
                    Press(boxes[0]);
                }},
               [&] { show("first"); });
@@ -113,28 +113,41 @@ TEST(MessageBoxTest, OneBoxAtATimeRepeatsFoldedOthersWaitTheirTurn) {
     EXPECT_TRUE(OpenBoxes().isEmpty());
 
     // Closed is closed: the same message later opens a box of its own again.
-    WithBoxes({[&](const QList<QMessageBox*>& boxes) {
+    WithBoxes({[&](const QList<MessageBoxDialog*>& boxes) {
                   ASSERT_EQ(boxes.size(), 1);
-                  EXPECT_EQ(boxes[0]->text(), QStringLiteral("first"));
+                  EXPECT_EQ(boxes[0]->Text(), QStringLiteral("first"));
                   Press(boxes[0]);
               }},
               [&] { show("first"); });
 }
 
-TEST(MessageBoxTest, TextIsReadableFromTheSofaAndNeverMarkup) {
-    const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
-    WithBoxes(
-        {[&](const QList<QMessageBox*>& boxes) {
-            ASSERT_EQ(boxes.size(), 1);
-            auto* label = boxes[0]->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-            ASSERT_NE(label, nullptr);
-            EXPECT_GE(label->fontInfo().pixelSize() * 40, screenHeight);
-            // Wide enough for a path on a line, not a few words.
-            EXPECT_GE(label->width() * 2, QGuiApplication::primaryScreen()->geometry().width());
-            EXPECT_EQ(label->textFormat(), Qt::PlainText);
-            EXPECT_GE(boxes[0]->button(QMessageBox::Ok)->fontInfo().pixelSize() * 40, screenHeight);
-            EXPECT_TRUE(boxes[0]->windowFlags() & Qt::WindowStaysOnTopHint);
-            Press(boxes[0]);
-        }},
-        [] { ShowMessage(MessageKind::Warning, QStringLiteral("<b>\"a&b\"</b> cannot")); });
+TEST(MessageBoxTest, TextIsNeverMarkupAndTheBoxStaysOnTop) {
+    const QString text = QStringLiteral("<b>\"a&b\"</b> cannot");
+    WithBoxes({[&](const QList<MessageBoxDialog*>& boxes) {
+                  ASSERT_EQ(boxes.size(), 1);
+                  EXPECT_EQ(boxes[0]->Text(), text);
+                  EXPECT_EQ(boxes[0]->TextArea()->accessibleName(), text);
+                  EXPECT_TRUE(boxes[0]->windowFlags() & Qt::WindowStaysOnTopHint);
+                  EXPECT_EQ(boxes[0]->focusWidget(), boxes[0]->OkButton());
+                  Press(boxes[0]);
+              }},
+              [&] { ShowMessage(MessageKind::Warning, text); });
+}
+
+TEST(MessageBoxTest, EnterEscAndTheRemotesBackCloseIt) {
+    for (const int key : {Qt::Key_Return, Qt::Key_Escape, Qt::Key_Back, Qt::Key_Close}) {
+        bool shown = false;
+        WithBoxes({[&](const QList<MessageBoxDialog*>& boxes) {
+                      ASSERT_EQ(boxes.size(), 1);
+                      shown = true;
+                      QTest::sendKeyEvent(QTest::Click, boxes[0]->OkButton(),
+                                          static_cast<Qt::Key>(key), QString(), Qt::NoModifier);
+                      if (boxes[0]->isVisible()) {
+                          ADD_FAILURE() << "key " << key << " left the box open";
+                          Press(boxes[0]);
+                      }
+                  }},
+                  [] { ShowMessage(MessageKind::Information, QStringLiteral("done")); });
+        EXPECT_TRUE(shown);
+    }
 }

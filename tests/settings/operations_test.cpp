@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 namespace {
@@ -240,6 +241,33 @@ TEST_F(OperationsTest, AStoreThatCannotBeOpenedGivesAClearMessage) {
     message = RaisedMessage([] { SettingKeyExists(settingskey::Root); });
     EXPECT_TRUE(message.startsWith("Cannot open the settings store ")) << message.toStdString();
     EXPECT_NO_THROW(EraseSettingKey(0, kKey));
+}
+
+// A file that SQLite opens but that is not a store of ours says why, not SQLite's "not an error".
+TEST_F(OperationsTest, AStoreOfANewerVersionOrWithoutSettingsSaysSo) {
+    const auto setVersion = [](const QString& path, int version) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+        const QByteArray pragma = "PRAGMA user_version = " + QByteArray::number(version);
+        EXPECT_EQ(sqlite3_exec(db, pragma.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    };
+    WriteSettingInt(0, kKey, "Volume", 1);
+    const QString newer = folder.filePath("newer.db");
+    SettingsStore::Instance().UseDatabase(newer);
+    WriteSettingInt(0, kKey, "Volume", 1);
+    SettingsStore::Instance().UseDatabase(DatabasePath());
+    setVersion(newer, 99);
+    SettingsStore::Instance().UseDatabase(newer);
+    EXPECT_EQ(RaisedMessage([] { ReadSettingInt(0, kKey, "Volume", 0); }),
+              "Cannot open the settings store " + newer +
+                  ": it was written by a newer version of Couchframe");
+
+    const QString empty = folder.filePath("empty.db");
+    setVersion(empty, 0);
+    SettingsStore::Instance().UseDatabase(empty, SettingsStore::Access::ReadOnly);
+    EXPECT_EQ(RaisedMessage([] { ReadSettingInt(0, kKey, "Volume", 0); }),
+              "Cannot open the settings store " + empty + ": it holds no settings");
 }
 
 } // namespace

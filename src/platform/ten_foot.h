@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+#include <algorithm>
+
+// Dialogs and message boxes are laid out in units of a 480th of the screen's height (at least one
+// pixel), so that their 12-unit text is a 40th of the screen high and they keep their proportions:
+// readable from the sofa at any size. Pixels are rounded up, so that text is never smaller than
+// that.
+class DialogUnits {
+public:
+    static constexpr int kUnitsPerScreen = 480;
+    // The height of body text.
+    static constexpr int kTextUnits = 12;
+
+    // For the primary screen.
+    DialogUnits();
+    explicit DialogUnits(int screenHeight);
+
+    // Whole pixels per unit, for lines and frames.
+    int Scale() const { return std::max(1, pixelsPerScreen_ / kUnitsPerScreen); }
+    int operator()(int units) const {
+        return (units * pixelsPerScreen_ + kUnitsPerScreen - 1) / kUnitsPerScreen;
+    }
+    QPoint operator()(const QPoint& units) const {
+        return {(*this)(units.x()), (*this)(units.y())};
+    }
+    QSize operator()(const QSize& units) const {
+        return {(*this)(units.width()), (*this)(units.height())};
+    }
+    QRect operator()(const QRect& units) const {
+        return {(*this)(units.topLeft()), (*this)(units.size())};
+    }
+
+private:
+    int pixelsPerScreen_;
+};
+
+// A thick frame around whichever control of the window has the keyboard focus (around the current
+// tab of a tab bar): the style's own focus mark is a dotted line that cannot be seen from the sofa.
+class FocusFrame : public QWidget {
+public:
+    FocusFrame(QWidget& window, const DialogUnits& units);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Follow(QWidget* focused);
+
+    int thickness_;
+    QPointer<QWidget> followed_;
+    QMetaObject::Connection tabChanged_;
+};
