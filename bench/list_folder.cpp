@@ -10,6 +10,7 @@
 #include "filemenu/file_menu.h"
 #include "filemenu/folder_listing.h"
 #include "platform/application.h"
+#include "platform/clock.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,7 +73,8 @@ BENCHMARK(BM_ListFolder)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)
 
 void BM_PaintPage(benchmark::State& state) {
     MediaScreens screens;
-    TFile_Menu screen(screens);
+    SteadyClock clock;
+    TFile_Menu screen(screens, clock);
     screen.category = 1;
     screen.PlaceFullScreen();
     screen.show();

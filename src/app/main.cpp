@@ -4,6 +4,7 @@
 #include "dialogs/config.h"
 #include "filemenu/file_menu.h"
 #include "platform/application.h"
+#include "platform/clock.h"
 #include "platform/display_check.h"
 #include "platform/translations.h"
 
@@ -16,11 +17,12 @@ int main(int argc, char** argv) {
     Application app(argc, argv);
     displayGuard.reset();
     InstallTranslation(app);
+    SteadyClock clock;
     MediaScreens mediaScreens;
     MainMenuScreens screens;
     screens.configurationDialog = MakeConfigurationDialog;
-    screens.folderList = [&mediaScreens](int category) -> std::unique_ptr<QDialog> {
-        auto folderList = std::make_unique<TFile_Menu>(mediaScreens);
+    screens.folderList = [&mediaScreens, &clock](int category) -> std::unique_ptr<QDialog> {
+        auto folderList = std::make_unique<TFile_Menu>(mediaScreens, clock);
         folderList->category = category;
         return folderList;
     };

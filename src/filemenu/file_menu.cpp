@@ -13,13 +13,11 @@
 #include <QDialog>
 #include <QLabel>
 #include <QScopeGuard>
-#include <QTimer>
 
 namespace {
 constexpr int kRows = FolderWalk::kRows;
 constexpr int kFirstTag = FolderWalk::kFirstTag;
 constexpr StoredColor kRowColor = 0x804000;
-constexpr int kWatchIntervalMs = 20;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption,
                   Qt::Alignment alignment) {
@@ -31,8 +29,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption,
 }
 } // namespace
 
-TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, QWidget* parent)
-    : Form(parent), mediaScreens_(mediaScreens), walk_(*this, CurTag) {
+TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, Clock& clock, QWidget* parent)
+    : Form(parent), mediaScreens_(mediaScreens), walk_(*this, CurTag, clock) {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     SetBlackBackground(*this);
 
@@ -58,9 +56,6 @@ TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, QWidget* parent)
     LBL002 = MakeLabel(this, "LBL002", tr(" [Prev]"), Qt::AlignLeft);
     LBL003 = MakeLabel(this, "LBL003", tr("[Next] "), Qt::AlignRight);
     LBL004 = MakeLabel(this, "LBL004", tr("[Clear] Go to Main"), Qt::AlignHCenter);
-    watch_ = new QTimer(this);
-    watch_->setInterval(kWatchIntervalMs);
-    connect(watch_, &QTimer::timeout, this, [this] { WatchWorkers(); });
     FormCreate();
 }
 
@@ -109,17 +104,15 @@ void TFile_Menu::LayOut() {
     LBL004->setGeometry(l.left, l.hintsTop, l.rowWidth, l.rowHeight);
 }
 
-void TFile_Menu::WatchWorkers() {
-    if (!walk_.Watch())
-        watch_->stop();
-}
-
 void TFile_Menu::SelectionMoved(int fromTag) {
     HighlightPanel(this, fromTag, CurTag);
 }
 
-void TFile_Menu::WaitForWorkers() {
-    watch_->start();
+void TFile_Menu::HoldPainting(bool hold) {
+    // The screen keeps what it shows until the answer is painted, so it never flashes an empty
+    // page; input is handled meanwhile.
+    paintingHeld_ = hold;
+    setUpdatesEnabled(!hold);
 }
 
 void TFile_Menu::ReadingShown(qsizetype found) {
@@ -145,7 +138,7 @@ void TFile_Menu::PaintRow(int row) {
 void TFile_Menu::PaintPage() {
     // One screen update for the whole page, so that paging does not flicker.
     setUpdatesEnabled(false);
-    const auto resume = qScopeGuard([this] { setUpdatesEnabled(true); });
+    const auto resume = qScopeGuard([this] { setUpdatesEnabled(!paintingHeld_); });
     LBL002->setVisible(walk_.Page() != 0);
     LBL003->setVisible(walk_.Page() != walk_.PageCount() - 1);
     LBL004->setVisible(true);

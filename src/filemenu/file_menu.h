@@ -11,10 +11,10 @@
 
 #include <array>
 
+class Clock;
 class ImageWidget;
 class Panel;
 class QLabel;
-class QTimer;
 class TPGradation;
 
 // The folder list screen of one category: the walk through its folders shown ten rows to a page,
@@ -23,8 +23,9 @@ class TFile_Menu : public Form, public PanelSelection, private FolderWalkView {
     Q_DECLARE_TR_FUNCTIONS(TFile_Menu)
 
 public:
-    // Media hand-offs open the screens that mediaScreens makes; it outlives the screen.
-    explicit TFile_Menu(MediaScreenFactory& mediaScreens, QWidget* parent = nullptr);
+    // Media hand-offs open the screens that mediaScreens makes; the workers' waits are timed by
+    // clock. Both outlive the screen.
+    TFile_Menu(MediaScreenFactory& mediaScreens, Clock& clock, QWidget* parent = nullptr);
     ~TFile_Menu() override;
 
     // Set by the creator before the screen is shown: 1 Video, 2 Music, 3 Picture.
@@ -89,17 +90,16 @@ private:
     std::array<Panel*, FolderWalk::kRows> Rows() const;
     // Runs an input's operation under the highlight rule.
     template <typename Operation> void UnderHighlightRule(Operation&& operation);
-    void WatchWorkers();
 
     // FolderWalkView
     void SelectionMoved(int fromTag) override;
-    void WaitForWorkers() override;
+    void HoldPainting(bool hold) override;
     void ReadingShown(qsizetype found) override;
     void ReadingEnded() override;
 
     MediaScreenFactory& mediaScreens_;
     bool busy_ = false;
+    bool paintingHeld_ = false;
     QString titleCaption_;
-    QTimer* watch_; // runs while workers are waited for
     FolderWalk walk_;
 };

@@ -1,11 +1,9 @@
 #include "filemenu/folder_existence.h"
 
-#include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <sys/stat.h>
-#include <thread>
 
 namespace {
 // Enough workers that a few hanging folders do not hold up the others, without a thread for each
@@ -23,40 +21,10 @@ bool IsExistingFile(const QByteArray& path) {
     return !path.isEmpty() && stat(path.constData(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-struct ExistenceAnswers::State {
-    mutable std::mutex mutex;
-    mutable std::condition_variable answered;
-    std::vector<std::optional<bool>> exists;
-    size_t pending = 0;
-};
-
-ExistenceAnswers::ExistenceAnswers(size_t count) : state_(std::make_shared<State>()) {
-    state_->exists.resize(count);
-    state_->pending = count;
-}
-
-bool ExistenceAnswers::WaitFor(std::chrono::milliseconds limit) const {
-    std::unique_lock lock(state_->mutex);
-    return state_->answered.wait_for(lock, limit, [this] { return state_->pending == 0; });
-}
-
-std::vector<std::optional<bool>> ExistenceAnswers::Snapshot() const {
-    const std::lock_guard lock(state_->mutex);
-    return state_->exists;
-}
-
-void ExistenceAnswers::Answer(size_t index, bool exists) {
-    const std::lock_guard lock(state_->mutex);
-    if (state_->exists[index])
-        return;
-    state_->exists[index] = exists;
-    --state_->pending;
-    state_->answered.notify_all();
-}
-
-// A request that waits for one path's answer; a request nobody holds any more is skipped.
+// A request that waits for one path's answer.
 struct Waiter {
-    std::weak_ptr<ExistenceAnswers> answers;
+    JobControl control;
+    std::shared_ptr<const ExistenceAnswered> answered;
     size_t index;
 };
 
@@ -76,14 +44,16 @@ std::shared_ptr<FolderExistenceChecks> FolderExistenceChecks::Create(FolderProbe
     return std::shared_ptr<FolderExistenceChecks>(new FolderExistenceChecks(std::move(probe)));
 }
 
-std::shared_ptr<ExistenceAnswers> FolderExistenceChecks::Ask(const std::vector<QByteArray>& paths) {
-    auto answers = std::make_shared<ExistenceAnswers>(paths.size());
+BackgroundJob FolderExistenceChecks::Ask(QObject* receiver, const std::vector<QByteArray>& paths,
+                                         ExistenceAnswered answered) {
+    auto [job, control] = BackgroundJob::Open(receiver);
+    const auto shared = std::make_shared<const ExistenceAnswered>(std::move(answered));
     size_t newWorkers = 0;
     {
         const std::lock_guard lock(state_->mutex);
         for (size_t i = 0; i < paths.size(); ++i) {
             auto [slot, added] = state_->inFlight.try_emplace(paths[i]);
-            slot->second.push_back({answers, i});
+            slot->second.push_back({control, shared, i});
             if (added)
                 state_->queue.push_back(paths[i]);
         }
@@ -93,8 +63,8 @@ std::shared_ptr<ExistenceAnswers> FolderExistenceChecks::Ask(const std::vector<Q
         }
     }
     for (size_t w = 0; w < newWorkers; ++w)
-        std::thread([self = shared_from_this()] { self->Work(); }).detach();
-    return answers;
+        BackgroundJob::RunDetached([self = shared_from_this()] { self->Work(); });
+    return std::move(job);
 }
 
 void FolderExistenceChecks::Work() {
@@ -123,8 +93,9 @@ void FolderExistenceChecks::Work() {
             state_->inFlight.erase(slot);
         }
         for (const Waiter& waiter : waiters)
-            if (const auto answers = waiter.answers.lock())
-                answers->Answer(waiter.index, exists);
+            waiter.control.Post([answered = waiter.answered, index = waiter.index, exists] {
+                (*answered)(index, exists);
+            });
     }
 }
 

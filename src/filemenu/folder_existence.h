@@ -1,16 +1,16 @@
 #pragma once
 
+#include "platform/background_job.h"
+
 #include <QByteArray>
 
-#include <chrono>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 // Tests whether folders (or, with another probe, files) exist without letting a hanging file system
 // (an unmounted or unreachable share) freeze the screen: the tests run on worker threads and their
-// answers arrive when they come. A folder is tested by at most one thread at a time, however often
+// answers arrive as they come. A folder is tested by at most one thread at a time, however often
 // it is asked about, so that rebuilding a list while a share hangs does not pile up stuck threads.
 using FolderProbe = std::function<bool(const QByteArray& path)>;
 
@@ -19,25 +19,16 @@ bool IsExistingFolder(const QByteArray& path);
 // Whether the path names something that is not a folder (a file to play).
 bool IsExistingFile(const QByteArray& path);
 
-// The answers to one request, in the order of its paths; empty until a path has answered.
-class ExistenceAnswers {
-public:
-    explicit ExistenceAnswers(size_t count);
-    // Waits up to limit for every answer; whether all have come.
-    bool WaitFor(std::chrono::milliseconds limit) const;
-    std::vector<std::optional<bool>> Snapshot() const;
-    void Answer(size_t index, bool exists);
-
-private:
-    struct State;
-    std::shared_ptr<State> state_;
-};
+// One request's answers, told to answered(index in the request's paths, exists) on the receiver's
+// thread as each comes. Dropping the request abandons the answers still to come.
+using ExistenceAnswered = std::function<void(size_t index, bool exists)>;
 
 class FolderExistenceChecks : public std::enable_shared_from_this<FolderExistenceChecks> {
 public:
     static std::shared_ptr<FolderExistenceChecks> Create(FolderProbe probe = IsExistingFolder);
     // Starts the tests (or joins those already running for the same paths).
-    std::shared_ptr<ExistenceAnswers> Ask(const std::vector<QByteArray>& paths);
+    [[nodiscard]] BackgroundJob Ask(QObject* receiver, const std::vector<QByteArray>& paths,
+                                    ExistenceAnswered answered);
     // How many folders are being tested now.
     size_t InFlight() const;
 

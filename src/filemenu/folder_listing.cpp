@@ -112,7 +112,7 @@ void SortByDisplayText(EntryList& entries) {
 }
 
 EntryList ListFolderEntries(const QByteArray& folder, const ExtensionList& extensions,
-                            std::atomic<size_t>* taken) {
+                            const std::function<void(size_t)>& taken) {
     EntryList entries;
     DIR* dir = opendir(folder.constData());
     if (!dir)
@@ -142,7 +142,7 @@ EntryList ListFolderEntries(const QByteArray& folder, const ExtensionList& exten
         item.displayText = item.entry.directory ? SubFolderText(nameBytes) : FileText(nameBytes);
         entries.push_back(std::move(item));
         if (taken)
-            taken->store(entries.size(), std::memory_order_relaxed);
+            taken(entries.size());
     }
     closedir(dir);
     SortByDisplayText(entries);

@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <QCollator>
 
-#include <atomic>
+#include <functional>
 
 // The collator of the folder list: the user's locale, letter case ignored. The C and POSIX locales
 // take a real locale's rules instead, where case-insensitive sort keys are honoured.
@@ -19,10 +19,10 @@ QCollator FolderCollator();
 // entries (sockets, FIFOs, device nodes) are left out; a symbolic link counts as what it points
 // to, a dangling one is left out.
 // "." is skipped; ".." is kept as the up entry, except in the root, which has none. A folder that
-// cannot be enumerated gives an empty list. taken, when given, follows how many entries the
-// listing has taken so far (for a reader on another thread).
+// cannot be enumerated gives an empty list. taken, when given, is told how many entries the
+// listing has taken so far, after each one.
 EntryList ListFolderEntries(const QByteArray& folder, const ExtensionList& extensions,
-                            std::atomic<size_t>* taken = nullptr);
+                            const std::function<void(size_t)>& taken = {});
 
 // Sorts entries by display text as ListFolderEntries does.
 void SortByDisplayText(EntryList& entries);

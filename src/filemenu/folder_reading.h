@@ -2,38 +2,38 @@
 
 #include "filemenu/extension_list.h"
 #include "filemenu/file_entry.h"
+#include "platform/background_job.h"
 
 #include <QByteArray>
 
 #include <chrono>
-#include <memory>
+#include <functional>
 #include <optional>
 #include <utility>
 
-// A folder listing (ListFolderEntries) that runs on a worker thread of its own, so that a share
-// that stalls (a sleeping NAS, a hung network mount) never freezes the screen. The worker is
-// detached: one stuck in a system call neither blocks the caller nor keeps the process from
-// exiting. Dropping the reading abandons it; whatever the worker finds later is thrown away.
+// A folder listing (ListFolderEntries) run as a background job, so that a share that stalls (a
+// sleeping NAS, a hung network mount) never freezes the screen. Dropping the reading abandons it;
+// whatever its worker finds later is thrown away.
 class FolderReading {
 public:
-    FolderReading(const QByteArray& folder, const ExtensionList& extensions);
-    ~FolderReading();
-    FolderReading(const FolderReading&) = delete;
-    FolderReading& operator=(const FolderReading&) = delete;
+    struct Listing {
+        EntryList entries; // sorted
+        // Device and inode of the folder; none when it is not a folder.
+        std::optional<std::pair<quint64, quint64>> identity;
+    };
+    using Found = std::function<void(size_t count)>;
+    using Done = std::function<void(Listing listing)>;
+
+    // found hears how many entries have been taken so far (at most every kReportInterval), done
+    // the listing; both on receiver's thread.
+    FolderReading(QObject* receiver, const QByteArray& folder, const ExtensionList& extensions,
+                  Found found, Done done);
 
     const QByteArray& Folder() const { return folder_; }
-    // Waits up to limit for the listing; whether it is complete.
-    bool WaitFor(std::chrono::milliseconds limit) const;
-    bool Finished() const { return WaitFor(std::chrono::milliseconds(0)); }
-    // How many entries the listing has taken so far.
-    size_t EntriesTaken() const;
-    // The sorted listing, once Finished; empties it.
-    EntryList TakeEntries();
-    // Device and inode of the folder, once Finished; none when it is not a folder.
-    std::optional<std::pair<quint64, quint64>> Identity() const;
+
+    static constexpr std::chrono::milliseconds kReportInterval{100};
 
 private:
-    struct Shared;
     QByteArray folder_;
-    std::shared_ptr<Shared> shared_;
+    BackgroundJob job_;
 };

@@ -5,20 +5,15 @@
 #include "filemenu/folder_listing.h"
 #include "filemenu/play_selection.h"
 #include "platform/byte_path.h"
+#include "platform/clock.h"
 #include "settings/general.h"
 
 #include <QFile>
 
 #include <algorithm>
 
-namespace {
-// Folders that answer within this are shown at once, without an empty page or an olive row first.
-constexpr std::chrono::milliseconds kQuickAnswer{50};
-// A folder still being read after this says so in the title row.
-constexpr std::chrono::milliseconds kShowReadingAfter{300};
-} // namespace
-
-FolderWalk::FolderWalk(FolderWalkView& view, int& curTag) : view_(view), curTag_(curTag) {}
+FolderWalk::FolderWalk(FolderWalkView& view, int& curTag, Clock& clock)
+    : view_(view), clock_(clock), curTag_(curTag) {}
 
 FolderWalk::~FolderWalk() = default;
 
@@ -65,72 +60,101 @@ void FolderWalk::ListRegisteredFolders() {
     page_ = 0;
     // A share that hangs must not freeze the screen: its folder shows as missing until it answers,
     // and turns yellow then.
-    answers_ = SharedFolderExistenceChecks().Ask(paths);
-    answers_->WaitFor(kQuickAnswer);
-    ApplyExistenceAnswers();
-    if (answers_)
-        view_.WaitForWorkers();
+    unanswered_ = paths.size();
+    existence_ = SharedFolderExistenceChecks().Ask(
+        &inbox_, paths, [this](size_t index, bool exists) { FolderAnswered(index, exists); });
+    if (unanswered_ > 0)
+        HoldPainting();
 }
 
-void FolderWalk::ApplyExistenceAnswers() {
-    const std::vector<std::optional<bool>> answers = answers_->Snapshot();
-    bool all = true;
-    for (size_t i = 0; i < answers.size() && i < entries_.size(); ++i) {
-        all = all && answers[i].has_value();
-        const bool exists = answers[i].value_or(false);
-        if (entries_[i].entry.exists == exists)
-            continue;
-        entries_[i].entry.exists = exists;
-        if (i / kRows == static_cast<size_t>(page_))
-            view_.PaintRow(static_cast<int>(i % kRows));
+void FolderWalk::FolderAnswered(size_t index, bool exists) {
+    if (index < entries_.size() && entries_[index].entry.exists != exists) {
+        entries_[index].entry.exists = exists;
+        if (index / kRows == static_cast<size_t>(page_))
+            view_.PaintRow(static_cast<int>(index % kRows));
     }
-    if (all)
-        answers_.reset();
+    if (--unanswered_ == 0) {
+        existence_.Abandon();
+        ReleasePainting();
+    }
+}
+
+void FolderWalk::HoldPainting() {
+    const unsigned generation = ++holdGeneration_;
+    if (!holding_) {
+        holding_ = true;
+        view_.HoldPainting(true);
+    }
+    clock_.CallAfter(kQuickAnswer, &inbox_, [this, generation] {
+        if (generation == holdGeneration_)
+            ReleasePainting();
+    });
+}
+
+void FolderWalk::ReleasePainting() {
+    if (!holding_)
+        return;
+    holding_ = false;
+    view_.HoldPainting(false);
 }
 
 void FolderWalk::ListFolder(const QByteArray& folder) {
-    StartReading(Reading(std::make_unique<FolderReading>(folder, extensions_)));
+    StartReading(Reading(folder));
 }
 
 void FolderWalk::StartReading(Reading reading) {
     AbandonReading();
-    reading.start = std::chrono::steady_clock::now();
     reading_ = std::make_unique<Reading>(std::move(reading));
     if (!reading_->forPlay) {
         page_ = 0;
         pageCount_ = 1; // neither [Prev] nor [Next] while the list is not there
         curTag_ = kFirstTag;
+        HoldPainting();
     }
-    if (reading_->folder->WaitFor(kQuickAnswer))
-        FinishReading();
-    else
-        view_.WaitForWorkers();
+    // An abandoned reading answers nothing: whatever arrives is the current reading's.
+    reading_->job = std::make_unique<FolderReading>(
+        &inbox_, reading_->folder, extensions_, [this](size_t found) { ReadingFound(found); },
+        [this](FolderReading::Listing listing) { ReadingArrived(std::move(listing)); });
+    clock_.CallAfter(kShowReadingAfter, &inbox_, [this, generation = ++readingGeneration_] {
+        if (!reading_ || generation != readingGeneration_)
+            return;
+        reading_->shown = true;
+        view_.ReadingShown(static_cast<qsizetype>(reading_->found));
+    });
 }
 
-void FolderWalk::FinishReading() {
+void FolderWalk::ReadingFound(size_t found) {
+    reading_->found = found;
+    if (reading_->shown)
+        view_.ReadingShown(static_cast<qsizetype>(found));
+}
+
+void FolderWalk::ReadingArrived(FolderReading::Listing listing) {
     const std::unique_ptr<Reading> done = std::move(reading_);
     view_.ReadingEnded();
-    if (!done->forPlay) {
-        ShowListing(std::move(*done));
+    if (done->forPlay) {
+        HandOn(::PlaySelection(done->playKind, false,
+                               PlaySource{entries_, done->playSelected, extensions_, category_,
+                                          useViewer_, &listing.entries}));
         return;
     }
-    const EntryList listing = done->folder->TakeEntries();
-    HandOn(::PlaySelection(
-        done->playKind, false,
-        PlaySource{entries_, done->playSelected, extensions_, category_, useViewer_, &listing}));
+    const int before = curTag_;
+    ShowListing(*done, listing);
+    view_.PaintPage();
+    view_.SelectionMoved(before);
+    ReleasePainting();
 }
 
-void FolderWalk::ShowListing(Reading reading) {
+void FolderWalk::ShowListing(Reading& reading, FolderReading::Listing& listing) {
     if (reading.levelLeft) {
         // A folder already on the way (a link back to it) would only lead round in a circle.
-        const auto folder = reading.folder->Identity();
-        if (IsOnTheWay(folder)) {
+        if (IsOnTheWay(listing.identity)) {
             LeaveLevel(reading);
             return;
         }
-        walk_.push_back(folder.value_or(std::pair<quint64, quint64>{}));
+        walk_.push_back(listing.identity.value_or(std::pair<quint64, quint64>{}));
     }
-    entries_ = reading.folder->TakeEntries();
+    entries_ = std::move(listing.entries);
     SetPageCountForListing();
     page_ = 0;
     curTag_ = kFirstTag;
@@ -163,8 +187,7 @@ void FolderWalk::LeaveLevel(Reading& left) {
         pageCount_ = left.levelLeft->pageCount;
         curTag_ = left.levelLeft->curTag;
     } else {
-        Reading up(std::make_unique<FolderReading>(
-            StripTwoComponents(JoinPath(left.folder->Folder(), "..")), extensions_));
+        Reading up(StripTwoComponents(JoinPath(left.folder, "..")));
         up.reselect = positionStack_[depth_];
         StartReading(std::move(up));
     }
@@ -178,26 +201,6 @@ void FolderWalk::AbandonReading() {
     view_.ReadingEnded();
 }
 
-bool FolderWalk::Watch() {
-    if (answers_)
-        ApplyExistenceAnswers();
-    if (playCheck_ && playCheck_->answer->WaitFor(std::chrono::milliseconds(0)))
-        FinishPlayCheck();
-    if (reading_ && reading_->folder->Finished()) {
-        const bool listing = !reading_->forPlay;
-        const int before = curTag_;
-        FinishReading();
-        if (listing) {
-            view_.PaintPage();
-            view_.SelectionMoved(before);
-        }
-    } else if (reading_ &&
-               std::chrono::steady_clock::now() - reading_->start >= kShowReadingAfter) {
-        view_.ReadingShown(reading_->folder->EntriesTaken());
-    }
-    return reading_ || answers_ || playCheck_;
-}
-
 void FolderWalk::SetPageCountForListing() {
     const auto count = static_cast<int>(entries_.size());
     pageCount_ = count / kRows + (count % kRows != 0 ? 1 : 0);
@@ -205,7 +208,8 @@ void FolderWalk::SetPageCountForListing() {
 
 void FolderWalk::ClearEntries() {
     AbandonReading();
-    answers_.reset();
+    existence_.Abandon();
+    unanswered_ = 0;
     entries_.clear();
 }
 
@@ -260,7 +264,7 @@ void FolderWalk::OpenEntry(int tag, bool up) {
     if (goingUp)
         reselect = positionStack_[depth_];
     if (depth_ > 0) {
-        Reading down(std::make_unique<FolderReading>(target, extensions_));
+        Reading down(target);
         down.reselect = reselect;
         down.levelLeft = std::move(levelLeft);
         StartReading(std::move(down));
@@ -373,7 +377,7 @@ void FolderWalk::PlaySelection(int kind, bool useMarks) {
     const ListEntry* item = SelectedEntry();
     if (!useMarks && item != nullptr && item->entry.directory) {
         // The walk of the folder may stall on a share like a listing: it runs on a worker too.
-        Reading play(std::make_unique<FolderReading>(item->entry.path, extensions_));
+        Reading play(item->entry.path);
         play.forPlay = true;
         play.playKind = kind;
         play.playSelected = selected;
@@ -392,16 +396,11 @@ void FolderWalk::HandOn(const std::optional<MediaRequest>& request) {
         return;
     }
     // A single file is looked for on a worker, like a folder's walk: its share may stall.
-    playCheck_ = std::make_unique<PlayCheck>(
-        PlayCheck{*request, SharedFileExistenceChecks().Ask({request->path})});
-    if (playCheck_->answer->WaitFor(kQuickAnswer))
-        FinishPlayCheck();
-    else
-        view_.WaitForWorkers();
-}
-
-void FolderWalk::FinishPlayCheck() {
-    const std::unique_ptr<PlayCheck> done = std::move(playCheck_);
-    if (done->answer->Snapshot().front().value_or(false))
-        view_.ShowMedia(done->request.path, done->request.viewer, false);
+    playCheck_ = std::make_unique<PlayCheck>(PlayCheck{*request, {}});
+    playCheck_->answer =
+        SharedFileExistenceChecks().Ask(&inbox_, {request->path}, [this](size_t, bool exists) {
+            const std::unique_ptr<PlayCheck> done = std::move(playCheck_);
+            if (exists)
+                view_.ShowMedia(done->request.path, done->request.viewer, false);
+        });
 }

@@ -5,17 +5,20 @@
 #include "filemenu/folder_reading.h"
 #include "filemenu/media_handoff.h"
 #include "filemenu/unlock_code.h"
+#include "platform/background_job.h"
 
 #include <QByteArray>
+#include <QObject>
 
 #include <chrono>
+
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 struct CategorySettings;
-class ExistenceAnswers;
+class Clock;
 
 // What the walk needs of the screen that shows it.
 class FolderWalkView {
@@ -27,8 +30,9 @@ public:
     // The selection moved while no input was being handled (a folder listed by a worker).
     virtual void SelectionMoved(int fromTag) = 0;
     virtual void ShowMedia(const QByteArray& path, bool viewer, bool list) = 0;
-    // Workers were started: Watch wants calling until it answers false.
-    virtual void WaitForWorkers() = 0;
+    // Holds painting while a listing or the folders' tests may still answer at once (no empty page
+    // or olive row shown first); released at their answer or after a moment at most.
+    virtual void HoldPainting(bool hold) = 0;
     // A folder being read for a while, with the entries found so far; and the end of any reading.
     virtual void ReadingShown(qsizetype found) = 0;
     virtual void ReadingEnded() = 0;
@@ -38,13 +42,18 @@ public:
 // the store, tested for existence on workers), then the folder walked into, ten rows to a page,
 // with the way back up, marks, the unlock code and the play command. Rows are named by their
 // tags, 100 to 109, as the screen's panels are; the selected one is the screen's CurTag, which
-// the walk moves.
+// the walk moves. What the workers bring arrives as queued calls on the walk's thread.
 class FolderWalk {
 public:
     static constexpr int kRows = 10;
     static constexpr int kFirstTag = 100;
 
-    FolderWalk(FolderWalkView& view, int& curTag);
+    // Folders that answer within this are shown at once, without an empty page or olive rows first.
+    static constexpr std::chrono::milliseconds kQuickAnswer{50};
+    // A folder still being read after this says so in the title row.
+    static constexpr std::chrono::milliseconds kShowReadingAfter{300};
+
+    FolderWalk(FolderWalkView& view, int& curTag, Clock& clock);
     ~FolderWalk();
 
     // Begins at the registered folders of a category (1 Video, 2 Music, 3 Picture), their locked
@@ -74,8 +83,6 @@ public:
     void NextPage();
     void PlaySelection(int kind, bool useMarks);
     void AbandonReading();
-    // Takes what the workers have brought; false once none is waited for.
-    bool Watch();
 
     const EntryList& Entries() const { return entries_; }
     int Page() const { return page_; }
@@ -89,7 +96,7 @@ public:
     // Whether a folder is being read (a listing or the play command's walk) or the play command's
     // file is being looked for.
     bool ReadingFolder() const { return reading_ != nullptr || playCheck_ != nullptr; }
-    bool TestingFolders() const { return answers_ != nullptr; }
+    bool TestingFolders() const { return unanswered_ > 0; }
 
 private:
     // The list and position of a level, kept while the folder below it is being read.
@@ -101,9 +108,11 @@ private:
     };
     // What a folder is read for, and what to do with it once it is there.
     struct Reading {
-        explicit Reading(std::unique_ptr<FolderReading> reading) : folder(std::move(reading)) {}
-        std::unique_ptr<FolderReading> folder;
-        std::chrono::steady_clock::time_point start;
+        explicit Reading(QByteArray path) : folder(std::move(path)) {}
+        QByteArray folder;
+        std::unique_ptr<FolderReading> job;
+        size_t found = 0;   // entries taken so far
+        bool shown = false; // the title row says it is being read
         bool forPlay = false;
         int playKind = 0;
         qsizetype playSelected = 0;     // the folder entry the play command was given on
@@ -111,8 +120,9 @@ private:
         std::optional<Level> levelLeft; // the level above (walking down), to go back to at once
     };
     void StartReading(Reading reading);
-    void FinishReading();
-    void ShowListing(Reading reading);
+    void ReadingFound(size_t found);
+    void ReadingArrived(FolderReading::Listing listing);
+    void ShowListing(Reading& reading, FolderReading::Listing& listing);
     // Leaves the folder being read for the level above it.
     void LeaveFolderBeingRead();
     void LeaveLevel(Reading& left);
@@ -121,10 +131,14 @@ private:
     // Whether target is a folder already on the way from the registered folder down to here.
     bool IsOnTheWay(const std::optional<std::pair<quint64, quint64>>& folder) const;
     void HandOn(const std::optional<MediaRequest>& request);
-    void FinishPlayCheck();
-    void ApplyExistenceAnswers();
+    void FolderAnswered(size_t index, bool exists);
+    void HoldPainting();
+    void ReleasePainting();
 
+    // Receives the workers' answers; declared first so that it outlives the jobs that post to it.
+    QObject inbox_;
     FolderWalkView& view_;
+    Clock& clock_;
     int& curTag_;
     int category_ = 1;
     const CategorySettings* settings_ = nullptr;
@@ -141,11 +155,15 @@ private:
     int page_ = 0;
     int pageCount_ = 1;
     std::unique_ptr<Reading> reading_;
-    std::shared_ptr<ExistenceAnswers> answers_; // of the registered folders listed
+    unsigned readingGeneration_ = 0;
+    BackgroundJob existence_; // the tests of the registered folders listed
+    size_t unanswered_ = 0;
     // The play command's single file, handed on once a worker has found it (its share may stall).
     struct PlayCheck {
         MediaRequest request;
-        std::shared_ptr<ExistenceAnswers> answer;
+        BackgroundJob answer;
     };
     std::unique_ptr<PlayCheck> playCheck_;
+    bool holding_ = false;
+    unsigned holdGeneration_ = 0;
 };

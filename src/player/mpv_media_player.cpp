@@ -1,5 +1,6 @@
 #include "player/mpv_media_player.h"
 
+#include "platform/background_job.h"
 #include "platform/byte_path.h"
 #include "platform/error.h"
 #include "platform/user_folders.h"
@@ -25,7 +26,6 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -67,12 +67,12 @@ void TerminateInBackground(mpv_handle* handle) {
         const std::lock_guard lock(shutdowns.mutex);
         ++shutdowns.running;
     }
-    std::thread([terminate = Mpv().terminate_destroy, handle, &shutdowns] {
+    BackgroundJob::RunDetached([terminate = Mpv().terminate_destroy, handle, &shutdowns] {
         terminate(handle);
         const std::lock_guard lock(shutdowns.mutex);
         --shutdowns.running;
         shutdowns.ended.notify_all();
-    }).detach();
+    });
 }
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "viewer/picture_prefetch.h"
 
+#include "platform/background_job.h"
 #include "platform/error.h"
 #include "spi/spibmp.h"
 #include "viewer/picture_file.h"
@@ -8,7 +9,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 #include <utility>
 
 struct PicturePrefetch::Job {
@@ -37,7 +37,7 @@ PicturePrefetch::~PicturePrefetch() {
 void PicturePrefetch::Start(const QByteArray& path, QSize area) {
     Drop();
     job_ = std::make_shared<Job>(path, area);
-    std::thread([job = job_] { Decode(job); }).detach();
+    BackgroundJob::RunDetached([job = job_] { Decode(job); });
 }
 
 void PicturePrefetch::Decode(const std::shared_ptr<Job>& job) {

@@ -1,5 +1,6 @@
 #include "app/media_screens.h"
 #include "modal_hook_scope.h"
+#include "platform/clock.h"
 
 #include "filemenu/file_menu.h"
 #include "platform/modal.h"
@@ -14,6 +15,7 @@
 
 TEST(MediaScreens, PictureHandOffsOpenTheViewerWithTheListFlagAndPath) {
     MediaScreens screens;
+    SteadyClock clock;
     std::vector<std::pair<bool, QByteArray>> opened;
     std::optional<ModalHookScope> viewers;
     viewers.emplace([&](QDialog& dialog) {
@@ -21,7 +23,7 @@ TEST(MediaScreens, PictureHandOffsOpenTheViewerWithTheListFlagAndPath) {
             opened.emplace_back(viewer->listFlag, viewer->path);
         return 0;
     });
-    TFile_Menu menu(screens);
+    TFile_Menu menu(screens, clock);
     menu.category = 3;
     menu.ShowMedia("/pictures/a.lst", true, true);
     menu.ShowMedia("/pictures/one.png", true, false);
@@ -37,6 +39,7 @@ TEST(MediaScreens, PlayerHandOffKeepsThePathBytes) {
     const Seam<MpvOptions>::Override nullOutputs(MpvMediaPlayer::DefaultOptionsSeam(),
                                                  MpvOptions{QStringLiteral("null"), false});
     MediaScreens screens;
+    SteadyClock clock;
     QByteArray url;
     {
         ModalHookScope players([&](QDialog& dialog) {
@@ -44,7 +47,7 @@ TEST(MediaScreens, PlayerHandOffKeepsThePathBytes) {
                 url = player->WMP1->URL();
             return 0;
         });
-        TFile_Menu menu(screens);
+        TFile_Menu menu(screens, clock);
         menu.category = 1;
         menu.ShowMedia(path, false, false);
     }

@@ -3,6 +3,7 @@
 #include "filemenu/file_menu_layout.h"
 #include "filemenu/media_handoff.h"
 #include "input/app_command.h"
+#include "manual_clock.h"
 #include "modal_hook_scope.h"
 #include "platform/error.h"
 #include "platform/image_widget.h"
@@ -12,6 +13,7 @@
 #include "settings/general.h"
 #include "stall_shim.h"
 #include "ui/panel.h"
+#include "worker_waits.h"
 
 #include <QDeadlineTimer>
 #include <QDialog>
@@ -78,7 +80,7 @@ protected:
     }
     // Opens the screen; its hand-offs are recorded unless another factory is given.
     TFile_Menu& Open(int category = 1, MediaScreenFactory* screens = nullptr) {
-        screen = std::make_unique<TFile_Menu>(screens ? *screens : media);
+        screen = std::make_unique<TFile_Menu>(screens ? *screens : media, clock);
         screen->category = category;
         screen->show();
         Settle();
@@ -86,10 +88,8 @@ protected:
     }
     // Lets the screen's worker threads (folder listings, existence tests) finish.
     void Settle() const {
-        QDeadlineTimer deadline(30000);
-        while ((screen->ReadingFolder() || screen->TestingFolders()) && !deadline.hasExpired())
-            QTest::qWait(5);
-        ASSERT_FALSE(screen->ReadingFolder() || screen->TestingFolders());
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] { return !screen->ReadingFolder() && !screen->TestingFolders(); }, 30000));
     }
     void Press(int key, ShiftState shift = {}) {
         screen->PressKey(key, shift);
@@ -126,6 +126,7 @@ protected:
     QTemporaryDir temp;
     QByteArray root;
     RecordingMediaScreens media;
+    ManualClock clock;
     std::unique_ptr<TFile_Menu> screen;
 };
 
@@ -138,6 +139,18 @@ TEST_F(FileMenuTest, SetUpFromTheCategoryTable) {
     EXPECT_TRUE(LockState(2));
     EXPECT_EQ(screen->CurTag, 100);
     ExpectHighlightOnSelection();
+}
+
+TEST_F(FileMenuTest, AFolderThatAnswersAtOnceIsPaintedWithoutAnEmptyPageFirst) {
+    MakeFiles("films", 3);
+    RegisterOne("films");
+    Open();
+    screen->PressKey(vk::Return, {});
+    EXPECT_FALSE(screen->updatesEnabled());
+    Settle();
+    EXPECT_TRUE(screen->updatesEnabled());
+    EXPECT_EQ(screen->Entries().size(), 4u);
+    EXPECT_EQ(screen->PNL002->Caption(), QStringLiteral(" f00"));
 }
 
 TEST_F(FileMenuTest, LayoutFollowsTheScreenSize) {
@@ -598,8 +611,10 @@ TEST_F(FileMenuTest, MouseSelectsAndClickOpens) {
     EXPECT_EQ(screen->CurTag, 101);
     EXPECT_EQ(screen->PNL002->Color(), kPanelSelectedColor);
     QTest::mouseRelease(screen->PNL002, Qt::LeftButton);
+    Settle();
     EXPECT_EQ(screen->PNL002->pos(), before);
     EXPECT_EQ(screen->Depth(), 1);
+    ASSERT_FALSE(screen->Entries().empty());
     EXPECT_EQ(screen->Entries()[0].entry.path, Path("b/.."));
     ExpectHighlightOnSelection();
 }
@@ -726,12 +741,15 @@ protected:
     static void ExpectWorkerStalled() { ASSERT_EQ(stall_shim_wait_for_stalled(1, 30000), 1); }
     static void ReleaseShare() {
         stall_shim_release();
-        QDeadlineTimer deadline(30000);
-        while (stall_shim_waiting() > 0 && !deadline.hasExpired())
-            QTest::qWait(5);
+        ASSERT_TRUE(QTest::qWaitFor([] { return stall_shim_waiting() == 0; }, 30000));
+    }
+    // The share answered and its workers ended: whatever they would bring has arrived.
+    static void ReleaseShareAndLetWorkersEnd() {
+        ReleaseShare();
+        ASSERT_TRUE(WaitForWorkersToEnd());
     }
     TFile_Menu& OpenWhileStalled() {
-        screen = std::make_unique<TFile_Menu>(media);
+        screen = std::make_unique<TFile_Menu>(media, clock);
         screen->show();
         return *screen;
     }
@@ -778,7 +796,14 @@ TEST_F(StalledShareTest, ListingShowsThatItIsBeingReadAndAppearsWhenTheShareWake
     EXPECT_EQ(screen->Depth(), 2);
     EXPECT_THAT(Captions(), ::testing::Each(QString()));
     EXPECT_FALSE(NextShown());
-    QTest::qWait(400);
+    // The screen kept what it showed for a moment, in case the folder answered at once.
+    EXPECT_FALSE(screen->updatesEnabled());
+    clock.Advance(FolderWalk::kQuickAnswer);
+    EXPECT_TRUE(screen->updatesEnabled());
+    clock.Advance(FolderWalk::kShowReadingAfter - FolderWalk::kQuickAnswer -
+                  std::chrono::milliseconds(1));
+    EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Video"));
+    clock.Advance(std::chrono::milliseconds(1));
     EXPECT_EQ(screen->LBL001->text(), QStringLiteral("Reading the folder… 0 found"));
     ReleaseShare();
     Settle();
@@ -798,8 +823,7 @@ TEST_P(LeaveWhileReadingTest, ClosesAtOnceAndDropsTheLateListing) {
     EXPECT_FALSE(screen->isVisible());
     EXPECT_EQ(screen->result(), QDialog::Rejected);
     EXPECT_FALSE(screen->ReadingFolder());
-    ReleaseShare();
-    QTest::qWait(100);
+    ReleaseShareAndLetWorkersEnd();
     EXPECT_TRUE(screen->Entries().empty());
     EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Video"));
 }
@@ -818,8 +842,7 @@ TEST_F(StalledShareTest, CtrlUWhileReadingGoesBackWithTheFolderSelected) {
     EXPECT_EQ(screen->Depth(), 1);
     EXPECT_EQ(SelectedName(), QByteArray("slow"));
     ExpectHighlightOnSelection();
-    ReleaseShare();
-    QTest::qWait(100);
+    ReleaseShareAndLetWorkersEnd();
     EXPECT_EQ(screen->Depth(), 1);
     EXPECT_EQ(screen->Entries().size(), 2u); // "..", "slow": the late listing was dropped
     Press(vk::Return);                       // the share is awake: the folder opens
@@ -873,7 +896,7 @@ TEST_F(StalledShareTest, RebuildsWhileAShareHangsTestItOnce) {
     for (int rebuild = 0; rebuild < 7; ++rebuild)
         OpenWhileStalled();
     ExpectWorkerStalled();
-    QTest::qWait(100);
+    EXPECT_EQ(BackgroundJob::WorkersRunning(), 1);
     EXPECT_EQ(stall_shim_waiting(), 1);
     EXPECT_LE(ThreadCount() - threadsBefore, 1);
     ReleaseShare();
@@ -918,8 +941,7 @@ TEST_P(WaitingPlayCommandTest, LeavingDropsIt) {
     screen->PressKey(vk::Escape, {});
     EXPECT_FALSE(screen->isVisible());
     EXPECT_FALSE(screen->ReadingFolder());
-    ReleaseShare();
-    QTest::qWait(100);
+    ReleaseShareAndLetWorkersEnd();
     EXPECT_TRUE(media.requests.empty());
 }
 

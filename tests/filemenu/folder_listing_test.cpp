@@ -5,19 +5,25 @@
 #include "filemenu/folder_reading.h"
 #include "platform/byte_path.h"
 #include "platform/mnemonic.h"
+#include "worker_waits.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
 
 #include <gmock/gmock.h>
 
+#include <array>
 #include <atomic>
 #include <fcntl.h>
+#include <future>
+#include <map>
+#include <optional>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <thread>
 #include <unistd.h>
 
 using ::testing::ElementsAre;
@@ -152,24 +158,35 @@ TEST_F(FolderListingTest, UpEntryThenFoldersThenFilesCaseIgnored) {
     }
 }
 
-// On its worker the listing counts what it takes, knows the folder it read, and sorts as above.
-TEST_F(FolderListingTest, ReadingOnAWorkerCountsTakesAndIdentifies) {
+// On its worker the listing knows the folder it read and sorts as above; the result arrives on the
+// receiver's thread.
+TEST_F(FolderListingTest, ReadingOnAWorkerIdentifiesAndSorts) {
     for (const char* name : {"b.avi", "a.avi", "notes.txt"})
         Touch(name);
     MakeDir("sub");
-    FolderReading reading(root, video);
-    ASSERT_TRUE(reading.WaitFor(std::chrono::seconds(30)));
-    EXPECT_EQ(reading.EntriesTaken(), 4u);
+    QObject receiver;
+    std::optional<FolderReading::Listing> listing;
+    const QThread* deliveredOn = nullptr;
+    FolderReading reading(
+        &receiver, root, video, [](size_t) {},
+        [&](FolderReading::Listing arrived) {
+            deliveredOn = QThread::currentThread();
+            listing = std::move(arrived);
+        });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listing.has_value(); }, 30000));
+    EXPECT_EQ(deliveredOn, receiver.thread());
     struct stat info {};
     ASSERT_EQ(stat(root.constData(), &info), 0);
-    EXPECT_EQ(reading.Identity(), (std::pair<quint64, quint64>{info.st_dev, info.st_ino}));
-    EXPECT_THAT(Names(reading.TakeEntries()), ElementsAre("..", "sub", "a.avi", "b.avi"));
+    EXPECT_EQ(listing->identity, (std::pair<quint64, quint64>{info.st_dev, info.st_ino}));
+    EXPECT_THAT(Names(listing->entries), ElementsAre("..", "sub", "a.avi", "b.avi"));
 
-    FolderReading missing(Path("nowhere"), video);
-    ASSERT_TRUE(missing.WaitFor(std::chrono::seconds(30)));
-    EXPECT_EQ(missing.EntriesTaken(), 0u);
-    EXPECT_FALSE(missing.Identity());
-    EXPECT_TRUE(missing.TakeEntries().empty());
+    std::optional<FolderReading::Listing> missing;
+    FolderReading nowhere(
+        &receiver, Path("nowhere"), video, [](size_t) {},
+        [&](FolderReading::Listing arrived) { missing = std::move(arrived); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return missing.has_value(); }, 30000));
+    EXPECT_FALSE(missing->identity);
+    EXPECT_TRUE(missing->entries.empty());
 }
 
 TEST_F(FolderListingTest, HiddenAndSystemEntriesLeftOut) {
@@ -261,44 +278,65 @@ TEST_F(FolderListingTest, LargeFolderSortedLikeSmallOne) {
         EXPECT_LE(collator.compare(list[i - 1].displayText, list[i].displayText), 0) << i;
 }
 
+// What one request was told, by index.
+struct Told {
+    QObject receiver;
+    std::map<size_t, bool> answers;
+    BackgroundJob Ask(FolderExistenceChecks& checks, const std::vector<QByteArray>& paths) {
+        return checks.Ask(&receiver, paths,
+                          [this](size_t index, bool exists) { answers.emplace(index, exists); });
+    }
+    bool WaitFor(size_t count) {
+        return QTest::qWaitFor([&] { return answers.size() == count; }, 30000);
+    }
+};
+
 TEST(FolderExistenceTest, RealFolders) {
     QTemporaryDir temp;
     const QByteArray root = QFile::encodeName(temp.path());
     QFile file(temp.filePath(QStringLiteral("file")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    const auto answers =
-        SharedFolderExistenceChecks().Ask({root, root + "/file", root + "/none", ""});
-    ASSERT_TRUE(answers->WaitFor(std::chrono::seconds(30)));
-    EXPECT_THAT(answers->Snapshot(), ElementsAre(true, false, false, false));
+    Told told;
+    const BackgroundJob job =
+        told.Ask(SharedFolderExistenceChecks(), {root, root + "/file", root + "/none", ""});
+    ASSERT_TRUE(told.WaitFor(4));
+    EXPECT_EQ(told.answers,
+              (std::map<size_t, bool>{{0, true}, {1, false}, {2, false}, {3, false}}));
 }
 
-// A folder that hangs answers when it wakes; one asked about again meanwhile is not tested twice.
+// A folder that hangs answers when it wakes; one asked about again meanwhile is not tested twice,
+// and a request dropped meanwhile hears nothing.
 TEST(FolderExistenceTest, HangingFolderAnswersLateAndIsTestedOnce) {
-    auto release = std::make_shared<std::atomic<bool>>(false);
+    std::promise<void> wake;
+    const std::shared_future<void> woken = wake.get_future().share();
     auto probes = std::make_shared<std::atomic<int>>(0);
-    const auto checks = FolderExistenceChecks::Create([release, probes](const QByteArray& path) {
+    const auto checks = FolderExistenceChecks::Create([woken, probes](const QByteArray& path) {
         if (path == "hang") {
             ++*probes;
-            while (!*release)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            woken.wait();
         }
         return path != "gone";
     });
-    const auto first = checks->Ask({"a", "hang", "gone", "b"});
-    EXPECT_FALSE(first->WaitFor(std::chrono::milliseconds(100)));
-    std::vector<std::shared_ptr<ExistenceAnswers>> again;
-    for (int i = 0; i < 7; ++i)
-        again.push_back(checks->Ask({"hang"}));
-    const auto snapshot = first->Snapshot();
-    EXPECT_THAT(snapshot, ElementsAre(true, std::nullopt, false, true));
+    Told first;
+    const BackgroundJob firstJob = first.Ask(*checks, {"a", "hang", "gone", "b"});
+    ASSERT_TRUE(first.WaitFor(3));
+    EXPECT_FALSE(first.answers.count(1));
+    std::array<Told, 7> again;
+    std::vector<BackgroundJob> againJobs;
+    for (Told& request : again)
+        againJobs.push_back(request.Ask(*checks, {"hang"}));
+    Told dropped;
+    dropped.Ask(*checks, {"hang"}).Abandon();
     EXPECT_EQ(checks->InFlight(), 1u);
-    *release = true;
-    ASSERT_TRUE(first->WaitFor(std::chrono::seconds(30)));
-    EXPECT_THAT(first->Snapshot(), ElementsAre(true, true, false, true));
-    for (const auto& answers : again) {
-        ASSERT_TRUE(answers->WaitFor(std::chrono::seconds(30)));
-        EXPECT_THAT(answers->Snapshot(), ElementsAre(true));
+    wake.set_value();
+    ASSERT_TRUE(first.WaitFor(4));
+    EXPECT_TRUE(first.answers.at(1));
+    for (Told& request : again) {
+        ASSERT_TRUE(request.WaitFor(1));
+        EXPECT_TRUE(request.answers.at(0));
     }
+    ASSERT_TRUE(WaitForWorkersToEnd());
+    EXPECT_TRUE(dropped.answers.empty());
     EXPECT_EQ(probes->load(), 1);
     EXPECT_EQ(checks->InFlight(), 0u);
 }

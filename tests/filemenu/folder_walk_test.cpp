@@ -1,7 +1,7 @@
 #include "filemenu/folder_walk.h"
+#include "manual_clock.h"
 #include "settings/general.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -20,7 +20,7 @@ public:
     void PaintPage() override { ++pages; }
     void SelectionMoved(int) override {}
     void ShowMedia(const QByteArray& path, bool, bool) override { shown.push_back(path); }
-    void WaitForWorkers() override {}
+    void HoldPainting(bool) override {}
     void ReadingShown(qsizetype) override {}
     void ReadingEnded() override {}
 
@@ -55,16 +55,15 @@ protected:
     }
     // Lets the workers (listings, existence tests) finish.
     void Settle() {
-        QDeadlineTimer deadline(30000);
-        while (walk.Watch() && !deadline.hasExpired())
-            QTest::qWait(5);
-        ASSERT_FALSE(walk.ReadingFolder() || walk.TestingFolders());
+        ASSERT_TRUE(QTest::qWaitFor(
+            [this] { return !walk.ReadingFolder() && !walk.TestingFolders(); }, 30000));
     }
 
     QTemporaryDir temp;
     RecordingView view;
     int curTag = FolderWalk::kFirstTag;
-    FolderWalk walk{view, curTag};
+    ManualClock clock;
+    FolderWalk walk{view, curTag, clock};
 };
 
 TEST_F(FolderWalkTest, RowsOutsideTheListHoldNoEntry) {

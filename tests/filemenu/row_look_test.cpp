@@ -1,4 +1,5 @@
 #include "filemenu/file_menu.h"
+#include "platform/clock.h"
 #include "settings/general.h"
 #include "ui/panel.h"
 
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -63,13 +65,16 @@ TEST_P(FolderListLook, RowsAndLabelsLieWholeAndCentred) {
     if (!screen.Applied())
         GTEST_SKIP() << "the screen size can be set on the offscreen platform only";
     RecordingMediaScreens media;
-    TFile_Menu menu(media);
+    SteadyClock clock;
+    TFile_Menu menu(media, clock);
     menu.category = 1;
     menu.show();
     ASSERT_EQ(menu.width(), GetParam().width());
     for (int level : {0, 1}) {
-        if (level == 1)
+        if (level == 1) {
             menu.PressKey(vk::Return);
+            ASSERT_TRUE(QTest::qWaitFor([&menu] { return !menu.ReadingFolder(); }, 30000));
+        }
         ExpectRowsWellPlaced(menu);
     }
     for (QLabel* label : {menu.LBL001, menu.LBL003, menu.LBL004})
