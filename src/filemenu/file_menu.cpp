@@ -109,10 +109,11 @@ void TFile_Menu::SelectionMoved(int fromTag) {
 }
 
 void TFile_Menu::HoldPainting(bool hold) {
-    // The screen keeps what it shows until the answer is painted, so it never flashes an empty
-    // page; input is handled meanwhile.
+    // The rows keep what they show until the answer is there, so the screen never flashes an
+    // empty page; input is handled meanwhile, and the page is painted whole on release.
     paintingHeld_ = hold;
-    setUpdatesEnabled(!hold);
+    if (!hold)
+        PaintPage();
 }
 
 void TFile_Menu::ReadingShown(qsizetype found) {
@@ -124,7 +125,7 @@ void TFile_Menu::ReadingEnded() {
 }
 
 void TFile_Menu::PaintRow(int row) {
-    if (row < 0 || row >= kRows)
+    if (paintingHeld_ || row < 0 || row >= kRows)
         return;
     Panel* panel = Rows()[static_cast<size_t>(row)];
     if (const ListEntry* item = walk_.EntryOn(kFirstTag + row)) {
@@ -136,9 +137,11 @@ void TFile_Menu::PaintRow(int row) {
 }
 
 void TFile_Menu::PaintPage() {
+    if (paintingHeld_)
+        return;
     // One screen update for the whole page, so that paging does not flicker.
     setUpdatesEnabled(false);
-    const auto resume = qScopeGuard([this] { setUpdatesEnabled(!paintingHeld_); });
+    const auto resume = qScopeGuard([this] { setUpdatesEnabled(true); });
     LBL002->setVisible(walk_.Page() != 0);
     LBL003->setVisible(walk_.Page() != walk_.PageCount() - 1);
     LBL004->setVisible(true);

@@ -52,6 +52,8 @@ public:
     int PageCount() const { return walk_.PageCount(); }
     int Depth() const { return walk_.Depth(); }
     bool Busy() const { return busy_; }
+    // Whether the rows wait for an answer that may come at once before they are painted.
+    bool PaintingHeld() const { return paintingHeld_; }
     int CodeProgress() const { return walk_.CodeProgress(); }
     int PlaylistKind() const { return walk_.PlaylistKind(); }
     bool UseViewer() const { return walk_.UseViewer(); }

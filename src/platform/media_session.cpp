@@ -12,6 +12,11 @@ MediaSession*& Fallback() {
     static MediaSession* session = nullptr;
     return session;
 }
+
+std::function<void()>& Listener() {
+    static std::function<void()> listener;
+    return listener;
+}
 } // namespace
 
 MediaSession* MediaSessions::Top() {
@@ -20,15 +25,27 @@ MediaSession* MediaSessions::Top() {
 
 void MediaSessions::SetFallback(MediaSession* session) {
     Fallback() = session;
+    Announce();
 }
 
 void MediaSessions::Push(MediaSession* session) {
     Stack().removeAll(session);
     Stack().append(session);
+    Announce();
 }
 
 void MediaSessions::Remove(MediaSession* session) {
     Stack().removeAll(session);
+    Announce();
+}
+
+void MediaSessions::Announce() {
+    if (Listener())
+        Listener()();
+}
+
+void MediaSessions::SetListener(std::function<void()> listener) {
+    Listener() = std::move(listener);
 }
 
 void MediaSessionRegistration::Register(MediaSession* session) {

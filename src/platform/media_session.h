@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <functional>
+
 // What a desktop remote (MPRIS) sees of the screen that plays something.
 struct MediaSessionState {
     enum class Status { Stopped, Paused, Playing };
@@ -50,6 +52,10 @@ public:
     static void SetFallback(MediaSession* session);
     static void Push(MediaSession* session);
     static void Remove(MediaSession* session);
+    // A session's state changed, or the top one did: the listener (the desktop's remote) looks
+    // again. Nothing is polled.
+    static void Announce();
+    static void SetListener(std::function<void()> listener);
 };
 
 // A screen's session registered for as long as this object lives or until Release.

@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr int kPollMs = 500;
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString kNoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
 
@@ -188,14 +187,13 @@ MprisService::MprisService(QDBusConnection bus, QObject* parent) : QObject(paren
         return;
     }
     shown_ = CurrentState();
-    poll_.setInterval(kPollMs);
-    connect(&poll_, &QTimer::timeout, this, &MprisService::Refresh);
-    poll_.start();
+    MediaSessions::SetListener([this] { RefreshSoon(); });
 }
 
 MprisService::~MprisService() {
     if (serviceName_.isEmpty())
         return;
+    MediaSessions::SetListener(nullptr);
     bus_.unregisterService(serviceName_);
     bus_.unregisterObject(QString::fromLatin1(kObjectPath));
 }
@@ -213,6 +211,18 @@ void MprisService::AnnounceSeek() {
                                                      kPlayerInterface, QStringLiteral("Seeked"));
     signal << static_cast<qlonglong>(CurrentState().positionUs);
     bus_.send(signal);
+}
+
+void MprisService::RefreshSoon() {
+    if (std::exchange(refreshQueued_, true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            refreshQueued_ = false;
+            Refresh();
+        },
+        Qt::QueuedConnection);
 }
 
 void MprisService::Refresh() {

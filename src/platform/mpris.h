@@ -4,7 +4,6 @@
 
 #include <QDBusConnection>
 #include <QObject>
-#include <QTimer>
 
 // The MPRIS2 media player on a bus (org.mpris.MediaPlayer2 and its .Player interface), so that
 // desktop media keys, playerctl and phone remotes reach the top media session. Without a bus
@@ -21,6 +20,8 @@ public:
     const QString& ServiceName() const { return serviceName_; }
     // Announces what changed since the last look (PropertiesChanged).
     void Refresh();
+    // Refreshes once the events being handled now are over, however often it is asked meanwhile.
+    void RefreshSoon();
     // The state the desktop currently sees.
     const MediaSessionState& Shown() const { return shown_; }
     QString TrackId() const;
@@ -29,7 +30,7 @@ public:
 private:
     QDBusConnection bus_;
     QString serviceName_;
-    QTimer poll_;
+    bool refreshQueued_ = false;
     MediaSessionState shown_;
     int track_ = 0;
 };

@@ -3,7 +3,6 @@
 #include "player/media_tags.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -73,9 +72,10 @@ enum class TrackKind { Subtitles, Audio };
 
 // The media player control embedded in the player screen: no buttons or seek bar of its own, no
 // error dialogs of its own (failures raise AppError), and a newly set URL starts playing while
-// autoStart is on. The screens see only this interface.
+// autoStart is on. The screens see only this interface. The control announces its changes: a
+// screen reads the state, position and length when told, never on a timer.
 class MediaPlayerControl : public QWidget {
-    Q_DECLARE_TR_FUNCTIONS(MediaPlayerControl)
+    Q_OBJECT
 
 public:
     explicit MediaPlayerControl(QWidget* parent = nullptr) : QWidget(parent) {}
@@ -102,6 +102,13 @@ public:
         return kind == TrackKind::Subtitles ? tr("No subtitles") : tr("No other audio track");
     }
 
+signals:
+    // The play state, the volume or mute may have changed.
+    void stateChanged();
+    // The position in the current item, or its length, changed.
+    void positionChanged();
+
+public:
     // Raised on the user-interface thread when the current item changes.
     std::function<void()> OnMediaChange;
     // Raised on the user-interface thread, instead of an error, when an item read from a playlist

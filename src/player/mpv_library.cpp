@@ -36,6 +36,7 @@ MpvApi LoadMpv() {
     resolve(api.get_property, "mpv_get_property");
     resolve(api.free, "mpv_free");
     resolve(api.wait_event, "mpv_wait_event");
+    resolve(api.observe_property, "mpv_observe_property");
     resolve(api.set_wakeup_callback, "mpv_set_wakeup_callback");
     resolve(api.error_string, "mpv_error_string");
     resolve(api.hook_add, "mpv_hook_add");

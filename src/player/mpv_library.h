@@ -22,6 +22,7 @@ struct MpvApi {
     decltype(&mpv_get_property) get_property;
     decltype(&mpv_free) free;
     decltype(&mpv_wait_event) wait_event;
+    decltype(&mpv_observe_property) observe_property;
     decltype(&mpv_set_wakeup_callback) set_wakeup_callback;
     decltype(&mpv_error_string) error_string;
     decltype(&mpv_hook_add) hook_add;

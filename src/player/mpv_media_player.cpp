@@ -156,6 +156,7 @@ MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
             SetOption(AudioOutput, options.audioOutput.toUtf8().constData());
         Check(Mpv().initialize(handle_), tr("start"));
         Check(Mpv().hook_add(handle_, 0, mpvname::OnLoadHook, 0), tr("watch the opening of items"));
+        ObserveProperties();
         Mpv().set_wakeup_callback(handle_, &MpvMediaPlayer::OnWakeup, this);
         // The render context must exist before the first file is opened.
         if (options.renderVideo)
@@ -211,14 +212,36 @@ void MpvMediaPlayer::OnRenderUpdate(void* data) {
             Qt::QueuedConnection);
 }
 
+namespace {
+// What an observed property's change tells the screens.
+enum Observed : uint64_t { kPositionChange = 1, kStateChange = 2 };
+} // namespace
+
+void MpvMediaPlayer::ObserveProperties() {
+    // mpv tells each change as an event: nothing needs to ask again while nothing changes.
+    for (const char* name : {mpvname::TimePos, mpvname::Duration})
+        Mpv().observe_property(handle_, kPositionChange, name, MPV_FORMAT_NONE);
+    for (const char* name : {mpvname::Pause, mpvname::IdleActive, mpvname::PausedForCache,
+                             mpvname::Volume, mpvname::Mute, mpvname::Speed})
+        Mpv().observe_property(handle_, kStateChange, name, MPV_FORMAT_NONE);
+}
+
 void MpvMediaPlayer::DrainEvents() {
     // Every waiting event is taken, even when one of them fails: mpv wakes us only for new ones.
     std::exception_ptr failure;
     QPointer<MpvMediaPlayer> alive(this);
+    bool position = false;
+    bool state = false;
     while (alive && handle_) {
         const mpv_event* event = Mpv().wait_event(handle_, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
+        if (event->event_id == MPV_EVENT_PROPERTY_CHANGE) {
+            position = position || event->reply_userdata == kPositionChange;
+            state = state || event->reply_userdata == kStateChange;
+            continue;
+        }
+        state = true;
         try {
             HandleEvent(*event);
         } catch (...) {
@@ -226,6 +249,11 @@ void MpvMediaPlayer::DrainEvents() {
                 failure = std::current_exception();
         }
     }
+    // Told once for all the events of a wake-up.
+    if (alive && state)
+        emit stateChanged();
+    if (alive && position)
+        emit positionChanged();
     if (failure)
         std::rethrow_exception(failure);
 }

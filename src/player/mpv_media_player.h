@@ -102,6 +102,7 @@ private:
 
     static void OnWakeup(void* data);
     static void OnRenderUpdate(void* data);
+    void ObserveProperties();
     void DrainEvents();
     void HandleEvent(const mpv_event& event);
     // mpv waits in its load hook until this has looked at the entry it is about to open.

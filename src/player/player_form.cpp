@@ -5,6 +5,7 @@
 #include "input/remote_report.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
+#include "platform/media_session.h"
 #include "platform/modal.h"
 #include "platform/timer.h"
 #include "player/cover_art.h"
@@ -112,10 +113,8 @@ TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
 
     PG1 = MakeScreenGradient(this, Image1);
 
-    Timer1 = new Timer(this);
-    Timer1->setInterval(500);
-    Timer1->onTimer = [this] { Timer1Timer(); };
-    Timer1->setEnabled(true);
+    connect(WMP1, &MediaPlayerControl::stateChanged, this, &TPlayer_Form::WMP1StateChange);
+    connect(WMP1, &MediaPlayerControl::positionChanged, this, &TPlayer_Form::WMP1PositionChange);
 
     Note = new ScreenNote(this);
     resume_ = std::make_unique<PlaybackResume>(*WMP1);
@@ -262,7 +261,7 @@ void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
 }
 
 void TPlayer_Form::FormClose() {
-    Timer1->setEnabled(false);
+    disconnect(WMP1, nullptr, this, nullptr);
     registration_.Release();
     awake_.Set(false);
     // The screen's own preferences are kept even when the control fails to stop.
@@ -341,8 +340,13 @@ void TPlayer_Form::Panel_Click(Panel& panel) {
     ToggleMode(panel.Tag());
 }
 
-void TPlayer_Form::Timer1Timer() {
+void TPlayer_Form::WMP1StateChange() {
     UpdateScreenAwake();
+    MediaSessions::Announce();
+    WMP1PositionChange();
+}
+
+void TPlayer_Form::WMP1PositionChange() {
     if (!IsSettled(WMP1->playState()))
         return;
     const double length = WMP1->currentMedia().duration();
@@ -353,6 +357,7 @@ void TPlayer_Form::Timer1Timer() {
 
 void TPlayer_Form::WMP1MediaChange() {
     PB1->setValue(0);
+    MediaSessions::Announce();
     if (automaticSkip_) {
         skipLength_ = 10;
         if (IsSettled(WMP1->playState()))

@@ -21,7 +21,6 @@ class QLabel;
 class QProgressBar;
 class QWidget;
 class TPGradation;
-class Timer;
 
 // Where the music-mode parts go on a screen of W x H pixels (integer arithmetic throughout).
 struct PlayerLayout {
@@ -51,7 +50,6 @@ public:
     Panel* PNL002;
     QProgressBar* PB1;
     TPGradation* PG1;
-    Timer* Timer1;
     QLabel* Cover;    // the album cover beside the caption (music mode)
     ScreenNote* Note; // short-lived indicators over video and music alike
     // What could not be played, over the picture or the music panel.
@@ -64,7 +62,10 @@ public:
     void WmInput(const RawInputMessage& message) override;
     void WmAppCommand(int command) override;
     void Panel_Click(Panel& panel) override;
-    void Timer1Timer();
+    // What the control announces: its state (the screen kept awake, the desktop told) and its
+    // position (the progress bar).
+    void WMP1StateChange();
+    void WMP1PositionChange();
     void WMP1MediaChange();
 
     void PlayPause();

@@ -5,6 +5,7 @@
 #include "input/remote_report.h"
 #include "platform/application.h"
 #include "platform/image_widget.h"
+#include "platform/media_session.h"
 #include "platform/timer.h"
 #include "settings/general.h"
 #include "spi/spibmp.h"
@@ -225,6 +226,7 @@ QImage TViewer_Form::CaptionCanvas(const QString& text) const {
 void TViewer_Form::StepTo(int newIndex) {
     index_ = newIndex;
     ShowPicture(list_[index_]);
+    MediaSessions::Announce();
 }
 
 void TViewer_Form::NextPicture() {
@@ -270,6 +272,8 @@ void TViewer_Form::StopSlideShow() {
 
 void TViewer_Form::UpdateScreenAwake() {
     awake_.Set(running_ && Timer1->enabled());
+    // Every change of the show passes here: the desktop is told of it too.
+    MediaSessions::Announce();
 }
 
 void TViewer_Form::ToggleProgress() {

@@ -146,9 +146,9 @@ TEST_F(FileMenuTest, AFolderThatAnswersAtOnceIsPaintedWithoutAnEmptyPageFirst) {
     RegisterOne("films");
     Open();
     screen->PressKey(vk::Return, {});
-    EXPECT_FALSE(screen->updatesEnabled());
+    EXPECT_TRUE(screen->PaintingHeld());
     Settle();
-    EXPECT_TRUE(screen->updatesEnabled());
+    EXPECT_FALSE(screen->PaintingHeld());
     EXPECT_EQ(screen->Entries().size(), 4u);
     EXPECT_EQ(screen->PNL002->Caption(), QStringLiteral(" f00"));
 }
@@ -794,12 +794,13 @@ TEST_F(StalledShareTest, ListingShowsThatItIsBeingReadAndAppearsWhenTheShareWake
     EnterStalledFolder();
     EXPECT_TRUE(screen->ReadingFolder());
     EXPECT_EQ(screen->Depth(), 2);
+    // The rows keep what they showed for a moment, in case the folder answered at once.
+    EXPECT_TRUE(screen->PaintingHeld());
+    EXPECT_THAT(Captions(), ::testing::Contains(::testing::Ne(QString())));
+    clock.Advance(FolderWalk::kQuickAnswer);
+    EXPECT_FALSE(screen->PaintingHeld());
     EXPECT_THAT(Captions(), ::testing::Each(QString()));
     EXPECT_FALSE(NextShown());
-    // The screen kept what it showed for a moment, in case the folder answered at once.
-    EXPECT_FALSE(screen->updatesEnabled());
-    clock.Advance(FolderWalk::kQuickAnswer);
-    EXPECT_TRUE(screen->updatesEnabled());
     clock.Advance(FolderWalk::kShowReadingAfter - FolderWalk::kQuickAnswer -
                   std::chrono::milliseconds(1));
     EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Video"));
@@ -871,6 +872,7 @@ TEST_F(StalledShareTest, RegisteredFolderThatAnswersLateTurnsYellowAndOpens) {
     OpenWhileStalled();
     ExpectWorkerStalled();
     EXPECT_TRUE(screen->TestingFolders());
+    clock.Advance(FolderWalk::kQuickAnswer); // not answered at once: shown as missing
     EXPECT_EQ(screen->PNL001->FontColor(), 0x008080u);
     screen->PressKey(vk::Return, {});
     EXPECT_EQ(screen->Depth(), 0); // not there yet

@@ -71,10 +71,10 @@ TEST_P(FolderListLook, RowsAndLabelsLieWholeAndCentred) {
     menu.show();
     ASSERT_EQ(menu.width(), GetParam().width());
     for (int level : {0, 1}) {
-        if (level == 1) {
+        if (level == 1)
             menu.PressKey(vk::Return);
-            ASSERT_TRUE(QTest::qWaitFor([&menu] { return !menu.ReadingFolder(); }, 30000));
-        }
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&menu] { return !menu.ReadingFolder() && !menu.PaintingHeld(); }, 30000));
         ExpectRowsWellPlaced(menu);
     }
     for (QLabel* label : {menu.LBL001, menu.LBL003, menu.LBL004})

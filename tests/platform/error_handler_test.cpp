@@ -28,7 +28,7 @@ TEST(TopLevelErrorHandler, ShowsTheMessageAndTheProgramGoesOn) {
     };
     timer.setInterval(1);
     timer.setEnabled(true);
-    QTest::qWait(30);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.texts.isEmpty(); }, 5000));
     EXPECT_EQ(runs, 1);
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_EQ(messages.texts[0], QStringLiteral("'Volume' の設定に失敗しました"));

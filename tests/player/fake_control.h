@@ -73,6 +73,9 @@ public:
     QByteArray sourceURL() override { return source; }
 
     void ChangeMedia() { RaiseMediaChange(); }
+    // What the real control tells by itself when mpv reports a change.
+    void AnnounceState() { emit stateChanged(); }
+    void AnnouncePosition() { emit positionChanged(); }
 
 private:
     void Record(const char* call, int newState) {

@@ -284,18 +284,20 @@ TEST_F(PlayerFormTest, ScreenClosedAndDestroyedInTheMiddleOfAJumpIsNotTouched) {
 TEST_F(PlayerFormTest, ProgressFollowsThePositionOnlyWhenTheLengthIsKnown) {
     control->state = playstate::Playing;
     form->PB1->setValue(7);
-    form->Timer1Timer();
+    control->AnnouncePosition();
     EXPECT_EQ(form->PB1->value(), 7);
     control->length = 200;
     control->position = 50.3;
-    form->Timer1Timer();
+    control->AnnouncePosition();
     EXPECT_EQ(form->PB1->value(), 251);
     control->state = playstate::Buffering;
     control->position = 100;
-    form->Timer1Timer();
+    control->AnnounceState();
     EXPECT_EQ(form->PB1->value(), 251);
-    EXPECT_EQ(form->Timer1->interval(), 500);
-    EXPECT_TRUE(form->Timer1->enabled());
+    // Nothing is read while nothing is announced.
+    control->state = playstate::Playing;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->PB1->value(), 251);
 }
 
 TEST_F(PlayerFormTest, MediaChangeResetsTheBarSkipLengthAndCaption) {
@@ -375,7 +377,10 @@ TEST_F(PlayerFormTest, CloseStopsPlaybackAndWritesTheSettings) {
     log->clear();
     EXPECT_TRUE(form->PressKey(vk::Escape));
     EXPECT_EQ(*log, QStringList{"stop"});
-    EXPECT_FALSE(form->Timer1->enabled());
+    // Closed, the screen no longer listens to the control.
+    control->state = playstate::Playing;
+    control->AnnounceState();
+    EXPECT_FALSE(ScreenAwakeHold::AnyHeld());
     EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 64);
     EXPECT_TRUE(ReadSettingBool(0, settingskey::Player, QStringLiteral("ShowProgress"), false));
     EXPECT_FALSE(ReadSettingBool(0, settingskey::Player, QStringLiteral("SkipFlg"), true));
@@ -410,23 +415,23 @@ TEST_F(PlayerFormTest, ScreenStaysAwakeOnlyWhilePlaying) {
     form->show();
     EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
     form->PlayPause();
-    form->Timer1Timer();
+    control->AnnounceState();
     EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "paused";
     form->WmAppCommand(appcommand::Play);
-    form->Timer1Timer();
+    control->AnnounceState();
     EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
     // The engine gone or stopped under the screen: the next look lets the screen sleep.
     control->state = playstate::Stopped;
-    form->Timer1Timer();
+    control->AnnounceState();
     EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "stopped";
     control->state = playstate::Playing;
-    form->Timer1Timer();
+    control->AnnounceState();
     EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
     control->failState = true;
-    EXPECT_THROW(form->Timer1Timer(), AppError);
+    EXPECT_THROW(control->AnnounceState(), AppError);
     EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "state unreadable";
     control->failState = false;
-    form->Timer1Timer();
+    control->AnnounceState();
     form->close();
     EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "closed";
 }

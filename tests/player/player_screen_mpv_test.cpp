@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -112,7 +114,7 @@ TEST_F(PlayerScreenMpvTest, ProgressBarAndMediaChangeFollowThePlaylist) {
     // The seek may still be settling: the bar shows a position read between these two.
     const double duration = form.WMP1->currentMedia().duration();
     const int before = static_cast<int>(Position(form) * 1000 / duration);
-    form.Timer1Timer();
+    form.WMP1PositionChange();
     const int after = static_cast<int>(Position(form) * 1000 / duration);
     EXPECT_GE(form.PB1->value(), std::min(before, after));
     EXPECT_LE(form.PB1->value(), std::max(before, after));
@@ -177,10 +179,12 @@ TEST_F(PlayerScreenMpvTest, ClosingWhileTheFileShareStallsDoesNotWait) {
     ASSERT_TRUE(QFile::copy(Media().video, path));
     stall_shim_hold(QFile::encodeName(path).constData());
     // Should closing wait after all, the share wakes after a while so that the test ends.
-    std::atomic<bool> shown{false};
-    std::thread waker([&shown] {
-        for (int i = 0; i < 400 && !shown; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::mutex mutex;
+    std::condition_variable shownChanged;
+    bool shown = false;
+    std::thread waker([&] {
+        std::unique_lock lock(mutex);
+        shownChanged.wait_for(lock, std::chrono::seconds(20), [&] { return shown; });
         stall_shim_release();
     });
     bool stalled = false;
@@ -195,7 +199,11 @@ TEST_F(PlayerScreenMpvTest, ClosingWhileTheFileShareStallsDoesNotWait) {
     });
     ShowPlayer(QFile::encodeName(path), 1);
     const int stillWaiting = stall_shim_waiting();
-    shown = true;
+    {
+        const std::lock_guard lock(mutex);
+        shown = true;
+    }
+    shownChanged.notify_all();
     waker.join();
     EXPECT_TRUE(stalled);
     EXPECT_GE(stillWaiting, 1) << "the screen closed only when the share woke";

@@ -3,11 +3,10 @@
 #include "spi/spis.h"
 #include "spi_test_support.h"
 
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -161,10 +160,8 @@ public:
     explicit StalledShare(const QString& mountPoint) : mountPoint_(mountPoint) {
         QDir().mkpath(mountPoint);
         process_.start(QStringLiteral(STALLED_SHARE_PROGRAM), {mountPoint});
-        QElapsedTimer waited;
-        waited.start();
-        while (!Mounted() && process_.state() != QProcess::NotRunning && waited.elapsed() < 10000)
-            QThread::msleep(50);
+        (void)QTest::qWaitFor(
+            [this] { return Mounted() || process_.state() == QProcess::NotRunning; }, 10000);
     }
     ~StalledShare() {
         process_.kill(); // what waits on it is released with an error
@@ -216,10 +213,8 @@ TEST(PluginSearch, AFolderOnAStalledShareIsGivenUpAfterTheTimeLimitAndQuittingIs
     }
     int status = 0;
     pid_t reaped = 0;
-    QElapsedTimer waited;
-    waited.start();
-    while ((reaped = ::waitpid(child, &status, WNOHANG)) == 0 && waited.elapsed() < 60000)
-        QThread::msleep(100);
+    (void)QTest::qWaitFor([&] { return (reaped = ::waitpid(child, &status, WNOHANG)) != 0; },
+                          60000);
     if (reaped != child) {
         ::kill(child, SIGKILL);
         ::waitpid(child, &status, 0);
