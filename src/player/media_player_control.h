@@ -39,6 +39,9 @@ public:
     // Seconds from the start of the current item; 0 when nothing is open.
     virtual double currentPosition() = 0;
     virtual void setCurrentPosition(double seconds) = 0;
+    // Moves by seconds from where the item is (back when negative), never before its start nor
+    // past its end; playing or paused, it stays so.
+    virtual void seekBy(double seconds) = 0;
 };
 
 // Playback preferences: loudness, mute and the playlist modes "loop" and "shuffle".

@@ -584,6 +584,14 @@ void MpvMediaPlayer::setCurrentPosition(double seconds) {
         {Utf8(mpvname::Seek), QByteArray::number(target, 'f', 3), Utf8(mpvname::AbsoluteExact)});
 }
 
+void MpvMediaPlayer::seekBy(double seconds) {
+    if (IsStopped())
+        return;
+    // mpv moves from the position it is at, on its own thread: nothing to pause or wait for.
+    Command(
+        {Utf8(mpvname::Seek), QByteArray::number(seconds, 'f', 3), Utf8(mpvname::RelativeExact)});
+}
+
 int MpvMediaPlayer::volume() {
     return qRound(GetDouble(mpvname::Volume));
 }

@@ -88,6 +88,7 @@ private:
     void previous() override;
     double currentPosition() override;
     void setCurrentPosition(double seconds) override;
+    void seekBy(double seconds) override;
     // MediaSettings
     int volume() override;
     void setVolume(int volume) override;

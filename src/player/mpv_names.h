@@ -80,6 +80,7 @@ inline constexpr const char* Stop = "stop";
 inline constexpr const char* KeepPlaylist = "keep-playlist";
 inline constexpr const char* Seek = "seek";
 inline constexpr const char* AbsoluteExact = "absolute+exact";
+inline constexpr const char* RelativeExact = "relative+exact";
 inline constexpr const char* PlaylistShuffle = "playlist-shuffle";
 inline constexpr const char* PlaylistUnshuffle = "playlist-unshuffle";
 inline constexpr const char* Cycle = "cycle";

@@ -37,8 +37,6 @@ namespace {
 constexpr int kLoopTag = 100;
 constexpr int kShuffleTag = 200;
 constexpr StoredColor kSwitchFontColor = 0xC0C0C0;
-// A control that keeps answering "playing" to stop must not hold the screen open.
-constexpr int kStopAttempts = 5;
 constexpr int kIndicatorMs = 1500;
 constexpr int kTrackChoiceMs = 2000;
 constexpr int kResumeNoteMs = 4000;
@@ -269,7 +267,9 @@ void TPlayer_Form::FormClose() {
     try {
         if (!IsMusicMode())
             resume_->KeepPosition();
-        for (int attempt = 0; attempt < kStopAttempts && IsPlaying(*WMP1); ++attempt)
+        // Asked once: the control stops on its own thread, and one that keeps answering
+        // "playing" must not hold the screen open.
+        if (IsPlaying(*WMP1))
             WMP1->controls().stop();
     } catch (...) {
         failure = std::current_exception();
@@ -446,53 +446,9 @@ void TPlayer_Form::Jump(bool forward) {
         forward ? controls.fastForward() : controls.fastReverse();
         return;
     }
-    if (seekBusy_)
-        return;
-    // Read before the flag is set: a failing read must not leave every later jump blocked.
-    const bool wasPlaying = IsPlaying(*WMP1);
-    seekBusy_ = true;
-    // Pending messages may close and destroy the screen; nothing of it is touched after that.
-    const QPointer<TPlayer_Form> alive(this);
-    auto letMessagesRun = [&alive] {
-        QCoreApplication::processEvents();
-        return !alive.isNull();
-    };
-    auto resume = [&] {
-        std::exception_ptr failure;
-        if (wasPlaying) {
-            try {
-                controls.play();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        }
-        if (letMessagesRun())
-            seekBusy_ = false;
-        if (failure)
-            std::rethrow_exception(failure);
-    };
-    try {
-        if (!letMessagesRun())
-            return;
-        if (wasPlaying)
-            controls.pause();
-        if (!letMessagesRun())
-            return;
-        const double position = controls.currentPosition();
-        if (forward) {
-            const double length = WMP1->currentMedia().duration();
-            controls.setCurrentPosition(length >= position ? position + skipLength_ : length);
-        } else {
-            controls.setCurrentPosition(position >= 1.0 ? position - skipLength_ : 0);
-        }
-        if (!letMessagesRun())
-            return;
-    } catch (...) {
-        if (alive)
-            resume();
-        throw;
-    }
-    resume();
+    // The control moves from where it is and keeps playing or paused as it was; it stops at the
+    // item's start and end.
+    controls.seekBy(forward ? skipLength_ : -skipLength_);
 }
 
 void TPlayer_Form::VolumeUp() {

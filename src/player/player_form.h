@@ -87,7 +87,6 @@ public:
 
     int SkipLength() const { return skipLength_; }
     bool AutomaticSkip() const { return automaticSkip_; }
-    bool SeekBusy() const { return seekBusy_; }
     // The caption as written, line breaks as CR LF.
     const QString& InfoCaption() const { return infoCaption_; }
 
@@ -106,7 +105,6 @@ private:
 
     int skipLength_ = 0;
     bool automaticSkip_ = false;
-    bool seekBusy_ = false;
     bool loopFlag_ = false;
     bool shuffleFlag_ = false;
     QString infoCaption_;

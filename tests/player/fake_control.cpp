@@ -9,6 +9,13 @@ void FakeControl::setCurrentPosition(double seconds) {
     position = seconds;
 }
 
+void FakeControl::seekBy(double seconds) {
+    if (failSeeking)
+        throw AppError(QStringLiteral("seek failed"));
+    log->append(QStringLiteral("seek by %1").arg(seconds));
+    position += seconds;
+}
+
 int FakeControl::playState() {
     if (failState)
         throw AppError(QStringLiteral("state unknown"));

@@ -26,7 +26,6 @@ public:
     int level = 50;
     bool muted = false;
     QByteArray source;
-    std::function<void()> onPause; // runs inside pause, as the control's messages would
 
     QByteArray URL() const override { return url_; }
     void setURL(const QByteArray& url) override { url_ = url; }
@@ -50,11 +49,7 @@ public:
         return item == QLatin1String("FastForward") ? canScanForward : canScanReverse;
     }
     void play() override { Record("play", playstate::Playing); }
-    void pause() override {
-        Record("pause", playstate::Paused);
-        if (onPause)
-            onPause();
-    }
+    void pause() override { Record("pause", playstate::Paused); }
     void stop() override { Record("stop", stopNeverEnds ? state : playstate::Stopped); }
     void fastForward() override { Record("fastForward", playstate::ScanForward); }
     void fastReverse() override { Record("fastReverse", playstate::ScanReverse); }
@@ -62,6 +57,7 @@ public:
     void previous() override { Record("previous", state); }
     double currentPosition() override { return position; }
     void setCurrentPosition(double seconds) override;
+    void seekBy(double seconds) override;
     int volume() override { return level; }
     void setVolume(int volume) override;
     bool mute() override { return muted; }
