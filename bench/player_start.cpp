@@ -40,7 +40,7 @@ void Ffmpeg(const QStringList& arguments) {
 
 // Opens the screen as the folder list does and waits until mpv reports playback under way.
 bool OpenOnce(benchmark::State* state, const QString& path, int category) {
-    auto* form = new TPlayer_Form();
+    auto* form = new TPlayer_Form(new MpvMediaPlayer());
     auto* control = static_cast<MpvMediaPlayer*>(form->WMP1);
     QEventLoop loop;
     QObject::connect(control, &MpvMediaPlayer::playbackRestarted, &loop, &QEventLoop::quit);

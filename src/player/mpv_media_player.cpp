@@ -1,5 +1,6 @@
 #include "player/mpv_media_player.h"
 
+#include "platform/application.h"
 #include "platform/background_job.h"
 #include "platform/byte_path.h"
 #include "platform/error.h"
@@ -228,6 +229,7 @@ void MpvMediaPlayer::ObserveProperties() {
 
 void MpvMediaPlayer::DrainEvents() {
     // Every waiting event is taken, even when one of them fails: mpv wakes us only for new ones.
+    // A failure is reported here, once the events are taken, never passed on into the event loop.
     std::exception_ptr failure;
     QPointer<MpvMediaPlayer> alive(this);
     bool position = false;
@@ -255,7 +257,7 @@ void MpvMediaPlayer::DrainEvents() {
     if (alive && position)
         emit positionChanged();
     if (failure)
-        std::rethrow_exception(failure);
+        RunReportingErrors([&failure] { std::rethrow_exception(failure); });
 }
 
 void MpvMediaPlayer::HandleEvent(const mpv_event& event) {

@@ -85,7 +85,7 @@ TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     SetBlackBackground(*this);
 
-    WMP1 = control ? control : new MpvMediaPlayer();
+    WMP1 = control;
     WMP1->setParent(this);
     WMP1->OnMediaChange = [this] { WMP1MediaChange(); };
 
@@ -506,7 +506,7 @@ void TPlayer_Form::SetSkipLength(int digit) {
 }
 
 std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QByteArray& path, int category) {
-    auto form = std::make_unique<TPlayer_Form>();
+    auto form = std::make_unique<TPlayer_Form>(new MpvMediaPlayer());
     form->PlaceFullScreen();
     if (category == 1) {
         form->WMP1->show();

@@ -38,8 +38,8 @@ class TPlayer_Form : public Form, public PanelSelection {
     Q_DECLARE_TR_FUNCTIONS(TPlayer_Form)
 
 public:
-    // The control is owned by the screen; none given: the libmpv player.
-    explicit TPlayer_Form(MediaPlayerControl* control = nullptr, QWidget* parent = nullptr);
+    // The screen is given its control (the libmpv player, or a test's) and owns it.
+    explicit TPlayer_Form(MediaPlayerControl* control, QWidget* parent = nullptr);
     ~TPlayer_Form() override;
 
     MediaPlayerControl* WMP1;

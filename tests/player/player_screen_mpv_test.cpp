@@ -13,7 +13,6 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 
-#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -70,7 +69,7 @@ TEST_F(PlayerScreenMpvTest, MusicPlaysWithItsCaptionAndClosingKeepsTheSettings) 
 }
 
 TEST_F(PlayerScreenMpvTest, ReverseJumpMovesBySkipLengthAndResumesOnlyIfPlaying) {
-    TPlayer_Form form;
+    TPlayer_Form form(new MpvMediaPlayer());
     form.resize(320, 240);
     form.MusicPanel->hide();
     form.WMP1->setURL(Media().video);
@@ -101,7 +100,7 @@ TEST_F(PlayerScreenMpvTest, ReverseJumpMovesBySkipLengthAndResumesOnlyIfPlaying)
 TEST_F(PlayerScreenMpvTest, ProgressBarAndMediaChangeFollowThePlaylist) {
     const QByteArray list = Media().folder + "/screen.m3u";
     WriteFile(list, Media().song + "\r\n" + Media().second + "\r\n");
-    TPlayer_Form form;
+    TPlayer_Form form(new MpvMediaPlayer());
     form.WMP1->hide();
     form.WMP1->setURL(list);
     form.show();
