@@ -37,7 +37,16 @@ PicturePrefetch::~PicturePrefetch() {
 void PicturePrefetch::Start(const QByteArray& path, QSize area) {
     Drop();
     job_ = std::make_shared<Job>(path, area);
-    BackgroundJob::RunDetached([job = job_] { Decode(job); });
+    decode_ = BackgroundJob::Start(
+        &inbox_,
+        [job = job_](const JobControl&) {
+            Decode(job);
+            return true;
+        },
+        [this](bool) {
+            if (const std::function<void()> then = std::exchange(whenDone_, nullptr))
+                then();
+        });
 }
 
 void PicturePrefetch::Decode(const std::shared_ptr<Job>& job) {
@@ -64,17 +73,31 @@ void PicturePrefetch::Decode(const std::shared_ptr<Job>& job) {
     job->finished.notify_all();
 }
 
+bool PicturePrefetch::Pending(const QByteArray& path, QSize area) const {
+    if (!job_ || job_->path != path || job_->area != area)
+        return false;
+    const std::lock_guard lock(job_->mutex);
+    return !job_->done;
+}
+
+void PicturePrefetch::WhenDone(std::function<void()> then) {
+    if (job_)
+        whenDone_ = std::move(then);
+}
+
 QImage PicturePrefetch::Take(const QByteArray& path, QSize area) {
     const std::shared_ptr<Job> job = std::exchange(job_, nullptr);
     if (!job)
         return {};
-    if (job->path != path || job->area != area) {
-        Dismiss(job);
-        return {};
+    {
+        const std::lock_guard lock(job->mutex);
+        if (job->path == path && job->area == area && job->done) {
+            Forget();
+            return std::move(job->picture);
+        }
     }
-    std::unique_lock lock(job->mutex);
-    job->finished.wait(lock, [&job] { return job->done; });
-    return std::move(job->picture);
+    Dismiss(job);
+    return {};
 }
 
 void PicturePrefetch::Drop() {
@@ -82,7 +105,13 @@ void PicturePrefetch::Drop() {
         Dismiss(std::exchange(job_, nullptr));
 }
 
+void PicturePrefetch::Forget() {
+    decode_.Abandon();
+    whenDone_ = nullptr;
+}
+
 void PicturePrefetch::Dismiss(std::shared_ptr<Job> job) {
+    Forget();
     job->dropped = true;
     std::erase_if(dropped_, [](const std::shared_ptr<Job>& earlier) {
         const std::lock_guard lock(earlier->mutex);

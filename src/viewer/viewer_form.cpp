@@ -153,6 +153,8 @@ void TViewer_Form::WmAppCommand(int command) {
 }
 
 void TViewer_Form::Timer1Timer() {
+    if (awaitingPrefetch_)
+        return; // the show does not step past a picture that is not on screen yet
     if (index_ < list_.size() - 1) {
         StepTo(index_ + 1);
         return;
@@ -161,6 +163,17 @@ void TViewer_Form::Timer1Timer() {
 }
 
 void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
+    awaitingPrefetch_ = false;
+    PB1->setValue(list_.isEmpty() ? 0
+                                  : static_cast<int>(static_cast<qint64>(index_) *
+                                                     kProgressStripMax / list_.size()));
+    // The picture decoded ahead is still on its way: it is shown when it is there, and nothing
+    // waits for it here.
+    if (prefetch_->Pending(picturePath, Image1->size())) {
+        awaitingPrefetch_ = true;
+        prefetch_->WhenDone([this, picturePath] { ShowPicture(picturePath); });
+        return;
+    }
     loadBusy_ = true;
     const auto idle = qScopeGuard([this] {
         loadBusy_ = false;
@@ -168,9 +181,6 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
         if (closePending_)
             QMetaObject::invokeMethod(this, &TViewer_Form::CloseViewer, Qt::QueuedConnection);
     });
-    PB1->setValue(list_.isEmpty() ? 0
-                                  : static_cast<int>(static_cast<qint64>(index_) *
-                                                     kProgressStripMax / list_.size()));
     QImage canvas = prefetch_->Take(picturePath, Image1->size());
     if (canvas.isNull()) {
         Image1->Picture() = QImage();

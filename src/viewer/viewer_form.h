@@ -66,6 +66,8 @@ public:
     bool LoadBusy() const { return loadBusy_; }
     // Whether the next picture has been decoded ahead and waits to be shown.
     bool PrefetchReady() const;
+    // Whether the picture to show is the one decoded ahead, still on its way.
+    bool AwaitingPrefetch() const { return awaitingPrefetch_; }
 
     // Components.
     ImageWidget* Image1;
@@ -96,6 +98,7 @@ private:
     bool running_ = false;
     bool loadBusy_ = false;
     bool closePending_ = false;
+    bool awaitingPrefetch_ = false; // the picture to show is the prefetch still decoding
     ScreenAwakeHold awake_;
     std::unique_ptr<PicturePrefetch> prefetch_;
     std::unique_ptr<ViewerMediaSession> session_;

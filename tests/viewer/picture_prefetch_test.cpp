@@ -1,7 +1,9 @@
 #include "viewer/picture_prefetch.h"
+#include "worker_waits.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -9,12 +11,19 @@ namespace {
 
 class PicturePrefetchTest : public ::testing::Test {
 protected:
-    QByteArray Picture(const QString& name, QRgb color) {
-        QImage image(8, 4, QImage::Format_RGB32);
+    QByteArray Picture(const QString& name, QRgb color, QSize size = {8, 4}) {
+        QImage image(size, QImage::Format_RGB32);
         image.fill(color);
         const QString path = dir.filePath(name);
         EXPECT_TRUE(image.save(path, "BMP"));
         return QFile::encodeName(path);
+    }
+    // Waits, handling events, for the decode under way to end and be told.
+    bool Decoded(const QByteArray& path, QSize area) {
+        bool told = false;
+        prefetch.WhenDone([&told] { told = true; });
+        return QTest::qWaitFor([&] { return told || !prefetch.Pending(path, area); }, 30000) &&
+               !prefetch.Pending(path, area);
     }
     QTemporaryDir dir;
     PicturePrefetch prefetch;
@@ -23,6 +32,10 @@ protected:
 TEST_F(PicturePrefetchTest, HandsOverThePictureDrawnForItsAreaOnce) {
     const QByteArray red = Picture("r.bmp", qRgb(255, 0, 0));
     prefetch.Start(red, {16, 16});
+    EXPECT_TRUE(prefetch.Pending(red, {16, 16}) || prefetch.Ready());
+    EXPECT_FALSE(prefetch.Pending(red, {16, 8}));
+    ASSERT_TRUE(Decoded(red, {16, 16}));
+    EXPECT_TRUE(prefetch.Ready());
     const QImage drawn = prefetch.Take(red, {16, 16});
     ASSERT_EQ(drawn.size(), QSize(16, 16));
     EXPECT_EQ(drawn.pixel(8, 8), qRgb(255, 0, 0));
@@ -39,11 +52,31 @@ TEST_F(PicturePrefetchTest, AnotherPictureOrAreaOrAFailureGivesNothing) {
     prefetch.Start(red, {16, 16});
     EXPECT_TRUE(prefetch.Take(red, {16, 8}).isNull());
     prefetch.Start(QFile::encodeName(dir.filePath("missing.bmp")), {16, 16});
+    ASSERT_TRUE(Decoded(QFile::encodeName(dir.filePath("missing.bmp")), {16, 16}));
     EXPECT_TRUE(prefetch.Take(QFile::encodeName(dir.filePath("missing.bmp")), {16, 16}).isNull());
     // Starting again drops the first.
     prefetch.Start(red, {16, 16});
     prefetch.Start(green, {16, 16});
     EXPECT_TRUE(prefetch.Take(red, {16, 16}).isNull());
+}
+
+// Taking a picture still being decoded never waits for it: nothing is handed over, and its end is
+// not told to anyone any more.
+TEST_F(PicturePrefetchTest, TakingWhileTheDecodeRunsGivesNothingAndWaitsForNothing) {
+    // Large enough that its decode is still running when it is taken.
+    const QByteArray red = Picture("r.bmp", qRgb(255, 0, 0), {4000, 3000});
+    bool told = false;
+    for (int tries = 0; tries < 50; ++tries) {
+        prefetch.Start(red, {16, 16});
+        if (!prefetch.Pending(red, {16, 16}))
+            continue; // decoded before it could be looked at: try again
+        prefetch.WhenDone([&told] { told = true; });
+        EXPECT_TRUE(prefetch.Take(red, {16, 16}).isNull());
+        ASSERT_TRUE(WaitForWorkersToEnd());
+        EXPECT_FALSE(told);
+        return;
+    }
+    GTEST_SKIP() << "every decode ended before it could be taken";
 }
 
 } // namespace

@@ -77,6 +77,10 @@ protected:
         viewer->show();
         return *viewer;
     }
+    // Lets a picture decoded ahead that is still on its way arrive and be shown.
+    static void Settle(const TViewer_Form& v) {
+        ASSERT_TRUE(QTest::qWaitFor([&v] { return !v.AwaitingPrefetch(); }, 30000));
+    }
     QRgb Centre() const {
         const QImage& picture = viewer->Image1->Picture();
         return picture.pixel(picture.width() / 2, picture.height() / 2);
@@ -116,13 +120,17 @@ TEST_F(ViewerTest, SinglePictureStepsNothingAndShowStopsAtFirstTick) {
     EXPECT_EQ(v.PB1->value(), 0);
     EXPECT_EQ(Centre(), kRed);
     EXPECT_TRUE(v.PressKey('F', kCtrl));
+    Settle(v);
     EXPECT_TRUE(v.PressKey('B', kCtrl));
+    Settle(v);
     EXPECT_EQ(v.Index(), 0);
 
     EXPECT_TRUE(v.PressKey('P', kCtrl));
+    Settle(v);
     EXPECT_TRUE(v.Running());
     EXPECT_TRUE(v.Timer1->isArmed());
     v.Timer1Timer();
+    Settle(v);
     EXPECT_FALSE(v.Running());
     EXPECT_FALSE(v.Timer1->enabled());
     EXPECT_EQ(Centre(), kRed);
@@ -144,9 +152,13 @@ TEST_F(ViewerTest, EmptyListShowsTheGradientAndStepsDoNothing) {
     EXPECT_EQ(v.Image1->Picture(), reference.Picture());
     EXPECT_NE(reference.Picture().pixel(0, 0), reference.Picture().pixel(0, 300));
     v.NextPicture();
+    Settle(v);
     v.PreviousPicture();
+    Settle(v);
     v.StartSlideShow();
+    Settle(v);
     v.Timer1Timer();
+    Settle(v);
     EXPECT_EQ(v.Index(), 0);
     EXPECT_FALSE(v.Running());
     EXPECT_TRUE(messages.texts.isEmpty());
@@ -156,39 +168,50 @@ TEST_F(ViewerTest, ManualStepsOnlyWhileTheShowIsPaused) {
     TViewer_Form& v = Open(ThreePictures(), true);
     EXPECT_EQ(Centre(), kRed);
     v.PressKey('P', kCtrl);
+    Settle(v);
     EXPECT_TRUE(v.PressKey('F', kCtrl));
+    Settle(v);
     EXPECT_EQ(v.Index(), 0);
     v.PressKey('P', kCtrl); // pause: the running flag stays
     EXPECT_TRUE(v.Running());
     EXPECT_FALSE(v.Timer1->enabled());
     v.PressKey('F', kCtrl);
+    Settle(v);
     EXPECT_EQ(v.Index(), 1);
     EXPECT_EQ(Centre(), kGreen);
     EXPECT_EQ(v.PB1->value(), 333);
     v.PressKey('B', kCtrl);
+    Settle(v);
     EXPECT_EQ(v.Index(), 0);
     EXPECT_EQ(Centre(), kRed);
     v.PressKey('B', kCtrl);
+    Settle(v);
     EXPECT_EQ(v.Index(), 0);
 }
 
 TEST_F(ViewerTest, EndOfListStopsTheShowAndCtrlPStartsItAgain) {
     TViewer_Form& v = Open(ThreePictures(), true);
     v.PressKey('P', kCtrl);
+    Settle(v);
     v.Timer1Timer();
+    Settle(v);
     v.Timer1Timer();
+    Settle(v);
     EXPECT_EQ(v.Index(), 2);
     EXPECT_EQ(v.PB1->value(), 666);
     EXPECT_TRUE(v.Running());
     v.Timer1Timer();
+    Settle(v);
     EXPECT_FALSE(v.Running());
     EXPECT_FALSE(v.Timer1->enabled());
     EXPECT_EQ(Centre(), kBlue);
 
     v.PressKey('P', kCtrl);
+    Settle(v);
     EXPECT_TRUE(v.Running());
     EXPECT_TRUE(v.Timer1->enabled());
     v.Timer1Timer();
+    Settle(v);
     EXPECT_FALSE(v.Running());
     EXPECT_EQ(v.Index(), 2);
 }
@@ -196,17 +219,22 @@ TEST_F(ViewerTest, EndOfListStopsTheShowAndCtrlPStartsItAgain) {
 TEST_F(ViewerTest, DigitsSetTheDisplayTimeUnconsumedAndItIsStoredOnClose) {
     TViewer_Form& v = Open(ThreePictures(), true);
     v.StartSlideShow();
+    Settle(v);
     EXPECT_FALSE(v.PressKey(vk::Digit0));
+    Settle(v);
     EXPECT_EQ(v.DisplayTime(), 10);
     EXPECT_EQ(v.Timer1->interval(), 10000);
     EXPECT_TRUE(v.Timer1->isArmed()); // the show goes on, counted afresh
     EXPECT_FALSE(v.PressKey(vk::Numpad0 + 7));
+    Settle(v);
     EXPECT_EQ(v.DisplayTime(), 7);
     EXPECT_FALSE(v.PressKey(vk::Digit0 + 5));
+    Settle(v);
     EXPECT_EQ(v.Timer1->interval(), 5000);
     v.ToggleProgress();
 
     EXPECT_TRUE(v.PressKey(vk::Escape));
+    Settle(v);
     EXPECT_FALSE(v.isVisible());
     EXPECT_FALSE(v.Timer1->enabled());
     EXPECT_EQ(ReadSettingInt(0, settingskey::Viewer, "DispTime", -1), 5);
@@ -228,6 +256,7 @@ TEST_P(LetterWithoutCtrlTest, DoesNothing) {
     for (ShiftState shift :
          {ShiftState{}, ShiftState{true, false, false}, ShiftState{false, false, true}}) {
         EXPECT_FALSE(v.PressKey(GetParam(), shift));
+        Settle(v);
         EXPECT_EQ(v.Index(), 0);
         EXPECT_FALSE(v.Running());
         EXPECT_TRUE(v.PB1->isHidden());
@@ -240,14 +269,19 @@ INSTANTIATE_TEST_SUITE_P(Keys, LetterWithoutCtrlTest, ::testing::Values('B', 'F'
 TEST_F(ViewerTest, CtrlWithOtherModifiersActs) {
     TViewer_Form& v = Open(ThreePictures(), true);
     EXPECT_TRUE(v.PressKey('F', ShiftState{true, true, true}));
+    Settle(v);
     EXPECT_EQ(v.Index(), 1);
     EXPECT_TRUE(v.PressKey('I', kCtrl));
+    Settle(v);
     EXPECT_FALSE(v.PB1->isHidden());
     EXPECT_TRUE(v.PressKey('P', kCtrl));
+    Settle(v);
     EXPECT_TRUE(v.PressKey('S', kCtrl));
+    Settle(v);
     EXPECT_FALSE(v.Running());
     EXPECT_FALSE(v.Timer1->enabled());
     EXPECT_FALSE(v.PressKey('X', kCtrl));
+    Settle(v);
 }
 
 TEST_F(ViewerTest, PortraitPictureIsCentredWithBlackBars) {
@@ -306,12 +340,14 @@ TEST_F(ViewerTest, UndecodableInTheMiddleIsReportedAndTheNextStepMovesOn) {
     TViewer_Form& v = Open(list, true);
     // Stepped by hand, through the real key path: the error reaches the top-level handler.
     QTest::keyClick(&v, Qt::Key_F, Qt::ControlModifier);
+    Settle(v);
     ASSERT_EQ(messages.texts, QStringList{"Susie Plugins could not decode"});
     EXPECT_EQ(v.Index(), 1);
     EXPECT_EQ(v.PB1->value(), 333);
     EXPECT_FALSE(v.Image1->HasPicture());
     EXPECT_FALSE(v.LoadBusy());
     QTest::keyClick(&v, Qt::Key_F, Qt::ControlModifier);
+    Settle(v);
     EXPECT_EQ(v.Index(), 2);
     EXPECT_EQ(Centre(), kBlue);
     EXPECT_EQ(messages.texts.size(), 1);
@@ -323,7 +359,9 @@ TEST_F(ViewerTest, UndecodableDuringTheShowIsWrittenOnTheScreenAndTheShowGoesOn)
               Picture("b.bmp", {8, 6}, kBlue)});
     TViewer_Form& v = Open(list, true);
     v.StartSlideShow();
+    Settle(v);
     v.Timer1Timer();
+    Settle(v);
     EXPECT_TRUE(messages.texts.isEmpty());
     EXPECT_EQ(v.Index(), 1);
     EXPECT_TRUE(v.Running());
@@ -337,6 +375,7 @@ TEST_F(ViewerTest, UndecodableDuringTheShowIsWrittenOnTheScreenAndTheShowGoesOn)
             written = caption.pixel(x, y) != kBlack;
     EXPECT_TRUE(written);
     v.Timer1Timer();
+    Settle(v);
     EXPECT_EQ(v.Index(), 2);
     EXPECT_EQ(Centre(), kBlue);
 }
@@ -350,6 +389,7 @@ TEST_F(ViewerTest, UndecodableFirstPictureIsReportedOnShow) {
     EXPECT_FALSE(v.Image1->HasPicture());
     EXPECT_FALSE(v.LoadBusy());
     v.NextPicture();
+    Settle(v);
     EXPECT_EQ(Centre(), kGreen);
 }
 
@@ -361,8 +401,10 @@ TEST_F(ViewerTest, UnreadableListIsReportedAndEscStillCloses) {
     EXPECT_TRUE(v.List().isEmpty());
     EXPECT_FALSE(v.Image1->HasPicture());
     v.NextPicture();
+    Settle(v);
     v.ToggleSlideShow();
     v.Timer1Timer();
+    Settle(v);
     QTest::keyClick(&v, Qt::Key_Escape);
     EXPECT_FALSE(v.isVisible());
     EXPECT_EQ(messages.texts.size(), 1);
@@ -375,6 +417,7 @@ TEST_P(StoredDisplayTimeTest, ZeroOrBelowNeverAdvancesByItself) {
     TViewer_Form& v = Open(ThreePictures(), true);
     EXPECT_EQ(v.DisplayTime(), GetParam());
     v.StartSlideShow();
+    Settle(v);
     EXPECT_TRUE(v.Timer1->enabled());
     EXPECT_FALSE(v.Timer1->isArmed()); // a timer that is not armed never fires
     EXPECT_EQ(v.Index(), 0);
@@ -388,6 +431,7 @@ TEST_F(ViewerTest, HugeStoredDisplayTimeWaitsAsLongAsTheTimerCan) {
     TViewer_Form& v = Open(ThreePictures(), true);
     EXPECT_EQ(v.Timer1->interval(), INT_MAX);
     v.StartSlideShow();
+    Settle(v);
     EXPECT_TRUE(v.Timer1->isArmed());
 }
 
@@ -399,19 +443,25 @@ TEST_F(ViewerTest, RemoteAndMediaKeys) {
     EXPECT_FALSE(v.PB1->isHidden());
 
     v.WmAppCommand(appcommand::NextTrack);
+    Settle(v);
     EXPECT_EQ(v.Index(), 1);
     v.WmAppCommand(appcommand::PreviousTrack);
+    Settle(v);
     EXPECT_EQ(v.Index(), 0);
     v.WmAppCommand(0x002E); // play from a keyboard source is another command
     EXPECT_FALSE(v.Running());
     v.WmAppCommand(appcommand::Play);
+    Settle(v);
     EXPECT_TRUE(v.Running());
     EXPECT_TRUE(v.Timer1->enabled());
     v.WmAppCommand(appcommand::Pause);
+    Settle(v);
     EXPECT_TRUE(v.Running());
     EXPECT_FALSE(v.Timer1->enabled());
     v.WmAppCommand(appcommand::Play);
+    Settle(v);
     v.WmAppCommand(appcommand::Stop);
+    Settle(v);
     EXPECT_FALSE(v.Running());
     EXPECT_FALSE(v.Timer1->enabled());
     v.WmAppCommand(appcommand::Pause); // not running: nothing
@@ -421,13 +471,37 @@ TEST_F(ViewerTest, RemoteAndMediaKeys) {
 TEST_F(ViewerTest, ThePlayPauseButtonStartsAndPausesTheSlideShow) {
     TViewer_Form& v = Open(ThreePictures(), true);
     v.WmAppCommand(appcommand::PlayPause);
+    Settle(v);
     EXPECT_TRUE(v.Running());
     EXPECT_TRUE(v.Timer1->enabled());
     v.WmAppCommand(appcommand::PlayPause);
+    Settle(v);
     EXPECT_TRUE(v.Running());
     EXPECT_FALSE(v.Timer1->enabled());
     v.WmAppCommand(appcommand::PlayPause);
+    Settle(v);
     EXPECT_TRUE(v.Timer1->enabled());
+}
+
+// The step onto a picture still being decoded ahead does not wait for it: the screen shows it when
+// it arrives, and the show does not step past it meanwhile.
+TEST_F(ViewerTest, AStepOntoAPictureStillDecodedAheadShowsItWhenItArrives) {
+    TViewer_Form& v = Open(List({Picture("r.bmp", {8, 6}, kRed), Picture("g.bmp", {8, 6}, kGreen),
+                                 Picture("big.bmp", {4000, 3000}, kBlue)}),
+                           true);
+    v.NextPicture();
+    Settle(v);
+    v.StartSlideShow();
+    v.Timer1Timer(); // onto the large picture, whose decode started a moment ago
+    if (!v.AwaitingPrefetch())
+        GTEST_SKIP() << "the large picture was decoded before the step";
+    EXPECT_EQ(v.Index(), 2);
+    EXPECT_EQ(v.PB1->value(), 666);
+    EXPECT_EQ(Centre(), kGreen) << "the picture before stays until the next one is there";
+    v.Timer1Timer();
+    EXPECT_TRUE(v.Running()) << "the show did not end past a picture not shown yet";
+    Settle(v);
+    EXPECT_EQ(Centre(), kBlue);
 }
 
 TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
@@ -449,8 +523,10 @@ TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
     v.path = ThreePictures();
     v.show();
     v.NextPicture();
+    Settle(v);
     pressEsc = true;
     v.PreviousPicture();
+    Settle(v);
     EXPECT_FALSE(pressEsc) << "no load on screen";
     EXPECT_TRUE(visibleAfterEsc);
     EXPECT_FALSE(v.LoadBusy());
@@ -476,17 +552,21 @@ TEST_F(ViewerTest, StepsForwardDrawThePictureDecodedAheadAndStepsBackDecodeOnScr
         return picture.pixel(picture.width() / 2, picture.height() / 2);
     };
     v.NextPicture();
+    Settle(v);
     EXPECT_EQ(centre(), kGreen);
     v.NextPicture();
+    Settle(v);
     EXPECT_EQ(centre(), kBlue);
     EXPECT_EQ(loads, 1) << "both steps forward were decoded ahead";
     EXPECT_EQ(v.Image1->Picture().size(), v.Image1->size());
     v.PreviousPicture();
+    Settle(v);
     EXPECT_EQ(centre(), kGreen);
     EXPECT_EQ(loads, 2);
     // The bar takes room from the picture: what was decoded ahead for the old area is dropped.
     v.ToggleProgress();
     v.NextPicture();
+    Settle(v);
     EXPECT_EQ(centre(), kBlue);
     EXPECT_EQ(loads, 3);
     EXPECT_EQ(v.Image1->Picture().size(), v.Image1->size());
@@ -501,6 +581,7 @@ TEST_F(ViewerTest, APictureDecodedAheadIsDroppedWhenTheListIsReadAgain) {
     Picture("g.bmp", {8, 6}, kBlue); // changed after it was decoded ahead
     v.FormShow();
     v.NextPicture();
+    Settle(v);
     EXPECT_EQ(Centre(), kBlue);
 }
 
@@ -513,6 +594,7 @@ TEST_F(ViewerTest, ClosingWhileTheNextPictureIsDecodedEndsAtOnce) {
     ASSERT_EQ(host.Count(), 1);
     TViewer_Form& v = Open(List({Picture("r.bmp", {8, 6}, kRed), big}), true);
     v.PressKey(vk::Escape);
+    Settle(v);
     QCoreApplication::processEvents();
     EXPECT_FALSE(v.isVisible());
     viewer.reset();
@@ -533,6 +615,7 @@ TEST_F(ViewerTest, JpegThroughTheShippedPlugin) {
     };
     EXPECT_TRUE(near(Centre(), kRed)) << std::hex << Centre();
     viewer->NextPicture();
+    Settle(*viewer);
     EXPECT_TRUE(near(Centre(), kBlue)) << std::hex << Centre();
     // 48 x 64 on 800 x 800: 600 x 800 at (100, 0).
     EXPECT_EQ(viewer->Image1->Picture().pixel(99, 400), kBlack);
@@ -550,17 +633,22 @@ TEST_F(ViewerTest, ScreenStaysAwakeOnlyWhileTheShowSteps) {
     TViewer_Form& v = Open(ThreePictures(), true);
     EXPECT_FALSE(ScreenAwakeHold::AnyHeld());
     v.StartSlideShow();
+    Settle(v);
     EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
     v.PauseSlideShow();
     EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "paused";
     v.ToggleSlideShow();
     EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
     v.Timer1Timer();
+    Settle(v);
     v.Timer1Timer();
+    Settle(v);
     v.Timer1Timer(); // at the end the show stops by itself
     EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "ended";
     v.StartSlideShow();
+    Settle(v);
     v.PressKey(vk::Escape);
+    Settle(v);
     EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "closed";
 }
 
@@ -603,5 +691,6 @@ TEST_F(ViewerTest, SessionShowsThePictureAndDrivesTheShowAsTheKeysDo) {
     EXPECT_EQ(session->State().status, MediaSessionState::Status::Stopped);
     EXPECT_FALSE(ScreenAwakeHold::AnyHeld());
     v.PressKey(vk::Escape);
+    Settle(v);
     EXPECT_EQ(MediaSessions::Top(), nullptr);
 }
