@@ -29,11 +29,8 @@ public:
     FolderReading(QObject* receiver, const QByteArray& folder, const ExtensionList& extensions,
                   Found found, Done done);
 
-    const QByteArray& Folder() const { return folder_; }
-
     static constexpr std::chrono::milliseconds kReportInterval{100};
 
 private:
-    QByteArray folder_;
     BackgroundJob job_;
 };

@@ -7,7 +7,6 @@
 #include "platform/image_widget.h"
 #include "platform/media_session.h"
 #include "platform/modal.h"
-#include "platform/timer.h"
 #include "player/cover_art.h"
 #include "player/media_player_control.h"
 #include "player/mpv_media_player.h"
@@ -22,7 +21,6 @@
 #include "ui/panel.h"
 #include "ui/progress_strip.h"
 
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
