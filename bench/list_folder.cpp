@@ -7,10 +7,12 @@
 // bench/list_folder_vs_ls uses both to compare against "ls -1" in the same run.
 
 #include "app/media_screens.h"
+#include "app/services.h"
 #include "filemenu/file_menu.h"
 #include "filemenu/folder_listing.h"
 #include "platform/application.h"
 #include "platform/clock.h"
+#include "ui/screen_stack.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,12 +74,16 @@ void BM_ListFolder(benchmark::State& state) {
 BENCHMARK(BM_ListFolder)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_PaintPage(benchmark::State& state) {
-    MediaScreens screens;
     SteadyClock clock;
-    TFile_Menu screen(screens, clock);
+    Services services(clock);
+    MediaScreens screens(services.Screens(nullptr));
+    ScreenStack window(services.input);
+    window.PlaceFullScreen();
+    auto list = std::make_unique<TFile_Menu>(screens, clock, services.checks);
+    TFile_Menu& screen = *list;
     screen.category = 1;
-    screen.PlaceFullScreen();
-    screen.show();
+    window.Push(std::move(list));
+    window.show();
     for (auto _ : state)
         screen.PaintPage();
 }

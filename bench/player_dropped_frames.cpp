@@ -2,6 +2,7 @@
 // full screen on an X server, against mpv itself (--no-config --vo=x11) on the same file and
 // server in the same run. Needs DISPLAY (bench/run starts a private Xvfb); both play without
 // sound output, so the video clock is the only one.
+#include "app/services.h"
 #include "bench_media.h"
 #include "platform/application.h"
 #include "player/mpv_media_player.h"
@@ -51,8 +52,10 @@ void BM_PlayerScreen_DroppedFrames1080p30(benchmark::State& state) {
     const Seam<MpvOptions>::Override nullSound(MpvMediaPlayer::DefaultOptionsSeam(),
                                                MpvOptions{QStringLiteral("null"), true});
     qint64 dropped = 0;
+    SteadyClock steady;
+    Services services(steady);
     for (auto _ : state) {
-        auto form = CreatePlayerScreen(QFile::encodeName(gClip), 1);
+        auto form = CreatePlayerScreen(QFile::encodeName(gClip), 1, services.Screens(nullptr));
         auto* player = static_cast<MpvMediaPlayer*>(form->WMP1);
         form->show();
         // The counts vanish when the item ends: the last reading while it plays is the result.

@@ -2,6 +2,7 @@
 // or the first audio (MP3), against a minimal libmpv program on the same files in the same run,
 // both with null outputs. Also the program's own start (couchframe --version) against a process
 // that loads libmpv, which is what linking it would add to every start.
+#include "app/services.h"
 #include "platform/application.h"
 #include "player/mpv_library.h"
 #include "player/mpv_media_player.h"
@@ -40,7 +41,9 @@ void Ffmpeg(const QStringList& arguments) {
 
 // Opens the screen as the folder list does and waits until mpv reports playback under way.
 bool OpenOnce(benchmark::State* state, const QString& path, int category) {
-    auto* form = new TPlayer_Form(new MpvMediaPlayer());
+    SteadyClock clock;
+    Services services(clock);
+    auto* form = new TPlayer_Form(new MpvMediaPlayer(), services.Screens(nullptr));
     auto* control = static_cast<MpvMediaPlayer*>(form->WMP1);
     QEventLoop loop;
     QObject::connect(control, &MpvMediaPlayer::playbackRestarted, &loop, &QEventLoop::quit);

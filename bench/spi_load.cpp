@@ -21,6 +21,7 @@ void LoadJpeg24MP(benchmark::State& state) {
     host.Add(LoadPlugin(JpegPlugin()));
     for (auto _ : state) {
         TSPIBitmap bitmap;
+        bitmap.Host = &host;
         bitmap.LoadFile(jpeg);
         benchmark::DoNotOptimize(bitmap.Image().constBits());
     }
@@ -45,6 +46,7 @@ void LoadJpeg24MPForScreen(benchmark::State& state) {
     host.Add(LoadPlugin(JpegPlugin()));
     for (auto _ : state) {
         TSPIBitmap bitmap;
+        bitmap.Host = &host;
         bitmap.FitArea = QSize(1920, 1080);
         bitmap.LoadFile(jpeg);
         if (bitmap.Image().size() != QSize(3000, 2000))

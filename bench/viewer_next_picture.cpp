@@ -3,6 +3,7 @@
 // ahead; and the same file decoded by djpeg -bmp in the same run for comparison
 // (bench/viewer_next_picture_vs_djpeg).
 
+#include "app/services.h"
 #include "bench_media.h"
 #include "platform/application.h"
 #include "platform/image_widget.h"
@@ -25,7 +26,7 @@ namespace {
 
 // A viewer on a 1920 x 1080 area showing a list of the 24-megapixel JPEG twice, or none when
 // something is missing (the reason is given to the state).
-std::unique_ptr<TViewer_Form> OpenViewer(benchmark::State& state, TSPIs& host) {
+std::unique_ptr<TViewer_Form> OpenViewer(benchmark::State& state, TSPIs& host, Services& services) {
     const QString jpeg = BenchJpeg();
     if (jpeg.isEmpty()) {
         state.SkipWithError("cannot make the JPEG (cjpeg missing?)");
@@ -44,7 +45,7 @@ std::unique_ptr<TViewer_Form> OpenViewer(benchmark::State& state, TSPIs& host) {
         return nullptr;
     }
     list.close();
-    auto viewer = std::make_unique<TViewer_Form>();
+    auto viewer = std::make_unique<TViewer_Form>(services.Screens(&host));
     viewer->listFlag = true;
     viewer->path = QFile::encodeName(list.fileName());
     viewer->show();
@@ -67,7 +68,9 @@ void Finish(benchmark::State& state, TViewer_Form& viewer) {
 // A step that decodes on the spot: back to the first picture (only the next one is decoded ahead).
 void ViewerNextPicture24MP(benchmark::State& state) {
     TSPIs host;
-    const std::unique_ptr<TViewer_Form> viewer = OpenViewer(state, host);
+    SteadyClock clock;
+    Services services(clock);
+    const std::unique_ptr<TViewer_Form> viewer = OpenViewer(state, host, services);
     if (!viewer)
         return;
     for (auto _ : state) {
@@ -83,7 +86,9 @@ void ViewerNextPicture24MP(benchmark::State& state) {
 // A step forward once the next picture has been decoded ahead, as in a slide show.
 void ViewerNextPicturePrefetched24MP(benchmark::State& state) {
     TSPIs host;
-    const std::unique_ptr<TViewer_Form> viewer = OpenViewer(state, host);
+    SteadyClock clock;
+    Services services(clock);
+    const std::unique_ptr<TViewer_Form> viewer = OpenViewer(state, host, services);
     if (!viewer)
         return;
     for (auto _ : state) {

@@ -756,6 +756,10 @@ Nothing was saved. The settings stay open: press OK to try again, or Cancel to l
 <context>
     <name>TPlayer_Form</name>
     <message>
+        <source>Player</source>
+        <translation>Player</translation>
+    </message>
+    <message>
         <source>Loop [Off]</source>
         <translation>Loop [Off]</translation>
     </message>
@@ -835,6 +839,10 @@ Couchframe runs on its default settings; nothing will be saved.</translation>
 </context>
 <context>
     <name>Viewer</name>
+    <message>
+        <source>Pictures</source>
+        <translation>Pictures</translation>
+    </message>
     <message>
         <source>Susie Plugins could not decode</source>
         <translation>Susie Plugins could not decode</translation>

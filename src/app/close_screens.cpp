@@ -1,6 +1,7 @@
 #include "app/close_screens.h"
 
 #include "ui/form.h"
+#include "ui/screen_stack.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -10,23 +11,19 @@ namespace {
 // A screen that holds its close back (a picture still loading) is asked again after this.
 constexpr int kRetryMs = 20;
 
-void CloseTopmost(QPointer<QWidget> mainMenu) {
-    if (!mainMenu)
+void CloseTopmost(QPointer<ScreenStack> window) {
+    if (!window || window->Depth() == 0)
         return;
-    QWidget* modal = QApplication::activeModalWidget();
-    Form* top = Form::Topmost();
-    if (modal && !dynamic_cast<Form*>(modal)) {
+    if (QWidget* modal = QApplication::activeModalWidget())
         modal->close();
-    } else if (top && top != mainMenu) {
-        Form::CloseScreensInOrder(1);
-    } else {
-        mainMenu->close();
-        return;
-    }
-    QTimer::singleShot(kRetryMs, mainMenu, [mainMenu] { CloseTopmost(mainMenu); });
+    else if (window->Depth() > 1)
+        window->CloseDownTo(1);
+    else
+        window->Top()->close();
+    QTimer::singleShot(kRetryMs, window, [window] { CloseTopmost(window); });
 }
 } // namespace
 
-void CloseEveryScreen(QWidget* mainMenu) {
-    CloseTopmost(mainMenu);
+void CloseEveryScreen(ScreenStack& window) {
+    CloseTopmost(&window);
 }

@@ -1,12 +1,15 @@
 #include "app/command_line.h"
 #include "app/media_screens.h"
+#include "app/services.h"
 #include "app/startup.h"
 #include "dialogs/config.h"
 #include "filemenu/file_menu.h"
+#include "input/remote_input.h"
 #include "platform/application.h"
-#include "platform/clock.h"
 #include "platform/display_check.h"
 #include "platform/translations.h"
+#include "spi/spis.h"
+#include "ui/screen_stack.h"
 
 #include <memory>
 
@@ -17,14 +20,21 @@ int main(int argc, char** argv) {
     Application app(argc, argv);
     displayGuard.reset();
     InstallTranslation(app);
+
     SteadyClock clock;
-    MediaScreens mediaScreens;
+    Services services(clock);
+    RemoteInputDevices remotes(services.input);
+    TSPIs plugins;
+
+    MediaScreens mediaScreens(services.Screens(&plugins));
     MainMenuScreens screens;
     screens.configurationDialog = MakeConfigurationDialog;
-    screens.folderList = [&mediaScreens, &clock](int category) -> std::unique_ptr<QDialog> {
-        auto folderList = std::make_unique<TFile_Menu>(mediaScreens, clock);
+    screens.folderList = [&mediaScreens, &services](int category) -> std::unique_ptr<Form> {
+        auto folderList =
+            std::make_unique<TFile_Menu>(mediaScreens, services.clock, services.checks);
         folderList->category = category;
         return folderList;
     };
-    return RunCouchframe(app, screens);
+    ScreenStack window(services.input);
+    return RunCouchframe(app, window, screens, services.sessions, plugins);
 }

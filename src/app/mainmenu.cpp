@@ -2,14 +2,12 @@
 
 #include "app/configuration_flow.h"
 #include "gradient/pgra112.h"
-#include "input/remote_input.h"
 #include "input/remote_report.h"
 #include "platform/after_first_paint.h"
 #include "platform/application.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
 #include "platform/message_box.h"
-#include "platform/modal.h"
 #include "platform/timer.h"
 #include "platform/window_activation.h"
 #include "settings/general.h"
@@ -17,6 +15,7 @@
 #include "spi/spis.h"
 #include "ui/backdrop.h"
 #include "ui/panel.h"
+#include "ui/screen_stack.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -89,14 +88,11 @@ bool AsksForConfiguration(const QStringList& arguments) {
 }
 
 Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
-                       FolderListFactory makeFolderList, QStringList arguments)
-    : makeConfigurationDialog_(std::move(makeConfigurationDialog)),
+                       FolderListFactory makeFolderList, QStringList arguments, TSPIs& plugins)
+    : SPIs1(plugins), makeConfigurationDialog_(std::move(makeConfigurationDialog)),
       makeFolderList_(std::move(makeFolderList)), arguments_(std::move(arguments)) {
     setObjectName(QStringLiteral("main_form"));
     setWindowTitle(tr("Couchframe"));
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    // Maximised from creation: a first show that a store error cuts short still covers the screen.
-    PlaceFullScreen();
     SetBlackBackground(*this);
 
     // Child order matters: the selection model visits the panels in it, and the picture lies
@@ -122,14 +118,13 @@ Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
     LayOut(screen.width(), screen.height());
     FormCreate();
 
-    SPIs1 = std::make_unique<TSPIs>();
-    SPIs1->GraphicPreview = false;
-    SPIs1->SearchOptions = spsAllDirs;
-    SPIs1->OnSearch = SPIs1Search;
+    SPIs1.GraphicPreview = false;
+    SPIs1.SearchOptions = spsAllDirs;
+    SPIs1.OnSearch = SPIs1Search;
     // Nothing on the menu needs a picture plug-in: they are searched for once it is on the screen.
     AfterFirstPaint(this, [this] {
-        SPIs1->OwnerLoaded();
-        ShowPluginNotices(*SPIs1);
+        SPIs1.OwnerLoaded();
+        ShowPluginNotices(SPIs1);
     });
 }
 
@@ -153,11 +148,9 @@ void Tmain_form::FormCreate() {
     PrevTag = 101;
     CurTag = 100;
     CodeMatched_ = 0;
-    RegisterRemoteInput();
 }
 
 void Tmain_form::FormDestroy() {
-    ReleaseRemoteInput();
     if (cursorHidden_) {
         QApplication::restoreOverrideCursor();
         cursorHidden_ = false;
@@ -181,7 +174,6 @@ void Tmain_form::FormShow() {
     ExitCodeText_ = reads.Read(setting::ExitCode);
 
     const QSize screen = ScreenSize();
-    PlaceFullScreen();
     if (!cursorHidden_) {
         QApplication::setOverrideCursor(Qt::BlankCursor);
         cursorHidden_ = true;
@@ -272,9 +264,8 @@ void Tmain_form::Timer1Timer() {
 void Tmain_form::OpenCategory(int tag) {
     // Whatever was chosen, the user is here: the foreground grab is no longer wanted.
     Timer1->setEnabled(false);
-    if (tag < 100 || tag > 102 || !makeFolderList_)
+    if (tag < 100 || tag > 102 || !makeFolderList_ || !Stack())
         return;
-    const std::unique_ptr<QDialog> folderList = makeFolderList_(tag - 99);
-    if (folderList)
-        ExecModal(*folderList);
+    if (std::unique_ptr<Form> folderList = makeFolderList_(tag - 99))
+        Stack()->Push(std::move(folderList));
 }

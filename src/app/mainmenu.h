@@ -35,7 +35,7 @@ bool AsksForConfiguration(const QStringList& arguments);
 
 // Makes the folder list screen of a category (1 Video, 2 Music, 3 Picture), ready to be shown;
 // nothing when there is none to show.
-using FolderListFactory = std::function<std::unique_ptr<QDialog>(int category)>;
+using FolderListFactory = std::function<std::unique_ptr<Form>(int category)>;
 
 // The main menu: four category panels under the title, the exit code, and the one-shot grab of
 // the foreground after the configured delay.
@@ -44,8 +44,9 @@ class Tmain_form : public Form, public PanelSelection {
 
 public:
     // arguments: the command-line arguments after the program name.
+    // plugins: the picture plug-ins, searched for once the menu is on the screen.
     Tmain_form(ConfigurationDialogFactory makeConfigurationDialog, FolderListFactory makeFolderList,
-               QStringList arguments);
+               QStringList arguments, TSPIs& plugins);
     ~Tmain_form() override;
 
     void FormShow() override;
@@ -70,8 +71,7 @@ public:
     QLabel* LBL001;
     Timer* Timer1;
     Panel* PNL004;
-    // The picture plug-ins live as long as the main menu.
-    std::unique_ptr<TSPIs> SPIs1;
+    TSPIs& SPIs1;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -2,7 +2,7 @@
 
 #include "input/app_command.h"
 #include "input/remote_dispatch.h"
-#include "ui/form.h"
+#include "ui/screen_stack.h"
 
 #include <QApplication>
 
@@ -15,8 +15,6 @@ MediaSessionState MenuMediaSession::State() {
 void MenuMediaSession::Play() {
     // A desktop's remote speaks to the screen in front wherever the desktop's focus is, but never
     // past a message box or dialog in front of that screen.
-    Form* front = Form::Topmost();
-    const QWidget* modal = QApplication::activeModalWidget();
-    if (front && (!modal || modal == front))
-        DeliverAppCommand(appcommand::Play, InputPath::DisplayServer, front);
+    if (window_.Depth() > 0 && !QApplication::activeModalWidget())
+        window_.Input().DeliverAppCommand(appcommand::Play, InputPath::DisplayServer, &window_);
 }

@@ -7,21 +7,26 @@
 #include "platform/mpris.h"
 #include "platform/session_bus.h"
 #include "platform/termination_signals.h"
+#include "ui/screen_stack.h"
 
-int RunCouchframe(Application& app, const MainMenuScreens& screens) {
+int RunCouchframe(Application& app, ScreenStack& window, const MainMenuScreens& screens,
+                  MediaSessions& sessions, TSPIs& plugins) {
     QApplication::setApplicationName(QStringLiteral("Couchframe"));
-    Tmain_form main_form(screens.configurationDialog, screens.folderList,
-                         QApplication::arguments().mid(1));
+    // Maximised from the start: a first show that a store error cuts short still covers the
+    // screen.
+    window.PlaceFullScreen();
+    window.Push(std::make_unique<Tmain_form>(screens.configurationDialog, screens.folderList,
+                                             QApplication::arguments().mid(1), plugins));
     // Only the exit code closes the main menu, and with it the application.
-    QObject::connect(&main_form, &QDialog::finished, &app, &QCoreApplication::quit);
+    QObject::connect(&window, &ScreenStack::emptied, &app, &QCoreApplication::quit);
     // A logout or a service stop closes the screens as Esc would, so their preferences are kept.
-    TerminationSignals termination([&main_form](int) { CloseEveryScreen(&main_form); });
-    MenuMediaSession menus;
-    MediaSessions::SetFallback(&menus);
-    MprisService mpris(SessionBusIfAny());
-    ReportFirstPaintWhenAsked(&main_form);
-    main_form.show();
+    TerminationSignals termination([&window](int) { CloseEveryScreen(window); });
+    MenuMediaSession menus(window);
+    sessions.SetFallback(&menus);
+    MprisService mpris(sessions, SessionBusIfAny());
+    ReportFirstPaintWhenAsked(&window);
+    window.show();
     const int status = QApplication::exec();
-    MediaSessions::SetFallback(nullptr);
+    sessions.SetFallback(nullptr);
     return status;
 }

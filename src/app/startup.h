@@ -4,6 +4,8 @@
 #include "dialogs/configuration_dialog.h"
 
 class Application;
+class MediaSessions;
+class ScreenStack;
 
 // The screens the main menu opens; either may be empty while it is not available.
 struct MainMenuScreens {
@@ -11,5 +13,7 @@ struct MainMenuScreens {
     FolderListFactory folderList;
 };
 
-// Creates and shows the main menu and runs the event loop until it closes; returns the exit status.
-int RunCouchframe(Application& app, const MainMenuScreens& screens);
+// Puts the main menu on the window, shows it and runs the event loop until the main menu closes;
+// returns the exit status.
+int RunCouchframe(Application& app, ScreenStack& window, const MainMenuScreens& screens,
+                  MediaSessions& sessions, TSPIs& plugins);

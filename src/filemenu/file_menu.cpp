@@ -6,12 +6,12 @@
 #include "input/remote_report.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
-#include "platform/modal.h"
 #include "ui/backdrop.h"
 #include "ui/panel.h"
+#include "ui/screen_stack.h"
 
-#include <QDialog>
 #include <QLabel>
+#include <QPointer>
 #include <QScopeGuard>
 
 namespace {
@@ -29,9 +29,9 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption,
 }
 } // namespace
 
-TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, Clock& clock, QWidget* parent)
-    : Form(parent), mediaScreens_(mediaScreens), walk_(*this, CurTag, clock) {
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, Clock& clock,
+                       const ExistenceChecks& checks)
+    : mediaScreens_(mediaScreens), walk_(*this, CurTag, clock, checks) {
     SetBlackBackground(*this);
 
     Image1 = new ImageWidget(this);
@@ -71,8 +71,8 @@ void TFile_Menu::SetUp() {
     busy_ = false;
     PrevTag = 101;
     CurTag = kFirstTag;
-    PlaceFullScreen();
     titleCaption_ = QCoreApplication::translate("FileMenu", CategoryTable(category).titleCaption);
+    setWindowTitle(titleCaption_);
     LBL001->setText(titleCaption_);
     LayOut();
     walk_.Start(category);
@@ -164,14 +164,16 @@ void TFile_Menu::SwitchCategory(int newCategory) {
 }
 
 void TFile_Menu::ShowMedia(const QByteArray& path, bool viewer, bool list) {
-    if (busy_)
+    if (busy_ || !Stack())
+        return;
+    std::unique_ptr<Form> screen = mediaScreens_.CreateMediaScreen({path, viewer, list, category});
+    if (!screen)
         return;
     busy_ = true;
-    const auto idle = qScopeGuard([this] { busy_ = false; });
-    std::unique_ptr<QDialog> screen =
-        mediaScreens_.CreateMediaScreen({path, viewer, list, category});
-    if (screen)
-        ExecModal(*screen);
+    Stack()->Push(std::move(screen), [list = QPointer<TFile_Menu>(this)] {
+        if (list)
+            list->busy_ = false;
+    });
 }
 
 template <typename Operation> void TFile_Menu::UnderHighlightRule(Operation&& operation) {
@@ -191,7 +193,7 @@ void TFile_Menu::FormKeyDown(int& key, ShiftState shift) {
         case vk::Delete:
             key = 0;
             walk_.AbandonReading();
-            reject();
+            close();
             break;
         case vk::Space:
         case vk::Add:

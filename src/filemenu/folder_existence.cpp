@@ -103,15 +103,3 @@ size_t FolderExistenceChecks::InFlight() const {
     const std::lock_guard lock(state_->mutex);
     return state_->inFlight.size();
 }
-
-FolderExistenceChecks& SharedFolderExistenceChecks() {
-    static auto* const checks =
-        new std::shared_ptr<FolderExistenceChecks>(FolderExistenceChecks::Create(IsExistingFolder));
-    return **checks;
-}
-
-FolderExistenceChecks& SharedFileExistenceChecks() {
-    static auto* const checks =
-        new std::shared_ptr<FolderExistenceChecks>(FolderExistenceChecks::Create(IsExistingFile));
-    return **checks;
-}

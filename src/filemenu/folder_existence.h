@@ -39,8 +39,11 @@ private:
     std::shared_ptr<State> state_;
 };
 
-// The checks of the whole program with the real tests, of folders and of the files the play
-// command hands on. Never destroyed: a worker stuck on a share may still use them while the
-// program exits.
-FolderExistenceChecks& SharedFolderExistenceChecks();
-FolderExistenceChecks& SharedFileExistenceChecks();
+// The program's checks with the real tests, made once in main(): of the registered folders and of
+// the files the play command hands on. A worker stuck on a share keeps what it uses alive, so the
+// checks may go before it.
+struct ExistenceChecks {
+    std::shared_ptr<FolderExistenceChecks> folders =
+        FolderExistenceChecks::Create(IsExistingFolder);
+    std::shared_ptr<FolderExistenceChecks> files = FolderExistenceChecks::Create(IsExistingFile);
+};

@@ -12,8 +12,9 @@
 
 #include <algorithm>
 
-FolderWalk::FolderWalk(FolderWalkView& view, int& curTag, Clock& clock)
-    : view_(view), clock_(clock), curTag_(curTag) {}
+FolderWalk::FolderWalk(FolderWalkView& view, int& curTag, Clock& clock,
+                       const ExistenceChecks& checks)
+    : view_(view), clock_(clock), checks_(checks), curTag_(curTag) {}
 
 FolderWalk::~FolderWalk() = default;
 
@@ -61,7 +62,7 @@ void FolderWalk::ListRegisteredFolders() {
     // A share that hangs must not freeze the screen: its folder shows as missing until it answers,
     // and turns yellow then.
     unanswered_ = paths.size();
-    existence_ = SharedFolderExistenceChecks().Ask(
+    existence_ = checks_.folders->Ask(
         &inbox_, paths, [this](size_t index, bool exists) { FolderAnswered(index, exists); });
     if (unanswered_ > 0)
         HoldPainting();
@@ -397,10 +398,9 @@ void FolderWalk::HandOn(const std::optional<MediaRequest>& request) {
     }
     // A single file is looked for on a worker, like a folder's walk: its share may stall.
     playCheck_ = std::make_unique<PlayCheck>(PlayCheck{*request, {}});
-    playCheck_->answer =
-        SharedFileExistenceChecks().Ask(&inbox_, {request->path}, [this](size_t, bool exists) {
-            const std::unique_ptr<PlayCheck> done = std::move(playCheck_);
-            if (exists)
-                view_.ShowMedia(done->request.path, done->request.viewer, false);
-        });
+    playCheck_->answer = checks_.files->Ask(&inbox_, {request->path}, [this](size_t, bool exists) {
+        const std::unique_ptr<PlayCheck> done = std::move(playCheck_);
+        if (exists)
+            view_.ShowMedia(done->request.path, done->request.viewer, false);
+    });
 }

@@ -2,6 +2,7 @@
 
 #include "filemenu/extension_list.h"
 #include "filemenu/file_entry.h"
+#include "filemenu/folder_existence.h"
 #include "filemenu/folder_reading.h"
 #include "filemenu/media_handoff.h"
 #include "filemenu/unlock_code.h"
@@ -53,7 +54,7 @@ public:
     // A folder still being read after this says so in the title row.
     static constexpr std::chrono::milliseconds kShowReadingAfter{300};
 
-    FolderWalk(FolderWalkView& view, int& curTag, Clock& clock);
+    FolderWalk(FolderWalkView& view, int& curTag, Clock& clock, const ExistenceChecks& checks);
     ~FolderWalk();
 
     // Begins at the registered folders of a category (1 Video, 2 Music, 3 Picture), their locked
@@ -139,6 +140,7 @@ private:
     QObject inbox_;
     FolderWalkView& view_;
     Clock& clock_;
+    const ExistenceChecks& checks_;
     int& curTag_;
     int category_ = 1;
     const CategorySettings* settings_ = nullptr;

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-class QDialog;
+class Form;
 
 // One hand-off from the folder list screen to the player or the viewer.
 struct MediaRequest {
@@ -16,10 +16,10 @@ struct MediaRequest {
 };
 
 // Makes the screen that runs a request (the player, or the viewer). The folder list screen is given
-// one by its creator, runs each screen modally and destroys it when it returns.
+// one by its creator and puts each screen it makes on its stack.
 class MediaScreenFactory {
 public:
     virtual ~MediaScreenFactory() = default;
     // The screen for the request, set up to play or show it; null when there is nothing to run.
-    virtual std::unique_ptr<QDialog> CreateMediaScreen(const MediaRequest& request) = 0;
+    virtual std::unique_ptr<Form> CreateMediaScreen(const MediaRequest& request) = 0;
 };

@@ -47,12 +47,12 @@ int QtKeyFromEventKey(int keyCode) {
     return 0;
 }
 
-void DeliverEventKeys(const QByteArray& events) {
+void DeliverEventKeys(RemoteDispatch& dispatch, const QByteArray& events) {
     for (const KeyPress& press : PressedKeys(events)) {
         if (const int command = AppCommandFromEventKey(press.code))
-            DeliverAppCommand(command, InputPath::EventDevice);
+            dispatch.DeliverAppCommand(command, InputPath::EventDevice);
         else if (const quint32 code = CategoryReportFromEventKey(press.code))
-            DeliverRemoteReport(ReportFromCode(code), InputPath::EventDevice);
+            dispatch.DeliverRemoteReport(ReportFromCode(code), InputPath::EventDevice);
         else if (const int qtKey = QtKeyFromEventKey(press.code))
             PressKeyAtFocus(qtKey, press.repeat);
     }

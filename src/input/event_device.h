@@ -1,5 +1,7 @@
 #pragma once
 
+#include "input/remote_dispatch.h"
+
 #include <QByteArray>
 
 #include <linux/input-event-codes.h>
@@ -33,4 +35,4 @@ int QtKeyFromEventKey(int keyCode);
 // Hands on each pressed key that the display server cannot deliver (and the Play key): a category
 // button or an application command to the focused screen, a key to the widget with the keyboard
 // focus, whatever window it is in. Held keys repeat as the kernel repeats them.
-void DeliverEventKeys(const QByteArray& events);
+void DeliverEventKeys(RemoteDispatch& dispatch, const QByteArray& events);

@@ -5,8 +5,6 @@
 #include "input/remote_report.h"
 #include "platform/screen_input.h"
 
-#include <QElapsedTimer>
-#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -25,67 +23,49 @@ bool DuplicateFilter::Admit(Kind kind, quint32 value, InputPath path, qint64 now
 }
 
 namespace {
-DuplicateFilter& RecentInput() {
-    static DuplicateFilter filter;
-    return filter;
-}
-
-qint64 NowMs() {
-    static QElapsedTimer clock = [] {
-        QElapsedTimer started;
-        started.start();
-        return started;
-    }();
-    return clock.elapsed();
-}
-
 // A key from the display server goes to the screen it came to, which has the focus; input read
 // from the devices goes to the focused screen, and nowhere while a message box or dialog is in
 // front of it or another program has the focus.
 ScreenInput* Target(QWidget* receiver) {
     return receiver ? ScreenInputOf(receiver) : FocusedScreenInput();
 }
+} // namespace
 
-bool& EventDevicesRead() {
-    static bool read = false;
-    return read;
+qint64 RemoteDispatch::NowMs() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(clock_.Now().time_since_epoch())
+        .count();
 }
 
-// Long enough for the remote's own event device to report the press that the display server
-// reports too, short enough not to be felt.
-constexpr int kPlayPauseHoldMs = 40;
-
-void DeliverReportTo(QWidget* receiver, const QByteArray& report, InputPath path) {
+void RemoteDispatch::DeliverReportTo(QWidget* receiver, const QByteArray& report, InputPath path) {
     ScreenInput* target = Target(receiver);
     if (!target)
         return;
     const RawInputMessage message = RawInputMessage::FromReport(report);
     const quint32 code = FetchRemoteReport(message).value_or(0);
-    if (RecentInput().Admit(DuplicateFilter::Kind::Report, code, path, NowMs()))
+    if (filter_.Admit(DuplicateFilter::Kind::Report, code, path, NowMs()))
         target->WmInput(message);
 }
 
-void DeliverCommandTo(QWidget* receiver, int command, InputPath path) {
+void RemoteDispatch::DeliverCommandTo(QWidget* receiver, int command, InputPath path) {
     ScreenInput* target = Target(receiver);
-    if (target && RecentInput().Admit(DuplicateFilter::Kind::Command, static_cast<quint32>(command),
-                                      path, NowMs()))
+    if (target &&
+        filter_.Admit(DuplicateFilter::Kind::Command, static_cast<quint32>(command), path, NowMs()))
         target->WmAppCommand(command);
 }
-} // namespace
 
-void DeliverRemoteReport(const QByteArray& report, InputPath path) {
+void RemoteDispatch::DeliverRemoteReport(const QByteArray& report, InputPath path) {
     DeliverReportTo(nullptr, report, path);
 }
 
-void DeliverAppCommand(int command, InputPath path, QWidget* receiver) {
+void RemoteDispatch::DeliverAppCommand(int command, InputPath path, QWidget* receiver) {
     DeliverCommandTo(receiver, command, path);
 }
 
-bool DeliverMediaKey(int qtKey, QWidget* receiver) {
+bool RemoteDispatch::DeliverMediaKey(int qtKey, QWidget* receiver) {
     const int command = AppCommandFromQtKey(qtKey);
-    if (command == appcommand::PlayPause && EventDevicesRead()) {
+    if (command == appcommand::PlayPause && eventDevicesRead_) {
         // It may be a remote's Play key, which its event device reports as Play: that one wins.
-        QTimer::singleShot(kPlayPauseHoldMs, receiver, [receiver] {
+        clock_.CallAfter(kPlayPauseHold, receiver, [this, receiver] {
             DeliverCommandTo(receiver, appcommand::PlayPause, InputPath::DisplayServer);
         });
         return true;
@@ -101,10 +81,14 @@ bool DeliverMediaKey(int qtKey, QWidget* receiver) {
     return false;
 }
 
-void SetEventDevicesRead(bool read) {
-    EventDevicesRead() = read;
-}
-
-void ClearRecentRemoteInput() {
-    RecentInput().Clear();
+bool DeliverMediaKeyTo(int qtKey, ScreenInput& screen) {
+    if (const int command = AppCommandFromQtKey(qtKey)) {
+        screen.WmAppCommand(command);
+        return true;
+    }
+    if (const quint32 code = CategoryReportFromQtKey(qtKey)) {
+        screen.WmInput(RawInputMessage::FromReport(ReportFromCode(code)));
+        return true;
+    }
+    return false;
 }

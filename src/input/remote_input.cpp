@@ -5,11 +5,9 @@
 #include "input/hid_descriptor.h"
 #include "input/remote_dispatch.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPointer>
 
 #include <fcntl.h>
 #include <linux/hidraw.h>
@@ -55,15 +53,11 @@ QStringList DeviceNames(const QString& dir, const QString& pattern) {
     return QDir(dir).entryList({pattern}, QDir::System | QDir::Files, QDir::Name);
 }
 
-// Owned by the application object too, so that it never outlives the event loop's machinery.
-QPointer<RemoteInputDevices>& Registered() {
-    static QPointer<RemoteInputDevices> devices;
-    return devices;
-}
 } // namespace
 
-RemoteInputDevices::RemoteInputDevices(RemoteInputPaths paths, QObject* parent)
-    : QObject(parent), paths_(std::move(paths)) {
+RemoteInputDevices::RemoteInputDevices(RemoteDispatch& dispatch, RemoteInputPaths paths,
+                                       QObject* parent)
+    : QObject(parent), dispatch_(dispatch), paths_(std::move(paths)) {
     rescanTimer_.setSingleShot(true);
     rescanTimer_.setInterval(kRescanDelayMs);
     connect(&rescanTimer_, &QTimer::timeout, this, [this] { Rescan(); });
@@ -74,7 +68,7 @@ RemoteInputDevices::RemoteInputDevices(RemoteInputPaths paths, QObject* parent)
 RemoteInputDevices::~RemoteInputDevices() {
     for (auto& [path, device] : open_)
         delete device.reader;
-    SetEventDevicesRead(false);
+    dispatch_.SetEventDevicesRead(false);
 }
 
 QStringList RemoteInputDevices::OpenDevices() const {
@@ -142,9 +136,9 @@ void RemoteInputDevices::ExamineHidraw(const QString& name) {
         Reject(path);
         return;
     }
-    StartReading(path, fd, false, [selector](const QByteArray& report) {
+    StartReading(path, fd, false, [this, selector](const QByteArray& report) {
         if (selector.Admits(report))
-            DeliverRemoteReport(report, InputPath::HidRaw);
+            dispatch_.DeliverRemoteReport(report, InputPath::HidRaw);
     });
 }
 
@@ -161,7 +155,8 @@ void RemoteInputDevices::ExamineEventDevice(const QString& name) {
         Reject(path);
         return;
     }
-    StartReading(path, fd, true, [](const QByteArray& events) { DeliverEventKeys(events); });
+    StartReading(path, fd, true,
+                 [this](const QByteArray& events) { DeliverEventKeys(dispatch_, events); });
 }
 
 bool RemoteInputDevices::Examined(const QString& path) const {
@@ -183,8 +178,8 @@ void RemoteInputDevices::StartReading(const QString& path, int fd, bool eventDev
 }
 
 void RemoteInputDevices::TellDispatchAboutEventDevices() const {
-    SetEventDevicesRead(std::any_of(open_.begin(), open_.end(),
-                                    [](const auto& entry) { return entry.second.eventDevice; }));
+    dispatch_.SetEventDevicesRead(std::any_of(
+        open_.begin(), open_.end(), [](const auto& entry) { return entry.second.eventDevice; }));
 }
 
 void RemoteInputDevices::DropGone(const QString& path) {
@@ -195,13 +190,4 @@ void RemoteInputDevices::DropGone(const QString& path) {
     it->second.reader->deleteLater();
     open_.erase(it);
     TellDispatchAboutEventDevices();
-}
-
-void RegisterRemoteInput() {
-    if (!Registered())
-        Registered() = new RemoteInputDevices({}, QCoreApplication::instance());
-}
-
-void ReleaseRemoteInput() {
-    delete Registered().data();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "input/device_reader.h"
+#include "input/remote_dispatch.h"
 
 #include <QDateTime>
 #include <QFileSystemWatcher>
@@ -27,7 +28,8 @@ struct RemoteInputPaths {
 // and tried again when the device folders change (udev grants access just after a node appears).
 class RemoteInputDevices : public QObject {
 public:
-    explicit RemoteInputDevices(RemoteInputPaths paths = {}, QObject* parent = nullptr);
+    explicit RemoteInputDevices(RemoteDispatch& dispatch, RemoteInputPaths paths = {},
+                                QObject* parent = nullptr);
     ~RemoteInputDevices() override;
 
     // The device nodes being read.
@@ -46,6 +48,7 @@ private:
     bool Examined(const QString& path) const;
     void Watch(const QString& dir);
 
+    RemoteDispatch& dispatch_;
     RemoteInputPaths paths_;
     QFileSystemWatcher watcher_;
     QTimer rescanTimer_;
@@ -60,8 +63,3 @@ private:
     // Nodes that are no remote, with their change time: examined again only when made anew.
     std::map<QString, QDateTime> rejected_;
 };
-
-// Starts reading the remote controls, once per run (the main menu's FormCreate).
-void RegisterRemoteInput();
-// Stops reading them and closes their devices (the main menu's FormDestroy).
-void ReleaseRemoteInput();

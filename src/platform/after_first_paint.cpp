@@ -7,7 +7,7 @@
 #include <utility>
 
 namespace {
-// Watches every paint event until the first one of the window or of a child of it; the work is
+// Watches every paint event until the first one of the widget or of a child of it; the work is
 // queued from there, so that it runs once the whole window has been painted and flushed.
 class FirstPaintFilter : public QObject {
 public:
@@ -16,7 +16,7 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint && !painted_ && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->window() == window_) {
+            (watched == window_ || window_->isAncestorOf(static_cast<QWidget*>(watched)))) {
             painted_ = true;
             QCoreApplication::instance()->removeEventFilter(this);
             QMetaObject::invokeMethod(this, &FirstPaintFilter::Run, Qt::QueuedConnection);

@@ -1,61 +1,42 @@
 #include "platform/media_session.h"
 
-#include <QList>
-
-namespace {
-QList<MediaSession*>& Stack() {
-    static QList<MediaSession*> sessions;
-    return sessions;
-}
-
-MediaSession*& Fallback() {
-    static MediaSession* session = nullptr;
-    return session;
-}
-
-std::function<void()>& Listener() {
-    static std::function<void()> listener;
-    return listener;
-}
-} // namespace
-
-MediaSession* MediaSessions::Top() {
-    return Stack().isEmpty() ? Fallback() : Stack().last();
+MediaSession* MediaSessions::Top() const {
+    return stack_.isEmpty() ? fallback_ : stack_.last();
 }
 
 void MediaSessions::SetFallback(MediaSession* session) {
-    Fallback() = session;
+    fallback_ = session;
     Announce();
 }
 
 void MediaSessions::Push(MediaSession* session) {
-    Stack().removeAll(session);
-    Stack().append(session);
+    stack_.removeAll(session);
+    stack_.append(session);
     Announce();
 }
 
 void MediaSessions::Remove(MediaSession* session) {
-    Stack().removeAll(session);
+    stack_.removeAll(session);
     Announce();
 }
 
 void MediaSessions::Announce() {
-    if (Listener())
-        Listener()();
+    if (listener_)
+        listener_();
 }
 
 void MediaSessions::SetListener(std::function<void()> listener) {
-    Listener() = std::move(listener);
+    listener_ = std::move(listener);
 }
 
 void MediaSessionRegistration::Register(MediaSession* session) {
     Release();
     session_ = session;
-    MediaSessions::Push(session);
+    sessions_.Push(session);
 }
 
 void MediaSessionRegistration::Release() {
     if (session_)
-        MediaSessions::Remove(session_);
+        sessions_.Remove(session_);
     session_ = nullptr;
 }

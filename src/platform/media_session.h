@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -45,23 +46,28 @@ public:
 };
 
 // The sessions of the open screens, newest on top; the desktop talks to the top one. The fallback
-// stands for the menus while no player or viewer is open.
+// stands for the menus while no player or viewer is open. One per run, built in main().
 class MediaSessions {
 public:
-    static MediaSession* Top();
-    static void SetFallback(MediaSession* session);
-    static void Push(MediaSession* session);
-    static void Remove(MediaSession* session);
+    MediaSession* Top() const;
+    void SetFallback(MediaSession* session);
+    void Push(MediaSession* session);
+    void Remove(MediaSession* session);
     // A session's state changed, or the top one did: the listener (the desktop's remote) looks
     // again. Nothing is polled.
-    static void Announce();
-    static void SetListener(std::function<void()> listener);
+    void Announce();
+    void SetListener(std::function<void()> listener);
+
+private:
+    QList<MediaSession*> stack_;
+    MediaSession* fallback_ = nullptr;
+    std::function<void()> listener_;
 };
 
 // A screen's session registered for as long as this object lives or until Release.
 class MediaSessionRegistration {
 public:
-    MediaSessionRegistration() = default;
+    explicit MediaSessionRegistration(MediaSessions& sessions) : sessions_(sessions) {}
     ~MediaSessionRegistration() { Release(); }
     MediaSessionRegistration(const MediaSessionRegistration&) = delete;
     MediaSessionRegistration& operator=(const MediaSessionRegistration&) = delete;
@@ -70,5 +76,6 @@ public:
     void Release();
 
 private:
+    MediaSessions& sessions_;
     MediaSession* session_ = nullptr;
 };

@@ -15,11 +15,6 @@ namespace {
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 const QString kNoTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
 
-MediaSessionState CurrentState() {
-    MediaSession* session = MediaSessions::Top();
-    return session ? session->State() : MediaSessionState{};
-}
-
 QString StatusName(MediaSessionState::Status status) {
     switch (status) {
     case MediaSessionState::Status::Playing:
@@ -35,7 +30,7 @@ QString StatusName(MediaSessionState::Status status) {
 // Runs a command on the top session as a key handler would: a failure is reported, never passed
 // back into the bus library.
 template <typename Command> void RunOnTop(MprisService& service, Command&& command) {
-    if (MediaSession* session = MediaSessions::Top())
+    if (MediaSession* session = service.Sessions().Top())
         RunReportingErrors([&] { command(*session); });
     service.Refresh();
 }
@@ -85,20 +80,20 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
 public:
     MprisPlayerAdaptor(MprisService* service) : QDBusAbstractAdaptor(service), service_(*service) {}
 
-    QString PlaybackStatus() const { return StatusName(CurrentState().status); }
+    QString PlaybackStatus() const { return StatusName(service_.Current().status); }
     double One() const { return 1.0; }
     void SetRate(double) {}
-    QVariantMap Metadata() const { return MetadataOf(CurrentState(), service_.TrackId()); }
-    double Volume() const { return std::max(0.0, CurrentState().volume); }
+    QVariantMap Metadata() const { return MetadataOf(service_.Current(), service_.TrackId()); }
+    double Volume() const { return std::max(0.0, service_.Current().volume); }
     void SetVolume(double volume) {
         RunOnTop(service_, [&](MediaSession& s) { s.SetVolume(std::clamp(volume, 0.0, 1.0)); });
     }
-    qlonglong Position() const { return CurrentState().positionUs; }
-    bool CanGoNext() const { return CurrentState().canGoNext; }
-    bool CanGoPrevious() const { return CurrentState().canGoPrevious; }
-    bool CanPlay() const { return CurrentState().canPlay; }
-    bool CanPause() const { return CurrentState().canPause; }
-    bool CanSeek() const { return CurrentState().canSeek; }
+    qlonglong Position() const { return service_.Current().positionUs; }
+    bool CanGoNext() const { return service_.Current().canGoNext; }
+    bool CanGoPrevious() const { return service_.Current().canGoPrevious; }
+    bool CanPlay() const { return service_.Current().canPlay; }
+    bool CanPause() const { return service_.Current().canPause; }
+    bool CanSeek() const { return service_.Current().canSeek; }
     bool CanControl() const { return true; }
 
     static QVariantMap MetadataOf(const MediaSessionState& state, const QString& trackId) {
@@ -148,7 +143,7 @@ public slots:
         // A position meant for another item than the one playing is ignored, as MPRIS asks.
         if (trackId.path() != service_.TrackId() || positionUs < 0)
             return;
-        const qint64 length = CurrentState().lengthUs;
+        const qint64 length = service_.Current().lengthUs;
         if (length > 0 && positionUs > length)
             return;
         RunOnTop(service_, [&](MediaSession& s) { s.SeekTo(positionUs); });
@@ -166,7 +161,8 @@ private:
     MprisService& service_;
 };
 
-MprisService::MprisService(QDBusConnection bus, QObject* parent) : QObject(parent), bus_(bus) {
+MprisService::MprisService(MediaSessions& sessions, QDBusConnection bus, QObject* parent)
+    : QObject(parent), sessions_(sessions), bus_(bus) {
     if (!bus_.isConnected())
         return;
     new MprisRootAdaptor(this);
@@ -186,14 +182,14 @@ MprisService::MprisService(QDBusConnection bus, QObject* parent) : QObject(paren
         bus_.unregisterObject(QString::fromLatin1(kObjectPath));
         return;
     }
-    shown_ = CurrentState();
-    MediaSessions::SetListener([this] { RefreshSoon(); });
+    shown_ = Current();
+    sessions_.SetListener([this] { RefreshSoon(); });
 }
 
 MprisService::~MprisService() {
     if (serviceName_.isEmpty())
         return;
-    MediaSessions::SetListener(nullptr);
+    sessions_.SetListener(nullptr);
     bus_.unregisterService(serviceName_);
     bus_.unregisterObject(QString::fromLatin1(kObjectPath));
 }
@@ -209,7 +205,7 @@ void MprisService::AnnounceSeek() {
         return;
     QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kObjectPath),
                                                      kPlayerInterface, QStringLiteral("Seeked"));
-    signal << static_cast<qlonglong>(CurrentState().positionUs);
+    signal << static_cast<qlonglong>(Current().positionUs);
     bus_.send(signal);
 }
 
@@ -228,7 +224,7 @@ void MprisService::RefreshSoon() {
 void MprisService::Refresh() {
     if (serviceName_.isEmpty())
         return;
-    const MediaSessionState now = CurrentState();
+    const MediaSessionState now = Current();
     if (now.url != shown_.url)
         ++track_;
     const MediaSessionState before = std::exchange(shown_, now);
@@ -259,3 +255,8 @@ void MprisService::Refresh() {
 }
 
 #include "mpris.moc"
+
+MediaSessionState MprisService::Current() const {
+    MediaSession* session = sessions_.Top();
+    return session ? session->State() : MediaSessionState{};
+}

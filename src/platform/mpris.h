@@ -13,7 +13,7 @@ public:
     static constexpr const char* kServiceName = "org.mpris.MediaPlayer2.couchframe";
     static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
 
-    explicit MprisService(QDBusConnection bus, QObject* parent = nullptr);
+    MprisService(MediaSessions& sessions, QDBusConnection bus, QObject* parent = nullptr);
     ~MprisService() override;
 
     // The name taken on the bus; empty when none could be.
@@ -25,9 +25,13 @@ public:
     // The state the desktop currently sees.
     const MediaSessionState& Shown() const { return shown_; }
     QString TrackId() const;
+    // What the top session says now.
+    MediaSessionState Current() const;
+    MediaSessions& Sessions() const { return sessions_; }
     void AnnounceSeek();
 
 private:
+    MediaSessions& sessions_;
     QDBusConnection bus_;
     QString serviceName_;
     bool refreshQueued_ = false;

@@ -117,31 +117,24 @@ void ScreenSaverInhibitor::SetInhibited(bool on) {
         on ? inhibition->Inhibit() : inhibition->Release();
 }
 
-namespace {
-int& HoldCount() {
-    static int count = 0;
-    return count;
-}
+ScreenAwake::ScreenAwake() = default;
+ScreenAwake::~ScreenAwake() = default;
 
-ScreenSaverInhibitor& SessionInhibitor() {
-    static ScreenSaverInhibitor* inhibitor = [] {
+void ScreenAwake::Change(int by) {
+    holds_ += by;
+    if (!inhibitor_) {
+        if (holds_ == 0)
+            return;
         const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
-        // Kept to the end of the process: its X and bus connections end with it, and with them
-        // whatever it still holds.
-        return new ScreenSaverInhibitor(SessionBusIfAny(), x11 ? qgetenv("DISPLAY") : QByteArray());
-    }();
-    return *inhibitor;
+        inhibitor_ = std::make_unique<ScreenSaverInhibitor>(
+            SessionBusIfAny(), x11 ? qgetenv("DISPLAY") : QByteArray());
+    }
+    inhibitor_->SetInhibited(holds_ > 0);
 }
-} // namespace
 
 void ScreenAwakeHold::Set(bool on) {
     if (on == held_)
         return;
     held_ = on;
-    HoldCount() += on ? 1 : -1;
-    SessionInhibitor().SetInhibited(HoldCount() > 0);
-}
-
-bool ScreenAwakeHold::AnyHeld() {
-    return HoldCount() > 0;
+    awake_.Change(on ? 1 : -1);
 }

@@ -29,20 +29,39 @@ private:
     std::vector<std::unique_ptr<BusInhibition>> bus_;
 };
 
-// One screen's wish to keep the screen awake. The shared inhibitor for this session is on while
-// any hold is set; a hold is released when it is destroyed.
+// The run's wish to keep the screen awake, made of the screens' holds: the inhibitor for this
+// session is on while any hold is set. One per run, built in main(); the inhibitor's connections
+// are made at the first hold.
+class ScreenAwake {
+public:
+    ScreenAwake();
+    ~ScreenAwake();
+    ScreenAwake(const ScreenAwake&) = delete;
+    ScreenAwake& operator=(const ScreenAwake&) = delete;
+
+    // Whether any hold is set.
+    bool AnyHeld() const { return holds_ > 0; }
+
+private:
+    friend class ScreenAwakeHold;
+    void Change(int by);
+
+    int holds_ = 0;
+    std::unique_ptr<ScreenSaverInhibitor> inhibitor_;
+};
+
+// One screen's wish to keep the screen awake; released when it is destroyed.
 class ScreenAwakeHold {
 public:
-    ScreenAwakeHold() = default;
+    explicit ScreenAwakeHold(ScreenAwake& awake) : awake_(awake) {}
     ~ScreenAwakeHold() { Set(false); }
     ScreenAwakeHold(const ScreenAwakeHold&) = delete;
     ScreenAwakeHold& operator=(const ScreenAwakeHold&) = delete;
 
     void Set(bool on);
     bool Held() const { return held_; }
-    // Whether any hold of the process is set.
-    static bool AnyHeld();
 
 private:
+    ScreenAwake& awake_;
     bool held_ = false;
 };

@@ -6,7 +6,6 @@
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
 #include "platform/media_session.h"
-#include "platform/modal.h"
 #include "player/cover_art.h"
 #include "player/media_player_control.h"
 #include "player/mpv_media_player.h"
@@ -78,9 +77,10 @@ PlayerLayout ComputePlayerLayout(int width, int height) {
                         12 - panelHeight, ProgressStripHeight(height)};
 }
 
-TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, QWidget* parent)
-    : Form(parent), session_(std::make_unique<PlayerMediaSession>(*this)) {
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, const ScreenServices& services)
+    : sessions_(services.sessions), awake_(services.awake),
+      session_(std::make_unique<PlayerMediaSession>(*this)), registration_(services.sessions) {
+    setWindowTitle(tr("Player"));
     SetBlackBackground(*this);
 
     WMP1 = control;
@@ -340,7 +340,7 @@ void TPlayer_Form::Panel_Click(Panel& panel) {
 
 void TPlayer_Form::WMP1StateChange() {
     UpdateScreenAwake();
-    MediaSessions::Announce();
+    sessions_.Announce();
     WMP1PositionChange();
 }
 
@@ -355,7 +355,7 @@ void TPlayer_Form::WMP1PositionChange() {
 
 void TPlayer_Form::WMP1MediaChange() {
     PB1->setValue(0);
-    MediaSessions::Announce();
+    sessions_.Announce();
     if (automaticSkip_) {
         skipLength_ = 10;
         if (IsSettled(WMP1->playState()))
@@ -503,12 +503,11 @@ void TPlayer_Form::SetSkipLength(int digit) {
         skipLength_ = 1;
 }
 
-std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QByteArray& path, int category) {
-    auto form = std::make_unique<TPlayer_Form>(new MpvMediaPlayer());
-    form->PlaceFullScreen();
+std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QByteArray& path, int category,
+                                                 const ScreenServices& services) {
+    auto form = std::make_unique<TPlayer_Form>(new MpvMediaPlayer(), services);
     if (category == 1) {
         form->WMP1->show();
-        form->WMP1->setGeometry(form->rect());
         form->WMP1->setStretchToFit(true);
         form->WMP1->setEnableContextMenu(false);
         form->MusicPanel->hide();
@@ -518,15 +517,4 @@ std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QByteArray& path, int cat
     }
     form->WMP1->setURL(path);
     return form;
-}
-
-void ShowPlayer(const QByteArray& path, int category) {
-    // Destroyed when its modal run returns, on every way out, unless something destroyed it
-    // already.
-    QPointer<TPlayer_Form> form = CreatePlayerScreen(path, category).release();
-    struct Destroy {
-        QPointer<TPlayer_Form>& form;
-        ~Destroy() { delete form.data(); }
-    } destroy{form};
-    ExecModal(*form);
 }

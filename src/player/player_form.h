@@ -5,6 +5,7 @@
 #include "player/media_player_control.h"
 #include "ui/form.h"
 #include "ui/panel_selection.h"
+#include "ui/screen_services.h"
 
 #include <QCoreApplication>
 #include <QRect>
@@ -39,7 +40,7 @@ class TPlayer_Form : public Form, public PanelSelection {
 
 public:
     // The screen is given its control (the libmpv player, or a test's) and owns it.
-    explicit TPlayer_Form(MediaPlayerControl* control, QWidget* parent = nullptr);
+    TPlayer_Form(MediaPlayerControl* control, const ScreenServices& services);
     ~TPlayer_Form() override;
 
     MediaPlayerControl* WMP1;
@@ -108,6 +109,7 @@ private:
     bool loopFlag_ = false;
     bool shuffleFlag_ = false;
     QString infoCaption_;
+    MediaSessions& sessions_;
     ScreenAwakeHold awake_;
     std::unique_ptr<PlayerMediaSession> session_;
     MediaSessionRegistration registration_;
@@ -115,8 +117,7 @@ private:
     std::unique_ptr<PlaybackResume> resume_;
 };
 
-// The player screen set up for a media file or playlist: category 1 (Video) shows the video full
-// screen, 2 (Music) the music panel. The caller runs it modally and destroys it.
-std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QByteArray& path, int category);
-// Runs the player screen modally and destroys it when it closes.
-void ShowPlayer(const QByteArray& path, int category);
+// The player screen on libmpv set up for a media file or playlist: category 1 (Video) shows the
+// video, 2 (Music) the music panel.
+std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QByteArray& path, int category,
+                                                 const ScreenServices& services);

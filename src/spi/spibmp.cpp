@@ -294,7 +294,7 @@ void TInSPIAbleData::Decode() {
         const std::lock_guard calls(PluginCallLock());
         ReportProgress(psRunning, 1, tr("Seeking enabled Susie Plugins"));
         std::vector<TSPI*> candidates;
-        TSPIs* host = TSPIs::CurrentHost();
+        const TSPIs* host = Owner != nullptr ? Owner->Host : nullptr;
         if (host != nullptr)
             host->ListCandidates({IsInstanceOf<TInSPI>}, FileName, candidates);
         char buffer[kHeadSize] = {};
@@ -328,7 +328,7 @@ void TInSPIAbleData::TryPlugin(const TSPI& plugin, const char* buffer, int offse
     if (plugin.IsSupported(encodedName_.constData(), buffer + offset) == 0)
         return;
     QueryInfo(plugin, offset);
-    TSPIs* host = TSPIs::CurrentHost();
+    const TSPIs* host = Owner != nullptr ? Owner->Host : nullptr;
     if (host != nullptr && host->GraphicPreview) {
         LoadPicture(plugin, offset, true);
         if (IsEmpty())
@@ -700,6 +700,7 @@ template <class Load> void TSPIBitmap::LoadWith(const QString& fileName, Load&& 
         } else {
             auto graphic = std::make_unique<TSPIGraphic>();
             graphic->FitArea = FitArea;
+            graphic->Host = Host;
             decoder = std::move(graphic);
         }
         decoder->OnProgress = [this](TGraphic* sender, TProgressStage stage, uint8_t percent,

@@ -189,6 +189,8 @@ public:
     // Where the picture will be shown fitted, when known: plug-ins that can may then decode a
     // reduced picture that still covers the fitted size (GetPictureForArea). Empty: full size.
     QSize FitArea;
+    // The plug-ins to decode with; none: nothing but the built-in decoder reads the file.
+    const TSPIs* Host = nullptr;
 
 private:
     void DecodeData();
@@ -228,8 +230,9 @@ public:
     virtual void AssignDecoded(std::unique_ptr<TGraphic> graphic);
     virtual void LoadNamedStream(QIODevice& stream, const QString& fileName);
     void AssignFrom(TGraphic& source);
-    // Handed to the plug-in decoder (TSPIGraphic::FitArea).
+    // Handed to the plug-in decoder (TSPIGraphic::FitArea, TSPIGraphic::Host).
     QSize FitArea;
+    const TSPIs* Host = nullptr;
 
     // Bound to LoadNamedStream; cannot be changed.
     const TSPILoadFromStreamWithNameEvent& OnLoadFromStreamWithName() const { return loadNamed_; }

@@ -16,7 +16,8 @@
 
 namespace {
 
-TSPIs* currentHost = nullptr;
+// The picture plug-ins are one set per process: a second host is refused.
+bool hostExists = false;
 TGraphicClass defaultGraphicClass = nullptr;
 
 // A plug-in that keeps answering GetPluginInfo is not allowed to keep the host busy forever.
@@ -257,9 +258,9 @@ std::optional<QString> SearchDirectory(TSPISearchOption option) {
 // ---- TSPIs ----
 
 TSPIs::TSPIs() {
-    if (currentHost != nullptr)
+    if (hostExists)
         throw ESPIDupCreateSPIs();
-    currentHost = this;
+    hostExists = true;
 }
 
 std::recursive_timed_mutex& PluginCallLock() {
@@ -276,13 +277,8 @@ TSPIs::~TSPIs() {
             (void)plugin.release();
         plugins_.clear();
     }
-    if (currentHost == this)
-        currentHost = nullptr;
+    hostExists = false;
     Clear();
-}
-
-TSPIs* TSPIs::CurrentHost() {
-    return currentHost;
 }
 
 void TSPIs::SetDefaultGraphicClass(TGraphicClass graphicClass) {

@@ -220,8 +220,6 @@ public:
     ~TSPIs();
     TSPIs(const TSPIs&) = delete;
     TSPIs& operator=(const TSPIs&) = delete;
-
-    static TSPIs* CurrentHost();
     static void SetDefaultGraphicClass(TGraphicClass graphicClass);
     static TGraphicClass DefaultGraphicClass();
 

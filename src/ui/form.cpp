@@ -1,60 +1,29 @@
 #include "ui/form.h"
 
 #include "input/remote_dispatch.h"
+#include "ui/screen_stack.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QList>
-#include <QScreen>
 
-namespace {
-// Shown screens, oldest first.
-QList<Form*>& ShownForms() {
-    static QList<Form*> forms;
-    return forms;
-}
-} // namespace
-
-Form::Form(QWidget* parent) : QDialog(parent) {
+Form::Form(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
 Form::~Form() {
-    ShownForms().removeAll(this);
-}
-
-Form* Form::Topmost() {
-    return ShownForms().isEmpty() ? nullptr : ShownForms().last();
-}
-
-void Form::CloseScreensInOrder(qsizetype keep) {
-    while (ShownForms().size() > keep) {
-        Form* top = ShownForms().last();
-        top->PressKey(vk::Escape);
-        if (ShownForms().contains(top))
-            return;
-    }
+    if (stack_)
+        stack_->Closed(this);
 }
 
 void Form::FormKeyDown(int& /*key*/, ShiftState /*shift*/) {}
 void Form::WmInput(const RawInputMessage& /*message*/) {}
 void Form::WmAppCommand(int /*command*/) {}
 
-void Form::PlaceFullScreen() {
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen)
-        setGeometry(screen->geometry());
-    // A Wayland client cannot place itself over the compositor's panels: it asks for full screen.
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-        setWindowState(windowState() | Qt::WindowFullScreen);
-}
-
 bool Form::PressKey(int key, ShiftState shift) {
     if (key == vk::BrowserHome) {
-        CloseScreensInOrder(1);
+        if (stack_)
+            stack_->CloseDownTo(1);
         return true;
     }
     FormKeyDown(key, shift);
@@ -62,7 +31,9 @@ bool Form::PressKey(int key, ShiftState shift) {
 }
 
 void Form::keyPressEvent(QKeyEvent* event) {
-    if (DeliverMediaKey(event->key(), this)) {
+    const bool mediaKey = stack_ ? stack_->Input().DeliverMediaKey(event->key(), this)
+                                 : DeliverMediaKeyTo(event->key(), *this);
+    if (mediaKey) {
         event->accept();
         return;
     }
@@ -75,18 +46,17 @@ void Form::keyPressEvent(QKeyEvent* event) {
 }
 
 void Form::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    ShownForms().removeAll(this);
-    ShownForms().append(this);
+    QWidget::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
         FormShow();
     }
 }
 
-void Form::hideEvent(QHideEvent* event) {
-    ShownForms().removeAll(this);
-    QDialog::hideEvent(event);
+void Form::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange && stack_)
+        stack_->ShowTopTitle();
 }
 
 void Form::closeEvent(QCloseEvent* event) {
@@ -95,5 +65,7 @@ void Form::closeEvent(QCloseEvent* event) {
         FormClose();
         closing_ = false;
     }
-    QDialog::closeEvent(event);
+    QWidget::closeEvent(event);
+    if (event->isAccepted() && stack_)
+        stack_->Closed(this);
 }

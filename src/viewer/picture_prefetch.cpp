@@ -12,9 +12,11 @@
 #include <utility>
 
 struct PicturePrefetch::Job {
-    Job(QByteArray path, QSize area) : path(std::move(path)), area(area) {}
+    Job(QByteArray path, QSize area, const TSPIs* plugins)
+        : path(std::move(path)), area(area), plugins(plugins) {}
     const QByteArray path;
     const QSize area;
+    const TSPIs* const plugins;
     std::atomic<bool> dropped{false};
     std::mutex mutex;
     std::condition_variable finished;
@@ -36,7 +38,7 @@ PicturePrefetch::~PicturePrefetch() {
 
 void PicturePrefetch::Start(const QByteArray& path, QSize area) {
     Drop();
-    job_ = std::make_shared<Job>(path, area);
+    job_ = std::make_shared<Job>(path, area, plugins_);
     decode_ = BackgroundJob::Start(
         &inbox_,
         [job = job_](const JobControl&) {
@@ -54,6 +56,7 @@ void PicturePrefetch::Decode(const std::shared_ptr<Job>& job) {
     try {
         TSPIBitmap bitmap;
         bitmap.FitArea = job->area;
+        bitmap.Host = job->plugins;
         bitmap.OnProgress = [&job](TGraphic*, TProgressStage, uint8_t, bool, const QRect&,
                                    const QString&) {
             if (job->dropped)

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+class TSPIs;
+
 // The next picture of a slide show, decoded and drawn on a worker thread while the current one is
 // on screen, so that the step to it only hands over a finished picture. One picture ahead at most:
 // starting another or taking one drops whatever else was prefetched. A dropped decode is asked to
@@ -19,7 +21,8 @@
 // waits for a decode, except the end of the prefetch, for a bounded time.
 class PicturePrefetch {
 public:
-    PicturePrefetch() = default;
+    // plugins: the picture plug-ins to decode with, if any.
+    explicit PicturePrefetch(const TSPIs* plugins = nullptr) : plugins_(plugins) {}
     // Drops the prefetch and waits at most kEndWaitLimit for the decodes still running.
     ~PicturePrefetch();
     PicturePrefetch(const PicturePrefetch&) = delete;
@@ -51,6 +54,7 @@ private:
     void Forget();
 
     // Hears the decodes' ends; declared before the job that posts to it.
+    const TSPIs* const plugins_;
     QObject inbox_;
     std::shared_ptr<Job> job_;
     BackgroundJob decode_; // of job_

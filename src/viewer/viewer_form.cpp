@@ -25,13 +25,13 @@
 #include <algorithm>
 #include <climits>
 
-TViewer_Form::TViewer_Form(QWidget* parent, PictureLoader loadPicture)
-    : Form(parent), Image1(new ImageWidget(this)), PB1(MakeProgressStrip(this)),
-      PG1(MakeScreenGradient(this, Image1)), Timer1(new Timer(this)),
-      prefetch_(std::make_unique<PicturePrefetch>()),
-      session_(std::make_unique<ViewerMediaSession>(*this)), loadPicture_(std::move(loadPicture)) {
-    // Unlike the other screens the viewer does not stay on top.
-    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+TViewer_Form::TViewer_Form(const ScreenServices& services, PictureLoader loadPicture)
+    : Image1(new ImageWidget(this)), PB1(MakeProgressStrip(this)),
+      PG1(MakeScreenGradient(this, Image1)), Timer1(new Timer(this)), services_(services),
+      awake_(services.awake), prefetch_(std::make_unique<PicturePrefetch>(services.plugins)),
+      session_(std::make_unique<ViewerMediaSession>(*this)), registration_(services.sessions),
+      loadPicture_(std::move(loadPicture)) {
+    setWindowTitle(QCoreApplication::translate("Viewer", "Pictures"));
     SetBlackBackground(*this);
 
     Timer1->setEnabled(false);
@@ -50,7 +50,6 @@ void TViewer_Form::FormShow() {
     displayTime_ = ReadSetting(setting::ViewerDispTime);
     SetTimerInterval();
 
-    PlaceFullScreen();
     PB1->setFixedHeight(ProgressStripHeight(height()));
     PB1->setVisible(ReadSetting(setting::ViewerShowProgress));
     Arrange();
@@ -194,6 +193,7 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
 QImage TViewer_Form::DecodeCanvas(const QByteArray& picturePath) {
     TSPIBitmap bitmap;
     bitmap.FitArea = Image1->size();
+    bitmap.Host = services_.plugins;
     try {
         loadPicture_(bitmap, picturePath);
     } catch (const EAbort&) {
@@ -236,7 +236,7 @@ QImage TViewer_Form::CaptionCanvas(const QString& text) const {
 void TViewer_Form::StepTo(int newIndex) {
     index_ = newIndex;
     ShowPicture(list_[index_]);
-    MediaSessions::Announce();
+    services_.sessions.Announce();
 }
 
 void TViewer_Form::NextPicture() {
@@ -283,7 +283,7 @@ void TViewer_Form::StopSlideShow() {
 void TViewer_Form::UpdateScreenAwake() {
     awake_.Set(running_ && Timer1->enabled());
     // Every change of the show passes here: the desktop is told of it too.
-    MediaSessions::Announce();
+    services_.sessions.Announce();
 }
 
 void TViewer_Form::ToggleProgress() {

@@ -3,6 +3,7 @@
 #include "platform/media_session.h"
 #include "platform/screen_awake.h"
 #include "ui/form.h"
+#include "ui/screen_services.h"
 #include "viewer/picture_file.h"
 
 #include <QByteArray>
@@ -29,7 +30,8 @@ public:
     // Decodes one picture into a bitmap; raises AppError when it cannot.
     using PictureLoader = std::function<void(TSPIBitmap& bitmap, const QByteArray& picturePath)>;
 
-    explicit TViewer_Form(QWidget* parent = nullptr, PictureLoader loadPicture = LoadPictureFile);
+    explicit TViewer_Form(const ScreenServices& services,
+                          PictureLoader loadPicture = LoadPictureFile);
     ~TViewer_Form() override;
 
     // Set by the opener before the screen is shown: path names a list file (one picture path per
@@ -99,6 +101,7 @@ private:
     bool loadBusy_ = false;
     bool closePending_ = false;
     bool awaitingPrefetch_ = false; // the picture to show is the prefetch still decoding
+    const ScreenServices services_;
     ScreenAwakeHold awake_;
     std::unique_ptr<PicturePrefetch> prefetch_;
     std::unique_ptr<ViewerMediaSession> session_;

@@ -1,6 +1,6 @@
 #include "app/mainmenu.h"
-#include "platform/modal.h"
 #include "settings/general.h"
+#include "spi/spis.h"
 #include "ui/panel.h"
 
 #include "screen_look.h"
@@ -20,7 +20,8 @@ TEST_P(MainMenuLook, CaptionsLieWholeAndCentredInTheirPanels) {
         GTEST_SKIP() << "the screen size can be set on the offscreen platform only";
     // Configured, so that no settings dialog comes first.
     WriteSettingString(0, settingskey::System, QStringLiteral("ExitCode"), QStringLiteral("1"));
-    Tmain_form menu(nullptr, nullptr, {});
+    TSPIs plugins;
+    Tmain_form menu(nullptr, nullptr, {}, plugins);
     menu.show();
     ASSERT_EQ(menu.PNL001->height(),
               ComputeMainMenuLayout(GetParam().width(), GetParam().height()).height);

@@ -1,15 +1,14 @@
 #include "app/mainmenu.h"
 #include "message_capture.h"
-#include "modal_hook_scope.h"
 #include "platform/error.h"
 #include "platform/image_widget.h"
-#include "platform/modal.h"
 #include "platform/timer.h"
 #include "settings/general.h"
 #include "spi/spis.h"
 #include "ui/panel.h"
 
 #include "test_configuration_dialog.h"
+#include "test_services.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +16,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -27,22 +27,13 @@
 namespace {
 const QString kSystem = QStringLiteral("Software\\Quor\\Couchframe\\System");
 
-// The main menu on a configured store, with folder list screens that are only counted: each one
-// is run through the modal seam, which returns at once.
+// The main menu on the program's window and a configured store, with folder list screens that
+// are only counted: each one stands on the window over the menu until the test closes it.
 class MainMenu : public ::testing::Test {
 protected:
-    void SetUp() override {
-        EraseSettingKey(0, settingskey::Root);
-        modal_.emplace([this](QDialog& dialog) {
-            shownModally.push_back(&dialog);
-            if (failWhileShown)
-                throw AppError(QStringLiteral("folder list failed"));
-            return 0;
-        });
-    }
+    void SetUp() override { EraseSettingKey(0, settingskey::Root); }
     void TearDown() override {
-        menu.reset();
-        modal_.reset();
+        delete menu.data();
         EraseSettingKey(0, settingskey::Root);
     }
 
@@ -52,16 +43,18 @@ protected:
     }
 
     Tmain_form& Show(QStringList arguments = {}) {
-        menu = std::make_unique<Tmain_form>(
+        auto screen = std::make_unique<Tmain_form>(
             TestConfigurationDialogs(dialogs, 2),
             [this](int category) {
                 openedCategories.push_back(category);
-                auto screen = std::make_unique<QDialog>();
-                folderLists.push_back(screen.get());
-                return screen;
+                auto folderList = std::make_unique<Form>();
+                folderLists.push_back(folderList.get());
+                return folderList;
             },
-            std::move(arguments));
-        menu->show();
+            std::move(arguments), plugins);
+        menu = screen.get();
+        services.window.Push(std::move(screen));
+        services.window.show();
         return *menu;
     }
 
@@ -77,15 +70,19 @@ protected:
         return 0;
     }
 
+    // Closes the folder list on top and lets it go, as the event loop would.
+    void CloseFolderList() {
+        ASSERT_FALSE(folderLists.empty());
+        folderLists.back()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    TestServices services;
+    TSPIs plugins;
     TestConfigurationDialog::Record dialogs;
     std::vector<int> openedCategories;
-    std::vector<QPointer<QDialog>> folderLists;
-    std::vector<QDialog*> shownModally;
-    bool failWhileShown = false;
-    std::unique_ptr<Tmain_form> menu;
-
-private:
-    std::optional<ModalHookScope> modal_;
+    std::vector<QPointer<Form>> folderLists;
+    QPointer<Tmain_form> menu;
 };
 } // namespace
 
@@ -129,8 +126,8 @@ TEST_F(MainMenu, FirstShowSetsUpTheScreen) {
     Tmain_form& form = Show();
     EXPECT_EQ(dialogs.created, 0);
     EXPECT_EQ(form.ExitCodeText(), QStringLiteral("12"));
-    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(form.window()->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(form.window()->windowFlags() & Qt::WindowStaysOnTopHint);
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BlankCursor);
     EXPECT_EQ(ColorOfTag(100), kPanelSelectedColor);
@@ -143,7 +140,7 @@ TEST_F(MainMenu, FirstShowSetsUpTheScreen) {
     EXPECT_EQ(picture.size(), screen);
     EXPECT_EQ(FromQColor(picture.pixelColor(0, 0)), 0xFE0101u);
     EXPECT_EQ(FromQColor(picture.pixelColor(screen.width() - 1, screen.height() - 1)), 0xF0CAA6u);
-    menu.reset();
+    delete menu.data();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -213,7 +210,7 @@ TEST_P(ExitCodeMatching, CountsTypedDigitsAndEnterQuitsOnlyOnTheWholeCode) {
         form.PressKey(key);
     EXPECT_EQ(form.CodeMatched(), c.matched);
     form.PressKey(vk::Return);
-    EXPECT_EQ(!form.isVisible(), c.enterCloses);
+    EXPECT_EQ(services.window.Depth() == 0, c.enterCloses);
     EXPECT_EQ(openedCategories.size(), c.enterCloses ? 0u : 1u);
 }
 
@@ -258,9 +255,13 @@ TEST_F(MainMenu, EnterWithAPartialCodeOpensTheSelectedCategoryAndClearsTheCount)
     Press({D('8'), D('1'), vk::Down, vk::Return});
     EXPECT_EQ(openedCategories, std::vector<int>{2});
     EXPECT_EQ(form.CodeMatched(), 0);
-    EXPECT_TRUE(form.isVisible());
-    ASSERT_EQ(shownModally.size(), 1u);
+    ASSERT_EQ(folderLists.size(), 1u);
+    EXPECT_EQ(services.window.Top(), folderLists[0]);
+    EXPECT_FALSE(form.isVisible()); // waits beneath
+    CloseFolderList();
     EXPECT_TRUE(folderLists[0].isNull()); // destroyed when it closed
+    EXPECT_EQ(services.window.Top(), &form);
+    EXPECT_TRUE(form.isVisible());
 }
 
 TEST_F(MainMenu, OpeningACategoryCancelsTheForegroundGrabForGood) {
@@ -291,7 +292,7 @@ TEST_F(MainMenu, MyFilesStopsTheTimerAndOpensNothing) {
     QTest::mouseClick(form.PNL004, Qt::LeftButton, {}, QPoint(5, 5));
     form.WmInput(RawInputMessage::FromReport(QByteArray::fromHex("0000042000")));
     EXPECT_TRUE(openedCategories.empty());
-    EXPECT_TRUE(shownModally.empty());
+    EXPECT_EQ(services.window.Depth(), 1);
     EXPECT_EQ(ColorOfTag(103), kPanelSelectedColor);
 }
 
@@ -326,16 +327,32 @@ TEST_F(MainMenu, MousePressSelectsAtOnceAndClickOpens) {
     EXPECT_EQ(openedCategories, std::vector<int>{3});
 }
 
-TEST_F(MainMenu, AFolderListThatFailsIsStillDestroyed) {
-    Configure(QStringLiteral("1"));
+TEST_F(MainMenu, TheMenuIsBackAsItWasWhenTheFolderListCloses) {
+    Configure(QStringLiteral("8153"));
     Tmain_form& form = Show();
-    failWhileShown = true;
-    EXPECT_THROW(form.OpenCategory(100), AppError);
-    ASSERT_EQ(folderLists.size(), 1u);
-    EXPECT_TRUE(folderLists[0].isNull());
-    failWhileShown = false;
+    Press({vk::Down, D('8')});
+    QTest::mouseClick(form.PNL003, Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_EQ(services.window.Depth(), 2);
+    // Keys reach the screen on top only.
+    QTest::keyClick(&services.window, Qt::Key_Down);
+    EXPECT_EQ(form.CurTag, 102);
+    CloseFolderList();
+    EXPECT_EQ(services.window.Depth(), 1);
+    EXPECT_EQ(form.CurTag, 102);
+    EXPECT_EQ(form.CodeMatched(), 1);
+    EXPECT_EQ(ColorOfTag(102), kPanelSelectedColor);
+    EXPECT_EQ(services.window.focusWidget(), &form);
     Press({vk::Down});
-    EXPECT_EQ(form.CurTag, 101);
+    EXPECT_EQ(form.CurTag, 103);
+}
+
+TEST_F(MainMenu, TheExitCodeEmptiesTheWindow) {
+    Configure(QStringLiteral("1"));
+    Show();
+    QSignalSpy emptied(&services.window, &ScreenStack::emptied);
+    Press({D('1'), vk::Return});
+    EXPECT_EQ(emptied.count(), 1);
+    EXPECT_EQ(services.window.Depth(), 0);
 }
 
 TEST_F(MainMenu, FirstRunShowsTheSettingsDialog) {
@@ -382,14 +399,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, ConfigArgument,
 TEST_F(MainMenu, KeepsOnlyThePicturePlugInsItFindsOnceItIsOnTheScreen) {
     // The test program sits beside the shipped plug-ins, as the installed program does.
     Tmain_form& form = Show();
-    ASSERT_TRUE(form.SPIs1);
-    EXPECT_EQ(form.SPIs1->SearchOptions, spsAllDirs);
-    EXPECT_FALSE(form.SPIs1->GraphicPreview);
-    EXPECT_EQ(form.SPIs1->Count(), 0) << "searched before the menu was painted";
-    ASSERT_TRUE(QTest::qWaitFor([&form] { return form.SPIs1->Count() > 0; }, 10000));
-    for (int i = 0; i < form.SPIs1->Count(); ++i)
-        EXPECT_TRUE(IsInstanceOf<TInSPI>(*form.SPIs1->Items(i)))
-            << form.SPIs1->Items(i)->FileName().toStdString();
+    EXPECT_EQ(form.SPIs1.SearchOptions, spsAllDirs);
+    EXPECT_FALSE(form.SPIs1.GraphicPreview);
+    EXPECT_EQ(form.SPIs1.Count(), 0) << "searched before the menu was painted";
+    ASSERT_TRUE(QTest::qWaitFor([&form] { return form.SPIs1.Count() > 0; }, 10000));
+    for (int i = 0; i < form.SPIs1.Count(); ++i)
+        EXPECT_TRUE(IsInstanceOf<TInSPI>(*form.SPIs1.Items(i)))
+            << form.SPIs1.Items(i)->FileName().toStdString();
 }
 
 TEST_F(MainMenu, PlugInsTheSearchRefusedAreNamedInOneMessage) {
@@ -409,5 +425,5 @@ TEST_F(MainMenu, PlugInsTheSearchRefusedAreNamedInOneMessage) {
     EXPECT_EQ(messages.texts[0], QStringLiteral("Some picture plug-ins were not loaded:\n") +
                                      plugin +
                                      QStringLiteral(": it is writable by group or others"));
-    EXPECT_TRUE(menu->SPIs1->Notices().isEmpty()); // told once
+    EXPECT_TRUE(menu->SPIs1.Notices().isEmpty()); // told once
 }

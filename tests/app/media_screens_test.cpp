@@ -1,55 +1,74 @@
 #include "app/media_screens.h"
-#include "modal_hook_scope.h"
-#include "platform/clock.h"
-
 #include "filemenu/file_menu.h"
-#include "platform/modal.h"
 #include "player/mpv_media_player.h"
 #include "player/player_form.h"
+#include "test_services.h"
 #include "viewer/viewer_form.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
-#include <utility>
-#include <vector>
+#include <memory>
 
-TEST(MediaScreens, PictureHandOffsOpenTheViewerWithTheListFlagAndPath) {
-    MediaScreens screens;
-    SteadyClock clock;
-    std::vector<std::pair<bool, QByteArray>> opened;
-    std::optional<ModalHookScope> viewers;
-    viewers.emplace([&](QDialog& dialog) {
-        if (auto* viewer = dynamic_cast<TViewer_Form*>(&dialog))
-            opened.emplace_back(viewer->listFlag, viewer->path);
-        return 0;
-    });
-    TFile_Menu menu(screens, clock);
-    menu.category = 3;
-    menu.ShowMedia("/pictures/a.lst", true, true);
-    menu.ShowMedia("/pictures/one.png", true, false);
-    viewers.reset();
-    ASSERT_EQ(opened.size(), 2u);
-    EXPECT_EQ(opened[0], std::make_pair(true, QByteArray("/pictures/a.lst")));
-    EXPECT_EQ(opened[1], std::make_pair(false, QByteArray("/pictures/one.png")));
+namespace {
+// A folder list on the program's window, handing off to the real screens.
+class MediaScreensTest : public ::testing::Test {
+protected:
+    explicit MediaScreensTest() {
+        auto list = std::make_unique<TFile_Menu>(screens, services.clock, services.checks);
+        menu = list.get();
+        services.window.Push(std::move(list));
+    }
+    // Closes the screen on top and lets it go, as the event loop would.
+    void CloseTop() {
+        services.window.Top()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    TestServices services;
+    MediaScreens screens{services.Screens()};
+    TFile_Menu* menu;
+};
+
+TEST_F(MediaScreensTest, PictureHandOffsOpenTheViewerWithTheListFlagAndPath) {
+    menu->category = 3;
+    menu->ShowMedia("/pictures/a.lst", true, true);
+    auto* viewer = dynamic_cast<TViewer_Form*>(services.window.Top());
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_TRUE(viewer->listFlag);
+    EXPECT_EQ(viewer->path, QByteArray("/pictures/a.lst"));
+    CloseTop();
+
+    menu->ShowMedia("/pictures/one.png", true, false);
+    viewer = dynamic_cast<TViewer_Form*>(services.window.Top());
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_FALSE(viewer->listFlag);
+    EXPECT_EQ(viewer->path, QByteArray("/pictures/one.png"));
 }
 
-TEST(MediaScreens, PlayerHandOffKeepsThePathBytes) {
+TEST_F(MediaScreensTest, PlayerHandOffKeepsThePathBytes) {
     // A name from an old Windows disk: no UTF-8, and it must reach the player unchanged.
     const QByteArray path = "/films/\x82\xA0\xFF.mkv";
     const Seam<MpvOptions>::Override nullOutputs(MpvMediaPlayer::DefaultOptionsSeam(),
                                                  MpvOptions{QStringLiteral("null"), false});
-    MediaScreens screens;
-    SteadyClock clock;
-    QByteArray url;
-    {
-        ModalHookScope players([&](QDialog& dialog) {
-            if (auto* player = dynamic_cast<TPlayer_Form*>(&dialog))
-                url = player->WMP1->URL();
-            return 0;
-        });
-        TFile_Menu menu(screens, clock);
-        menu.category = 1;
-        menu.ShowMedia(path, false, false);
-    }
-    EXPECT_EQ(url.toHex(' '), path.toHex(' '));
+    menu->category = 1;
+    menu->ShowMedia(path, false, false);
+    auto* player = dynamic_cast<TPlayer_Form*>(services.window.Top());
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->WMP1->URL().toHex(' '), path.toHex(' '));
 }
+
+TEST_F(MediaScreensTest, ASecondHandOffWhileAMediaScreenRunsIsRefused) {
+    menu->category = 3;
+    menu->ShowMedia("/pictures/a.png", true, false);
+    Form* first = services.window.Top();
+    EXPECT_TRUE(menu->Busy());
+    menu->ShowMedia("/pictures/b.png", true, false);
+    EXPECT_EQ(services.window.Top(), first);
+    EXPECT_EQ(services.window.Depth(), 2);
+    CloseTop();
+    EXPECT_FALSE(menu->Busy());
+    EXPECT_EQ(services.window.Top(), menu);
+}
+} // namespace

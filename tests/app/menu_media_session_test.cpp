@@ -2,9 +2,15 @@
 
 #include "input/app_command.h"
 #include "input/remote_dispatch.h"
+#include "manual_clock.h"
 #include "ui/form.h"
+#include "ui/screen_stack.h"
+
+#include <QApplication>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 class CommandRecordingForm : public Form {
@@ -17,20 +23,26 @@ public:
 // On the menus a desktop remote's Play (and PlayPause) is the remote's Play on the screen in
 // front; nothing else reaches it, and nothing shows as playing.
 TEST(MenuMediaSession, PlayReachesTheScreenInFrontAsTheRemotesPlay) {
-    ClearRecentRemoteInput();
-    CommandRecordingForm behind, front;
-    behind.show();
-    front.show();
-    MenuMediaSession menus;
+    ManualClock clock;
+    RemoteDispatch input(clock);
+    ScreenStack window(input);
+    auto* behind = new CommandRecordingForm;
+    auto* front = new CommandRecordingForm;
+    window.Push(std::unique_ptr<Form>(behind));
+    window.Push(std::unique_ptr<Form>(front));
+    window.show();
+    QApplication::setActiveWindow(nullptr); // the desktop's focus is elsewhere
+    MenuMediaSession menus(window);
     menus.Play();
-    ClearRecentRemoteInput(); // the second press is a new one, not a duplicate delivery
+    // The second press is a new one, not a duplicate delivery.
+    clock.Advance(std::chrono::milliseconds(DuplicateFilter::kWindowMs + 1));
     menus.PlayPause();
     menus.Pause();
     menus.Stop();
     menus.Next();
     menus.Previous();
-    EXPECT_EQ(front.commands, QList<int>({appcommand::Play, appcommand::Play}));
-    EXPECT_TRUE(behind.commands.isEmpty());
+    EXPECT_EQ(front->commands, QList<int>({appcommand::Play, appcommand::Play}));
+    EXPECT_TRUE(behind->commands.isEmpty());
     const MediaSessionState state = menus.State();
     EXPECT_EQ(state.status, MediaSessionState::Status::Stopped);
     EXPECT_TRUE(state.canPlay);

@@ -6,6 +6,7 @@
 #include "platform/timer.h"
 #include "settings/general.h"
 #include "settings/store.h"
+#include "spi/spis.h"
 #include "ui/panel.h"
 
 #include "message_capture.h"
@@ -57,8 +58,8 @@ protected:
 
     Tmain_form& Show(QStringList arguments = {}) {
         menu = std::make_unique<Tmain_form>(
-            TestConfigurationDialogs(dialogs, 2), [](int) { return std::make_unique<QDialog>(); },
-            std::move(arguments));
+            TestConfigurationDialogs(dialogs, 2), [](int) { return std::make_unique<Form>(); },
+            std::move(arguments), plugins);
         menu->show();
         return *menu;
     }
@@ -85,6 +86,7 @@ protected:
 
     QTemporaryDir folder;
     TestConfigurationDialog::Record dialogs;
+    TSPIs plugins;
     std::unique_ptr<Tmain_form> menu;
 
 private:

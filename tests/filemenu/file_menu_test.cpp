@@ -4,7 +4,6 @@
 #include "filemenu/media_handoff.h"
 #include "input/app_command.h"
 #include "manual_clock.h"
-#include "modal_hook_scope.h"
 #include "platform/error.h"
 #include "platform/image_widget.h"
 #include "platform/mnemonic.h"
@@ -12,6 +11,7 @@
 #include "recording_media_screens.h"
 #include "settings/general.h"
 #include "stall_shim.h"
+#include "test_services.h"
 #include "ui/panel.h"
 #include "worker_waits.h"
 
@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -80,9 +81,12 @@ protected:
     }
     // Opens the screen; its hand-offs are recorded unless another factory is given.
     TFile_Menu& Open(int category = 1, MediaScreenFactory* screens = nullptr) {
-        screen = std::make_unique<TFile_Menu>(screens ? *screens : media, clock);
+        auto list =
+            std::make_unique<TFile_Menu>(screens ? *screens : media, clock, services.checks);
+        screen = list.get();
         screen->category = category;
-        screen->show();
+        services.window.Push(std::move(list));
+        services.window.show();
         Settle();
         return *screen;
     }
@@ -127,7 +131,8 @@ protected:
     QByteArray root;
     RecordingMediaScreens media;
     ManualClock clock;
-    std::unique_ptr<TFile_Menu> screen;
+    TestServices services{&clock};
+    QPointer<TFile_Menu> screen;
 };
 
 TEST_F(FileMenuTest, SetUpFromTheCategoryTable) {
@@ -169,7 +174,7 @@ TEST_F(FileMenuTest, NoRegisteredFoldersMakeOneEmptyPage) {
     EXPECT_EQ(screen->PageCount(), 1);
     EXPECT_FALSE(PrevShown());
     EXPECT_FALSE(NextShown());
-    EXPECT_TRUE(screen->LBL004->isVisibleTo(screen.get()));
+    EXPECT_TRUE(screen->LBL004->isVisibleTo(screen.data()));
     for (const QString& caption : Captions())
         EXPECT_TRUE(caption.isEmpty());
 }
@@ -497,7 +502,6 @@ TEST_F(FileMenuTest, FolderThatCannotBeReadGivesAnEmptyListingAndCtrlULeadsBack)
     EXPECT_EQ(screen->CurTag, 101);
     ExpectHighlightOnSelection();
     Press(vk::Escape);
-    EXPECT_EQ(screen->result(), QDialog::Rejected);
     EXPECT_FALSE(screen->isVisible());
 }
 
@@ -567,38 +571,35 @@ TEST_F(FileMenuTest, PictureFilesGoToTheViewer) {
     EraseSettingKey(0, QStringLiteral("Software\\Quor\\Couchframe\\Picture"));
 }
 
-// Runs each media screen through the modal seam and tries a second hand-off while it runs.
-class NestedHandOff : public MediaScreenFactory {
+// Opens a bare screen for each hand-off.
+class OpeningHandOff : public MediaScreenFactory {
 public:
-    std::unique_ptr<QDialog> CreateMediaScreen(const MediaRequest& request) override {
+    std::unique_ptr<Form> CreateMediaScreen(const MediaRequest& request) override {
         requests.push_back(request);
-        return std::make_unique<QDialog>();
+        return std::make_unique<Form>();
     }
     std::vector<MediaRequest> requests;
 };
 
-TEST_F(FileMenuTest, SecondHandOffIsRefusedWhileOneRuns) {
-    NestedHandOff factory;
-    Open(1, &factory);
-    bool busyDuringRun = false;
-    std::optional<ModalHookScope> nested;
-    nested.emplace([&](QDialog&) {
-        busyDuringRun = screen->Busy();
-        screen->ShowMedia("/second", false, false);
-        return int(QDialog::Accepted);
-    });
-    screen->ShowMedia("/first", true, true);
-    EXPECT_TRUE(busyDuringRun);
-    EXPECT_FALSE(screen->Busy());
+TEST_F(FileMenuTest, AMediaScreenStandsOverTheListAndASecondHandOffIsRefused) {
+    OpeningHandOff factory;
+    TFile_Menu& menu = Open(1, &factory);
+
+    menu.ShowMedia("/first", true, true);
+    ASSERT_EQ(services.window.Depth(), 2);
+    EXPECT_TRUE(menu.Busy());
+    EXPECT_FALSE(menu.isVisible());
+    menu.ShowMedia("/second", false, false);
     ASSERT_EQ(factory.requests.size(), 1u);
     EXPECT_EQ(factory.requests[0], (MediaRequest{"/first", true, true, 1}));
+    EXPECT_EQ(services.window.Depth(), 2);
 
-    nested.reset();
-    nested.emplace([](QDialog&) -> int { throw AppError(QStringLiteral("failed")); });
-    EXPECT_THROW(screen->ShowMedia("/third", false, false), AppError);
-    EXPECT_FALSE(screen->Busy()); // cleared also when an error passes
-    nested.reset();
-    screen.reset();
+    services.window.Top()->close();
+    EXPECT_FALSE(menu.Busy());
+    EXPECT_EQ(services.window.Top(), &menu);
+    EXPECT_TRUE(menu.isVisible());
+    menu.ShowMedia("/third", false, false);
+    EXPECT_EQ(factory.requests.size(), 2u);
 }
 
 TEST_F(FileMenuTest, MouseSelectsAndClickOpens) {
@@ -749,8 +750,10 @@ protected:
         ASSERT_TRUE(WaitForWorkersToEnd());
     }
     TFile_Menu& OpenWhileStalled() {
-        screen = std::make_unique<TFile_Menu>(media, clock);
-        screen->show();
+        auto list = std::make_unique<TFile_Menu>(media, clock, services.checks);
+        screen = list.get();
+        services.window.Push(std::move(list));
+        services.window.show();
         return *screen;
     }
     // Registered folder "share" listed (depth 1) with "slow" selected, whose listing stalls.
@@ -822,11 +825,12 @@ TEST_P(LeaveWhileReadingTest, ClosesAtOnceAndDropsTheLateListing) {
     EnterStalledFolder();
     screen->PressKey(GetParam(), {});
     EXPECT_FALSE(screen->isVisible());
-    EXPECT_EQ(screen->result(), QDialog::Rejected);
     EXPECT_FALSE(screen->ReadingFolder());
+    EXPECT_EQ(services.window.Depth(), 0);
+    // The listing that comes late finds the screen gone.
     ReleaseShareAndLetWorkersEnd();
-    EXPECT_TRUE(screen->Entries().empty());
-    EXPECT_EQ(screen->LBL001->text(), QStringLiteral("my Video"));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(screen.isNull());
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, LeaveWhileReadingTest, ::testing::Values(vk::Escape, vk::Delete),

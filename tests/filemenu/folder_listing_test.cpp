@@ -298,7 +298,7 @@ TEST(FolderExistenceTest, RealFolders) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     Told told;
     const BackgroundJob job =
-        told.Ask(SharedFolderExistenceChecks(), {root, root + "/file", root + "/none", ""});
+        told.Ask(*ExistenceChecks().folders, {root, root + "/file", root + "/none", ""});
     ASSERT_TRUE(told.WaitFor(4));
     EXPECT_EQ(told.answers,
               (std::map<size_t, bool>{{0, true}, {1, false}, {2, false}, {3, false}}));

@@ -63,7 +63,8 @@ protected:
     RecordingView view;
     int curTag = FolderWalk::kFirstTag;
     ManualClock clock;
-    FolderWalk walk{view, curTag, clock};
+    ExistenceChecks checks;
+    FolderWalk walk{view, curTag, clock, checks};
 };
 
 TEST_F(FolderWalkTest, RowsOutsideTheListHoldNoEntry) {

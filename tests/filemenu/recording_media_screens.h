@@ -2,14 +2,14 @@
 
 #include "filemenu/media_handoff.h"
 
-#include <QDialog>
+#include "ui/form.h"
 
 #include <vector>
 
 // Stands in for the player and the viewer: each hand-off is recorded and no screen is opened.
 class RecordingMediaScreens : public MediaScreenFactory {
 public:
-    std::unique_ptr<QDialog> CreateMediaScreen(const MediaRequest& request) override {
+    std::unique_ptr<Form> CreateMediaScreen(const MediaRequest& request) override {
         requests.push_back(request);
         return nullptr;
     }

@@ -5,6 +5,7 @@
 
 #include "recording_media_screens.h"
 #include "screen_look.h"
+#include "test_services.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,10 +66,13 @@ TEST_P(FolderListLook, RowsAndLabelsLieWholeAndCentred) {
     if (!screen.Applied())
         GTEST_SKIP() << "the screen size can be set on the offscreen platform only";
     RecordingMediaScreens media;
-    SteadyClock clock;
-    TFile_Menu menu(media, clock);
+    TestServices services;
+    services.window.PlaceFullScreen();
+    auto list = std::make_unique<TFile_Menu>(media, services.clock, services.checks);
+    TFile_Menu& menu = *list;
     menu.category = 1;
-    menu.show();
+    services.window.Push(std::move(list));
+    services.window.show();
     ASSERT_EQ(menu.width(), GetParam().width());
     for (int level : {0, 1}) {
         if (level == 1)

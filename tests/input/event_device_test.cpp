@@ -2,6 +2,7 @@
 #include "input/event_device.h"
 #include "input/remote_dispatch.h"
 #include "input/remote_report.h"
+#include "manual_clock.h"
 #include "recording_forms.h"
 
 #include <linux/input.h>
@@ -90,17 +91,17 @@ TEST(PressedKeys, IgnoresATrailingPartOfAnEvent) {
 
 class DeliverEventKeysTest : public ::testing::Test {
 protected:
-    void SetUp() override { ClearRecentRemoteInput(); }
-    void TearDown() override { ClearRecentRemoteInput(); }
+    ManualClock clock;
+    RemoteDispatch dispatch{clock};
 };
 
 TEST_F(DeliverEventKeysTest, HandsOnOnlyWhatTheDisplayServerCannotAndPlay) {
     KeyRecordingForm screen;
     ASSERT_TRUE(ShowFocused(screen));
-    DeliverEventKeys(
-        Events({Key(KEY_PLAYPAUSE, 1), Key(KEY_CAMERA, 1), Key(KEY_VIDEO, 1), Key(KEY_VIDEO, 0),
-                Key(KEY_MP3, 1), Key(KEY_CHANNELUP, 1), Key(KEY_PREVIOUS, 1), Key(KEY_NEXT, 1),
-                Key(KEY_PLAY, 1), Key(KEY_UP, 1), Key(KEY_EXIT, 1), Key(KEY_BACK, 1)}));
+    DeliverEventKeys(dispatch, Events({Key(KEY_PLAYPAUSE, 1), Key(KEY_CAMERA, 1), Key(KEY_VIDEO, 1),
+                                       Key(KEY_VIDEO, 0), Key(KEY_MP3, 1), Key(KEY_CHANNELUP, 1),
+                                       Key(KEY_PREVIOUS, 1), Key(KEY_NEXT, 1), Key(KEY_PLAY, 1),
+                                       Key(KEY_UP, 1), Key(KEY_EXIT, 1), Key(KEY_BACK, 1)}));
     EXPECT_EQ(screen.reports, (std::vector<QByteArray>{ReportFromCode(report::Video),
                                                        ReportFromCode(report::Music)}));
     EXPECT_EQ(screen.commands, (std::vector<int>{appcommand::ChannelUp, appcommand::PreviousTrack,
@@ -111,7 +112,8 @@ TEST_F(DeliverEventKeysTest, HandsOnOnlyWhatTheDisplayServerCannotAndPlay) {
 TEST_F(DeliverEventKeysTest, OkAndTheNumericButtonsAreEnterAndTheDigits) {
     KeyRecordingForm screen;
     ASSERT_TRUE(ShowFocused(screen));
-    DeliverEventKeys(Events({Key(KEY_NUMERIC_8, 1), Key(KEY_NUMERIC_8, 0), Key(KEY_NUMERIC_1, 1),
+    DeliverEventKeys(dispatch,
+                     Events({Key(KEY_NUMERIC_8, 1), Key(KEY_NUMERIC_8, 0), Key(KEY_NUMERIC_1, 1),
                              Key(KEY_NUMERIC_0, 1), Key(KEY_NUMERIC_9, 1), Key(KEY_OK, 1),
                              Key(KEY_OK, 0), Key(KEY_SELECT, 1)}));
     EXPECT_EQ(screen.keys, (std::vector<int>{'8', '1', '0', '9', vk::Return, vk::Return}));
@@ -121,7 +123,8 @@ TEST_F(DeliverEventKeysTest, OkAndTheNumericButtonsAreEnterAndTheDigits) {
 TEST_F(DeliverEventKeysTest, AHeldButtonRepeatsAsTheKernelRepeatsIt) {
     KeyRecordingForm screen;
     ASSERT_TRUE(ShowFocused(screen));
-    DeliverEventKeys(Events({Key(KEY_OK, 1), Key(KEY_OK, 2), Key(KEY_OK, 2), Key(KEY_OK, 0),
+    DeliverEventKeys(dispatch,
+                     Events({Key(KEY_OK, 1), Key(KEY_OK, 2), Key(KEY_OK, 2), Key(KEY_OK, 0),
                              Key(KEY_NEXT, 1), Key(KEY_NEXT, 2), Key(KEY_NEXT, 0)}));
     EXPECT_EQ(screen.keys, std::vector<int>(3, vk::Return));
     EXPECT_EQ(screen.commands, std::vector<int>(2, appcommand::NextTrack));
@@ -133,9 +136,10 @@ TEST_F(DeliverEventKeysTest, AMessageBoxInFrontTakesOkAndDropsTheRest) {
     BoxInFront box(screen);
     ASSERT_TRUE(ShowFocused(box));
 
-    DeliverEventKeys(Events({Key(KEY_NEXT, 1), Key(KEY_VIDEO, 1), Key(KEY_NUMERIC_1, 1)}));
+    DeliverEventKeys(dispatch,
+                     Events({Key(KEY_NEXT, 1), Key(KEY_VIDEO, 1), Key(KEY_NUMERIC_1, 1)}));
     EXPECT_TRUE(box.isVisible());
-    DeliverEventKeys(Events({Key(KEY_OK, 1)}));
+    DeliverEventKeys(dispatch, Events({Key(KEY_OK, 1)}));
     EXPECT_FALSE(box.isVisible());
     EXPECT_EQ(box.result(), QMessageBox::Ok);
     EXPECT_TRUE(screen.ReceivedNothing());
@@ -146,7 +150,7 @@ TEST_F(DeliverEventKeysTest, NothingWhileAnotherProgramHasTheFocus) {
     KeyRecordingForm screen;
     ASSERT_TRUE(ShowFocused(screen));
     QApplication::setActiveWindow(nullptr);
-    DeliverEventKeys(Events({Key(KEY_OK, 1), Key(KEY_NUMERIC_5, 1), Key(KEY_VIDEO, 1)}));
+    DeliverEventKeys(dispatch, Events({Key(KEY_OK, 1), Key(KEY_NUMERIC_5, 1), Key(KEY_VIDEO, 1)}));
     EXPECT_TRUE(screen.keys.empty());
     EXPECT_TRUE(screen.ReceivedNothing());
 }

@@ -84,13 +84,11 @@ protected:
         paths_.devDir = root_.filePath(QStringLiteral("dev"));
         paths_.hidrawSysDir = root_.filePath(QStringLiteral("sys"));
         paths_.inputDir = root_.filePath(QStringLiteral("dev/input"));
-        ClearRecentRemoteInput();
         screen_.show();
     }
     void TearDown() override {
         for (int fd : deviceEnds_)
             ::close(fd);
-        ClearRecentRemoteInput();
     }
 
     QString DevicePath(const QString& name) const { return QDir(paths_.devDir).filePath(name); }
@@ -125,6 +123,8 @@ protected:
 
     QTemporaryDir root_;
     RemoteInputPaths paths_;
+    SteadyClock clock_;
+    RemoteDispatch dispatch_{clock_};
     RecordingForm screen_;
     std::vector<int> deviceEnds_;
 };
@@ -133,7 +133,7 @@ TEST_F(RemoteInputDevicesTest, ReadsRemotesOnlyAndHandsTheirReportsToTheScreen) 
     const int remote = Plug(QStringLiteral("hidraw0"), &kVendorRemote);
     Plug(QStringLiteral("hidraw1"), &kKeyboard);
     Plug(QStringLiteral("hidraw2"), nullptr); // no descriptor anywhere: not a HID device
-    RemoteInputDevices devices(paths_);
+    RemoteInputDevices devices(dispatch_, paths_);
     EXPECT_EQ(devices.OpenDevices(), QStringList{DevicePath(QStringLiteral("hidraw0"))});
 
     ASSERT_TRUE(WriteAll(remote, Bytes({0x00, 0x04, 0x80, 0x00})));
@@ -143,7 +143,7 @@ TEST_F(RemoteInputDevicesTest, ReadsRemotesOnlyAndHandsTheirReportsToTheScreen) 
 
 TEST_F(RemoteInputDevicesTest, AComboReceiversMouseReportsAreNotFolded) {
     const int receiver = Plug(QStringLiteral("hidraw7"), &kComboReceiver);
-    RemoteInputDevices devices(paths_);
+    RemoteInputDevices devices(dispatch_, paths_);
     ASSERT_TRUE(Reading(devices, QStringLiteral("hidraw7")));
     // A mouse movement whose last bytes read as the Video button, then the real Music button.
     ASSERT_TRUE(WriteAll(receiver, Bytes({0x01, 0x00, 0x04, 0x80, 0x00})));
@@ -155,7 +155,7 @@ TEST_F(RemoteInputDevicesTest, AComboReceiversMouseReportsAreNotFolded) {
 }
 
 TEST_F(RemoteInputDevicesTest, PicksUpAndDropsDevicesWhileRunning) {
-    RemoteInputDevices devices(paths_);
+    RemoteInputDevices devices(dispatch_, paths_);
     EXPECT_TRUE(devices.OpenDevices().isEmpty());
 
     const int remote = Plug(QStringLiteral("hidraw3"), &kVendorRemote);
@@ -171,7 +171,7 @@ TEST_F(RemoteInputDevicesTest, PicksUpAndDropsDevicesWhileRunning) {
 
 TEST_F(RemoteInputDevicesTest, ADeviceThatEndsIsDropped) {
     const int remote = Plug(QStringLiteral("hidraw4"), &kVendorRemote);
-    RemoteInputDevices devices(paths_);
+    RemoteInputDevices devices(dispatch_, paths_);
     ASSERT_TRUE(Reading(devices, QStringLiteral("hidraw4")));
     Unplug(remote);
     EXPECT_TRUE(QTest::qWaitFor([&] { return devices.OpenDevices().isEmpty(); }, kWaitMs));
@@ -180,7 +180,7 @@ TEST_F(RemoteInputDevicesTest, ADeviceThatEndsIsDropped) {
 
 TEST_F(RemoteInputDevicesTest, ANodeMadeAnewUnderTheSameNameIsReadInstead) {
     Plug(QStringLiteral("hidraw6"), &kVendorRemote);
-    RemoteInputDevices devices(paths_);
+    RemoteInputDevices devices(dispatch_, paths_);
     ASSERT_TRUE(Reading(devices, QStringLiteral("hidraw6")));
 
     // Unplugged and another remote plugged in before the old one reported its end.
@@ -196,7 +196,7 @@ TEST_F(RemoteInputDevicesTest, ADeviceIsReadOnceAccessIsGranted) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root opens the device without permission";
     const int remote = Plug(QStringLiteral("hidraw5"), &kVendorRemote, 0000);
-    RemoteInputDevices devices(paths_);
+    RemoteInputDevices devices(dispatch_, paths_);
     EXPECT_TRUE(devices.OpenDevices().isEmpty());
 
     // What udev's uaccess rule does a moment after the node appears.
@@ -211,21 +211,20 @@ TEST_F(RemoteInputDevicesTest, ADeviceIsReadOnceAccessIsGranted) {
 TEST_F(RemoteInputDevicesTest, NoDeviceFolderMeansNothingArrives) {
     paths_.devDir = root_.filePath(QStringLiteral("missing"));
     paths_.inputDir = root_.filePath(QStringLiteral("missing/input"));
-    RemoteInputDevices devices(paths_);
+    RemoteInputDevices devices(dispatch_, paths_);
     QCoreApplication::processEvents();
     EXPECT_TRUE(devices.OpenDevices().isEmpty());
     EXPECT_TRUE(screen_.ReceivedNothing());
 }
 
-TEST(RemoteInputRegistration, RegistersOnceAndReportsNothingWithoutADevice) {
+TEST(RemoteInputRegistration, AMachineWithoutARemoteReportsNothing) {
     MessageCapture messages;
-    RegisterRemoteInput();
-    RegisterRemoteInput();
-    ReleaseRemoteInput();
-    ReleaseRemoteInput();
-    RegisterRemoteInput();
-    QCoreApplication::processEvents();
-    ReleaseRemoteInput();
+    SteadyClock clock;
+    RemoteDispatch dispatch(clock);
+    for (int run = 0; run < 2; ++run) {
+        RemoteInputDevices devices(dispatch); // the real device folders
+        QCoreApplication::processEvents();
+    }
     EXPECT_TRUE(messages.texts.isEmpty());
 }
 } // namespace

@@ -1,9 +1,13 @@
 #include "input/app_command.h"
 #include "input/remote_dispatch.h"
 #include "input/remote_report.h"
+#include "manual_clock.h"
 #include "recording_forms.h"
+#include "ui/screen_stack.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 using Kind = DuplicateFilter::Kind;
@@ -40,79 +44,79 @@ TEST(DuplicateFilter, PlayPauseFromTheDisplayServerIsTheRemotesPlayKey) {
     EXPECT_TRUE(filter.Admit(Kind::Command, appcommand::Pause, InputPath::DisplayServer, 40));
 }
 
-class RemoteDispatch : public ::testing::Test {
+class RemoteDispatchTest : public ::testing::Test {
 protected:
-    void SetUp() override { ClearRecentRemoteInput(); }
-    void TearDown() override {
-        ClearRecentRemoteInput();
-        SetEventDevicesRead(false);
+    // A screen standing on the program's window, which has the focus.
+    template <typename Screen> Screen& OnWindow() {
+        auto screen = std::make_unique<Screen>();
+        Screen& shown = *screen;
+        window.Push(std::move(screen));
+        EXPECT_TRUE(ShowFocused(window));
+        return shown;
     }
+
+    ManualClock clock;
+    RemoteDispatch dispatch{clock};
+    ScreenStack window{dispatch};
 };
 
-TEST_F(RemoteDispatch, OnlyTheFocusedScreenReceives) {
-    RecordingForm menu;
-    RecordingModalForm list;
-    ASSERT_TRUE(ShowFocused(menu));
-    ASSERT_TRUE(ShowFocused(list));
+TEST_F(RemoteDispatchTest, OnlyTheTopScreenReceives) {
+    auto& menu = OnWindow<RecordingForm>();
+    auto& list = OnWindow<RecordingModalForm>();
 
-    DeliverRemoteReport(ReportFromCode(report::Music), InputPath::HidRaw);
-    DeliverAppCommand(appcommand::Stop, InputPath::EventDevice);
+    dispatch.DeliverRemoteReport(ReportFromCode(report::Music), InputPath::HidRaw);
+    dispatch.DeliverAppCommand(appcommand::Stop, InputPath::EventDevice);
     EXPECT_TRUE(menu.ReceivedNothing());
     EXPECT_EQ(list.reports, std::vector<QByteArray>{ReportFromCode(report::Music)});
     EXPECT_EQ(list.commands, std::vector<int>{appcommand::Stop});
 
     list.close();
-    ASSERT_TRUE(ShowFocused(menu));
-    DeliverRemoteReport(ReportFromCode(report::Pictures), InputPath::HidRaw);
+    dispatch.DeliverRemoteReport(ReportFromCode(report::Pictures), InputPath::HidRaw);
     EXPECT_EQ(menu.reports, std::vector<QByteArray>{ReportFromCode(report::Pictures)});
     EXPECT_EQ(list.reports.size(), 1u);
 }
 
-TEST_F(RemoteDispatch, NothingArrivesWhileAnotherProgramHasTheFocus) {
-    RecordingForm screen;
-    ASSERT_TRUE(ShowFocused(screen));
+TEST_F(RemoteDispatchTest, NothingArrivesWhileAnotherProgramHasTheFocus) {
+    auto& screen = OnWindow<RecordingForm>();
     QApplication::setActiveWindow(nullptr);
-    DeliverRemoteReport(ReportFromCode(report::Video), InputPath::HidRaw);
-    DeliverAppCommand(appcommand::NextTrack, InputPath::EventDevice);
+    dispatch.DeliverRemoteReport(ReportFromCode(report::Video), InputPath::HidRaw);
+    dispatch.DeliverAppCommand(appcommand::NextTrack, InputPath::EventDevice);
     EXPECT_TRUE(screen.ReceivedNothing());
 
-    QApplication::setActiveWindow(&screen); // back to Couchframe
-    DeliverRemoteReport(ReportFromCode(report::Video), InputPath::HidRaw);
+    QApplication::setActiveWindow(&window); // back to Couchframe
+    dispatch.DeliverRemoteReport(ReportFromCode(report::Video), InputPath::HidRaw);
     EXPECT_EQ(screen.reports.size(), 1u);
 }
 
-TEST_F(RemoteDispatch, NothingReachesTheScreenBehindAMessageBox) {
-    RecordingForm screen;
-    ASSERT_TRUE(ShowFocused(screen));
-    BoxInFront box(screen);
+TEST_F(RemoteDispatchTest, NothingReachesTheScreenBehindAMessageBox) {
+    auto& screen = OnWindow<RecordingForm>();
+    BoxInFront box(window);
     ASSERT_TRUE(ShowFocused(box));
 
-    DeliverRemoteReport(ReportFromCode(report::Progress), InputPath::HidRaw);
-    DeliverAppCommand(appcommand::NextTrack, InputPath::EventDevice);
+    dispatch.DeliverRemoteReport(ReportFromCode(report::Progress), InputPath::HidRaw);
+    dispatch.DeliverAppCommand(appcommand::NextTrack, InputPath::EventDevice);
     EXPECT_TRUE(screen.ReceivedNothing());
 
     // Even while the box has not taken the focus yet.
-    QApplication::setActiveWindow(&screen);
-    DeliverAppCommand(appcommand::NextTrack, InputPath::EventDevice);
+    QApplication::setActiveWindow(&window);
+    dispatch.DeliverAppCommand(appcommand::NextTrack, InputPath::EventDevice);
     EXPECT_TRUE(screen.ReceivedNothing());
 
     box.close();
-    ASSERT_TRUE(ShowFocused(screen));
-    DeliverAppCommand(appcommand::NextTrack, InputPath::EventDevice);
+    ASSERT_TRUE(ShowFocused(window));
+    dispatch.DeliverAppCommand(appcommand::NextTrack, InputPath::EventDevice);
     EXPECT_EQ(screen.commands, std::vector<int>{appcommand::NextTrack});
 }
 
-TEST_F(RemoteDispatch, TheWholeReportReachesTheScreen) {
-    RecordingForm screen;
-    ASSERT_TRUE(ShowFocused(screen));
+TEST_F(RemoteDispatchTest, TheWholeReportReachesTheScreen) {
+    auto& screen = OnWindow<RecordingForm>();
     const QByteArray report = QByteArray::fromHex("0200048000");
-    DeliverRemoteReport(report, InputPath::HidRaw);
+    dispatch.DeliverRemoteReport(report, InputPath::HidRaw);
     EXPECT_EQ(screen.reports, std::vector<QByteArray>{report});
 }
 
-TEST_F(RemoteDispatch, MediaAndCategoryKeysGoNowhereElse) {
-    KeyRecordingForm screen;
-    screen.show();
+TEST_F(RemoteDispatchTest, MediaAndCategoryKeysGoNowhereElse) {
+    auto& screen = OnWindow<KeyRecordingForm>();
     SendKey(screen, Qt::Key_MediaPlay);
     SendKey(screen, Qt::Key_Pause);
     SendKey(screen, Qt::Key_Cancel);
@@ -124,48 +128,57 @@ TEST_F(RemoteDispatch, MediaAndCategoryKeysGoNowhereElse) {
     EXPECT_EQ(screen.keys, std::vector<int>{vk::Down});
 }
 
-TEST_F(RemoteDispatch, AKeyActsOnTheScreenItCameTo) {
-    RecordingForm screen; // never shown, as a screen test may drive it
+TEST_F(RemoteDispatchTest, AScreenOnNoWindowTakesItsMediaKeysItself) {
+    KeyRecordingForm screen; // never shown, as a screen test may drive it
     SendKey(screen, Qt::Key_MediaNext);
+    SendKey(screen, Qt::Key_Video);
+    SendKey(screen, Qt::Key_Down);
     EXPECT_EQ(screen.commands, std::vector<int>{appcommand::NextTrack});
+    EXPECT_EQ(screen.reports, std::vector<QByteArray>{ReportFromCode(report::Video)});
+    EXPECT_EQ(screen.keys, std::vector<int>{vk::Down});
 }
 
-TEST_F(RemoteDispatch, OnePressOnTwoPathsActsOnce) {
-    RecordingForm screen;
-    ASSERT_TRUE(ShowFocused(screen));
+TEST_F(RemoteDispatchTest, OnePressOnTwoPathsActsOnce) {
+    auto& screen = OnWindow<RecordingForm>();
     // A HID remote's Video button: its raw report, then the key its kernel driver makes of it.
-    DeliverRemoteReport(ReportFromCode(report::Video), InputPath::HidRaw);
+    dispatch.DeliverRemoteReport(ReportFromCode(report::Video), InputPath::HidRaw);
     SendKey(screen, Qt::Key_Video);
-    DeliverRemoteReport(ReportFromCode(report::Video), InputPath::EventDevice);
+    dispatch.DeliverRemoteReport(ReportFromCode(report::Video), InputPath::EventDevice);
     EXPECT_EQ(screen.reports.size(), 1u);
 
-    DeliverAppCommand(appcommand::ChannelUp, InputPath::EventDevice);
+    dispatch.DeliverAppCommand(appcommand::ChannelUp, InputPath::EventDevice);
     SendKey(screen, Qt::Key_ChannelUp);
-    DeliverAppCommand(appcommand::ChannelUp, InputPath::EventDevice); // held: repeats pass
+    dispatch.DeliverAppCommand(appcommand::ChannelUp, InputPath::EventDevice); // held: repeats pass
     EXPECT_EQ(screen.commands, (std::vector<int>{appcommand::ChannelUp, appcommand::ChannelUp}));
+
+    // The same button pressed again later is a new press, whichever path brings it.
+    clock.Advance(std::chrono::milliseconds(DuplicateFilter::kWindowMs + 1));
+    SendKey(screen, Qt::Key_Video);
+    EXPECT_EQ(screen.reports.size(), 2u);
 }
 
-TEST_F(RemoteDispatch, TheRemotesPlayKeyKeepsItsMeaningWhicheverPathComesFirst) {
-    SetEventDevicesRead(true);
-    RecordingForm screen;
-    ASSERT_TRUE(ShowFocused(screen));
+TEST_F(RemoteDispatchTest, TheRemotesPlayKeyKeepsItsMeaningWhicheverPathComesFirst) {
+    dispatch.SetEventDevicesRead(true);
+    auto& screen = OnWindow<RecordingForm>();
     // X11 shows the Play key as Play/Pause, here before the event device has reported it.
     SendKey(screen, Qt::Key_MediaPlay);
-    DeliverAppCommand(appcommand::Play, InputPath::EventDevice);
-    QTest::qWait(150);
+    EXPECT_TRUE(screen.commands.empty()); // it waits for the device's report
+    dispatch.DeliverAppCommand(appcommand::Play, InputPath::EventDevice);
+    clock.Advance(RemoteDispatch::kPlayPauseHold);
     EXPECT_EQ(screen.commands, std::vector<int>{appcommand::Play});
 
     // Here the event device first.
-    QTest::qWait(DuplicateFilter::kWindowMs);
-    DeliverAppCommand(appcommand::Play, InputPath::EventDevice);
+    clock.Advance(std::chrono::milliseconds(DuplicateFilter::kWindowMs));
+    dispatch.DeliverAppCommand(appcommand::Play, InputPath::EventDevice);
     SendKey(screen, Qt::Key_MediaPlay);
-    QTest::qWait(150);
+    clock.Advance(RemoteDispatch::kPlayPauseHold);
     EXPECT_EQ(screen.commands, (std::vector<int>{appcommand::Play, appcommand::Play}));
 
     // The Play/Pause key, which no event device read here reports, toggles.
-    QTest::qWait(DuplicateFilter::kWindowMs);
+    clock.Advance(std::chrono::milliseconds(DuplicateFilter::kWindowMs));
     SendKey(screen, Qt::Key_MediaPlay);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return screen.commands.size() == 3; }));
+    clock.Advance(RemoteDispatch::kPlayPauseHold);
     EXPECT_EQ(screen.commands.back(), appcommand::PlayPause);
+    EXPECT_EQ(screen.commands.size(), 3u);
 }
 } // namespace

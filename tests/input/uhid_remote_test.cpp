@@ -76,12 +76,13 @@ TEST(UhidRemote, AReportOfAVirtualRemoteReachesTheActiveScreen) {
     VirtualRemote remote;
     if (!remote.Create())
         GTEST_SKIP() << "no usable /dev/uhid here: " << std::strerror(errno);
-    ClearRecentRemoteInput();
+    SteadyClock clock;
+    RemoteDispatch dispatch(clock);
     RecordingForm below;
     RecordingForm screen;
     below.show();
     screen.show();
-    RemoteInputDevices devices; // the real device folders
+    RemoteInputDevices devices(dispatch); // the real device folders
 
     QString node;
     ASSERT_TRUE(QTest::qWaitFor([&] { return !(node = VirtualRemoteNode()).isEmpty(); }, 5000));
@@ -95,6 +96,5 @@ TEST(UhidRemote, AReportOfAVirtualRemoteReachesTheActiveScreen) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !screen.reports.empty(); }, 5000));
     EXPECT_EQ(screen.reports.front(), report);
     EXPECT_TRUE(below.ReceivedNothing());
-    ClearRecentRemoteInput();
 }
 } // namespace

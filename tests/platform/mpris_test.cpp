@@ -61,7 +61,8 @@ protected:
         session_.state.canPlay = session_.state.canPause = session_.state.canGoNext = true;
         session_.state.canSeek = true;
         registration_.Register(&session_);
-        service_ = std::make_unique<MprisService>(bus_.Connect(QStringLiteral("couchframe")));
+        service_ =
+            std::make_unique<MprisService>(sessions_, bus_.Connect(QStringLiteral("couchframe")));
         remote_ = bus_.Connect(QStringLiteral("remote"));
     }
 
@@ -95,8 +96,9 @@ protected:
     }
 
     PrivateSessionBus bus_;
+    MediaSessions sessions_;
     RecordingSession session_;
-    MediaSessionRegistration registration_;
+    MediaSessionRegistration registration_{sessions_};
     std::unique_ptr<MprisService> service_;
     QDBusConnection remote_{QString()};
 };
@@ -104,14 +106,14 @@ protected:
 
 TEST_F(MprisTest, TakesTheWellKnownNameAndASecondInstanceTakesItsOwn) {
     EXPECT_EQ(service_->ServiceName(), QLatin1String(MprisService::kServiceName));
-    MprisService second(bus_.Connect(QStringLiteral("second")));
+    MprisService second(sessions_, bus_.Connect(QStringLiteral("second")));
     EXPECT_TRUE(second.ServiceName().startsWith(QLatin1String(MprisService::kServiceName) +
                                                 QStringLiteral(".instance")))
         << second.ServiceName().toStdString();
 }
 
 TEST_F(MprisTest, NoBusRegistersNothingAndSaysNothing) {
-    MprisService offline{QDBusConnection(QStringLiteral("not-connected"))};
+    MprisService offline{sessions_, QDBusConnection(QStringLiteral("not-connected"))};
     EXPECT_TRUE(offline.ServiceName().isEmpty());
     offline.Refresh();
 }
@@ -196,7 +198,7 @@ TEST_F(MprisTest, ChangesAreAnnouncedAndTheTopSessionWins) {
     // Nothing is polled: a change reaches the bus when the session announces it.
     QCoreApplication::processEvents();
     EXPECT_TRUE(recorder.changes.isEmpty());
-    MediaSessions::Announce();
+    sessions_.Announce();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !recorder.changes.isEmpty(); }, 3000));
     EXPECT_EQ(recorder.changes.last().value(QStringLiteral("PlaybackStatus")).toString(), "Paused");
     EXPECT_FALSE(recorder.changes.last().contains(QStringLiteral("Metadata")));
@@ -205,7 +207,7 @@ TEST_F(MprisTest, ChangesAreAnnouncedAndTheTopSessionWins) {
     RecordingSession viewer;
     viewer.state.url = QStringLiteral("file:///pictures/b.jpg");
     {
-        MediaSessionRegistration over;
+        MediaSessionRegistration over(sessions_);
         over.Register(&viewer); // the new top session is announced
         ASSERT_TRUE(QTest::qWaitFor(
             [&] { return recorder.changes.last().contains(QStringLiteral("Metadata")); }, 3000));

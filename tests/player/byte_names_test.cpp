@@ -3,6 +3,7 @@
 #include "player/mpv_media_player.h"
 #include "player/player_form.h"
 #include "test_media.h"
+#include "test_services.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -118,7 +119,9 @@ protected:
 };
 
 TEST_F(ByteNameCaptionTest, MusicModeShowsTheNameAsShiftJis) {
-    auto form = CreatePlayerScreen(CopyAs(Media().second, kShiftJis + "\x93\xFA.mp3"), 2);
+    TestServices services;
+    auto form = CreatePlayerScreen(CopyAs(Media().second, kShiftJis + "\x93\xFA.mp3"), 2,
+                                   services.Screens());
     form->show();
     EXPECT_TRUE(WaitFor([&] {
         return form->WMP1->playState() == playstate::Playing &&

@@ -9,6 +9,7 @@
 #include "player/player_form.h"
 #include "settings/general.h"
 #include "test_media.h"
+#include "test_services.h"
 #include "ui/panel.h"
 
 #include <QGuiApplication>
@@ -28,9 +29,11 @@ const ShiftState kCtrlShift{true, true, false};
 class PlayerFormTest : public ::testing::Test {
 protected:
     PlayerFormTest()
-        : control(new FakeControl), form(new TPlayer_Form(control)), log(control->log) {}
+        : control(new FakeControl), form(new TPlayer_Form(control, services.Screens())),
+          log(control->log) {}
     ~PlayerFormTest() override { delete form.data(); }
 
+    TestServices services;
     FakeControl* control;
     QPointer<TPlayer_Form> form;
     std::shared_ptr<QStringList> log;
@@ -71,7 +74,7 @@ TEST_F(PlayerFormTest, MusicModeShowLaysOutReadsSettingsAndPlays) {
     WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 33);
     WriteSettingBool(0, settingskey::Player, QStringLiteral("ShowProgress"), true);
     WriteSettingInt(0, settingskey::Player, QStringLiteral("SkipSecond"), 4);
-    form->PlaceFullScreen();
+    form->setGeometry(QGuiApplication::primaryScreen()->geometry());
     form->MusicPanel->show();
     form->show();
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
@@ -257,7 +260,7 @@ TEST_F(PlayerFormTest, MediaChangeResetsTheBarSkipLengthAndCaption) {
 
 TEST_F(PlayerFormTest, FailedPlaylistItemsShowOverTheScreenReadablyAndThenGo) {
     MessageCapture boxes;
-    form->PlaceFullScreen();
+    form->setGeometry(QGuiApplication::primaryScreen()->geometry());
     form->show();
     ASSERT_TRUE(control->OnItemFailure);
     control->OnItemFailure(QStringLiteral("\"/media/a.mp4\" cannot be played: unrecognized"));
@@ -320,7 +323,7 @@ TEST_F(PlayerFormTest, CloseStopsPlaybackAndWritesTheSettings) {
     // Closed, the screen no longer listens to the control.
     control->state = playstate::Playing;
     control->AnnounceState();
-    EXPECT_FALSE(ScreenAwakeHold::AnyHeld());
+    EXPECT_FALSE(services.awake.AnyHeld());
     EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 64);
     EXPECT_TRUE(ReadSettingBool(0, settingskey::Player, QStringLiteral("ShowProgress"), false));
     EXPECT_FALSE(ReadSettingBool(0, settingskey::Player, QStringLiteral("SkipFlg"), true));
@@ -352,35 +355,35 @@ TEST_F(PlayerFormTest, ClosingWhilePausedDoesNotStop) {
 
 TEST_F(PlayerFormTest, ScreenStaysAwakeOnlyWhilePlaying) {
     form->show();
-    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    EXPECT_TRUE(services.awake.AnyHeld());
     form->PlayPause();
     control->AnnounceState();
-    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "paused";
+    EXPECT_FALSE(services.awake.AnyHeld()) << "paused";
     form->WmAppCommand(appcommand::Play);
     control->AnnounceState();
-    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    EXPECT_TRUE(services.awake.AnyHeld());
     // The engine gone or stopped under the screen: the next look lets the screen sleep.
     control->state = playstate::Stopped;
     control->AnnounceState();
-    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "stopped";
+    EXPECT_FALSE(services.awake.AnyHeld()) << "stopped";
     control->state = playstate::Playing;
     control->AnnounceState();
-    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    EXPECT_TRUE(services.awake.AnyHeld());
     control->failState = true;
     EXPECT_THROW(control->AnnounceState(), AppError);
-    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "state unreadable";
+    EXPECT_FALSE(services.awake.AnyHeld()) << "state unreadable";
     control->failState = false;
     control->AnnounceState();
     form->close();
-    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "closed";
+    EXPECT_FALSE(services.awake.AnyHeld()) << "closed";
 }
 
 TEST_F(PlayerFormTest, DestroyedWhilePlayingReleasesTheScreen) {
     form->show();
-    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    EXPECT_TRUE(services.awake.AnyHeld());
     delete form.data();
-    EXPECT_FALSE(ScreenAwakeHold::AnyHeld());
-    EXPECT_EQ(MediaSessions::Top(), nullptr);
+    EXPECT_FALSE(services.awake.AnyHeld());
+    EXPECT_EQ(services.sessions.Top(), nullptr);
 }
 
 struct SessionCommandCase {
@@ -401,7 +404,7 @@ TEST_P(PlayerSessionCommandTest, RunsWhatTheKeysRun) {
     control->length = 10;
     form->show();
     log->clear();
-    MediaSession* session = MediaSessions::Top();
+    MediaSession* session = services.sessions.Top();
     ASSERT_NE(session, nullptr);
     GetParam().command(*session);
     EXPECT_EQ(log->join(QLatin1Char(',')), QLatin1String(GetParam().logged));
@@ -444,7 +447,7 @@ TEST_F(PlayerFormTest, SessionStateShowsTheItemWithItsTags) {
     control->position = 1.5;
     WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 40);
     form->show();
-    const MediaSessionState state = MediaSessions::Top()->State();
+    const MediaSessionState state = services.sessions.Top()->State();
     EXPECT_EQ(state.status, MediaSessionState::Status::Playing);
     EXPECT_EQ(state.title, "Alpha Tone");
     EXPECT_EQ(state.artists, QStringList{"Couchfram"});
@@ -456,11 +459,11 @@ TEST_F(PlayerFormTest, SessionStateShowsTheItemWithItsTags) {
     EXPECT_TRUE(state.canSeek);
     // A name that is no text keeps its bytes in the URL and shows readably as the title.
     control->source = "/nowhere/\x82\xA0 #1.mp3";
-    const MediaSessionState bytes = MediaSessions::Top()->State();
+    const MediaSessionState bytes = services.sessions.Top()->State();
     EXPECT_EQ(bytes.url, QStringLiteral("file:///nowhere/%82%A0%20%231.mp3"));
     EXPECT_EQ(bytes.title, QString::fromUtf8("\xE3\x81\x82 #1"));
     // A control that cannot answer shows as stopped rather than breaking the desktop's look.
     control->failState = true;
-    EXPECT_EQ(MediaSessions::Top()->State().status, MediaSessionState::Status::Stopped);
+    EXPECT_EQ(services.sessions.Top()->State().status, MediaSessionState::Status::Stopped);
     control->failState = false;
 }

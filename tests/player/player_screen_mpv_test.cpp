@@ -1,12 +1,11 @@
 #include "message_capture.h"
-#include "modal_hook_scope.h"
-#include "platform/modal.h"
 #include "player/mpv_media_player.h"
 #include "player/playback_notice.h"
 #include "player/player_form.h"
 #include "settings/general.h"
 #include "stall_shim.h"
 #include "test_media.h"
+#include "test_services.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,17 +27,24 @@ const ShiftState kCtrlShift{true, true, false};
 
 class PlayerScreenMpvTest : public ::testing::Test {
 protected:
-    // The player screens opened run through the hook.
-    void RunScreensWith(ModalHook hook) { modal_.emplace(std::move(hook)); }
+    // The player screen as the folder list opens it, on the program's window.
+    TPlayer_Form& OpenPlayer(const QByteArray& path, int category) {
+        auto form = CreatePlayerScreen(path, category, services.Screens());
+        TPlayer_Form& shown = *form;
+        services.window.Push(std::move(form));
+        services.window.show();
+        return shown;
+    }
     static bool WaitForState(TPlayer_Form& form, int state) {
         return WaitFor([&] { return form.WMP1->playState() == state; });
     }
     static double Position(TPlayer_Form& form) { return form.WMP1->controls().currentPosition(); }
 
+    TestServices services;
+
 private:
     Seam<MpvOptions>::Override nullOutputs_{MpvMediaPlayer::DefaultOptionsSeam(),
                                             MpvOptions{QStringLiteral("null"), false}};
-    std::optional<ModalHookScope> modal_;
 };
 
 TEST_F(PlayerScreenMpvTest, MusicPlaysWithItsCaptionAndClosingKeepsTheSettings) {
@@ -46,21 +52,16 @@ TEST_F(PlayerScreenMpvTest, MusicPlaysWithItsCaptionAndClosingKeepsTheSettings) 
     WriteSettingBool(0, settingskey::Player, QStringLiteral("SkipFlg"), true);
     QString caption;
     bool musicMode = false;
-    RunScreensWith([&](QDialog& dialog) {
-        auto& form = static_cast<TPlayer_Form&>(dialog);
-        form.show();
-        musicMode = form.MusicPanel->isVisible() && !form.WMP1->isVisible();
-        EXPECT_TRUE(WaitForState(form, playstate::Playing));
-        EXPECT_EQ(form.WMP1->settings().volume(), 42);
-        caption = form.InfoCaption();
-        EXPECT_EQ(form.SkipLength(), 1); // automatic: 1 % of 6 s, raised to 1
-        form.PressKey(vk::F1 + 8);       // F9: one step up, kept on close
-        form.PressKey('8');
-        form.PressKey(vk::Escape);
-        EXPECT_EQ(form.WMP1->playState(), playstate::Stopped);
-        return form.result();
-    });
-    ShowPlayer(Media().song, 2);
+    TPlayer_Form& form = OpenPlayer(Media().song, 2);
+    musicMode = form.MusicPanel->isVisible() && !form.WMP1->isVisible();
+    EXPECT_TRUE(WaitForState(form, playstate::Playing));
+    EXPECT_EQ(form.WMP1->settings().volume(), 42);
+    caption = form.InfoCaption();
+    EXPECT_EQ(form.SkipLength(), 1); // automatic: 1 % of 6 s, raised to 1
+    form.PressKey(vk::F1 + 8);       // F9: one step up, kept on close
+    form.PressKey('8');
+    form.PressKey(vk::Escape);
+    EXPECT_EQ(form.WMP1->playState(), playstate::Stopped);
     EXPECT_TRUE(musicMode);
     EXPECT_EQ(caption.toStdString(), "Test Song\r\n\r\nArtist\r\n\r\nAlbum (2001) - #7\r\n\r\n");
     EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 43);
@@ -69,7 +70,7 @@ TEST_F(PlayerScreenMpvTest, MusicPlaysWithItsCaptionAndClosingKeepsTheSettings) 
 }
 
 TEST_F(PlayerScreenMpvTest, ReverseJumpMovesBySkipLengthAndResumesOnlyIfPlaying) {
-    TPlayer_Form form(new MpvMediaPlayer());
+    TPlayer_Form form(new MpvMediaPlayer(), services.Screens());
     form.resize(320, 240);
     form.MusicPanel->hide();
     form.WMP1->setURL(Media().video);
@@ -100,7 +101,7 @@ TEST_F(PlayerScreenMpvTest, ReverseJumpMovesBySkipLengthAndResumesOnlyIfPlaying)
 TEST_F(PlayerScreenMpvTest, ProgressBarAndMediaChangeFollowThePlaylist) {
     const QByteArray list = Media().folder + "/screen.m3u";
     WriteFile(list, Media().song + "\r\n" + Media().second + "\r\n");
-    TPlayer_Form form(new MpvMediaPlayer());
+    TPlayer_Form form(new MpvMediaPlayer(), services.Screens());
     form.WMP1->hide();
     form.WMP1->setURL(list);
     form.show();
@@ -133,18 +134,13 @@ TEST_F(PlayerScreenMpvTest, FailingPlaylistItemIsShownOnTheScreenAndTheNextOnePl
     WriteFile(list, Media().corrupt + "\r\n" + Media().song + "\r\n");
     MessageCapture boxes;
     QString notice;
-    RunScreensWith([&](QDialog& dialog) {
-        auto& form = static_cast<TPlayer_Form&>(dialog);
-        form.show();
-        EXPECT_TRUE(WaitFor([&] {
-            return form.WMP1->playState() == playstate::Playing &&
-                   form.InfoCaption().startsWith(QStringLiteral("Test Song"));
-        }));
-        notice = form.Notice->isVisible() ? form.Notice->text() : QString();
-        form.PressKey(vk::Escape);
-        return form.result();
-    });
-    ShowPlayer(list, 2);
+    TPlayer_Form& form = OpenPlayer(list, 2);
+    EXPECT_TRUE(WaitFor([&] {
+        return form.WMP1->playState() == playstate::Playing &&
+               form.InfoCaption().startsWith(QStringLiteral("Test Song"));
+    }));
+    notice = form.Notice->isVisible() ? form.Notice->text() : QString();
+    form.PressKey(vk::Escape);
     EXPECT_TRUE(notice.startsWith('"' + QFile::decodeName(Media().corrupt) + "\" cannot be played"))
         << notice.toStdString();
     EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join('\n').toStdString();
@@ -153,18 +149,13 @@ TEST_F(PlayerScreenMpvTest, FailingPlaylistItemIsShownOnTheScreenAndTheNextOnePl
 TEST_F(PlayerScreenMpvTest, CorruptMediaIsReportedAndTheScreenStaysUsable) {
     MessageCapture messages;
     bool closed = false;
-    RunScreensWith([&](QDialog& dialog) {
-        auto& form = static_cast<TPlayer_Form&>(dialog);
-        form.show();
-        EXPECT_TRUE(WaitFor([&] { return !messages.texts.isEmpty(); }));
-        EXPECT_TRUE(form.PressKey(vk::F1 + 9));
-        EXPECT_TRUE(form.PressKey('I', kCtrl));
-        EXPECT_TRUE(form.PressKey('P', kCtrl));
-        EXPECT_TRUE(form.PressKey(vk::Escape));
-        closed = !form.isVisible();
-        return form.result();
-    });
-    ShowPlayer(Media().corrupt, 1);
+    TPlayer_Form& form = OpenPlayer(Media().corrupt, 1);
+    EXPECT_TRUE(WaitFor([&] { return !messages.texts.isEmpty(); }));
+    EXPECT_TRUE(form.PressKey(vk::F1 + 9));
+    EXPECT_TRUE(form.PressKey('I', kCtrl));
+    EXPECT_TRUE(form.PressKey('P', kCtrl));
+    EXPECT_TRUE(form.PressKey(vk::Escape));
+    closed = !form.isVisible();
     EXPECT_TRUE(closed);
     ASSERT_FALSE(messages.texts.isEmpty());
     EXPECT_TRUE(messages.texts.first().contains(QStringLiteral("broken.mp4")));
@@ -186,16 +177,11 @@ TEST_F(PlayerScreenMpvTest, ClosingWhileTheFileShareStallsDoesNotWait) {
         stall_shim_release();
     });
     bool stalled = false;
-    RunScreensWith([&](QDialog& dialog) {
-        auto& form = static_cast<TPlayer_Form&>(dialog);
-        form.show();
-        // The event loop runs meanwhile: mpv opens the file only once the player has seen it
-        // coming (its load hook).
-        stalled = WaitFor([] { return stall_shim_waiting() >= 1; });
-        form.PressKey(vk::Escape);
-        return form.result();
-    });
-    ShowPlayer(QFile::encodeName(path), 1);
+    TPlayer_Form& form = OpenPlayer(QFile::encodeName(path), 1);
+    // The event loop runs meanwhile: mpv opens the file only once the player has seen it
+    // coming (its load hook).
+    stalled = WaitFor([] { return stall_shim_waiting() >= 1; });
+    form.PressKey(vk::Escape);
     const int stillWaiting = stall_shim_waiting();
     {
         const std::lock_guard lock(mutex);

@@ -8,6 +8,7 @@
 #include "settings/general.h"
 #include "settings/store.h"
 #include "test_media.h"
+#include "test_services.h"
 
 #include <QPointer>
 
@@ -93,7 +94,8 @@ TEST_F(ResumeStoreTest, KeepsAtMostFiveHundredDroppingTheOldest) {
 class ResumeScreenTest : public ResumeStoreTest {
 protected:
     ResumeScreenTest()
-        : control(new FakeControl), form(new TPlayer_Form(control)), log(control->log) {
+        : control(new FakeControl), form(new TPlayer_Form(control, services.Screens())),
+          log(control->log) {
         form->MusicPanel->hide(); // video mode
         form->resize(1280, 720);
     }
@@ -106,6 +108,7 @@ protected:
         control->ChangeMedia();
     }
 
+    TestServices services;
     FakeControl* control;
     QPointer<TPlayer_Form> form;
     std::shared_ptr<QStringList> log;
@@ -135,7 +138,7 @@ TEST_F(ResumeScreenTest, CtrlBAndTheRemotesReplayStartOverOnce) {
     EXPECT_EQ(*log, (QStringList{"position 0", "previous", "previous"}));
 
     resume::Remember(kFilm, 300, 1000);
-    auto second = std::make_unique<TPlayer_Form>(new FakeControl);
+    auto second = std::make_unique<TPlayer_Form>(new FakeControl, services.Screens());
     auto& other = static_cast<FakeControl&>(*second->WMP1);
     second->MusicPanel->hide();
     other.setURL(kFilm);
@@ -174,7 +177,7 @@ TEST_F(ResumeScreenTest, PlaylistEntriesAndMusicAreNotResumed) {
     EXPECT_TRUE(log->filter(QStringLiteral("position")).isEmpty());
     EXPECT_EQ(resume::StoredPosition(kFilm), 300);
 
-    auto music = std::make_unique<TPlayer_Form>(new FakeControl);
+    auto music = std::make_unique<TPlayer_Form>(new FakeControl, services.Screens());
     auto& songs = static_cast<FakeControl&>(*music->WMP1);
     music->WMP1->hide();
     music->MusicPanel->show();
@@ -188,10 +191,11 @@ TEST_F(ResumeScreenTest, PlaylistEntriesAndMusicAreNotResumed) {
 // ---- real libmpv ----
 
 TEST_F(ResumeStoreTest, RealPlayerResumesASixtySecondClip) {
+    TestServices services;
     {
         const Seam<MpvOptions>::Override nullOutputs(MpvMediaPlayer::DefaultOptionsSeam(),
                                                      MpvOptions{"null", false});
-        auto form = CreatePlayerScreen(Rich().minute, 1);
+        auto form = CreatePlayerScreen(Rich().minute, 1, services.Screens());
         form->show();
         ASSERT_TRUE(WaitFor([&] { return form->WMP1->playState() == playstate::Playing; }));
         form->WMP1->controls().setCurrentPosition(30);
@@ -203,7 +207,7 @@ TEST_F(ResumeStoreTest, RealPlayerResumesASixtySecondClip) {
     EXPECT_GE(*stored, 30);
     EXPECT_LE(*stored, 32);
     {
-        auto form = CreatePlayerScreen(Rich().minute, 1);
+        auto form = CreatePlayerScreen(Rich().minute, 1, services.Screens());
         form->show();
         ASSERT_TRUE(WaitFor([&] { return form->WMP1->controls().currentPosition() >= *stored; }));
         EXPECT_TRUE(form->Note->text().startsWith(QStringLiteral("Resumed at 0:3")));

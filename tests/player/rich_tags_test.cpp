@@ -6,6 +6,7 @@
 #include "player/player_form.h"
 #include "rich_media.h"
 #include "test_media.h"
+#include "test_services.h"
 #include "ui/panel.h"
 
 #include <QBuffer>
@@ -13,6 +14,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -86,7 +90,9 @@ protected:
 
 TEST_P(ContainerCaptionTest, MusicModeShowsTheContainersTags) {
     const QByteArray path = Rich().*GetParam().file;
-    auto form = CreatePlayerScreen(path, 2);
+    TestServices services;
+    auto form = CreatePlayerScreen(path, 2, services.Screens());
+    form->setGeometry(QGuiApplication::primaryScreen()->geometry());
     form->show();
     EXPECT_TRUE(WaitFor([&] {
         return form->InfoCaption() == QString::fromUtf8(GetParam().caption);
@@ -107,7 +113,9 @@ INSTANTIATE_TEST_SUITE_P(
 class CoverTest : public ContainerCaptionTest {};
 
 TEST_F(CoverTest, EmbeddedPictureStandsAtTheRightOfTheCaptionAboveThePanels) {
-    auto form = CreatePlayerScreen(Rich().id3v2Mp3, 2);
+    TestServices services;
+    auto form = CreatePlayerScreen(Rich().id3v2Mp3, 2, services.Screens());
+    form->setGeometry(QGuiApplication::primaryScreen()->geometry());
     form->show();
     ASSERT_TRUE(WaitFor([&] { return form->Cover->isVisible(); }));
     const QRect cover = form->Cover->geometry();
@@ -125,13 +133,16 @@ TEST_F(CoverTest, FolderPictureStandsInForAMissingEmbeddedOne) {
     const QString song = folder.filePath(QStringLiteral("a.mp3"));
     ASSERT_TRUE(QFile::copy(Rich().flac, song));
     QImage(40, 80, QImage::Format_RGB32).save(folder.filePath(QStringLiteral("Folder.JPG")), "JPG");
-    auto form = CreatePlayerScreen(QFile::encodeName(song), 2);
+    TestServices services;
+    auto form = CreatePlayerScreen(QFile::encodeName(song), 2, services.Screens());
+    form->setGeometry(QGuiApplication::primaryScreen()->geometry());
     form->show();
     ASSERT_TRUE(WaitFor([&] { return form->Cover->isVisible(); }));
     EXPECT_LE(qAbs(form->Cover->width() * 2 - form->Cover->height()), 1);
     form->close();
     QFile::remove(folder.filePath(QStringLiteral("Folder.JPG")));
-    auto bare = CreatePlayerScreen(QFile::encodeName(song), 2);
+    auto bare = CreatePlayerScreen(QFile::encodeName(song), 2, services.Screens());
+    bare->setGeometry(QGuiApplication::primaryScreen()->geometry());
     bare->show();
     // The caption is written when the item becomes current, the cover decided with it.
     ASSERT_TRUE(WaitFor([&] { return !bare->InfoCaption().isEmpty(); }));

@@ -6,6 +6,7 @@
 #include "player/track_choice.h"
 #include "rich_media.h"
 #include "test_media.h"
+#include "test_services.h"
 
 #include <QFontInfo>
 #include <QPointer>
@@ -33,7 +34,8 @@ class IndicatorTest : public ::testing::TestWithParam<IndicatorCase> {};
 TEST_P(IndicatorTest, ShowsLargeAndBriefly) {
     auto* control = new FakeControl;
     control->state = playstate::Playing;
-    TPlayer_Form form(control);
+    TestServices services;
+    TPlayer_Form form(control, services.Screens());
     form.resize(1920, 1080);
     form.MusicPanel->setVisible(GetParam().musicMode);
     form.WMP1->setVisible(!GetParam().musicMode);
@@ -79,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TrackKeys, CtrlTAndCtrlAAndTheRemotesButtonsCycleAndShowTheChoice) {
     auto* control = new FakeControl;
-    TPlayer_Form form(control);
+    TestServices services;
+    TPlayer_Form form(control, services.Screens());
     form.resize(800, 600);
     EXPECT_FALSE(form.PressKey('T'));
     EXPECT_TRUE(form.PressKey('T', kCtrl));

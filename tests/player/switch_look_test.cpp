@@ -3,6 +3,10 @@
 #include "ui/panel.h"
 
 #include "screen_look.h"
+#include "test_services.h"
+
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -22,8 +26,9 @@ TEST_P(PlayerLook, SwitchCaptionsLieWholeAndCentred) {
     const ScreenSizeScope screen(GetParam());
     if (!screen.Applied())
         GTEST_SKIP() << "the screen size can be set on the offscreen platform only";
-    TPlayer_Form form(new FakeControl);
-    form.PlaceFullScreen();
+    TestServices services;
+    TPlayer_Form form(new FakeControl, services.Screens());
+    form.setGeometry(QGuiApplication::primaryScreen()->geometry());
     form.MusicPanel->show();
     form.show();
     ASSERT_EQ(form.PNL001->height(), (GetParam().height() / 120) * 8);

@@ -46,6 +46,7 @@ protected:
     }
     QString CouldNotDecode(const QString& path) {
         TSPIBitmap bitmap;
+        bitmap.Host = &host;
         try {
             bitmap.LoadFile(path);
         } catch (const EInvalidGraphic& error) {
@@ -72,6 +73,7 @@ TEST_F(GraphicsTest, BmpByNameUsesTheBuiltInDecoderAndNoPlugin) {
     const QString path = dir.filePath(QStringLiteral("p.BmP"));
     ASSERT_TRUE(source.save(path, "BMP"));
     TSPIBitmap bitmap;
+    bitmap.Host = &host;
     QStringList messages;
     bitmap.OnProgress = [&messages](TGraphic*, TProgressStage, uint8_t, bool, const QRect&,
                                     const QString& msg) { messages.append(msg); };
@@ -83,6 +85,7 @@ TEST_F(GraphicsTest, BmpByNameUsesTheBuiltInDecoderAndNoPlugin) {
 TEST_F(GraphicsTest, BmpNamedFileHoldingAnotherFormatGoesToThePlugins) {
     Load({"fx_picture"});
     TSPIBitmap bitmap;
+    bitmap.Host = &host;
     bitmap.LoadFile(Write(QStringLiteral("fake.bmp"), TwoByTwo()));
     ExpectTwoByTwo(bitmap.Image());
 }
@@ -97,6 +100,7 @@ TEST_F(GraphicsTest, NothingDecodesGivesTheErrorAndKeepsThePicture) {
 
     Load({"fx_picture"});
     TSPIBitmap bitmap;
+    bitmap.Host = &host;
     bitmap.LoadFile(Write(QStringLiteral("a.pic"), TwoByTwo()));
     EXPECT_THROW(bitmap.LoadFile(dir.filePath(QStringLiteral("empty.pic"))), EInvalidGraphic);
     ExpectTwoByTwo(bitmap.Image());
@@ -107,6 +111,7 @@ TEST_F(GraphicsTest, MacBinaryHeaderIsSkippedOnlyWhenAllowed) {
     const QByteArray data = QByteArray(128, 'M') + TwoByTwo();
     const QString path = Write(QStringLiteral("mac.pic"), data);
     TSPIBitmap bitmap;
+    bitmap.Host = &host;
     bitmap.LoadFile(path);
     ExpectTwoByTwo(bitmap.Image());
 
@@ -114,6 +119,7 @@ TEST_F(GraphicsTest, MacBinaryHeaderIsSkippedOnlyWhenAllowed) {
     QBuffer stream(&bytes);
     stream.open(QIODevice::ReadOnly);
     TSPIBitmap fromMemory;
+    fromMemory.Host = &host;
     fromMemory.LoadNamedStream(stream, QStringLiteral("mac.pic"));
     ExpectTwoByTwo(fromMemory.Image());
 
@@ -128,6 +134,7 @@ TEST_F(GraphicsTest, MemoryStreamIsSeenWholeByPluginsAndFromItsPositionByTheBmpD
     stream.open(QIODevice::ReadOnly);
     stream.seek(5);
     TSPIBitmap bitmap;
+    bitmap.Host = &host;
     bitmap.LoadStream(stream);
     ExpectTwoByTwo(bitmap.Image());
 
@@ -142,6 +149,7 @@ TEST_F(GraphicsTest, MemoryStreamIsSeenWholeByPluginsAndFromItsPositionByTheBmpD
     prefixedStream.open(QIODevice::ReadOnly);
     prefixedStream.seek(5);
     TSPIBitmap fromBmp;
+    fromBmp.Host = &host;
     fromBmp.LoadNamedStream(prefixedStream, QStringLiteral("x.bmp"));
     EXPECT_EQ(fromBmp.Image().pixel(0, 0), qRgb(1, 2, 3));
 }
@@ -153,12 +161,15 @@ TEST_F(GraphicsTest, FourBitPictureGetsItsColourTableAsPalette) {
     const QString path =
         Write(QStringLiteral("four.pic"), FixturePicture(4, 3, 2, ColorTable(16), rows));
     TSPIGraphic graphic;
+    graphic.Host = &host;
     graphic.LoadFile(path);
     EXPECT_TRUE(graphic.NeedsPaletteCopy());
     EXPECT_EQ(graphic.Palette().size(), 16);
     EXPECT_EQ(graphic.Palette().at(5), qRgb(80, 250, 5));
 
     TSPIBitmap bitmap;
+
+    bitmap.Host = &host;
     bitmap.LoadFile(path);
     const QImage& image = bitmap.Image();
     EXPECT_EQ(image.colorTable(), graphic.Palette());
@@ -187,6 +198,7 @@ TEST_P(HeaderSizes, FollowTheBitmapHeader) {
         Write(QStringLiteral("h.pic"), FixturePicture(c.bits, c.width, c.height, ColorTable(colors),
                                                       QByteArray(stride * c.height, '\x11')));
     TSPIGraphic graphic;
+    graphic.Host = &host;
     graphic.LoadFile(path);
     EXPECT_EQ(graphic.ColorCount(), c.colorCount);
     EXPECT_EQ(graphic.HeaderSize(), c.headerSize);
@@ -226,6 +238,7 @@ TEST_F(GraphicsTest, TrueColourFastPathMatchesTheBmpForm) {
         for (int i = 0; i < rows.size(); ++i)
             rows[i] = char(i * 37);
         TSPIGraphic graphic;
+        graphic.Host = &host;
         graphic.LoadFile(
             Write(QStringLiteral("t.pic"), FixturePicture(bits, width, height, {}, rows)));
         const QImage viaBmp = graphic.ToBitmap(false)->Image();
@@ -250,9 +263,11 @@ TEST_F(GraphicsTest, ThirtyTwoBitPixelsTakenOverMatchTheBmpForm) {
         const QString file = Write(QStringLiteral("t%1.pic").arg(height),
                                    FixturePicture(32, width, height, {}, rows));
         TSPIGraphic reference;
+        reference.Host = &host;
         reference.LoadFile(file);
         const QImage viaBmp = reference.ToBitmap(false)->Image();
         TSPIGraphic graphic;
+        graphic.Host = &host;
         graphic.LoadFile(file);
         const QImage taken = graphic.ToImage(true);
         EXPECT_TRUE(graphic.Empty());
@@ -266,6 +281,7 @@ TEST_F(GraphicsTest, ThirtyTwoBitPixelsTakenOverMatchTheBmpForm) {
 TEST_F(GraphicsTest, ProgressReportsAndPluginMemoryIsFreedOnFailure) {
     Load({"fx_progress", "fx_failing"}); // both claim .pic: the newer one is tried first
     TSPIBitmap bitmap;
+    bitmap.Host = &host;
     std::vector<ProgressRecord> records;
     bitmap.OnProgress = [&records](TGraphic* sender, TProgressStage stage, uint8_t percent, bool,
                                    const QRect&, const QString& msg) {
@@ -294,6 +310,7 @@ TEST_F(GraphicsTest, AbortFromTheProgressHandlerStopsThePlugin) {
     Load({"fx_progress"});
     const QString path = Write(QStringLiteral("p.pic"), TwoByTwo());
     TSPIGraphic graphic;
+    graphic.Host = &host;
     int calls = 0;
     graphic.OnProgress = [&calls](TGraphic*, TProgressStage stage, uint8_t percent, bool,
                                   const QRect&, const QString&) {
@@ -326,6 +343,7 @@ TEST_F(GraphicsTest, PreviewIsUsedWhenAskedAndMissingPreviewFallsBack) {
     host.GraphicPreview = true;
     const QString path = Write(QStringLiteral("p.pic"), TwoByTwo());
     TSPIBitmap bitmap;
+    bitmap.Host = &host;
     bitmap.LoadFile(path);
     ExpectTwoByTwo(bitmap.Image());
 

@@ -157,6 +157,7 @@ TEST(PictureInput, AFifoInAPicturesPlaceIsRefusedWithoutWaiting) {
         const QString path = dir.filePath(QLatin1String(name));
         ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         TSPIBitmap bitmap;
+        bitmap.Host = &host;
         EXPECT_THROW(bitmap.LoadFile(path), EInvalidGraphic) << name;
         SPI_HLOCAL info = nullptr, bits = nullptr;
         for (int i = 0; i < host.Count(); ++i)

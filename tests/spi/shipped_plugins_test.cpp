@@ -47,6 +47,7 @@ protected:
     }
     QImage Decode(const QString& path) {
         TSPIBitmap bitmap;
+        bitmap.Host = &host;
         bitmap.LoadFile(path);
         return bitmap.Image();
     }
@@ -168,6 +169,7 @@ TEST_F(ShippedPluginsTest, JpegPreviewIsScaledDown) {
     ASSERT_EQ(QProcess::execute("convert", {"-size", "2048x1024", "xc:red", path}), 0);
     host.GraphicPreview = true;
     TSPIBitmap bitmap;
+    bitmap.Host = &host;
     bitmap.LoadFile(path);
     EXPECT_EQ(bitmap.Image().size(), QSize(256, 128));
     EXPECT_COLOR(bitmap.Image(), 100, 100, kRed, 8);
@@ -276,6 +278,7 @@ TEST_F(ShippedPluginsTest, TinyFilesClaimingHugePicturesAreRefusedWithBoundedMem
         const QString path = dir.filePath(QLatin1String(name));
         WriteBytes(path, bytes);
         TSPIBitmap bitmap;
+        bitmap.Host = &host;
         EXPECT_THROW(bitmap.LoadFile(path), EInvalidGraphic) << name;
         PictureInfo info{};
         EXPECT_NE(Plugin(name[5] == 'j' ? "jpeg" : "gif")
@@ -481,6 +484,7 @@ TEST_P(JpegForAreaTest, DecodesAtTheSmallestScaleThatStillCoversTheFittedPicture
     const QString path = dir.filePath(QStringLiteral("turned.jpg"));
     WriteBytes(path, WithExifOrientation(ReadBytes(source), c.orientation, true));
     TSPIBitmap bitmap;
+    bitmap.Host = &host;
     bitmap.FitArea = c.area;
     bitmap.LoadFile(path);
     const QImage& image = bitmap.Image();
@@ -508,6 +512,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ShippedPluginsTest, PluginsWithoutAnAreaDecoderGiveTheFullPicture) {
     TSPIBitmap bitmap;
+    bitmap.Host = &host;
     bitmap.FitArea = QSize(4, 2);
     bitmap.LoadFile(Make("full.png"));
     ExpectQuadrants(bitmap.Image(), 0);

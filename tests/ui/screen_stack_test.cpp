@@ -1,10 +1,19 @@
+#include "ui/screen_stack.h"
+
+#include "input/remote_dispatch.h"
+#include "manual_clock.h"
 #include "ui/form.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSignalSpy>
 #include <QStringList>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 // A screen that Esc closes, noting its name when it closes.
@@ -30,7 +39,9 @@ private:
 class StayingScreen : public Form {
 public:
     void FormKeyDown(int& key, ShiftState) override { keys.push_back(key); }
+    void WmAppCommand(int command) override { commands.push_back(command); }
     std::vector<int> keys;
+    std::vector<int> commands;
 };
 
 void SendKey(QWidget& widget, int qtKey) {
@@ -38,55 +49,118 @@ void SendKey(QWidget& widget, int qtKey) {
     QApplication::sendEvent(&widget, &press);
 }
 
-class ScreenStack : public ::testing::Test {
+// The main menu, a folder list and a player, as they stand after Enter on a film.
+class ScreenStackTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        menu.show();
-        list.show();
-        player.show();
+    ScreenStackTest() {
+        window.Push(std::unique_ptr<Form>(menu));
+        window.Push(std::unique_ptr<Form>(list));
+        window.Push(std::unique_ptr<Form>(player));
+        window.show();
     }
+    // Lets the closed screens go, as the event loop would.
+    static void Collect() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
     QStringList closed;
-    StayingScreen menu;
-    ClosingScreen list{QStringLiteral("list"), closed};
-    ClosingScreen player{QStringLiteral("player"), closed};
+    ManualClock clock;
+    RemoteDispatch input{clock};
+    ScreenStack window{input};
+    QPointer<StayingScreen> menu = new StayingScreen;
+    QPointer<ClosingScreen> list = new ClosingScreen(QStringLiteral("list"), closed);
+    QPointer<ClosingScreen> player = new ClosingScreen(QStringLiteral("player"), closed);
 };
 
-TEST_F(ScreenStack, HomeClosesEveryScreenAboveTheMainMenuTopmostFirst) {
-    SendKey(player, Qt::Key_HomePage);
+TEST_F(ScreenStackTest, OnlyTheTopScreenIsShownAndTakesInput) {
+    EXPECT_EQ(window.Depth(), 3);
+    EXPECT_EQ(window.Top(), player);
+    EXPECT_TRUE(player->isVisible());
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_EQ(player->geometry(), window.rect());
+    window.WmAppCommand(7);
+    SendKey(window, Qt::Key_Down); // the window passes no key on to the screens beneath
+    EXPECT_TRUE(menu->commands.empty());
+    EXPECT_TRUE(menu->keys.empty());
+    EXPECT_TRUE(list->keys.empty());
+}
+
+TEST_F(ScreenStackTest, ClosingTheTopBringsBackTheOneBeneathAsItWas) {
+    auto* field = new QLineEdit(list);
+    // The folder list had its field focused when the player was opened over it: a new stack.
+    window.CloseDownTo(1);
+    bool told = false;
+    auto reopened = std::make_unique<ClosingScreen>(QStringLiteral("list"), closed);
+    list = reopened.get();
+    field = new QLineEdit(list);
+    window.Push(std::move(reopened), [&told] { told = true; });
+    field->setFocus();
+    window.Push(std::make_unique<ClosingScreen>(QStringLiteral("player"), closed));
+    EXPECT_FALSE(told);
+    window.Top()->close();
+    EXPECT_FALSE(told); // the list is still open
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(window.focusWidget(), field);
+    list->close();
+    EXPECT_TRUE(told);
+    Collect();
+    EXPECT_TRUE(list.isNull());
+    EXPECT_EQ(window.Top(), menu);
+}
+
+TEST_F(ScreenStackTest, HomeClosesEveryScreenAboveTheMainMenuTopmostFirst) {
+    SendKey(*player, Qt::Key_HomePage);
     EXPECT_EQ(closed, (QStringList{"player", "list"}));
-    EXPECT_TRUE(menu.isVisible());
-    EXPECT_FALSE(list.isVisible());
-    EXPECT_FALSE(player.isVisible());
+    EXPECT_EQ(window.Top(), menu);
+    EXPECT_TRUE(menu->isVisible());
     // Each closed as its Esc closes it; no screen saw the Home key itself.
-    EXPECT_EQ(player.keys, std::vector<int>{vk::Escape});
-    EXPECT_EQ(list.keys, std::vector<int>{vk::Escape});
-    EXPECT_TRUE(menu.keys.empty());
+    EXPECT_EQ(player->keys, std::vector<int>{vk::Escape});
+    EXPECT_EQ(list->keys, std::vector<int>{vk::Escape});
+    EXPECT_TRUE(menu->keys.empty());
+    Collect();
+    EXPECT_TRUE(player.isNull());
+    EXPECT_TRUE(list.isNull());
 }
 
-TEST_F(ScreenStack, HomeOnTheMainMenuDoesNothing) {
-    player.close();
-    list.close();
+TEST_F(ScreenStackTest, HomeOnTheMainMenuDoesNothing) {
+    window.CloseDownTo(1);
     closed.clear();
-    EXPECT_TRUE(menu.PressKey(vk::BrowserHome));
-    EXPECT_TRUE(menu.isVisible());
-    EXPECT_TRUE(menu.keys.empty());
+    EXPECT_TRUE(menu->PressKey(vk::BrowserHome));
+    EXPECT_EQ(window.Depth(), 1);
+    EXPECT_TRUE(menu->keys.empty());
 }
 
-TEST_F(ScreenStack, AScreenThatEscDoesNotCloseEndsTheWalk) {
-    StayingScreen busy; // e.g. a screen in the middle of something
-    busy.show();
-    SendKey(busy, Qt::Key_HomePage);
-    EXPECT_TRUE(busy.isVisible());
-    EXPECT_EQ(busy.keys, std::vector<int>{vk::Escape});
+TEST_F(ScreenStackTest, AScreenThatEscDoesNotCloseEndsTheWalk) {
+    window.Push(std::make_unique<StayingScreen>()); // e.g. a screen in the middle of something
+    auto* busy = static_cast<StayingScreen*>(window.Top());
+    SendKey(*busy, Qt::Key_HomePage);
+    EXPECT_EQ(window.Top(), busy);
+    EXPECT_EQ(busy->keys, std::vector<int>{vk::Escape});
     EXPECT_TRUE(closed.isEmpty());
 }
 
-TEST_F(ScreenStack, BackButtonsLeaveOneScreenAsEscDoes) {
-    SendKey(player, Qt::Key_Back); // air mouse KEY_BACK
-    SendKey(list, Qt::Key_Close);  // remote KEY_EXIT
-    SendKey(menu, Qt::Key_Back);   // the main menu stays
+TEST_F(ScreenStackTest, BackButtonsLeaveOneScreenAsEscDoes) {
+    SendKey(*player, Qt::Key_Back); // air mouse KEY_BACK
+    SendKey(*list, Qt::Key_Close);  // remote KEY_EXIT
+    SendKey(*menu, Qt::Key_Back);   // the main menu stays
     EXPECT_EQ(closed, (QStringList{"player", "list"}));
-    EXPECT_TRUE(menu.isVisible());
-    EXPECT_EQ(menu.keys, std::vector<int>{vk::Escape});
+    EXPECT_EQ(window.Top(), menu);
+    EXPECT_EQ(menu->keys, std::vector<int>{vk::Escape});
+}
+
+TEST_F(ScreenStackTest, TheWindowIsEmptiedWhenTheLastScreenCloses) {
+    QSignalSpy emptied(&window, &ScreenStack::emptied);
+    window.CloseDownTo(1);
+    EXPECT_EQ(emptied.count(), 0);
+    menu->close();
+    EXPECT_EQ(emptied.count(), 1);
+    EXPECT_EQ(window.Depth(), 0);
+    EXPECT_EQ(window.Top(), nullptr);
+}
+
+TEST_F(ScreenStackTest, AScreenDestroyedWhileOnTheStackLeavesIt) {
+    delete player.data();
+    EXPECT_EQ(window.Top(), list);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_TRUE(closed.isEmpty()); // destroyed, not closed
 }
 } // namespace

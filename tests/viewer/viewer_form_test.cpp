@@ -6,12 +6,12 @@
 #include "platform/byte_path.h"
 #include "platform/image_widget.h"
 #include "platform/media_session.h"
-#include "platform/modal.h"
 #include "platform/screen_awake.h"
 #include "platform/timer.h"
 #include "settings/general.h"
 #include "spi/spibmp.h"
 #include "spi/spis.h"
+#include "test_services.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -70,10 +70,11 @@ protected:
         return List({Picture("r.bmp", {8, 6}, kRed), Picture("g.bmp", {8, 6}, kGreen),
                      Picture("b.bmp", {8, 6}, kBlue)});
     }
-    TViewer_Form& Open(const QByteArray& path, bool list) {
-        viewer = std::make_unique<TViewer_Form>();
+    TViewer_Form& Open(const QByteArray& path, bool list, const TSPIs* plugins = nullptr) {
+        viewer = std::make_unique<TViewer_Form>(services.Screens(plugins));
         viewer->listFlag = list;
         viewer->path = path;
+        viewer->setGeometry(QGuiApplication::primaryScreen()->geometry());
         viewer->show();
         return *viewer;
     }
@@ -88,15 +89,14 @@ protected:
 
     QTemporaryDir dir;
     MessageCapture messages;
+    TestServices services;
     std::unique_ptr<TViewer_Form> viewer;
 };
 
-TEST_F(ViewerTest, ShowsFullScreenNotOnTopWithHiddenGreenBar) {
+TEST_F(ViewerTest, ShowsFullScreenWithHiddenGreenBar) {
     TViewer_Form& v = Open(Picture("r.bmp", {8, 6}, kRed), false);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    EXPECT_EQ(v.geometry(), screen);
-    EXPECT_FALSE(v.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_TRUE(v.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(v.size(), screen.size());
     EXPECT_TRUE(v.PB1->isHidden());
     EXPECT_EQ(v.PB1->maximum(), 1000);
     EXPECT_EQ(v.DisplayTime(), 3);
@@ -510,7 +510,7 @@ TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
     bool pressEsc = false;
     bool visibleAfterEsc = true;
     TViewer_Form* viewer = nullptr;
-    TViewer_Form v(nullptr, [&](TSPIBitmap& bitmap, const QByteArray& picturePath) {
+    TViewer_Form v(services.Screens(), [&](TSPIBitmap& bitmap, const QByteArray& picturePath) {
         LoadPictureFile(bitmap, picturePath);
         if (pressEsc) {
             pressEsc = false;
@@ -521,6 +521,7 @@ TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
     viewer = &v;
     v.listFlag = true;
     v.path = ThreePictures();
+    v.setGeometry(QGuiApplication::primaryScreen()->geometry());
     v.show();
     v.NextPicture();
     Settle(v);
@@ -539,12 +540,13 @@ TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
 TEST_F(ViewerTest, StepsForwardDrawThePictureDecodedAheadAndStepsBackDecodeOnScreen) {
     // Counts the pictures decoded on screen, as against those decoded ahead.
     int loads = 0;
-    TViewer_Form v(nullptr, [&loads](TSPIBitmap& bitmap, const QByteArray& picturePath) {
+    TViewer_Form v(services.Screens(), [&loads](TSPIBitmap& bitmap, const QByteArray& picturePath) {
         ++loads;
         LoadPictureFile(bitmap, picturePath);
     });
     v.listFlag = true;
     v.path = ThreePictures();
+    v.setGeometry(QGuiApplication::primaryScreen()->geometry());
     v.show();
     ASSERT_EQ(loads, 1);
     const auto centre = [&v] {
@@ -592,7 +594,7 @@ TEST_F(ViewerTest, ClosingWhileTheNextPictureIsDecodedEndsAtOnce) {
     host.OnSearch = SPIs1Search;
     host.Search(QStringLiteral(COUCHFRAME_PLUGIN_BUILD_DIR "/jpeg.spi"));
     ASSERT_EQ(host.Count(), 1);
-    TViewer_Form& v = Open(List({Picture("r.bmp", {8, 6}, kRed), big}), true);
+    TViewer_Form& v = Open(List({Picture("r.bmp", {8, 6}, kRed), big}), true, &host);
     v.PressKey(vk::Escape);
     Settle(v);
     QCoreApplication::processEvents();
@@ -608,7 +610,7 @@ TEST_F(ViewerTest, JpegThroughTheShippedPlugin) {
     host.Search(QStringLiteral(COUCHFRAME_PLUGIN_BUILD_DIR "/jpeg.spi"));
     ASSERT_EQ(host.Count(), 1);
     Open(List({Picture("a.jpg", {64, 48}, kRed, "JPG"), Picture("b.jpeg", {48, 64}, kBlue, "JPG")}),
-         true);
+         true, &host);
     const auto near = [](QRgb a, QRgb b) {
         return std::abs(qRed(a) - qRed(b)) < 8 && std::abs(qGreen(a) - qGreen(b)) < 8 &&
                std::abs(qBlue(a) - qBlue(b)) < 8;
@@ -631,25 +633,25 @@ TEST_F(ViewerTest, JpegThroughTheShippedPlugin) {
 
 TEST_F(ViewerTest, ScreenStaysAwakeOnlyWhileTheShowSteps) {
     TViewer_Form& v = Open(ThreePictures(), true);
-    EXPECT_FALSE(ScreenAwakeHold::AnyHeld());
+    EXPECT_FALSE(services.awake.AnyHeld());
     v.StartSlideShow();
     Settle(v);
-    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    EXPECT_TRUE(services.awake.AnyHeld());
     v.PauseSlideShow();
-    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "paused";
+    EXPECT_FALSE(services.awake.AnyHeld()) << "paused";
     v.ToggleSlideShow();
-    EXPECT_TRUE(ScreenAwakeHold::AnyHeld());
+    EXPECT_TRUE(services.awake.AnyHeld());
     v.Timer1Timer();
     Settle(v);
     v.Timer1Timer();
     Settle(v);
     v.Timer1Timer(); // at the end the show stops by itself
-    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "ended";
+    EXPECT_FALSE(services.awake.AnyHeld()) << "ended";
     v.StartSlideShow();
     Settle(v);
     v.PressKey(vk::Escape);
     Settle(v);
-    EXPECT_FALSE(ScreenAwakeHold::AnyHeld()) << "closed";
+    EXPECT_FALSE(services.awake.AnyHeld()) << "closed";
 }
 
 TEST_F(ViewerTest, SessionKeepsTheBytesOfANameThatIsNotText) {
@@ -657,7 +659,7 @@ TEST_F(ViewerTest, SessionKeepsTheBytesOfANameThatIsNotText) {
     const QByteArray path = QFile::encodeName(dir.path()) + "/\x82\xA0.bmp";
     ASSERT_EQ(std::rename(Picture("r.bmp", {8, 6}, kRed).constData(), path.constData()), 0);
     Open(path, false);
-    const MediaSessionState state = MediaSessions::Top()->State();
+    const MediaSessionState state = services.sessions.Top()->State();
     EXPECT_EQ(PathOfFileUrl(state.url.toLatin1()), path);
     EXPECT_EQ(state.title, QStringLiteral("あ.bmp"));
     viewer.reset();
@@ -666,7 +668,7 @@ TEST_F(ViewerTest, SessionKeepsTheBytesOfANameThatIsNotText) {
 
 TEST_F(ViewerTest, SessionShowsThePictureAndDrivesTheShowAsTheKeysDo) {
     TViewer_Form& v = Open(ThreePictures(), true);
-    MediaSession* session = MediaSessions::Top();
+    MediaSession* session = services.sessions.Top();
     ASSERT_NE(session, nullptr);
     MediaSessionState state = session->State();
     EXPECT_EQ(state.status, MediaSessionState::Status::Stopped);
@@ -689,8 +691,8 @@ TEST_F(ViewerTest, SessionShowsThePictureAndDrivesTheShowAsTheKeysDo) {
     session->Play();
     session->Stop();
     EXPECT_EQ(session->State().status, MediaSessionState::Status::Stopped);
-    EXPECT_FALSE(ScreenAwakeHold::AnyHeld());
+    EXPECT_FALSE(services.awake.AnyHeld());
     v.PressKey(vk::Escape);
     Settle(v);
-    EXPECT_EQ(MediaSessions::Top(), nullptr);
+    EXPECT_EQ(services.sessions.Top(), nullptr);
 }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "filemenu/folder_existence.h"
+#include "input/remote_dispatch.h"
+#include "platform/clock.h"
+#include "platform/media_session.h"
+#include "platform/screen_awake.h"
+#include "ui/screen_services.h"
+
+// The services of one run, built once in main() and handed to whoever needs them. The picture
+// plug-ins stay apart: there is one host per process, and a run without them is a run too.
+class Services {
+public:
+    explicit Services(Clock& clock) : clock(clock) {}
+    Services(const Services&) = delete;
+    Services& operator=(const Services&) = delete;
+
+    // What the screens are handed.
+    ScreenServices Screens(const TSPIs* plugins) { return {clock, sessions, awake, plugins}; }
+
+    Clock& clock;
+    RemoteDispatch input{clock};
+    MediaSessions sessions;
+    ScreenAwake awake;
+    const ExistenceChecks checks;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+class Clock;
+class MediaSessions;
+class ScreenAwake;
+class TSPIs;
+
+// What the screens share with the rest of one run. Everything here is built once, in main(), and
+// outlives every screen; a screen is handed the bundle when it is made.
+struct ScreenServices {
+    Clock& clock;
+    MediaSessions& sessions;
+    ScreenAwake& awake;
+    // The picture plug-ins; none: pictures are read by the built-in decoder only.
+    const TSPIs* plugins = nullptr;
+};

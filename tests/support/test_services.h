@@ -1,0 +1,21 @@
+#pragma once
+
+#include "app/services.h"
+#include "ui/screen_stack.h"
+
+namespace detail {
+// Holds the real clock for a run's services built on it.
+struct RealClock {
+    SteadyClock steady;
+};
+} // namespace detail
+
+// The run's services as main() builds them, for a test, with the window the screens stand on: on
+// the real clock unless the test hands in one it moves by hand.
+class TestServices : private detail::RealClock, public Services {
+public:
+    explicit TestServices(Clock* clock = nullptr) : Services(clock ? *clock : steady) {}
+    ScreenServices Screens(const TSPIs* plugins = nullptr) { return Services::Screens(plugins); }
+
+    ScreenStack window{input};
+};
