@@ -5,7 +5,7 @@
 #include "app/services.h"
 #include "bench_media.h"
 #include "platform/application.h"
-#include "player/mpv_media_player.h"
+#include "player/mpv_engine.h"
 #include "player/mpv_names.h"
 #include "player/player_form.h"
 
@@ -40,7 +40,7 @@ void Wait(int milliseconds) {
     loop.exec();
 }
 
-qint64 Count(MpvMediaPlayer& player, const char* name) {
+qint64 Count(MpvEngine& player, const char* name) {
     return player.PropertyText(name).toLongLong();
 }
 
@@ -49,14 +49,14 @@ void BM_PlayerScreen_DroppedFrames1080p30(benchmark::State& state) {
         state.SkipWithError("needs an X server (DISPLAY)");
         return;
     }
-    const Seam<MpvOptions>::Override nullSound(MpvMediaPlayer::DefaultOptionsSeam(),
+    const Seam<MpvOptions>::Override nullSound(MpvEngine::DefaultOptionsSeam(),
                                                MpvOptions{QStringLiteral("null"), true});
     qint64 dropped = 0;
     SteadyClock steady;
     Services services(steady);
     for (auto _ : state) {
         auto form = CreatePlayerScreen(QFile::encodeName(gClip), 1, services.Screens(nullptr));
-        auto* player = static_cast<MpvMediaPlayer*>(form->WMP1);
+        auto* player = static_cast<MpvEngine*>(&form->WMP1->Engine());
         form->show();
         // The counts vanish when the item ends: the last reading while it plays is the result.
         QElapsedTimer clock;
@@ -64,12 +64,12 @@ void BM_PlayerScreen_DroppedFrames1080p30(benchmark::State& state) {
         bool started = false;
         while (clock.elapsed() < 30000) {
             Wait(20);
-            const int playState = player->playState();
-            if (playState == playstate::Playing) {
+            const EngineState now = player->state();
+            if (now == EngineState::Playing) {
                 started = true;
                 dropped = Count(*player, mpvname::FrameDropCount) +
                           Count(*player, mpvname::DecoderFrameDropCount);
-            } else if (started && playState == playstate::Stopped) {
+            } else if (started && now == EngineState::Idle) {
                 break;
             }
         }

@@ -4,8 +4,8 @@
 // that loads libmpv, which is what linking it would add to every start.
 #include "app/services.h"
 #include "platform/application.h"
+#include "player/mpv_engine.h"
 #include "player/mpv_library.h"
-#include "player/mpv_media_player.h"
 #include "player/player_form.h"
 
 #include <QCoreApplication>
@@ -43,10 +43,11 @@ void Ffmpeg(const QStringList& arguments) {
 bool OpenOnce(benchmark::State* state, const QString& path, int category) {
     SteadyClock clock;
     Services services(clock);
-    auto* form = new TPlayer_Form(new MpvMediaPlayer(), services.Screens(nullptr));
-    auto* control = static_cast<MpvMediaPlayer*>(form->WMP1);
+    auto* form = new TPlayer_Form(std::make_unique<MpvEngine>(), services.Screens(nullptr));
+    auto* control = form->WMP1;
+    auto* engine = static_cast<MpvEngine*>(&control->Engine());
     QEventLoop loop;
-    QObject::connect(control, &MpvMediaPlayer::playbackRestarted, &loop, &QEventLoop::quit);
+    QObject::connect(engine, &MpvEngine::playbackRestarted, &loop, &QEventLoop::quit);
     QTimer::singleShot(20000, &loop, &QEventLoop::quit);
     if (category == 1)
         form->MusicPanel->hide();
@@ -65,7 +66,7 @@ bool OpenOnce(benchmark::State* state, const QString& path, int category) {
 }
 
 void OpenPlayer(benchmark::State& state, const QString& path, int category) {
-    const Seam<MpvOptions>::Override nullOutputs(MpvMediaPlayer::DefaultOptionsSeam(),
+    const Seam<MpvOptions>::Override nullOutputs(MpvEngine::DefaultOptionsSeam(),
                                                  MpvOptions{QStringLiteral("null"), false});
     // In a real run the main menu and the folder list have loaded fonts and styles already.
     OpenOnce(nullptr, path, category);

@@ -156,6 +156,14 @@ Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
 <context>
     <name>MediaPlayerControl</name>
     <message>
+        <source>The media player cannot fast reverse this media.</source>
+        <translation>The media player cannot fast reverse this media.</translation>
+    </message>
+    <message>
+        <source>The media player has no play mode &quot;%1&quot;.</source>
+        <translation>The media player has no play mode &quot;%1&quot;.</translation>
+    </message>
+    <message>
         <source>No subtitles</source>
         <translation>No subtitles</translation>
     </message>
@@ -165,7 +173,7 @@ Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
     </message>
 </context>
 <context>
-    <name>MpvMediaPlayer</name>
+    <name>MpvEngine</name>
     <message>
         <source>The media player cannot be created.</source>
         <translation>The media player cannot be created.</translation>
@@ -185,14 +193,6 @@ Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
     <message>
         <source>The media player cannot fast forward this media.</source>
         <translation>The media player cannot fast forward this media.</translation>
-    </message>
-    <message>
-        <source>The media player cannot fast reverse this media.</source>
-        <translation>The media player cannot fast reverse this media.</translation>
-    </message>
-    <message>
-        <source>The media player has no play mode &quot;%1&quot;.</source>
-        <translation>The media player has no play mode &quot;%1&quot;.</translation>
     </message>
     <message>
         <source>The media player cannot %1: %2</source>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/media_tags.h"
+#include "player/media_engine.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 // Play states as the control reports them. Only 1, 2 and 3 are relied on; scanning and loading have
 // their own values, so they count as neither playing nor paused.
@@ -21,6 +22,9 @@ constexpr int ScanReverse = 5;
 constexpr int Buffering = 6;
 constexpr int Transitioning = 9;
 } // namespace playstate
+
+// The play state a control reports for what its engine is doing.
+int PlayStateOf(EngineState state);
 
 // Transport of the control: play, pause, stop, scans, playlist steps and the position.
 class MediaControls {
@@ -64,46 +68,45 @@ public:
     // Path or URL of the item (an entry of a playlist, not the playlist), as bytes of the file
     // system.
     virtual QByteArray sourceURL() = 0;
-    // The tags of the container; none from a control that reads no tags.
-    virtual MediaMetadata metadata() { return {}; }
+    // The tags of the container.
+    virtual MediaMetadata metadata() = 0;
     // The picture embedded in the item (an album cover); null while unknown or when there is none.
-    virtual QImage embeddedPicture() { return {}; }
+    virtual QImage embeddedPicture() = 0;
 };
 
-// The kinds of track a viewer chooses between.
-enum class TrackKind { Subtitles, Audio };
-
-// The media player control embedded in the player screen: no buttons or seek bar of its own, no
-// error dialogs of its own (failures raise AppError), and a newly set URL starts playing while
-// autoStart is on. The screens see only this interface. The control announces its changes: a
-// screen reads the state, position and length when told, never on a timer.
-class MediaPlayerControl : public QWidget {
+// The media player control embedded in the player screen, as the screen's handlers know it: a
+// thin face over a media engine, with no buttons or seek bar of its own and no error dialogs of its
+// own (commands raise AppError; what fails while playing is shown as an error message). A newly
+// set URL starts playing while autoStart is on. It draws the engine's video pictures, and tells
+// its changes: a screen reads the state, position and length when told, never on a timer.
+class MediaPlayerControl : public QWidget,
+                           private MediaControls,
+                           private MediaSettings,
+                           private MediaItem {
     Q_OBJECT
 
 public:
-    explicit MediaPlayerControl(QWidget* parent = nullptr) : QWidget(parent) {}
+    explicit MediaPlayerControl(std::unique_ptr<MediaEngine> engine, QWidget* parent = nullptr);
+    ~MediaPlayerControl() override;
+
+    MediaEngine& Engine() const { return *engine_; }
 
     // Paths are the bytes of the file system, so that any name plays, text or not.
-    virtual QByteArray URL() const = 0;
+    QByteArray URL() const { return url_; }
     // Opens a media file or a ".m3u"/".wpl" playlist.
-    virtual void setURL(const QByteArray& url) = 0;
-    virtual int playState() = 0;
-    virtual bool autoStart() const = 0;
-    virtual void setAutoStart(bool on) = 0;
-    virtual bool enableContextMenu() const = 0;
-    virtual void setEnableContextMenu(bool on) = 0;
+    void setURL(const QByteArray& url);
+    int playState();
+    bool autoStart() const { return autoStart_; }
+    void setAutoStart(bool on) { autoStart_ = on; }
+    bool enableContextMenu() const { return enableContextMenu_; }
+    void setEnableContextMenu(bool on) { enableContextMenu_ = on; }
     // On: the video is scaled to the control's area; off: shown at its own size (shrunk if larger).
-    virtual bool stretchToFit() const = 0;
-    virtual void setStretchToFit(bool on) = 0;
-    virtual MediaControls& controls() = 0;
-    virtual MediaSettings& settings() = 0;
-    virtual MediaItem& currentMedia() = 0;
-    // Selects the next track of the kind (subtitles: after the last one, none) and tells which it
-    // is, as the viewer sees it ("Subtitles: English", "Subtitles off"); a control without tracks
-    // to choose from answers so.
-    virtual QString cycleTrack(TrackKind kind) {
-        return kind == TrackKind::Subtitles ? tr("No subtitles") : tr("No other audio track");
-    }
+    bool stretchToFit() const { return stretchToFit_; }
+    void setStretchToFit(bool on);
+    MediaControls& controls() { return *this; }
+    MediaSettings& settings() { return *this; }
+    MediaItem& currentMedia() { return *this; }
+    QString cycleTrack(TrackKind kind) { return engine_->cycleTrack(kind); }
 
 signals:
     // The play state, the volume or mute may have changed.
@@ -112,15 +115,51 @@ signals:
     void positionChanged();
 
 public:
-    // Raised on the user-interface thread when the current item changes.
+    // Raised on the user-interface thread when the current item changes, or its cover is known.
     std::function<void()> OnMediaChange;
     // Raised on the user-interface thread, instead of an error, when an item read from a playlist
     // cannot be played or is skipped; playback goes on with the next item.
     std::function<void(const QString& message)> OnItemFailure;
 
 protected:
-    void RaiseMediaChange() {
-        if (OnMediaChange)
-            OnMediaChange();
-    }
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    // MediaControls
+    bool isAvailable(const QString& item) override;
+    void play() override { engine_->play(); }
+    void pause() override { engine_->pause(); }
+    void stop() override { engine_->stop(); }
+    void fastForward() override { engine_->scan(); }
+    void fastReverse() override;
+    void next() override { engine_->next(); }
+    void previous() override { engine_->previous(); }
+    double currentPosition() override { return engine_->position(); }
+    void setCurrentPosition(double seconds) override { engine_->seekTo(seconds); }
+    void seekBy(double seconds) override { engine_->seekBy(seconds); }
+    // MediaSettings
+    int volume() override { return engine_->volume(); }
+    void setVolume(int volume) override { engine_->setVolume(volume); }
+    bool mute() override { return engine_->muted(); }
+    void setMute(bool on) override { engine_->setMute(on); }
+    void setMode(const QString& mode, bool on) override;
+    // MediaItem
+    double duration() override { return engine_->duration(); }
+    QByteArray sourceURL() override { return engine_->item(); }
+    MediaMetadata metadata() override { return engine_->metadata(); }
+    QImage embeddedPicture() override { return engine_->coverArt(); }
+
+    void MediaChanged();
+    void ItemSkipped(const QString& message);
+    // Tells the engine the area its pictures are drawn for: none while the control is hidden.
+    void UpdateViewport();
+
+    std::unique_ptr<MediaEngine> engine_;
+    QByteArray url_;
+    bool autoStart_ = true;
+    bool enableContextMenu_ = false;
+    bool stretchToFit_ = false;
 };

@@ -8,7 +8,7 @@
 #include "platform/media_session.h"
 #include "player/cover_art.h"
 #include "player/media_player_control.h"
-#include "player/mpv_media_player.h"
+#include "player/mpv_engine.h"
 #include "player/now_playing.h"
 #include "player/playback_notice.h"
 #include "player/playback_resume.h"
@@ -77,14 +77,13 @@ PlayerLayout ComputePlayerLayout(int width, int height) {
                         12 - panelHeight, ProgressStripHeight(height)};
 }
 
-TPlayer_Form::TPlayer_Form(MediaPlayerControl* control, const ScreenServices& services)
+TPlayer_Form::TPlayer_Form(std::unique_ptr<MediaEngine> engine, const ScreenServices& services)
     : sessions_(services.sessions), awake_(services.awake),
       session_(std::make_unique<PlayerMediaSession>(*this)), registration_(services.sessions) {
     setWindowTitle(tr("Player"));
     SetBlackBackground(*this);
 
-    WMP1 = control;
-    WMP1->setParent(this);
+    WMP1 = new MediaPlayerControl(std::move(engine), this);
     WMP1->OnMediaChange = [this] { WMP1MediaChange(); };
 
     MusicPanel = new QWidget(this);
@@ -505,7 +504,7 @@ void TPlayer_Form::SetSkipLength(int digit) {
 
 std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QByteArray& path, int category,
                                                  const ScreenServices& services) {
-    auto form = std::make_unique<TPlayer_Form>(new MpvMediaPlayer(), services);
+    auto form = std::make_unique<TPlayer_Form>(std::make_unique<MpvEngine>(), services);
     if (category == 1) {
         form->WMP1->show();
         form->WMP1->setStretchToFit(true);

@@ -39,8 +39,8 @@ class TPlayer_Form : public Form, public PanelSelection {
     Q_DECLARE_TR_FUNCTIONS(TPlayer_Form)
 
 public:
-    // The screen is given its control (the libmpv player, or a test's) and owns it.
-    TPlayer_Form(MediaPlayerControl* control, const ScreenServices& services);
+    // The screen plays through the engine it is given (libmpv's, or a test's) and owns it.
+    TPlayer_Form(std::unique_ptr<MediaEngine> engine, const ScreenServices& services);
     ~TPlayer_Form() override;
 
     MediaPlayerControl* WMP1;

@@ -1,6 +1,6 @@
 #include "app/media_screens.h"
 #include "filemenu/file_menu.h"
-#include "player/mpv_media_player.h"
+#include "player/mpv_engine.h"
 #include "player/player_form.h"
 #include "test_services.h"
 #include "viewer/viewer_form.h"
@@ -50,7 +50,7 @@ TEST_F(MediaScreensTest, PictureHandOffsOpenTheViewerWithTheListFlagAndPath) {
 TEST_F(MediaScreensTest, PlayerHandOffKeepsThePathBytes) {
     // A name from an old Windows disk: no UTF-8, and it must reach the player unchanged.
     const QByteArray path = "/films/\x82\xA0\xFF.mkv";
-    const Seam<MpvOptions>::Override nullOutputs(MpvMediaPlayer::DefaultOptionsSeam(),
+    const Seam<MpvOptions>::Override nullOutputs(MpvEngine::DefaultOptionsSeam(),
                                                  MpvOptions{QStringLiteral("null"), false});
     menu->category = 1;
     menu->ShowMedia(path, false, false);

@@ -1,6 +1,6 @@
 #include "byte_named_files.h"
 #include "filemenu/playlist_file.h"
-#include "player/mpv_media_player.h"
+#include "mpv_control.h"
 #include "player/player_form.h"
 #include "test_media.h"
 #include "test_services.h"
@@ -44,7 +44,7 @@ protected:
                    player.currentMedia().sourceURL() == path;
         });
     }
-    MpvMediaPlayer player;
+    MpvControl player;
 };
 
 TEST_F(ByteNamePlayerTest, FileNamedByBytesThatAreNoTextPlays) {
@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ByteNamePlaylistTest,
 // The now-playing caption shows such a name readably: the bytes taken as Shift-JIS.
 class ByteNameCaptionTest : public ByteNameTest {
 protected:
-    Seam<MpvOptions>::Override nullOutputs_{MpvMediaPlayer::DefaultOptionsSeam(), kNullOutputs};
+    Seam<MpvOptions>::Override nullOutputs_{MpvEngine::DefaultOptionsSeam(), kNullOutputs};
 };
 
 TEST_F(ByteNameCaptionTest, MusicModeShowsTheNameAsShiftJis) {

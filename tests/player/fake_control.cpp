@@ -2,27 +2,38 @@
 
 #include "platform/error.h"
 
-void FakeControl::setCurrentPosition(double seconds) {
+EngineState FakeEngine::state() {
+    if (failState)
+        throw AppError(QStringLiteral("state unknown"));
+    return current;
+}
+
+void FakeEngine::open(const QByteArray& url, bool paused) {
+    opened = url;
+    current = paused ? EngineState::Paused : EngineState::Loading;
+}
+
+void FakeEngine::seekTo(double seconds) {
     if (failSeeking)
         throw AppError(QStringLiteral("seek failed"));
     log->append(QStringLiteral("position %1").arg(seconds));
-    position = seconds;
+    at = seconds;
 }
 
-void FakeControl::seekBy(double seconds) {
+void FakeEngine::seekBy(double seconds) {
     if (failSeeking)
         throw AppError(QStringLiteral("seek failed"));
     log->append(QStringLiteral("seek by %1").arg(seconds));
-    position += seconds;
+    at += seconds;
 }
 
-int FakeControl::playState() {
-    if (failState)
-        throw AppError(QStringLiteral("state unknown"));
-    return state;
-}
-
-void FakeControl::setVolume(int volume) {
+void FakeEngine::setVolume(int volume) {
     log->append(QStringLiteral("volume %1").arg(volume));
     level = volume;
+}
+
+QString FakeEngine::cycleTrack(TrackKind kind) {
+    log->append(kind == TrackKind::Subtitles ? QStringLiteral("cycle subtitles")
+                                             : QStringLiteral("cycle audio"));
+    return QStringLiteral("Subtitles: English (1 of 2)");
 }

@@ -1,10 +1,12 @@
 #include "message_capture.h"
+#include "mpv_control.h"
 #include "platform/error.h"
-#include "player/mpv_media_player.h"
 #include "test_media.h"
 
 #include <QDir>
+#include <QSignalSpy>
 
+#include <algorithm>
 #include <clocale>
 
 #include <gtest/gtest.h>
@@ -35,7 +37,7 @@ protected:
         return path;
     }
 
-    MpvMediaPlayer player;
+    MpvControl player;
     int mediaChanges = 0;
 };
 
@@ -194,23 +196,23 @@ TEST_F(MpvPlayerTest, MissingWplPlaylistRaisesAtOnce) {
 }
 
 TEST(MpvVideoTest, VideoIsDrawnInsideTheWidget) {
-    MpvMediaPlayer player(MpvOptions{QStringLiteral("null"), true});
-    EXPECT_STRNE(player.RendererKind(), "none");
+    MpvControl player(MpvOptions{QStringLiteral("null"), true});
+    EXPECT_STRNE(player.Core().RendererKind(), "none");
     player.resize(320, 240);
     player.setStretchToFit(true);
     player.show();
     player.setURL(Media().video);
-    ASSERT_TRUE(WaitFor([&] { return !player.LastFrame().isNull(); }));
-    EXPECT_EQ(player.LastFrame().size(), QSize(320, 240));
+    ASSERT_TRUE(WaitFor([&] { return !player.Core().frame().isNull(); }));
+    EXPECT_EQ(player.Core().frame().size(), QSize(320, 240));
     player.setStretchToFit(false);
-    EXPECT_EQ(player.LastFrame().size(), QSize(160, 120));
+    EXPECT_EQ(player.Core().frame().size(), QSize(160, 120));
 }
 
 // Something loaded after the start (a plug-in, a library) may set the user's number format: a
 // player opened after that still starts and plays, and the C format is back for mpv's threads.
 TEST(MpvLocaleTest, PlayerStartsAfterTheNumberFormatWasChanged) {
     ASSERT_NE(std::setlocale(LC_NUMERIC, "C.UTF-8"), nullptr);
-    MpvMediaPlayer player(kNullOutputs);
+    MpvControl player(kNullOutputs);
     EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
     player.setURL(Media().song);
     EXPECT_TRUE(WaitFor([&] { return player.playState() == playstate::Playing; }));
@@ -224,7 +226,7 @@ TEST(MpvPlayerSound, PlaysOnWhenTheSoundDeviceCannotOpen) {
     qputenv("PULSE_SERVER", "unix:/nonexistent/couchframe-test");
     MessageCapture messages;
     {
-        MpvMediaPlayer player(MpvOptions{QStringLiteral("pulse"), false});
+        MpvControl player(MpvOptions{QStringLiteral("pulse"), false});
         player.setURL(Media().song);
         EXPECT_TRUE(WaitFor([&] { return player.playState() == playstate::Playing; }));
     }
@@ -240,10 +242,10 @@ namespace {
 class MpvUserConfigTest : public ::testing::Test {
 protected:
     void Write(const QByteArray& text) {
-        QDir().mkpath(QFileInfo(MpvMediaPlayer::UserConfigFile()).absolutePath());
-        WriteFile(MpvMediaPlayer::UserConfigFile(), text);
+        QDir().mkpath(QFileInfo(MpvEngine::UserConfigFile()).absolutePath());
+        WriteFile(MpvEngine::UserConfigFile(), text);
     }
-    void TearDown() override { QFile::remove(MpvMediaPlayer::UserConfigFile()); }
+    void TearDown() override { QFile::remove(MpvEngine::UserConfigFile()); }
 };
 
 TEST_F(MpvUserConfigTest, OwnerOptionsApplyAndRequiredOnesWin) {
@@ -253,7 +255,7 @@ TEST_F(MpvUserConfigTest, OwnerOptionsApplyAndRequiredOnesWin) {
           "keep-open=yes\n"
           "input-default-bindings=yes\n"
           "osc=yes\n");
-    MpvMediaPlayer player(kNullOutputs);
+    MpvControl player(kNullOutputs);
     EXPECT_EQ(player.PropertyText("sub-font-size").toDouble(), 77);
     EXPECT_EQ(player.PropertyText("audio-channels").toStdString(), "stereo");
     EXPECT_EQ(player.PropertyText("keep-open").toStdString(), "no");
@@ -263,8 +265,83 @@ TEST_F(MpvUserConfigTest, OwnerOptionsApplyAndRequiredOnesWin) {
 
 TEST_F(MpvUserConfigTest, UnknownEntriesDoNotStopThePlayer) {
     Write("no-such-option=1\nsub-font-size=not-a-number\n[broken\n");
-    MpvMediaPlayer player(kNullOutputs);
+    MpvControl player(kNullOutputs);
     player.setURL(Media().second);
     EXPECT_TRUE(WaitFor([&] { return player.playState() == playstate::Playing; }));
+}
+} // namespace
+
+namespace {
+// The engine itself, as the control's subscribers see it: typed signals, nothing asked for.
+class MpvEngineSignals : public ::testing::Test {
+protected:
+    // Waits until the engine has told the state.
+    bool WaitForTold(EngineState state) {
+        return WaitFor([&] {
+            return std::any_of(states.begin(), states.end(), [state](const QList<QVariant>& told) {
+                return told.at(0).value<EngineState>() == state;
+            });
+        });
+    }
+
+    MpvEngine engine{kNullOutputs};
+    QSignalSpy states{&engine, &MediaEngine::stateChanged};
+    QSignalSpy items{&engine, &MediaEngine::itemChanged};
+    QSignalSpy positions{&engine, &MediaEngine::positionChanged};
+    QSignalSpy durations{&engine, &MediaEngine::durationChanged};
+    QSignalSpy volumes{&engine, &MediaEngine::volumeChanged};
+    QSignalSpy skipped{&engine, &MediaEngine::itemSkipped};
+    QSignalSpy failures{&engine, &MediaEngine::failed};
+};
+
+TEST_F(MpvEngineSignals, TellsStateItemLengthPositionAndVolumeAsTheyChange) {
+    engine.open(Media().video, false);
+    ASSERT_TRUE(WaitForTold(EngineState::Playing));
+    ASSERT_FALSE(items.isEmpty());
+    EXPECT_EQ(items.first().at(0).toByteArray(), Media().video);
+    ASSERT_TRUE(WaitFor([&] { return !durations.isEmpty(); }));
+    EXPECT_NEAR(durations.last().at(0).toDouble(), 6.0, 0.2);
+
+    engine.pause();
+    ASSERT_TRUE(WaitForTold(EngineState::Paused));
+    // A state is told once, when it changes.
+    const qsizetype toldPaused =
+        std::count_if(states.begin(), states.end(), [](const QList<QVariant>& told) {
+            return told.at(0).value<EngineState>() == EngineState::Paused;
+        });
+    EXPECT_EQ(toldPaused, 1);
+
+    // Paused, a relative seek moves from where it is and is told.
+    const double before = engine.position();
+    positions.clear();
+    engine.seekBy(2);
+    ASSERT_TRUE(WaitFor(
+        [&] { return !positions.isEmpty() && positions.last().at(0).toDouble() > before + 1.5; }));
+    EXPECT_EQ(engine.state(), EngineState::Paused);
+
+    engine.setVolume(30);
+    ASSERT_TRUE(WaitFor([&] { return !volumes.isEmpty(); }));
+    EXPECT_EQ(engine.volume(), 30);
+
+    engine.stop();
+    EXPECT_TRUE(WaitForTold(EngineState::Idle));
+    EXPECT_TRUE(failures.isEmpty());
+}
+
+TEST_F(MpvEngineSignals, AFileThatCannotBePlayedIsAFailureAndAPlaylistsIsSkipped) {
+    engine.open(Media().corrupt, false);
+    ASSERT_TRUE(WaitFor([&] { return !failures.isEmpty(); }));
+    EXPECT_TRUE(failures.first().at(0).toString().contains(QStringLiteral("broken.mp4")));
+    EXPECT_TRUE(skipped.isEmpty());
+
+    failures.clear();
+    const QByteArray list =
+        QFile::encodeName(QDir(Media().folder).filePath(QStringLiteral("engine-skips.m3u")));
+    WriteFile(list, Media().corrupt + "\r\n" + Media().song + "\r\n");
+    engine.open(list, false);
+    ASSERT_TRUE(WaitFor([&] { return engine.item() == Media().song; }));
+    ASSERT_EQ(skipped.size(), 1);
+    EXPECT_TRUE(skipped.first().at(0).toString().contains(QStringLiteral("broken.mp4")));
+    EXPECT_TRUE(failures.isEmpty());
 }
 } // namespace

@@ -1,5 +1,5 @@
 #include "platform/error.h"
-#include "player/mpv_media_player.h"
+#include "player/mpv_engine.h"
 
 #include <gtest/gtest.h>
 

@@ -29,12 +29,13 @@ const ShiftState kCtrlShift{true, true, false};
 class PlayerFormTest : public ::testing::Test {
 protected:
     PlayerFormTest()
-        : control(new FakeControl), form(new TPlayer_Form(control, services.Screens())),
+        : control(new FakeEngine),
+          form(new TPlayer_Form(std::unique_ptr<MediaEngine>(control), services.Screens())),
           log(control->log) {}
     ~PlayerFormTest() override { delete form.data(); }
 
     TestServices services;
-    FakeControl* control;
+    FakeEngine* control;
     QPointer<TPlayer_Form> form;
     std::shared_ptr<QStringList> log;
 };
@@ -111,9 +112,9 @@ TEST_F(PlayerFormTest, LetterKeysActOnlyWithCtrl) {
 }
 
 TEST_F(PlayerFormTest, CtrlPPlaysOrPausesAndEndsAScan) {
-    control->state = playstate::Playing;
+    control->current = EngineState::Playing;
     EXPECT_TRUE(form->PressKey('P', kCtrl));
-    control->state = playstate::ScanForward;
+    control->current = EngineState::Scanning;
     EXPECT_TRUE(form->PressKey('P', kCtrl));
     EXPECT_EQ(*log, (QStringList{"pause", "play"}));
 }
@@ -127,9 +128,9 @@ TEST_F(PlayerFormTest, VolumeStepsStopAtTheEndsAndMuteFlips) {
     EXPECT_TRUE(form->PressKey(vk::F1 + 8));
     EXPECT_EQ(control->level, 1);
     EXPECT_TRUE(form->PressKey(vk::F1 + 7)); // F8
-    EXPECT_TRUE(control->muted);
+    EXPECT_TRUE(control->silent);
     form->WmAppCommand(appcommand::VolumeMute);
-    EXPECT_FALSE(control->muted);
+    EXPECT_FALSE(control->silent);
 }
 
 TEST_F(PlayerFormTest, EnterTogglesTheSelectedSwitchAndArrowsMoveBetweenThem) {
@@ -161,14 +162,14 @@ TEST_F(PlayerFormTest, MouseOnASwitchSelectsItAndClickTogglesIt) {
 
 struct SkipCase {
     int key;
-    int state;
+    EngineState state;
     double length;
     int skip;
     bool automatic;
 };
 
 void PrintTo(const SkipCase& c, std::ostream* out) {
-    *out << "key 0x" << std::hex << c.key << std::dec << ", state " << c.state << ", length "
+    *out << "key 0x" << std::hex << c.key << std::dec << ", state " << int(c.state) << ", length "
          << c.length << (c.automatic ? ", automatic" : "");
 }
 
@@ -176,7 +177,7 @@ class SkipLengthTest : public PlayerFormTest, public ::testing::WithParamInterfa
 
 TEST_P(SkipLengthTest, DigitSetsTheSkipLength) {
     const SkipCase& c = GetParam();
-    control->state = c.state;
+    control->current = c.state;
     control->length = c.length;
     EXPECT_FALSE(form->PressKey(c.key)); // digits go on their normal way
     EXPECT_EQ(form->SkipLength(), c.skip);
@@ -185,27 +186,27 @@ TEST_P(SkipLengthTest, DigitSetsTheSkipLength) {
 
 INSTANTIATE_TEST_SUITE_P(
     Digits, SkipLengthTest,
-    ::testing::Values(SkipCase{'0', playstate::Stopped, 0, 10, true},
-                      SkipCase{'0', playstate::Paused, 600, 10, true},
-                      SkipCase{'0', playstate::Playing, 30, 1, true},
-                      SkipCase{'0', playstate::Playing, 600, 6, true},
-                      SkipCase{vk::Numpad0, playstate::Playing, 1234, 12, true},
-                      SkipCase{'7', playstate::Playing, 600, 7, false},
-                      SkipCase{vk::Numpad0 + 9, playstate::Stopped, 0, 9, false}));
+    ::testing::Values(SkipCase{'0', EngineState::Idle, 0, 10, true},
+                      SkipCase{'0', EngineState::Paused, 600, 10, true},
+                      SkipCase{'0', EngineState::Playing, 30, 1, true},
+                      SkipCase{'0', EngineState::Playing, 600, 6, true},
+                      SkipCase{vk::Numpad0, EngineState::Playing, 1234, 12, true},
+                      SkipCase{'7', EngineState::Playing, 600, 7, false},
+                      SkipCase{vk::Numpad0 + 9, EngineState::Idle, 0, 9, false}));
 
 // ---- jumps ----
 
 TEST_F(PlayerFormTest, ScanningControlScansInsteadOfJumping) {
-    control->canScanForward = true;
+    control->scannable = true;
     EXPECT_TRUE(form->PressKey('F', kCtrlShift));
     EXPECT_EQ(*log, QStringList{"fastForward"});
 }
 
 TEST_F(PlayerFormTest, JumpsMoveBySkipLengthFromWhereTheControlIs) {
     form->SetSkipLength(5);
-    control->state = playstate::Playing;
+    control->current = EngineState::Playing;
     EXPECT_TRUE(form->PressKey('F', kCtrlShift));
-    control->state = playstate::Paused;
+    control->current = EngineState::Paused;
     form->FastForward();
     EXPECT_TRUE(form->PressKey('B', kCtrlShift));
     form->WmAppCommand(appcommand::Rewind);
@@ -225,20 +226,20 @@ TEST_F(PlayerFormTest, AFailedJumpIsReportedAndLaterJumpsWork) {
 // ---- progress and media change ----
 
 TEST_F(PlayerFormTest, ProgressFollowsThePositionOnlyWhenTheLengthIsKnown) {
-    control->state = playstate::Playing;
+    control->current = EngineState::Playing;
     form->PB1->setValue(7);
     control->AnnouncePosition();
     EXPECT_EQ(form->PB1->value(), 7);
     control->length = 200;
-    control->position = 50.3;
+    control->at = 50.3;
     control->AnnouncePosition();
     EXPECT_EQ(form->PB1->value(), 251);
-    control->state = playstate::Buffering;
-    control->position = 100;
+    control->current = EngineState::Buffering;
+    control->at = 100;
     control->AnnounceState();
     EXPECT_EQ(form->PB1->value(), 251);
     // Nothing is read while nothing is announced.
-    control->state = playstate::Playing;
+    control->current = EngineState::Playing;
     QCoreApplication::processEvents();
     EXPECT_EQ(form->PB1->value(), 251);
 }
@@ -246,14 +247,14 @@ TEST_F(PlayerFormTest, ProgressFollowsThePositionOnlyWhenTheLengthIsKnown) {
 TEST_F(PlayerFormTest, MediaChangeResetsTheBarSkipLengthAndCaption) {
     form->SetSkipLength(0);
     form->PB1->setValue(500);
-    control->state = playstate::Playing;
+    control->current = EngineState::Playing;
     control->length = 45;
     control->source = "/nowhere/Song.mp3";
     control->ChangeMedia();
     EXPECT_EQ(form->PB1->value(), 0);
     EXPECT_EQ(form->SkipLength(), 1);
     EXPECT_EQ(form->InfoCaption(), QStringLiteral("Song"));
-    control->state = playstate::Transitioning;
+    control->current = EngineState::Loading;
     control->ChangeMedia();
     EXPECT_EQ(form->SkipLength(), 10);
 }
@@ -262,8 +263,8 @@ TEST_F(PlayerFormTest, FailedPlaylistItemsShowOverTheScreenReadablyAndThenGo) {
     MessageCapture boxes;
     form->setGeometry(QGuiApplication::primaryScreen()->geometry());
     form->show();
-    ASSERT_TRUE(control->OnItemFailure);
-    control->OnItemFailure(QStringLiteral("\"/media/a.mp4\" cannot be played: unrecognized"));
+    ASSERT_TRUE(form->WMP1->OnItemFailure);
+    control->SkipItem(QStringLiteral("\"/media/a.mp4\" cannot be played: unrecognized"));
     ASSERT_TRUE(form->Notice->isVisible());
     EXPECT_TRUE(form->rect().contains(form->Notice->geometry()));
     EXPECT_GE(form->Notice->fontInfo().pixelSize() * 40, form->height());
@@ -271,8 +272,8 @@ TEST_F(PlayerFormTest, FailedPlaylistItemsShowOverTheScreenReadablyAndThenGo) {
               QStringLiteral("\"/media/a.mp4\" cannot be played: unrecognized"));
     // A run of failures keeps the newest few, each once.
     for (int i = 1; i <= 5; ++i)
-        control->OnItemFailure(QStringLiteral("item %1").arg(i));
-    control->OnItemFailure(QStringLiteral("item 4"));
+        control->SkipItem(QStringLiteral("item %1").arg(i));
+    control->SkipItem(QStringLiteral("item 4"));
     EXPECT_EQ(form->Notice->Lines(), (QStringList{"item 2", "item 3", "item 4", "item 5"}));
     EXPECT_EQ(form->Notice->text(), QStringLiteral("item 2\nitem 3\nitem 4\nitem 5"));
     EXPECT_TRUE(boxes.texts.isEmpty());
@@ -286,11 +287,11 @@ TEST_F(PlayerFormTest, ProgressToggleFromTheRemoteAlsoStretchesTheVideo) {
     EXPECT_TRUE(form->PressKey('I', kCtrl));
     EXPECT_FALSE(form->PB1->isHidden());
     EXPECT_EQ(form->WMP1->height(), 480 - form->PB1->height());
-    EXPECT_FALSE(control->stretchToFit());
+    EXPECT_FALSE(form->WMP1->stretchToFit());
     form->WmInput(RawInputMessage::FromReport(QByteArray::fromHex("03000002")));
     EXPECT_TRUE(form->PB1->isHidden());
     EXPECT_EQ(form->WMP1->height(), 480);
-    EXPECT_TRUE(control->stretchToFit());
+    EXPECT_TRUE(form->WMP1->stretchToFit());
 }
 
 TEST_F(PlayerFormTest, ApplicationCommandsFollowThePlayerTable) {
@@ -301,11 +302,11 @@ TEST_F(PlayerFormTest, ApplicationCommandsFollowThePlayerTable) {
 }
 
 TEST_F(PlayerFormTest, ThePlayPauseButtonPausesWhilePlayingAndPlaysOtherwise) {
-    control->state = playstate::Playing;
+    control->current = EngineState::Playing;
     form->WmAppCommand(appcommand::PlayPause);
-    control->state = playstate::Paused;
+    control->current = EngineState::Paused;
     form->WmAppCommand(appcommand::PlayPause);
-    control->state = playstate::Stopped;
+    control->current = EngineState::Idle;
     form->WmAppCommand(appcommand::PlayPause);
     EXPECT_EQ(*log, (QStringList{"pause", "play", "play"}));
 }
@@ -321,7 +322,7 @@ TEST_F(PlayerFormTest, CloseStopsPlaybackAndWritesTheSettings) {
     EXPECT_TRUE(form->PressKey(vk::Escape));
     EXPECT_EQ(*log, QStringList{"stop"});
     // Closed, the screen no longer listens to the control.
-    control->state = playstate::Playing;
+    control->current = EngineState::Playing;
     control->AnnounceState();
     EXPECT_FALSE(services.awake.AnyHeld());
     EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 64);
@@ -332,7 +333,7 @@ TEST_F(PlayerFormTest, CloseStopsPlaybackAndWritesTheSettings) {
 
 TEST_F(PlayerFormTest, ControlThatNeverStopsCannotHoldTheScreenOpen) {
     form->show();
-    control->state = playstate::Playing;
+    control->current = EngineState::Playing;
     control->stopNeverEnds = true;
     log->clear();
     EXPECT_TRUE(form->PressKey(vk::Delete));
@@ -342,7 +343,7 @@ TEST_F(PlayerFormTest, ControlThatNeverStopsCannotHoldTheScreenOpen) {
 
 TEST_F(PlayerFormTest, ClosingWhilePausedDoesNotStop) {
     form->show();
-    control->state = playstate::Paused;
+    control->current = EngineState::Paused;
     control->level = 21;
     log->clear();
     form->PressKey(vk::Escape);
@@ -363,10 +364,10 @@ TEST_F(PlayerFormTest, ScreenStaysAwakeOnlyWhilePlaying) {
     control->AnnounceState();
     EXPECT_TRUE(services.awake.AnyHeld());
     // The engine gone or stopped under the screen: the next look lets the screen sleep.
-    control->state = playstate::Stopped;
+    control->current = EngineState::Idle;
     control->AnnounceState();
     EXPECT_FALSE(services.awake.AnyHeld()) << "stopped";
-    control->state = playstate::Playing;
+    control->current = EngineState::Playing;
     control->AnnounceState();
     EXPECT_TRUE(services.awake.AnyHeld());
     control->failState = true;
@@ -400,7 +401,7 @@ class PlayerSessionCommandTest : public PlayerFormTest,
                                  public ::testing::WithParamInterface<SessionCommandCase> {};
 
 TEST_P(PlayerSessionCommandTest, RunsWhatTheKeysRun) {
-    control->position = 4;
+    control->at = 4;
     control->length = 10;
     form->show();
     log->clear();
@@ -444,7 +445,7 @@ TEST_F(PlayerFormTest, SessionStateShowsTheItemWithItsTags) {
     file.close();
     control->source = QFile::encodeName(file.fileName());
     control->length = 3;
-    control->position = 1.5;
+    control->at = 1.5;
     WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 40);
     form->show();
     const MediaSessionState state = services.sessions.Top()->State();

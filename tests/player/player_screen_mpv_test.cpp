@@ -1,5 +1,5 @@
 #include "message_capture.h"
-#include "player/mpv_media_player.h"
+#include "player/mpv_engine.h"
 #include "player/playback_notice.h"
 #include "player/player_form.h"
 #include "settings/general.h"
@@ -43,7 +43,7 @@ protected:
     TestServices services;
 
 private:
-    Seam<MpvOptions>::Override nullOutputs_{MpvMediaPlayer::DefaultOptionsSeam(),
+    Seam<MpvOptions>::Override nullOutputs_{MpvEngine::DefaultOptionsSeam(),
                                             MpvOptions{QStringLiteral("null"), false}};
 };
 
@@ -70,7 +70,7 @@ TEST_F(PlayerScreenMpvTest, MusicPlaysWithItsCaptionAndClosingKeepsTheSettings) 
 }
 
 TEST_F(PlayerScreenMpvTest, ReverseJumpMovesBySkipLengthAndResumesOnlyIfPlaying) {
-    TPlayer_Form form(new MpvMediaPlayer(), services.Screens());
+    TPlayer_Form form(std::make_unique<MpvEngine>(), services.Screens());
     form.resize(320, 240);
     form.MusicPanel->hide();
     form.WMP1->setURL(Media().video);
@@ -101,7 +101,7 @@ TEST_F(PlayerScreenMpvTest, ReverseJumpMovesBySkipLengthAndResumesOnlyIfPlaying)
 TEST_F(PlayerScreenMpvTest, ProgressBarAndMediaChangeFollowThePlaylist) {
     const QByteArray list = Media().folder + "/screen.m3u";
     WriteFile(list, Media().song + "\r\n" + Media().second + "\r\n");
-    TPlayer_Form form(new MpvMediaPlayer(), services.Screens());
+    TPlayer_Form form(std::make_unique<MpvEngine>(), services.Screens());
     form.WMP1->hide();
     form.WMP1->setURL(list);
     form.show();

@@ -1,5 +1,5 @@
 #include "message_capture.h"
-#include "player/mpv_media_player.h"
+#include "mpv_control.h"
 #include "player/playlist_lineage.h"
 #include "test_media.h"
 
@@ -60,7 +60,7 @@ protected:
 
     QTemporaryDir temp;
     QDir folder{temp.path()};
-    MpvMediaPlayer player;
+    MpvControl player;
     QStringList failures;
     MessageCapture boxes;
 };

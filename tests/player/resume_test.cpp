@@ -1,6 +1,6 @@
 #include "fake_control.h"
 #include "input/app_command.h"
-#include "player/mpv_media_player.h"
+#include "player/mpv_engine.h"
 #include "player/player_form.h"
 #include "player/resume_positions.h"
 #include "player/screen_note.h"
@@ -94,22 +94,23 @@ TEST_F(ResumeStoreTest, KeepsAtMostFiveHundredDroppingTheOldest) {
 class ResumeScreenTest : public ResumeStoreTest {
 protected:
     ResumeScreenTest()
-        : control(new FakeControl), form(new TPlayer_Form(control, services.Screens())),
+        : control(new FakeEngine),
+          form(new TPlayer_Form(std::unique_ptr<MediaEngine>(control), services.Screens())),
           log(control->log) {
         form->MusicPanel->hide(); // video mode
         form->resize(1280, 720);
     }
     ~ResumeScreenTest() override { delete form.data(); }
     void Open(const QByteArray& url, const QByteArray& item) {
-        control->setURL(url);
+        form->WMP1->setURL(url);
         control->source = item;
         control->length = 1000;
-        control->state = playstate::Playing;
+        control->current = EngineState::Playing;
         control->ChangeMedia();
     }
 
     TestServices services;
-    FakeControl* control;
+    FakeEngine* control;
     QPointer<TPlayer_Form> form;
     std::shared_ptr<QStringList> log;
 };
@@ -122,7 +123,7 @@ TEST_F(ResumeScreenTest, VideoOpenedAloneGoesOnWhereItStoppedWithANote) {
     EXPECT_EQ(form->Note->text(), QStringLiteral("Resumed at 12:34 — Ctrl+B starts over"));
     control->ChangeMedia(); // told again about the same item: not moved again
     EXPECT_EQ(*log, QStringList{"position 754"});
-    control->position = 800;
+    control->at = 800;
     form->PressKey(vk::Escape);
     EXPECT_EQ(resume::StoredPosition(kFilm), 800);
 }
@@ -138,33 +139,34 @@ TEST_F(ResumeScreenTest, CtrlBAndTheRemotesReplayStartOverOnce) {
     EXPECT_EQ(*log, (QStringList{"position 0", "previous", "previous"}));
 
     resume::Remember(kFilm, 300, 1000);
-    auto second = std::make_unique<TPlayer_Form>(new FakeControl, services.Screens());
-    auto& other = static_cast<FakeControl&>(*second->WMP1);
+    auto* other = new FakeEngine;
+    auto second =
+        std::make_unique<TPlayer_Form>(std::unique_ptr<MediaEngine>(other), services.Screens());
     second->MusicPanel->hide();
-    other.setURL(kFilm);
-    other.source = kFilm;
-    other.length = 1000;
-    other.ChangeMedia();
-    other.log->clear();
+    second->WMP1->setURL(kFilm);
+    other->source = kFilm;
+    other->length = 1000;
+    other->ChangeMedia();
+    other->log->clear();
     second->WmAppCommand(appcommand::PreviousTrack);
-    EXPECT_EQ(*other.log, QStringList{"position 0"});
+    EXPECT_EQ(*other->log, QStringList{"position 0"});
 }
 
 TEST_F(ResumeScreenTest, StopKeepsThePositionAndTheCreditsForgetIt) {
     Open(kFilm, kFilm);
-    control->position = 500;
+    control->at = 500;
     form->PressKey('S', kCtrl);
     EXPECT_EQ(resume::StoredPosition(kFilm), 500);
-    control->state = playstate::Playing;
-    control->position = 990;
+    control->current = EngineState::Playing;
+    control->at = 990;
     form->WmAppCommand(appcommand::Stop);
     EXPECT_FALSE(resume::StoredPosition(kFilm));
 }
 
 TEST_F(ResumeScreenTest, ClosingBeforeTheItemIsCurrentKeepsWhatWasStored) {
     resume::Remember(kFilm, 300, 1000);
-    control->setURL(kFilm);
-    control->state = playstate::Transitioning;
+    form->WMP1->setURL(kFilm);
+    control->current = EngineState::Loading;
     form->PressKey(vk::Escape);
     EXPECT_EQ(resume::StoredPosition(kFilm), 300);
 }
@@ -172,20 +174,21 @@ TEST_F(ResumeScreenTest, ClosingBeforeTheItemIsCurrentKeepsWhatWasStored) {
 TEST_F(ResumeScreenTest, PlaylistEntriesAndMusicAreNotResumed) {
     resume::Remember(kFilm, 300, 1000);
     Open("/tmp/list.wpl", kFilm);
-    control->position = 600;
+    control->at = 600;
     form->PressKey(vk::Escape);
     EXPECT_TRUE(log->filter(QStringLiteral("position")).isEmpty());
     EXPECT_EQ(resume::StoredPosition(kFilm), 300);
 
-    auto music = std::make_unique<TPlayer_Form>(new FakeControl, services.Screens());
-    auto& songs = static_cast<FakeControl&>(*music->WMP1);
+    auto* songs = new FakeEngine;
+    auto music =
+        std::make_unique<TPlayer_Form>(std::unique_ptr<MediaEngine>(songs), services.Screens());
     music->WMP1->hide();
     music->MusicPanel->show();
-    songs.setURL(kFilm);
-    songs.source = kFilm;
-    songs.length = 1000;
-    songs.ChangeMedia();
-    EXPECT_TRUE(songs.log->isEmpty());
+    music->WMP1->setURL(kFilm);
+    songs->source = kFilm;
+    songs->length = 1000;
+    songs->ChangeMedia();
+    EXPECT_TRUE(songs->log->isEmpty());
 }
 
 // ---- real libmpv ----
@@ -193,7 +196,7 @@ TEST_F(ResumeScreenTest, PlaylistEntriesAndMusicAreNotResumed) {
 TEST_F(ResumeStoreTest, RealPlayerResumesASixtySecondClip) {
     TestServices services;
     {
-        const Seam<MpvOptions>::Override nullOutputs(MpvMediaPlayer::DefaultOptionsSeam(),
+        const Seam<MpvOptions>::Override nullOutputs(MpvEngine::DefaultOptionsSeam(),
                                                      MpvOptions{"null", false});
         auto form = CreatePlayerScreen(Rich().minute, 1, services.Screens());
         form->show();

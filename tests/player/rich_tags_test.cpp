@@ -1,7 +1,7 @@
 #include "byte_named_files.h"
 #include "player/cover_art.h"
 #include "player/media_tags.h"
-#include "player/mpv_media_player.h"
+#include "player/mpv_engine.h"
 #include "player/now_playing.h"
 #include "player/player_form.h"
 #include "rich_media.h"
@@ -84,7 +84,7 @@ const char kRichCaption[] = "Rich Tïtle\r\n\r\nSomeone\r\n\r\nRecords (2004) - 
 
 class ContainerCaptionTest : public ::testing::TestWithParam<ContainerCase> {
 protected:
-    Seam<MpvOptions>::Override nullOutputs_{MpvMediaPlayer::DefaultOptionsSeam(),
+    Seam<MpvOptions>::Override nullOutputs_{MpvEngine::DefaultOptionsSeam(),
                                             MpvOptions{"null", false}};
 };
 

@@ -1,6 +1,6 @@
 #include "fake_control.h"
 #include "input/app_command.h"
-#include "player/mpv_media_player.h"
+#include "mpv_control.h"
 #include "player/player_form.h"
 #include "player/screen_note.h"
 #include "player/track_choice.h"
@@ -32,10 +32,10 @@ void PrintTo(const IndicatorCase& c, std::ostream* os) {
 class IndicatorTest : public ::testing::TestWithParam<IndicatorCase> {};
 
 TEST_P(IndicatorTest, ShowsLargeAndBriefly) {
-    auto* control = new FakeControl;
-    control->state = playstate::Playing;
+    auto* control = new FakeEngine;
+    control->current = EngineState::Playing;
     TestServices services;
-    TPlayer_Form form(control, services.Screens());
+    TPlayer_Form form(std::unique_ptr<MediaEngine>(control), services.Screens());
     form.resize(1920, 1080);
     form.MusicPanel->setVisible(GetParam().musicMode);
     form.WMP1->setVisible(!GetParam().musicMode);
@@ -80,9 +80,9 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- track keys ----
 
 TEST(TrackKeys, CtrlTAndCtrlAAndTheRemotesButtonsCycleAndShowTheChoice) {
-    auto* control = new FakeControl;
+    auto* control = new FakeEngine;
     TestServices services;
-    TPlayer_Form form(control, services.Screens());
+    TPlayer_Form form(std::unique_ptr<MediaEngine>(control), services.Screens());
     form.resize(800, 600);
     EXPECT_FALSE(form.PressKey('T'));
     EXPECT_TRUE(form.PressKey('T', kCtrl));
@@ -148,7 +148,7 @@ protected:
         // Paused, a slow machine cannot reach the end of the short clip while the test chooses.
         player.controls().pause();
     }
-    MpvMediaPlayer player;
+    MpvControl player;
 };
 
 TEST_F(MpvTracksTest, SubtitlesCycleThroughEveryTrackAndOff) {

@@ -27,7 +27,7 @@ TEST_P(PlayerLook, SwitchCaptionsLieWholeAndCentred) {
     if (!screen.Applied())
         GTEST_SKIP() << "the screen size can be set on the offscreen platform only";
     TestServices services;
-    TPlayer_Form form(new FakeControl, services.Screens());
+    TPlayer_Form form(std::make_unique<FakeEngine>(), services.Screens());
     form.setGeometry(QGuiApplication::primaryScreen()->geometry());
     form.MusicPanel->show();
     form.show();

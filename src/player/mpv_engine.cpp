@@ -1,6 +1,5 @@
-#include "player/mpv_media_player.h"
+#include "player/mpv_engine.h"
 
-#include "platform/application.h"
 #include "platform/background_job.h"
 #include "platform/byte_path.h"
 #include "platform/error.h"
@@ -16,7 +15,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QPainter>
 #include <QPointer>
 
 #include <algorithm>
@@ -30,7 +28,7 @@
 #include <vector>
 
 namespace {
-// Speed of the control's own forward scan.
+// Speed of the engine's forward scan.
 constexpr double kScanSpeed = 5.0;
 
 QByteArray Utf8(const char* text) {
@@ -97,7 +95,7 @@ MpvOptions ParseMpvOptions(const QString& text) {
     return options;
 }
 
-MpvOptions MpvMediaPlayer::DefaultOptions() {
+MpvOptions MpvEngine::DefaultOptions() {
     if (const auto& standIn = DefaultOptionsSeam().StandIn())
         return *standIn;
     static const MpvOptions fromEnvironment =
@@ -105,17 +103,12 @@ MpvOptions MpvMediaPlayer::DefaultOptions() {
     return fromEnvironment;
 }
 
-Seam<MpvOptions>& MpvMediaPlayer::DefaultOptionsSeam() {
+Seam<MpvOptions>& MpvEngine::DefaultOptionsSeam() {
     static Seam<MpvOptions> seam;
     return seam;
 }
 
-MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
-    : MediaPlayerControl(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::NoFocus);
-    setContextMenuPolicy(Qt::NoContextMenu);
-
+MpvEngine::MpvEngine(const MpvOptions& options, QObject* parent) : MediaEngine(parent) {
     // mpv reads and writes numbers with the C library, so it starts only with LC_NUMERIC "C" and
     // needs it kept while it runs. The application sets it once, right after Qt has set the user's
     // locale; whatever was loaded since (a plug-in, a library) may have changed it, so it is put
@@ -158,10 +151,10 @@ MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
         Check(Mpv().initialize(handle_), tr("start"));
         Check(Mpv().hook_add(handle_, 0, mpvname::OnLoadHook, 0), tr("watch the opening of items"));
         ObserveProperties();
-        Mpv().set_wakeup_callback(handle_, &MpvMediaPlayer::OnWakeup, this);
+        Mpv().set_wakeup_callback(handle_, &MpvEngine::OnWakeup, this);
         // The render context must exist before the first file is opened.
         if (options.renderVideo)
-            renderer_ = MpvFrameRenderer::Create(handle_, &MpvMediaPlayer::OnRenderUpdate, this);
+            renderer_ = MpvFrameRenderer::Create(handle_, &MpvEngine::OnRenderUpdate, this);
         setVolume(50);
     } catch (...) {
         Destroy();
@@ -169,11 +162,11 @@ MpvMediaPlayer::MpvMediaPlayer(const MpvOptions& options, QWidget* parent)
     }
 }
 
-MpvMediaPlayer::~MpvMediaPlayer() {
+MpvEngine::~MpvEngine() {
     Destroy();
 }
 
-void MpvMediaPlayer::Destroy() {
+void MpvEngine::Destroy() {
     if (!handle_)
         return;
     Mpv().set_wakeup_callback(handle_, nullptr, nullptr);
@@ -182,15 +175,15 @@ void MpvMediaPlayer::Destroy() {
     handle_ = nullptr;
 }
 
-const char* MpvMediaPlayer::RendererKind() const {
+const char* MpvEngine::RendererKind() const {
     return renderer_ ? renderer_->Kind() : "none";
 }
 
 // ---- events ----
 
-void MpvMediaPlayer::OnWakeup(void* data) {
+void MpvEngine::OnWakeup(void* data) {
     // A foreign thread: only hand the work to the user-interface thread.
-    auto* self = static_cast<MpvMediaPlayer*>(data);
+    auto* self = static_cast<MpvEngine*>(data);
     if (!self->drainQueued_.exchange(true))
         QMetaObject::invokeMethod(
             self,
@@ -201,8 +194,8 @@ void MpvMediaPlayer::OnWakeup(void* data) {
             Qt::QueuedConnection);
 }
 
-void MpvMediaPlayer::OnRenderUpdate(void* data) {
-    auto* self = static_cast<MpvMediaPlayer*>(data);
+void MpvEngine::OnRenderUpdate(void* data) {
+    auto* self = static_cast<MpvEngine*>(data);
     if (!self->renderQueued_.exchange(true))
         QMetaObject::invokeMethod(
             self,
@@ -214,26 +207,29 @@ void MpvMediaPlayer::OnRenderUpdate(void* data) {
 }
 
 namespace {
-// What an observed property's change tells the screens.
-enum Observed : uint64_t { kPositionChange = 1, kStateChange = 2 };
+// What an observed property's change tells.
+enum Observed : uint64_t { kPositionChange = 1, kStateChange, kDurationChange, kVolumeChange };
 } // namespace
 
-void MpvMediaPlayer::ObserveProperties() {
+void MpvEngine::ObserveProperties() {
     // mpv tells each change as an event: nothing needs to ask again while nothing changes.
-    for (const char* name : {mpvname::TimePos, mpvname::Duration})
-        Mpv().observe_property(handle_, kPositionChange, name, MPV_FORMAT_NONE);
-    for (const char* name : {mpvname::Pause, mpvname::IdleActive, mpvname::PausedForCache,
-                             mpvname::Volume, mpvname::Mute, mpvname::Speed})
+    Mpv().observe_property(handle_, kPositionChange, mpvname::TimePos, MPV_FORMAT_NONE);
+    Mpv().observe_property(handle_, kDurationChange, mpvname::Duration, MPV_FORMAT_NONE);
+    for (const char* name :
+         {mpvname::Pause, mpvname::IdleActive, mpvname::PausedForCache, mpvname::Speed})
         Mpv().observe_property(handle_, kStateChange, name, MPV_FORMAT_NONE);
+    for (const char* name : {mpvname::Volume, mpvname::Mute})
+        Mpv().observe_property(handle_, kVolumeChange, name, MPV_FORMAT_NONE);
 }
 
-void MpvMediaPlayer::DrainEvents() {
+void MpvEngine::DrainEvents() {
     // Every waiting event is taken, even when one of them fails: mpv wakes us only for new ones.
-    // A failure is reported here, once the events are taken, never passed on into the event loop.
-    std::exception_ptr failure;
-    QPointer<MpvMediaPlayer> alive(this);
+    // A failure is told as one, never passed on into the event loop.
+    QPointer<MpvEngine> alive(this);
     bool position = false;
     bool state = false;
+    bool duration = false;
+    bool volume = false;
     while (alive && handle_) {
         const mpv_event* event = Mpv().wait_event(handle_, 0);
         if (event->event_id == MPV_EVENT_NONE)
@@ -241,29 +237,46 @@ void MpvMediaPlayer::DrainEvents() {
         if (event->event_id == MPV_EVENT_PROPERTY_CHANGE) {
             position = position || event->reply_userdata == kPositionChange;
             state = state || event->reply_userdata == kStateChange;
+            duration = duration || event->reply_userdata == kDurationChange;
+            volume = volume || event->reply_userdata == kVolumeChange;
             continue;
         }
         state = true;
         try {
             HandleEvent(*event);
-        } catch (...) {
-            if (!failure)
-                failure = std::current_exception();
+        } catch (const AppError& error) {
+            emit failed(error.message());
         }
     }
-    // Told once for all the events of a wake-up.
-    if (alive && state)
-        emit stateChanged();
-    if (alive && position)
-        emit positionChanged();
-    if (failure)
-        RunReportingErrors([&failure] { std::rethrow_exception(failure); });
+    if (alive)
+        Announce(state, position, duration, volume);
 }
 
-void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
+void MpvEngine::Announce(bool state, bool position, bool duration, bool volume) {
+    // Told once for all the events of a wake-up, each only when it changed.
+    try {
+        if (state) {
+            const EngineState now = this->state();
+            if (announced_ != now) {
+                announced_ = now;
+                emit stateChanged(now);
+            }
+        }
+        if (volume)
+            emit volumeChanged();
+        if (duration)
+            emit durationChanged(this->duration());
+        if (position)
+            emit positionChanged(this->position());
+    } catch (const AppError& error) {
+        emit failed(error.message());
+    }
+}
+
+void MpvEngine::HandleEvent(const mpv_event& event) {
     switch (event.event_id) {
     case MPV_EVENT_START_FILE: {
-        state_ = State::LoadStarted;
+        request_ = Request::LoadStarted;
         picture_ = QImage();
         // Its path is read in the load hook that follows: mpv may be at a later entry by now.
         const auto* start = static_cast<const mpv_event_start_file*>(event.data);
@@ -284,17 +297,17 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
     }
     case MPV_EVENT_FILE_LOADED:
         if (Loading())
-            state_ = State::Settled;
+            request_ = Request::Settled;
         lastEntry_ = std::max<qint64>(0, GetInt(mpvname::PlaylistPos, 0));
-        lastPath_ = sourceURL();
-        RaiseMediaChange();
+        lastPath_ = item();
+        emit itemChanged(lastPath_);
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
         // An album cover is decoded by the first restart of its item; the item is told again.
         if (picture_.isNull()) {
             picture_ = ReadMpvAttachedPicture(handle_);
             if (!picture_.isNull())
-                RaiseMediaChange();
+                emit coverArtChanged(picture_);
         }
         emit playbackRestarted();
         break;
@@ -302,9 +315,9 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
         EndScan();
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
         // A stop or a replaced item is followed by whatever was asked for next.
-        if (state_ == State::LoadStarted && end &&
+        if (request_ == Request::LoadStarted && end &&
             (end->reason == MPV_END_FILE_REASON_EOF || end->reason == MPV_END_FILE_REASON_ERROR))
-            state_ = State::Settled;
+            request_ = Request::Settled;
         if (!end)
             break;
         const QByteArray path = end->playlist_entry_id == loadingEntry_ ? loadingPath_ : url_;
@@ -320,8 +333,8 @@ void MpvMediaPlayer::HandleEvent(const mpv_event& event) {
     }
     case MPV_EVENT_IDLE:
         // Idle from before the latest request (events arrive late) says nothing about it.
-        if (state_ == State::LoadStarted || state_ == State::Scanning)
-            state_ = State::Settled;
+        if (request_ == Request::LoadStarted || request_ == Request::Scanning)
+            request_ = Request::Settled;
         break;
     default:
         break;
@@ -348,7 +361,7 @@ QByteArray PathOfEntry(const char* name) {
 }
 } // namespace
 
-void MpvMediaPlayer::OpenEntry() {
+void MpvEngine::OpenEntry() {
     // A scan ends with its item: the next one starts at normal speed.
     EndScan();
     SetDouble(mpvname::Speed, 1.0);
@@ -375,73 +388,62 @@ void MpvMediaPlayer::OpenEntry() {
     SetText(mpvname::StreamOpenFilename, MemoryPlaylist(entries).constData());
 }
 
-void MpvMediaPlayer::SkipEntry(const QString& reason) {
+void MpvEngine::SkipEntry(const QString& reason) {
     skippedEntry_ = loadingEntry_;
     SetText(mpvname::StreamOpenFilename, mpvname::MemoryPlaylist);
     EntryFailed(loadingEntry_, reason);
 }
 
-void MpvMediaPlayer::EntryFailed(qint64 entry, const QString& message) {
-    if (OnItemFailure && lineage_.FromPlaylist(entry)) {
-        OnItemFailure(message);
-        return;
-    }
-    throw AppError(message);
+void MpvEngine::EntryFailed(qint64 entry, const QString& message) {
+    if (lineage_.FromPlaylist(entry))
+        emit itemSkipped(message);
+    else
+        emit failed(message);
 }
 
 // ---- video ----
 
-QSize MpvMediaPlayer::FrameSize() {
-    if (stretchToFit_)
-        return size();
-    // At its own size, shrunk (keeping its shape) when larger than the control.
+QSize MpvEngine::FrameSize() {
+    if (stretch_)
+        return viewport_;
+    // At its own size, shrunk (keeping its shape) when larger than the viewport.
     const QSize video(static_cast<int>(GetInt(mpvname::VideoWidth, 0)),
                       static_cast<int>(GetInt(mpvname::VideoHeight, 0)));
-    if (video.isEmpty() || video.width() > width() || video.height() > height())
-        return size();
+    if (video.isEmpty() || video.width() > viewport_.width() || video.height() > viewport_.height())
+        return viewport_;
     return video;
 }
 
-void MpvMediaPlayer::DrawFrame(bool newFrame) {
+void MpvEngine::DrawFrame(bool newFrame) {
     if (!renderer_ || (newFrame && !renderer_->FrameWaiting()))
         return;
     try {
-        if (!isVisible() || size().isEmpty()) {
+        if (viewport_.isEmpty()) {
             if (newFrame)
                 renderer_->Skip();
             return;
         }
         frame_ = renderer_->Render(FrameSize());
-    } catch (const AppError&) {
-        // Reported once; the sound goes on without pictures.
+    } catch (const AppError& error) {
+        // Told once; the sound goes on without pictures.
         renderer_.reset();
         frame_ = QImage();
-        throw;
+        emit failed(error.message());
     }
-    update();
+    emit frameChanged();
 }
 
-void MpvMediaPlayer::setStretchToFit(bool on) {
-    stretchToFit_ = on;
-    DrawFrame(false);
-}
-
-void MpvMediaPlayer::resizeEvent(QResizeEvent* event) {
-    MediaPlayerControl::resizeEvent(event);
-    if (!frame_.isNull())
+void MpvEngine::setViewport(QSize size, bool stretch) {
+    const bool redraw = !frame_.isNull() || stretch != stretch_;
+    viewport_ = size;
+    stretch_ = stretch;
+    if (redraw)
         DrawFrame(false);
 }
 
-void MpvMediaPlayer::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-    if (!frame_.isNull())
-        painter.drawImage((width() - frame_.width()) / 2, (height() - frame_.height()) / 2, frame_);
-}
+// ---- commands ----
 
-// ---- the control ----
-
-void MpvMediaPlayer::setURL(const QByteArray& url) {
+void MpvEngine::open(const QByteArray& url, bool paused) {
     url_ = url;
     lastEntry_ = 0;
     EndScan();
@@ -453,58 +455,54 @@ void MpvMediaPlayer::setURL(const QByteArray& url) {
     // The path goes to mpv as its bytes: names that are not text are found as well.
     const QByteArrayList entries = wpl ? ReadWplPlaylist(url) : QByteArrayList{url};
     lineage_.Reset(wpl ? QByteArrayList{url} : QByteArrayList{});
-    SetFlag(mpvname::Pause, !autoStart_);
+    SetFlag(mpvname::Pause, paused);
     SetDouble(mpvname::Speed, 1.0);
     Command({Utf8(mpvname::LoadFile), entries.first(), Utf8(mpvname::Replace)});
     for (qsizetype i = 1; i < entries.size(); ++i)
         Command({Utf8(mpvname::LoadFile), entries[i], Utf8(mpvname::Append)});
-    state_ = State::LoadRequested;
+    request_ = Request::LoadRequested;
 }
 
-bool MpvMediaPlayer::Loading() const {
-    return state_ == State::LoadRequested || state_ == State::LoadStarted;
+bool MpvEngine::Loading() const {
+    return request_ == Request::LoadRequested || request_ == Request::LoadStarted;
 }
 
-void MpvMediaPlayer::EndScan() {
-    if (state_ == State::Scanning)
-        state_ = State::Settled;
+void MpvEngine::EndScan() {
+    if (request_ == Request::Scanning)
+        request_ = Request::Settled;
 }
 
-bool MpvMediaPlayer::IsStopped() {
-    return state_ == State::StopRequested || (!Loading() && GetFlag(mpvname::IdleActive));
+bool MpvEngine::IsStopped() {
+    return request_ == Request::StopRequested || (!Loading() && GetFlag(mpvname::IdleActive));
 }
 
-int MpvMediaPlayer::playState() {
+EngineState MpvEngine::state() {
     if (Loading())
-        return playstate::Transitioning;
+        return EngineState::Loading;
     if (IsStopped())
-        return playstate::Stopped;
+        return EngineState::Idle;
     if (GetFlag(mpvname::PausedForCache, false))
-        return playstate::Buffering;
+        return EngineState::Buffering;
     if (GetFlag(mpvname::Pause))
-        return playstate::Paused;
-    return state_ == State::Scanning ? playstate::ScanForward : playstate::Playing;
+        return EngineState::Paused;
+    return request_ == Request::Scanning ? EngineState::Scanning : EngineState::Playing;
 }
 
-bool MpvMediaPlayer::isAvailable(const QString& item) {
-    if (item.compare(QLatin1String("FastForward"), Qt::CaseInsensitive) == 0)
-        return !Loading() && !IsStopped() && GetFlag(mpvname::Seekable, false);
-    // mpv has no reverse scan at speed (its backward playback is a slow decode-ahead mode), and the
-    // control answers only for the scans.
-    return false;
+bool MpvEngine::canScan() {
+    return !Loading() && !IsStopped() && GetFlag(mpvname::Seekable, false);
 }
 
-void MpvMediaPlayer::StepTo(qint64 entry) {
+void MpvEngine::StepTo(qint64 entry) {
     SetFlag(mpvname::Pause, false);
     SetDouble(mpvname::Speed, 1.0);
-    state_ = State::LoadRequested;
+    request_ = Request::LoadRequested;
     if (GetInt(mpvname::PlaylistCount, 0) > 0)
         SetInt(mpvname::PlaylistPos, entry);
     else
-        setURL(url_);
+        open(url_, false);
 }
 
-void MpvMediaPlayer::play() {
+void MpvEngine::play() {
     if (url_.isEmpty())
         return;
     if (IsStopped()) {
@@ -518,7 +516,7 @@ void MpvMediaPlayer::play() {
     SetFlag(mpvname::Pause, false);
 }
 
-void MpvMediaPlayer::pause() {
+void MpvEngine::pause() {
     if (IsStopped())
         return;
     EndScan();
@@ -526,27 +524,23 @@ void MpvMediaPlayer::pause() {
     SetFlag(mpvname::Pause, true);
 }
 
-void MpvMediaPlayer::stop() {
+void MpvEngine::stop() {
     Command({Utf8(mpvname::Stop), Utf8(mpvname::KeepPlaylist)});
     // mpv keeps "pause" across a stop, which would start the next item paused.
     SetFlag(mpvname::Pause, false);
     SetDouble(mpvname::Speed, 1.0);
-    state_ = State::StopRequested;
+    request_ = Request::StopRequested;
 }
 
-void MpvMediaPlayer::fastForward() {
-    if (!isAvailable(QStringLiteral("FastForward")))
+void MpvEngine::scan() {
+    if (!canScan())
         throw AppError(tr("The media player cannot fast forward this media."));
     SetDouble(mpvname::Speed, kScanSpeed);
     SetFlag(mpvname::Pause, false);
-    state_ = State::Scanning;
+    request_ = Request::Scanning;
 }
 
-void MpvMediaPlayer::fastReverse() {
-    throw AppError(tr("The media player cannot fast reverse this media."));
-}
-
-void MpvMediaPlayer::next() {
+void MpvEngine::next() {
     const qint64 count = GetInt(mpvname::PlaylistCount, 0);
     const qint64 current = IsStopped() ? lastEntry_ : GetInt(mpvname::PlaylistPos, lastEntry_);
     if (count == 0)
@@ -557,7 +551,7 @@ void MpvMediaPlayer::next() {
         StepTo(0);
 }
 
-void MpvMediaPlayer::previous() {
+void MpvEngine::previous() {
     const qint64 count = GetInt(mpvname::PlaylistCount, 0);
     const qint64 current = IsStopped() ? lastEntry_ : GetInt(mpvname::PlaylistPos, lastEntry_);
     if (count == 0)
@@ -568,13 +562,13 @@ void MpvMediaPlayer::previous() {
         StepTo(count - 1);
 }
 
-double MpvMediaPlayer::currentPosition() {
+double MpvEngine::position() {
     if (Loading() || IsStopped())
         return 0;
     return GetDouble(mpvname::TimePos, 0.0);
 }
 
-void MpvMediaPlayer::setCurrentPosition(double seconds) {
+void MpvEngine::seekTo(double seconds) {
     if (IsStopped())
         return;
     // Before the start is the start; past the end is the end of the item.
@@ -586,7 +580,7 @@ void MpvMediaPlayer::setCurrentPosition(double seconds) {
         {Utf8(mpvname::Seek), QByteArray::number(target, 'f', 3), Utf8(mpvname::AbsoluteExact)});
 }
 
-void MpvMediaPlayer::seekBy(double seconds) {
+void MpvEngine::seekBy(double seconds) {
     if (IsStopped())
         return;
     // mpv moves from the position it is at, on its own thread: nothing to pause or wait for.
@@ -594,39 +588,38 @@ void MpvMediaPlayer::seekBy(double seconds) {
         {Utf8(mpvname::Seek), QByteArray::number(seconds, 'f', 3), Utf8(mpvname::RelativeExact)});
 }
 
-int MpvMediaPlayer::volume() {
+int MpvEngine::volume() {
     return qRound(GetDouble(mpvname::Volume));
 }
 
-void MpvMediaPlayer::setVolume(int volume) {
+void MpvEngine::setVolume(int volume) {
     SetDouble(mpvname::Volume, std::clamp(volume, 0, 100));
 }
 
-bool MpvMediaPlayer::mute() {
+bool MpvEngine::muted() {
     return GetFlag(mpvname::Mute);
 }
-void MpvMediaPlayer::setMute(bool mute) {
-    SetFlag(mpvname::Mute, mute);
+
+void MpvEngine::setMute(bool on) {
+    SetFlag(mpvname::Mute, on);
 }
 
-void MpvMediaPlayer::setMode(const QString& mode, bool on) {
-    if (mode.compare(QLatin1String("loop"), Qt::CaseInsensitive) == 0) {
-        SetText(mpvname::LoopPlaylist, on ? mpvname::LoopForever : mpvname::No);
-        loop_ = on;
-    } else if (mode.compare(QLatin1String("shuffle"), Qt::CaseInsensitive) == 0) {
-        Command({Utf8(on ? mpvname::PlaylistShuffle : mpvname::PlaylistUnshuffle)});
-    } else {
-        throw AppError(tr("The media player has no play mode \"%1\".").arg(mode));
-    }
+void MpvEngine::setLoop(bool on) {
+    SetText(mpvname::LoopPlaylist, on ? mpvname::LoopForever : mpvname::No);
+    loop_ = on;
 }
 
-double MpvMediaPlayer::duration() {
+void MpvEngine::setShuffle(bool on) {
+    Command({Utf8(on ? mpvname::PlaylistShuffle : mpvname::PlaylistUnshuffle)});
+}
+
+double MpvEngine::duration() {
     if (Loading() || IsStopped())
         return 0;
     return GetDouble(mpvname::Duration, 0.0);
 }
 
-QByteArray MpvMediaPlayer::sourceURL() {
+QByteArray MpvEngine::item() {
     // mpv hands file names back as the bytes it was given, text or not.
     char* path = nullptr;
     if (Mpv().get_property(handle_, mpvname::Path, MPV_FORMAT_STRING, &path) < 0)
@@ -636,21 +629,17 @@ QByteArray MpvMediaPlayer::sourceURL() {
     return result;
 }
 
-MediaMetadata MpvMediaPlayer::metadata() {
+MediaMetadata MpvEngine::metadata() {
     return ReadMpvMetadata(handle_);
 }
 
-QImage MpvMediaPlayer::embeddedPicture() {
-    return picture_;
-}
-
-QString MpvMediaPlayer::cycleTrack(TrackKind kind) {
+QString MpvEngine::cycleTrack(TrackKind kind) {
     if (Loading() || IsStopped())
         return TrackChoiceText(kind, std::nullopt, 0);
     return CycleMpvTrack(handle_, kind);
 }
 
-QString MpvMediaPlayer::PropertyText(const char* name) {
+QString MpvEngine::PropertyText(const char* name) {
     char* text = nullptr;
     if (Mpv().get_property(handle_, name, MPV_FORMAT_STRING, &text) < 0)
         return {};
@@ -661,17 +650,17 @@ QString MpvMediaPlayer::PropertyText(const char* name) {
 
 // ---- mpv calls, each checked ----
 
-void MpvMediaPlayer::Check(int error, const QString& what) {
+void MpvEngine::Check(int error, const QString& what) {
     if (error < 0)
         //: %1 is what the player was doing ("start", "read \"volume\""), %2 the reason mpv gives.
         throw AppError(tr("The media player cannot %1: %2").arg(what, MpvErrorText(error)));
 }
 
-QString MpvMediaPlayer::UserConfigFile() {
+QString MpvEngine::UserConfigFile() {
     return UserConfigFolder() + QStringLiteral("/mpv.conf");
 }
 
-void MpvMediaPlayer::LoadUserConfig() {
+void MpvEngine::LoadUserConfig() {
     // "~~/" in the owner's options (fonts, shaders) means the folder beside the settings store.
     SetOption(mpvname::ConfigDir, QFile::encodeName(UserConfigFolder()).constData());
     const QString file = UserConfigFile();
@@ -685,12 +674,12 @@ void MpvMediaPlayer::LoadUserConfig() {
                  qUtf8Printable(MpvErrorText(error)));
 }
 
-void MpvMediaPlayer::SetOption(const char* name, const char* value) {
+void MpvEngine::SetOption(const char* name, const char* value) {
     Check(Mpv().set_option_string(handle_, name, value),
           tr("set the option \"%1\" to \"%2\"").arg(QLatin1String(name), QString::fromUtf8(value)));
 }
 
-void MpvMediaPlayer::Command(std::initializer_list<QByteArray> arguments) {
+void MpvEngine::Command(std::initializer_list<QByteArray> arguments) {
     std::vector<const char*> argv;
     for (const QByteArray& argument : arguments)
         argv.push_back(argument.constData());
@@ -708,7 +697,7 @@ std::optional<T> Unavailable(int error, const std::optional<T>& whenUnavailable)
 }
 } // namespace
 
-bool MpvMediaPlayer::GetFlag(const char* name, std::optional<bool> whenUnavailable) {
+bool MpvEngine::GetFlag(const char* name, std::optional<bool> whenUnavailable) {
     int value = 0;
     const int error = Mpv().get_property(handle_, name, MPV_FORMAT_FLAG, &value);
     if (const auto fallback = Unavailable(error, whenUnavailable))
@@ -717,7 +706,7 @@ bool MpvMediaPlayer::GetFlag(const char* name, std::optional<bool> whenUnavailab
     return value != 0;
 }
 
-double MpvMediaPlayer::GetDouble(const char* name, std::optional<double> whenUnavailable) {
+double MpvEngine::GetDouble(const char* name, std::optional<double> whenUnavailable) {
     double value = 0;
     const int error = Mpv().get_property(handle_, name, MPV_FORMAT_DOUBLE, &value);
     if (const auto fallback = Unavailable(error, whenUnavailable))
@@ -726,7 +715,7 @@ double MpvMediaPlayer::GetDouble(const char* name, std::optional<double> whenUna
     return value;
 }
 
-qint64 MpvMediaPlayer::GetInt(const char* name, std::optional<qint64> whenUnavailable) {
+qint64 MpvEngine::GetInt(const char* name, std::optional<qint64> whenUnavailable) {
     int64_t value = 0;
     const int error = Mpv().get_property(handle_, name, MPV_FORMAT_INT64, &value);
     if (const auto fallback = Unavailable(error, whenUnavailable))
@@ -735,24 +724,24 @@ qint64 MpvMediaPlayer::GetInt(const char* name, std::optional<qint64> whenUnavai
     return value;
 }
 
-void MpvMediaPlayer::SetFlag(const char* name, bool value) {
+void MpvEngine::SetFlag(const char* name, bool value) {
     int flag = value ? 1 : 0;
     Check(Mpv().set_property(handle_, name, MPV_FORMAT_FLAG, &flag),
           tr("set \"%1\"").arg(QLatin1String(name)));
 }
 
-void MpvMediaPlayer::SetDouble(const char* name, double value) {
+void MpvEngine::SetDouble(const char* name, double value) {
     Check(Mpv().set_property(handle_, name, MPV_FORMAT_DOUBLE, &value),
           tr("set \"%1\"").arg(QLatin1String(name)));
 }
 
-void MpvMediaPlayer::SetInt(const char* name, qint64 value) {
+void MpvEngine::SetInt(const char* name, qint64 value) {
     int64_t number = value;
     Check(Mpv().set_property(handle_, name, MPV_FORMAT_INT64, &number),
           tr("set \"%1\"").arg(QLatin1String(name)));
 }
 
-void MpvMediaPlayer::SetText(const char* name, const char* value) {
+void MpvEngine::SetText(const char* name, const char* value) {
     Check(Mpv().set_property(handle_, name, MPV_FORMAT_STRING, &value),
           tr("set \"%1\"").arg(QLatin1String(name)));
 }
