@@ -20,6 +20,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QScreen>
 
 #include <algorithm>
@@ -123,8 +124,10 @@ Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
     SPIs1.OnSearch = SPIs1Search;
     // Nothing on the menu needs a picture plug-in: they are searched for once it is on the screen.
     AfterFirstPaint(this, [this] {
-        SPIs1.OwnerLoaded();
-        ShowPluginNotices(SPIs1);
+        SPIs1.OwnerLoadedInBackground([menu = QPointer<Tmain_form>(this)] {
+            if (menu)
+                ShowPluginNotices(menu->SPIs1);
+        });
     });
 }
 

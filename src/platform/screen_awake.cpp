@@ -8,6 +8,8 @@
 #include <QDBusPendingReply>
 #include <QGuiApplication>
 
+#include <algorithm>
+
 #include <X11/Xlib.h>
 #include <X11/extensions/scrnsaver.h>
 
@@ -41,6 +43,8 @@ public:
         watcher_ = new QDBusPendingCallWatcher(bus_.asyncCall(call));
         QObject::connect(watcher_, &QDBusPendingCallWatcher::finished, [this] { Answered(); });
     }
+
+    bool Answering() const { return watcher_ != nullptr; }
 
     void Release() {
         wanted_ = false;
@@ -100,6 +104,11 @@ ScreenSaverInhibitor::~ScreenSaverInhibitor() {
     SetInhibited(false);
     if (display_)
         XCloseDisplay(display_);
+}
+
+bool ScreenSaverInhibitor::AwaitingAnswers() const {
+    return std::any_of(bus_.begin(), bus_.end(),
+                       [](const auto& inhibition) { return inhibition->Answering(); });
 }
 
 void ScreenSaverInhibitor::SetInhibited(bool on) {

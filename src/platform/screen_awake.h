@@ -21,6 +21,8 @@ public:
 
     void SetInhibited(bool on);
     bool Inhibited() const { return inhibited_; }
+    // Whether a desktop service has not answered an inhibition yet.
+    bool AwaitingAnswers() const;
 
 private:
     _XDisplay* display_ = nullptr;

@@ -294,8 +294,27 @@ void TSPIs::OwnerLoaded() {
         Search(QStringLiteral("*.spi"));
 }
 
+void TSPIs::OwnerLoadedInBackground(std::function<void()> searched) {
+    if (!AutoSearch) {
+        searched();
+        return;
+    }
+    const SearchFolders folders = FoldersFor(QStringLiteral("*.spi"));
+    search_ = BackgroundJob::Start(
+        &inbox_, [folders](const JobControl&) { return ListFolders(folders); },
+        [this, folders, searched = std::move(searched)](const FolderNames& names) {
+            LoadListed(folders, names);
+            searched();
+        });
+}
+
 void TSPIs::Search(const QString& mask) {
-    std::vector<std::pair<QString, QString>> folders; // directory, pattern
+    const SearchFolders folders = FoldersFor(mask);
+    LoadListed(folders, ListFolders(folders));
+}
+
+TSPIs::SearchFolders TSPIs::FoldersFor(const QString& mask) const {
+    SearchFolders folders;
     const qsizetype slash = mask.lastIndexOf(QLatin1Char('/'));
     if (slash >= 0) {
         folders.emplace_back(mask.left(slash + 1), mask.mid(slash + 1));
@@ -306,16 +325,25 @@ void TSPIs::Search(const QString& mask) {
                 if (const std::optional<QString> dir = SearchDirectory(option))
                     folders.emplace_back(WithTrailingSeparator(*dir), mask);
     }
-    // All folders are listed at once, so that folders which do not answer cost the time limit
-    // once, not once each.
+    return folders;
+}
+
+TSPIs::FolderNames TSPIs::ListFolders(const SearchFolders& folders) {
     std::vector<PluginFolderListing> listings;
     for (const auto& [dir, pattern] : folders)
         listings.emplace_back(dir, pattern);
     const auto deadline = std::chrono::steady_clock::now() + kListingTimeLimit;
+    FolderNames names;
+    for (PluginFolderListing& listing : listings)
+        names.push_back(listing.Wait(deadline));
+    return names;
+}
+
+void TSPIs::LoadListed(const SearchFolders& folders, const FolderNames& names) {
     for (size_t i = 0; i < folders.size(); ++i) {
         const QString& dir = folders[i].first;
-        if (const std::optional<QStringList> names = listings[i].Wait(deadline))
-            SearchListed(WithTrailingSeparator(dir), *names);
+        if (names[i])
+            SearchListed(WithTrailingSeparator(dir), *names[i]);
         else
             notices_.append(tr("%1: the folder did not answer within %2 seconds")
                                 .arg(dir)

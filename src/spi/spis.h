@@ -3,6 +3,7 @@
 // The picture plug-in host: finds "*.spi" libraries in its search directories, loads them, sorts
 // them into kinds by API version and keeps those its owner accepts.
 
+#include "platform/background_job.h"
 #include "platform/error.h"
 #include "spi/picture_formats.h"
 #include "spi/plugin_file.h"
@@ -10,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -233,6 +235,10 @@ public:
 
     // Called once the owner has applied its settings: searches "*.spi" when AutoSearch is set.
     void OwnerLoaded();
+    // The same with the folders listed off the user-interface thread, which goes on meanwhile:
+    // `searched` runs on it once the plug-ins found are loaded (at once without AutoSearch).
+    // Destroying the host drops a search under way.
+    void OwnerLoadedInBackground(std::function<void()> searched);
     // Loads the plug-ins matching Mask (a file pattern, optionally with a directory) that are not
     // loaded yet. One bad file never ends the search.
     void Search(const QString& mask);
@@ -263,6 +269,15 @@ public:
     static constexpr std::chrono::seconds kCallWaitLimit{3};
 
 private:
+    // Folders to search for a mask, each with the file pattern to list in it.
+    using SearchFolders = std::vector<std::pair<QString, QString>>;
+    // Each folder's names, none for a folder that did not answer in time.
+    using FolderNames = std::vector<std::optional<QStringList>>;
+    SearchFolders FoldersFor(const QString& mask) const;
+    // Lists all folders at once, so that folders which do not answer cost the time limit once,
+    // not once each. Any thread.
+    static FolderNames ListFolders(const SearchFolders& folders);
+    void LoadListed(const SearchFolders& folders, const FolderNames& names);
     void SearchListed(const QString& dir, const QStringList& names);
     std::unique_ptr<TSPI> LoadMarked(const QString& path);
     void RegisterPictureExtensions(TInSPI& plugin);
@@ -270,6 +285,9 @@ private:
     std::vector<std::unique_ptr<TSPI>> plugins_;
     QStringList notices_;
     std::unique_ptr<PluginLoadMarks> marks_;
+    // Hears the background search; declared before the job that posts to it.
+    QObject inbox_;
+    BackgroundJob search_;
 };
 
 // The main menu's accept hook: keeps picture plug-ins (TInSPI and derived kinds) only.

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,6 +118,12 @@ protected:
         std::erase(deviceEnds_, fd);
     }
 
+    // Bytes written into a device that its reader has not taken yet.
+    static int Unread(int fd) {
+        int bytes = 0;
+        return ::ioctl(fd, FIONREAD, &bytes) == 0 ? bytes : -1;
+    }
+
     bool Reading(const RemoteInputDevices& devices, const QString& name) const {
         return devices.OpenDevices().contains(DevicePath(name));
     }
@@ -147,7 +154,8 @@ TEST_F(RemoteInputDevicesTest, AComboReceiversMouseReportsAreNotFolded) {
     ASSERT_TRUE(Reading(devices, QStringLiteral("hidraw7")));
     // A mouse movement whose last bytes read as the Video button, then the real Music button.
     ASSERT_TRUE(WriteAll(receiver, Bytes({0x01, 0x00, 0x04, 0x80, 0x00})));
-    QTest::qWait(50);
+    // Read as a report of its own before the next comes.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Unread(receiver) == 0; }, kWaitMs));
     ASSERT_TRUE(WriteAll(receiver, Bytes({0x02, 0x00, 0x04, 0x08, 0x00})));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !screen_.reports.empty(); }, kWaitMs));
     QCoreApplication::processEvents();
@@ -186,7 +194,7 @@ TEST_F(RemoteInputDevicesTest, ANodeMadeAnewUnderTheSameNameIsReadInstead) {
     // Unplugged and another remote plugged in before the old one reported its end.
     ASSERT_EQ(::unlink(QFile::encodeName(DevicePath(QStringLiteral("hidraw6"))).constData()), 0);
     const int second = Plug(QStringLiteral("hidraw6"), &kVendorRemote);
-    QTest::qWait(300);
+    // The report waits in the new node until that is found and read.
     ASSERT_TRUE(WriteAll(second, Bytes({0x03, 0x00, 0x00, 0x02})));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !screen_.reports.empty(); }, kWaitMs));
     EXPECT_EQ(devices.OpenDevices(), QStringList{DevicePath(QStringLiteral("hidraw6"))});

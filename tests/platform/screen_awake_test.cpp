@@ -62,6 +62,10 @@ protected:
         }
     }
 
+    // Waits until every desktop service has answered the inhibitor's calls.
+    static bool Answered(const ScreenSaverInhibitor& inhibitor) {
+        return QTest::qWaitFor([&] { return !inhibitor.AwaitingAnswers(); }, 5000);
+    }
     bool WaitForCalls(int count) {
         return QTest::qWaitFor([&] { return fake_.calls.size() >= count; }, 5000);
     }
@@ -82,7 +86,7 @@ TEST_F(ScreenAwakeBusTest, InhibitsBothDesktopServicesAndHandsTheirCookiesBack) 
         << fake_.calls.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(fake_.calls.filter(QStringLiteral("Gnome Couchframe 0 (Playing media) 8")).size(), 1);
     // Let the cookies arrive, then release: each service gets back its own cookie.
-    QTest::qWait(200);
+    ASSERT_TRUE(Answered(inhibitor));
     inhibitor.SetInhibited(false);
     ASSERT_TRUE(WaitForCalls(4));
     const QString freedesktop = fake_.calls.filter(QStringLiteral("Inhibit Couchframe")).first();
@@ -104,7 +108,7 @@ TEST_F(ScreenAwakeBusTest, ReleaseBeforeTheCookieArrivesStillReleases) {
 TEST_F(ScreenAwakeBusTest, RepeatedRequestsInhibitOnceAndADesktopWithoutTheServicesIsQuiet) {
     ScreenSaverInhibitor bare(bus_.Connect(QStringLiteral("bare")), {});
     bare.SetInhibited(true);
-    QTest::qWait(200);
+    ASSERT_TRUE(Answered(bare));
     bare.SetInhibited(false);
     EXPECT_TRUE(fake_.calls.isEmpty());
 
@@ -112,7 +116,7 @@ TEST_F(ScreenAwakeBusTest, RepeatedRequestsInhibitOnceAndADesktopWithoutTheServi
     ScreenSaverInhibitor inhibitor(bus_.Connect(QStringLiteral("player")), {});
     inhibitor.SetInhibited(true);
     inhibitor.SetInhibited(true);
-    QTest::qWait(200);
+    ASSERT_TRUE(Answered(inhibitor));
     EXPECT_EQ(fake_.calls.size(), 1);
     EXPECT_TRUE(inhibitor.Inhibited());
 }
@@ -123,7 +127,7 @@ TEST_F(ScreenAwakeBusTest, DestroyedInhibitorReleasesWhatItHeld) {
         ScreenSaverInhibitor inhibitor(bus_.Connect(QStringLiteral("player")), {});
         inhibitor.SetInhibited(true);
         ASSERT_TRUE(WaitForCalls(1));
-        QTest::qWait(100);
+        ASSERT_TRUE(Answered(inhibitor));
     }
     ASSERT_TRUE(WaitForCalls(2));
     EXPECT_EQ(fake_.calls.last(), QStringLiteral("UnInhibit 42"));

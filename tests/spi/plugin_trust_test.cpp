@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -200,6 +201,28 @@ TEST(PluginSearch, AFolderOnAStalledShareIsGivenUpAfterTheTimeLimitAndQuittingIs
         EXPECT_EQ(host.Notices(),
                   QStringList{susieFolder +
                               QStringLiteral("/: the folder did not answer within 5 seconds")});
+    }
+    {
+        // In the background the user-interface thread goes on while the share does not answer.
+        TSPIs host;
+        host.SearchOptions = spsSusieDir | spsWindowsDir;
+        bool searched = false;
+        host.OwnerLoadedInBackground([&searched] { searched = true; });
+        EXPECT_FALSE(searched);
+        EXPECT_EQ(host.Count(), 0);
+        bool otherWorkRan = false;
+        QTimer::singleShot(0, [&otherWorkRan] { otherWorkRan = true; });
+        ASSERT_TRUE(QTest::qWaitFor([&otherWorkRan] { return otherWorkRan; }, 1000));
+        EXPECT_FALSE(searched);
+        ASSERT_TRUE(QTest::qWaitFor([&searched] { return searched; }, 30000));
+        EXPECT_EQ(FileNames(host), QStringList{"data.spi"});
+        EXPECT_EQ(host.Notices().size(), 1);
+    }
+    {
+        // A host destroyed while its folders are listed hears nothing of them.
+        TSPIs host;
+        host.SearchOptions = spsSusieDir;
+        host.OwnerLoadedInBackground([] { ADD_FAILURE() << "searched after the host was gone"; });
     }
     EraseSettingKey(0, settingskey::SusiePlugins);
 
