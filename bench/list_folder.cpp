@@ -79,7 +79,7 @@ void BM_PaintPage(benchmark::State& state) {
     MediaScreens screens(services.Screens(nullptr));
     ScreenStack window(services.input);
     window.PlaceFullScreen();
-    auto list = std::make_unique<TFile_Menu>(screens, clock, services.checks);
+    auto list = std::make_unique<TFile_Menu>(screens, services.FolderLists());
     TFile_Menu& screen = *list;
     screen.category = 1;
     window.Push(std::move(list));

@@ -30,8 +30,7 @@ int main(int argc, char** argv) {
     MainMenuScreens screens;
     screens.configurationDialog = MakeConfigurationDialog;
     screens.folderList = [&mediaScreens, &services](int category) -> std::unique_ptr<Form> {
-        auto folderList =
-            std::make_unique<TFile_Menu>(mediaScreens, services.clock, services.checks);
+        auto folderList = std::make_unique<TFile_Menu>(mediaScreens, services.FolderLists());
         folderList->category = category;
         return folderList;
     };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filemenu/folder_existence.h"
+#include "filemenu/folder_walk.h"
 #include "input/remote_dispatch.h"
 #include "platform/clock.h"
 #include "platform/media_session.h"
@@ -17,10 +17,12 @@ public:
 
     // What the screens are handed.
     ScreenServices Screens(const TSPIs* plugins) { return {clock, sessions, awake, plugins}; }
+    FolderListServices FolderLists() { return {clock, checks, locks}; }
 
     Clock& clock;
     RemoteDispatch input{clock};
     MediaSessions sessions;
     ScreenAwake awake;
     const ExistenceChecks checks;
+    CategoryLocks locks;
 };

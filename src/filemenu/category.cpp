@@ -10,21 +10,16 @@ constexpr std::array<CategoryInfo, 3> kCategories{{
     {2, QT_TRANSLATE_NOOP("FileMenu", "my Music"), 2, false},
     {3, QT_TRANSLATE_NOOP("FileMenu", "my Picture"), 3, true},
 }};
-
-std::array<bool, 3>& LockStates() {
-    static std::array<bool, 3> states{true, true, true};
-    return states;
-}
 } // namespace
 
 const CategoryInfo& CategoryTable(int category) {
     return kCategories[CategorySchema(category).category - 1];
 }
 
-bool LockState(int category) {
-    return LockStates()[CategoryTable(category).category - 1];
+bool CategoryLocks::LockState(int category) const {
+    return states_[static_cast<size_t>(CategoryTable(category).category - 1)];
 }
 
-void SetLockState(int category, bool locked) {
-    LockStates()[CategoryTable(category).category - 1] = locked;
+void CategoryLocks::SetLockState(int category, bool locked) {
+    states_[static_cast<size_t>(CategoryTable(category).category - 1)] = locked;
 }

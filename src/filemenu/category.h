@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 // What the folder list screen takes from a category (1 Video, 2 Music, 3 Picture) besides its
 // settings.
 struct CategoryInfo {
@@ -13,6 +15,13 @@ struct CategoryInfo {
 // The table row of a category; raises AppError for a number outside 1..3.
 const CategoryInfo& CategoryTable(int category);
 
-// Per category, for the whole run: set means locked folders are hidden.
-bool LockState(int category);
-void SetLockState(int category, bool locked);
+// LockState: per category, for the whole run; set means locked folders are hidden. One per run,
+// made in main() and handed to the folder lists.
+class CategoryLocks {
+public:
+    bool LockState(int category) const;
+    void SetLockState(int category, bool locked);
+
+private:
+    std::array<bool, 3> states_{true, true, true};
+};

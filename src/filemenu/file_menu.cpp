@@ -29,9 +29,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption,
 }
 } // namespace
 
-TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, Clock& clock,
-                       const ExistenceChecks& checks)
-    : mediaScreens_(mediaScreens), walk_(*this, CurTag, clock, checks) {
+TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, const FolderListServices& services)
+    : mediaScreens_(mediaScreens), walk_(*this, CurTag, services) {
     SetBlackBackground(*this);
 
     Image1 = new ImageWidget(this);

@@ -25,7 +25,7 @@ class TFile_Menu : public Form, public PanelSelection, private FolderWalkView {
 public:
     // Media hand-offs open the screens that mediaScreens makes; the workers' waits are timed by
     // clock. Both outlive the screen.
-    TFile_Menu(MediaScreenFactory& mediaScreens, Clock& clock, const ExistenceChecks& checks);
+    TFile_Menu(MediaScreenFactory& mediaScreens, const FolderListServices& services);
     ~TFile_Menu() override;
 
     // Set by the creator before the screen is shown: 1 Video, 2 Music, 3 Picture.

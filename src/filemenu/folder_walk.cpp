@@ -12,9 +12,9 @@
 
 #include <algorithm>
 
-FolderWalk::FolderWalk(FolderWalkView& view, int& curTag, Clock& clock,
-                       const ExistenceChecks& checks)
-    : view_(view), clock_(clock), checks_(checks), curTag_(curTag) {}
+FolderWalk::FolderWalk(FolderWalkView& view, int& curTag, const FolderListServices& services)
+    : view_(view), clock_(services.clock), checks_(services.checks), locks_(services.locks),
+      curTag_(curTag) {}
 
 FolderWalk::~FolderWalk() = default;
 
@@ -22,7 +22,7 @@ void FolderWalk::Start(int category) {
     depth_ = 0;
     positionStack_.clear();
     walk_.clear();
-    SetLockState(category, true);
+    locks_.SetLockState(category, true);
     const CategoryInfo& info = CategoryTable(category);
     category_ = category;
     settings_ = &CategorySchema(category);
@@ -41,7 +41,7 @@ void FolderWalk::Start(int category) {
 
 void FolderWalk::ListRegisteredFolders() {
     const int count = ReadFolderEntryCount(settings_->keyPath);
-    const bool locked = LockState(category_);
+    const bool locked = locks_.LockState(category_);
     std::vector<QByteArray> paths;
     for (int i = 1; i <= count; ++i) {
         const QString folder = ReadSetting(settings_->Folder(i));
@@ -300,7 +300,7 @@ void FolderWalk::Enter() {
         OpenEntry(curTag_, false);
         return;
     }
-    SetLockState(category_, !LockState(category_));
+    locks_.SetLockState(category_, !locks_.LockState(category_));
     // The code may have been completed before a click walked into a folder: the registered
     // folders are their own level again, or the way up would lead above them.
     depth_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filemenu/category.h"
 #include "filemenu/extension_list.h"
 #include "filemenu/file_entry.h"
 #include "filemenu/folder_existence.h"
@@ -20,6 +21,13 @@
 
 struct CategorySettings;
 class Clock;
+
+// What every folder list of a run shares, made once in main().
+struct FolderListServices {
+    Clock& clock;
+    const ExistenceChecks& checks;
+    CategoryLocks& locks;
+};
 
 // What the walk needs of the screen that shows it.
 class FolderWalkView {
@@ -54,7 +62,7 @@ public:
     // A folder still being read after this says so in the title row.
     static constexpr std::chrono::milliseconds kShowReadingAfter{300};
 
-    FolderWalk(FolderWalkView& view, int& curTag, Clock& clock, const ExistenceChecks& checks);
+    FolderWalk(FolderWalkView& view, int& curTag, const FolderListServices& services);
     ~FolderWalk();
 
     // Begins at the registered folders of a category (1 Video, 2 Music, 3 Picture), their locked
@@ -141,6 +149,7 @@ private:
     FolderWalkView& view_;
     Clock& clock_;
     const ExistenceChecks& checks_;
+    CategoryLocks& locks_;
     int& curTag_;
     int category_ = 1;
     const CategorySettings* settings_ = nullptr;

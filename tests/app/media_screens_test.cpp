@@ -16,7 +16,7 @@ namespace {
 class MediaScreensTest : public ::testing::Test {
 protected:
     explicit MediaScreensTest() {
-        auto list = std::make_unique<TFile_Menu>(screens, services.clock, services.checks);
+        auto list = std::make_unique<TFile_Menu>(screens, services.FolderLists());
         menu = list.get();
         services.window.Push(std::move(list));
     }

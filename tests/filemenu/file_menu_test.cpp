@@ -82,7 +82,7 @@ protected:
     // Opens the screen; its hand-offs are recorded unless another factory is given.
     TFile_Menu& Open(int category = 1, MediaScreenFactory* screens = nullptr) {
         auto list =
-            std::make_unique<TFile_Menu>(screens ? *screens : media, clock, services.checks);
+            std::make_unique<TFile_Menu>(screens ? *screens : media, services.FolderLists());
         screen = list.get();
         screen->category = category;
         services.window.Push(std::move(list));
@@ -141,7 +141,7 @@ TEST_F(FileMenuTest, SetUpFromTheCategoryTable) {
     EXPECT_EQ(screen->PlaylistKind(), 2);
     EXPECT_FALSE(screen->UseViewer());
     EXPECT_THAT(screen->Extensions().Items(), ElementsAre(".m3u", ".mid", ".mp3", ".wav", ".wma"));
-    EXPECT_TRUE(LockState(2));
+    EXPECT_TRUE(services.locks.LockState(2));
     EXPECT_EQ(screen->CurTag, 100);
     ExpectHighlightOnSelection();
 }
@@ -302,7 +302,7 @@ TEST_F(UnlockTest, CodeShowsLockedFoldersInTheirPlacesAndHidesThemAgain) {
     EXPECT_EQ(screen->Depth(), 0);
     EXPECT_EQ(screen->Page(), 0);
     EXPECT_EQ(screen->CurTag, 101); // the selected row is unchanged
-    EXPECT_FALSE(LockState(1));
+    EXPECT_FALSE(services.locks.LockState(1));
     Press(vk::Numpad0 + 5);
     Press(vk::Numpad0 + 8);
     Press(vk::Numpad0 + 2);
@@ -321,7 +321,7 @@ TEST_F(UnlockTest, ExtraDigitAfterTheCodeOpensTheEntry) {
     Type("58201");
     Press(vk::Return);
     EXPECT_EQ(screen->Depth(), 1);
-    EXPECT_TRUE(LockState(1));
+    EXPECT_TRUE(services.locks.LockState(1));
 }
 
 TEST_F(UnlockTest, DigitsInsideAFolderNeverCount) {
@@ -333,15 +333,15 @@ TEST_F(UnlockTest, DigitsInsideAFolderNeverCount) {
     Press(vk::Return); // hands the file on
     EXPECT_EQ(screen->Depth(), 1);
     ASSERT_EQ(media.requests.size(), 1u);
-    EXPECT_TRUE(LockState(1));
+    EXPECT_TRUE(services.locks.LockState(1));
 }
 
 TEST_F(UnlockTest, SwitchingCategoryAndReopeningLockAgain) {
     Type("5820");
     Press(vk::Return);
-    ASSERT_FALSE(LockState(1));
+    ASSERT_FALSE(services.locks.LockState(1));
     Open();
-    EXPECT_TRUE(LockState(1));
+    EXPECT_TRUE(services.locks.LockState(1));
     EXPECT_THAT(Titles(), ElementsAre("< A >", "< C >"));
 }
 
@@ -374,7 +374,7 @@ TEST_F(UnlockTest, EmptyCodeLeavesEnterOpeningEntries) {
     Open();
     Press(vk::Return);
     EXPECT_EQ(screen->Depth(), 1);
-    EXPECT_TRUE(LockState(1));
+    EXPECT_TRUE(services.locks.LockState(1));
 }
 
 TEST_F(FileMenuTest, MarksSurvivePagingAndAHandOffButNotALevelChange) {
@@ -750,7 +750,7 @@ protected:
         ASSERT_TRUE(WaitForWorkersToEnd());
     }
     TFile_Menu& OpenWhileStalled() {
-        auto list = std::make_unique<TFile_Menu>(media, clock, services.checks);
+        auto list = std::make_unique<TFile_Menu>(media, services.FolderLists());
         screen = list.get();
         services.window.Push(std::move(list));
         services.window.show();

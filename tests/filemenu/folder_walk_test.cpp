@@ -64,7 +64,8 @@ protected:
     int curTag = FolderWalk::kFirstTag;
     ManualClock clock;
     ExistenceChecks checks;
-    FolderWalk walk{view, curTag, clock, checks};
+    CategoryLocks locks;
+    FolderWalk walk{view, curTag, {clock, checks, locks}};
 };
 
 TEST_F(FolderWalkTest, RowsOutsideTheListHoldNoEntry) {

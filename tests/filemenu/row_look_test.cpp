@@ -68,7 +68,7 @@ TEST_P(FolderListLook, RowsAndLabelsLieWholeAndCentred) {
     RecordingMediaScreens media;
     TestServices services;
     services.window.PlaceFullScreen();
-    auto list = std::make_unique<TFile_Menu>(media, services.clock, services.checks);
+    auto list = std::make_unique<TFile_Menu>(media, services.FolderLists());
     TFile_Menu& menu = *list;
     menu.category = 1;
     services.window.Push(std::move(list));
