@@ -77,7 +77,8 @@ QCollator FolderCollator() {
         locale = QLocale(QLocale::English, QLocale::UnitedStates);
     QCollator collator(locale);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
+    // Numbers compare as numbers: "Episode 2" before "Episode 10", as every peer sorts a season.
+    collator.setNumericMode(true);
     return collator;
 }
 

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -157,6 +158,30 @@ TEST_F(FolderListingTest, UpEntryThenFoldersThenFilesCaseIgnored) {
         EXPECT_FALSE(item.entry.marked);
     }
 }
+
+// Numbers in names compare as numbers, in the user's language as in the C locale; letter case is
+// still ignored and the up entry and folders still come first.
+class NaturalOrderTest : public FolderListingTest,
+                         public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(NaturalOrderTest, ASeasonSortsByEpisodeNumber) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QString::fromLatin1(GetParam())));
+    for (const char* name : {"Episode 10.avi", "episode 2.avi", "Episode 1.avi", "Episode 11.avi",
+                             "S01E10.avi", "S01E9.avi", "Film (2010).avi", "Film (1999).avi"})
+        Touch(name);
+    for (const char* name : {"Season 10", "season 2"})
+        MakeDir(name);
+    const EntryList list = ListFolderEntries(root, video);
+    QLocale::setDefault(before);
+    EXPECT_THAT(Names(list),
+                ElementsAre("..", "season 2", "Season 10", "Episode 1.avi", "episode 2.avi",
+                            "Episode 10.avi", "Episode 11.avi", "Film (1999).avi",
+                            "Film (2010).avi", "S01E9.avi", "S01E10.avi"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, NaturalOrderTest, ::testing::Values("en_US", "ja_JP", "C"),
+                         [](const auto& info) { return std::string(info.param); });
 
 // On its worker the listing knows the folder it read and sorts as above; the result arrives on the
 // receiver's thread.

@@ -153,6 +153,19 @@ TEST_F(PlaylistTest, MarkedFilesOfSeveralPagesAreSortedIntoTheWpl) {
                   Media("c.avi") + "\"/>\r\n" + kWplTail);
 }
 
+TEST_F(PlaylistTest, NumbersInTheNamesSortAsNumbers) {
+    for (const char* name : {"ep 10.avi", "Ep 2.avi", "ep 1.avi"}) {
+        MakeFile(Media(name));
+        entries.push_back(File(Media(name), true));
+    }
+    const auto request = Play(kWplPlaylist, true, 0);
+    ASSERT_TRUE(request);
+    EXPECT_EQ(ReadAll(PlaylistPath(".wpl")),
+              kWplHead + "      <media src=\"" + Media("ep 1.avi") + "\"/>\r\n" +
+                  "      <media src=\"" + Media("Ep 2.avi") + "\"/>\r\n" + "      <media src=\"" +
+                  Media("ep 10.avi") + "\"/>\r\n" + kWplTail);
+}
+
 TEST_F(PlaylistTest, FolderSelectionCollectsTheMatchingFilesDirectlyInside) {
     for (const char* name : {"b.avi", "A.MPG", "c.txt", ".hidden.avi", "noext"})
         MakeFile(Media(name));
