@@ -8,6 +8,7 @@ std::unique_ptr<Form> MediaScreens::CreateMediaScreen(const MediaRequest& reques
         auto viewer = std::make_unique<TViewer_Form>(services_);
         viewer->listFlag = request.list;
         viewer->path = request.path;
+        viewer->neighbours = request.neighbours;
         return viewer;
     }
     return CreatePlayerScreen(request.path, request.category, services_);

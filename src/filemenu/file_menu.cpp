@@ -162,10 +162,12 @@ void TFile_Menu::SwitchCategory(int newCategory) {
     SetUp();
 }
 
-void TFile_Menu::ShowMedia(const QByteArray& path, bool viewer, bool list) {
+void TFile_Menu::ShowMedia(const QByteArray& path, bool viewer, bool list,
+                           const QByteArrayList& neighbours) {
     if (busy_ || !Stack())
         return;
-    std::unique_ptr<Form> screen = mediaScreens_.CreateMediaScreen({path, viewer, list, category});
+    std::unique_ptr<Form> screen =
+        mediaScreens_.CreateMediaScreen({path, viewer, list, category, neighbours});
     if (!screen)
         return;
     busy_ = true;

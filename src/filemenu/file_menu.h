@@ -44,7 +44,8 @@ public:
     void PaintPage() override;
     void GoUp();
     void SwitchCategory(int newCategory);
-    void ShowMedia(const QByteArray& path, bool viewer, bool list) override;
+    void ShowMedia(const QByteArray& path, bool viewer, bool list,
+                   const QByteArrayList& neighbours = {}) override;
 
     // State, for the play command and for tests.
     const EntryList& Entries() const { return walk_.Entries(); }

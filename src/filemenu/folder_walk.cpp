@@ -228,6 +228,14 @@ bool FolderWalk::IsOnTheWay(const std::optional<std::pair<quint64, quint64>>& fo
     return folder && std::find(walk_.begin(), walk_.end(), *folder) != walk_.end();
 }
 
+QByteArrayList FolderWalk::FilesShown() const {
+    QByteArrayList files;
+    for (const ListEntry& item : entries_)
+        if (!item.entry.directory)
+            files.append(item.entry.path);
+    return files;
+}
+
 void FolderWalk::OpenEntry(int tag, bool up) {
     const ListEntry* item = EntryOn(tag);
     if (item == nullptr || !item->entry.exists)
@@ -236,7 +244,7 @@ void FolderWalk::OpenEntry(int tag, bool up) {
     const FileEntry entry = item->entry;
     if (!entry.directory && !up) {
         if (!entry.name.isEmpty())
-            view_.ShowMedia(entry.path, useViewer_, false);
+            view_.ShowMedia(entry.path, useViewer_, false, FilesShown());
         return;
     }
     if (up && depth_ <= 0)

@@ -38,7 +38,10 @@ public:
     virtual void PaintPage() = 0;
     // The selection moved while no input was being handled (a folder listed by a worker).
     virtual void SelectionMoved(int fromTag) = 0;
-    virtual void ShowMedia(const QByteArray& path, bool viewer, bool list) = 0;
+    // Hands a file or a list file to the player or the viewer; a single file comes with the files
+    // of its listing (neighbours), a list file without.
+    virtual void ShowMedia(const QByteArray& path, bool viewer, bool list,
+                           const QByteArrayList& neighbours = {}) = 0;
     // Holds painting while a listing or the folders' tests may still answer at once (no empty page
     // or olive row shown first); released at their answer or after a moment at most.
     virtual void HoldPainting(bool hold) = 0;
@@ -157,6 +160,8 @@ private:
     bool useViewer_ = false;
     UnlockCodeEntry code_;
     ExtensionList extensions_;
+    // The files of the listing shown, in its order.
+    QByteArrayList FilesShown() const;
     EntryList entries_;
     int depth_ = 0;
     // The list index entered from each depth; grows with the walk, so no nesting overflows it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 
 #include <memory>
 
@@ -12,6 +13,9 @@ struct MediaRequest {
     bool viewer = false;
     bool list = false; // for the viewer: path names a list file, one picture path per line
     int category = 0;  // the player shows video (1) or music (2)
+    // For a single file: the files of the listing it was chosen from, itself included, in the
+    // order of the screen; empty for a list.
+    QByteArrayList neighbours;
     bool operator==(const MediaRequest&) const = default;
 };
 

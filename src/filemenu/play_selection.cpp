@@ -47,12 +47,14 @@ std::optional<MediaRequest> PlaySelection(int playlistKind, bool useMarks, const
         return MediaRequest{.path = playlist,
                             .viewer = source.useViewer,
                             .list = true,
-                            .category = source.category};
+                            .category = source.category,
+                            .neighbours = {}};
     }
     if (!onEntry)
         return std::nullopt;
     return MediaRequest{.path = source.entries[static_cast<size_t>(i)].entry.path,
                         .viewer = source.useViewer,
                         .list = false,
-                        .category = source.category};
+                        .category = source.category,
+                        .neighbours = {}};
 }

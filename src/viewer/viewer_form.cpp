@@ -62,13 +62,16 @@ void TViewer_Form::FormShow() {
             ReportError(error);
             return;
         }
+    } else if (neighbours.contains(path)) {
+        list_ = neighbours;
+        index_ = static_cast<int>(list_.indexOf(path));
     } else {
         list_ = {path};
     }
     if (list_.isEmpty())
         PG1->Paint();
     else
-        ShowPicture(list_[0]);
+        ShowPicture(list_[index_]);
 }
 
 void TViewer_Form::FormClose() {
@@ -91,6 +94,12 @@ void TViewer_Form::FormKeyDown(int& key, ShiftState shift) {
     }
     if (key >= vk::Numpad0 && key <= vk::Numpad0 + 9) {
         SetDisplayTime(key - vk::Numpad0);
+        return;
+    }
+    // The remote's arrows step as Ctrl+F and Ctrl+B do.
+    if ((key == vk::Right || key == vk::Left) && shift == ShiftState{}) {
+        key == vk::Right ? NextPicture() : PreviousPicture();
+        key = 0;
         return;
     }
     if (!shift.ctrl)

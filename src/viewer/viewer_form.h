@@ -38,6 +38,9 @@ public:
     // line) when listFlag is set, else one picture. Bytes of the file system.
     bool listFlag = false;
     QByteArray path;
+    // With a single picture: the pictures of the listing it was chosen from, itself included, in
+    // the order of the screen. The show steps through them from that picture.
+    QList<QByteArray> neighbours;
 
     // Handlers.
     void FormShow() override;

@@ -40,11 +40,12 @@ TEST_F(MediaScreensTest, PictureHandOffsOpenTheViewerWithTheListFlagAndPath) {
     EXPECT_EQ(viewer->path, QByteArray("/pictures/a.lst"));
     CloseTop();
 
-    menu->ShowMedia("/pictures/one.png", true, false);
+    menu->ShowMedia("/pictures/one.png", true, false, {"/pictures/one.png", "/pictures/two.png"});
     viewer = dynamic_cast<TViewer_Form*>(services.window.Top());
     ASSERT_NE(viewer, nullptr);
     EXPECT_FALSE(viewer->listFlag);
     EXPECT_EQ(viewer->path, QByteArray("/pictures/one.png"));
+    EXPECT_EQ(viewer->neighbours, (QByteArrayList{"/pictures/one.png", "/pictures/two.png"}));
 }
 
 TEST_F(MediaScreensTest, PlayerHandOffKeepsThePathBytes) {

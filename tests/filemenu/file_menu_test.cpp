@@ -396,7 +396,10 @@ TEST_F(FileMenuTest, MarksSurvivePagingAndAHandOffButNotALevelChange) {
     Press(vk::Right);
     Press(vk::Return); // f11 to the player
     ASSERT_EQ(media.requests.size(), 1u);
-    EXPECT_EQ(media.requests[0], (MediaRequest{Path("many/f11.avi"), false, false, 1}));
+    QByteArrayList listing;
+    for (int i = 0; i < 14; ++i)
+        listing << Path("many/" + QByteArray(QString::asprintf("f%02d.avi", i).toLatin1()));
+    EXPECT_EQ(media.requests[0], (MediaRequest{Path("many/f11.avi"), false, false, 1, listing}));
     EXPECT_EQ(Captions()[0], QStringLiteral("*f09"));
     EXPECT_EQ(screen->Page(), 1);
     EXPECT_FALSE(screen->Busy());
@@ -557,17 +560,24 @@ TEST_F(FileMenuTest, NameNotValidUtf8HandedOnByteForByte) {
     EXPECT_EQ(unlink(Path("media/" + name).constData()), 0);
 }
 
-TEST_F(FileMenuTest, PictureFilesGoToTheViewer) {
+TEST_F(FileMenuTest, PictureFilesGoToTheViewerWithTheirFolder) {
     MakeDir("pics");
+    MakeDir("pics/sub");
+    Touch("pics/b.jpg");
     Touch("pics/a.JPG");
+    Touch("pics/notes.txt");
     Register(QStringLiteral("Software\\Quor\\Couchframe\\Picture"),
              {{QStringLiteral("P"), Path("pics")}});
     Open(3);
     Press(vk::Return);
+    Press(vk::Down); // past "sub"
     Press(vk::Down);
     Press(vk::Return);
     ASSERT_EQ(media.requests.size(), 1u);
-    EXPECT_EQ(media.requests[0], (MediaRequest{Path("pics/a.JPG"), true, false, 3}));
+    // The folder's pictures in the order of the screen; no folders, no other files.
+    EXPECT_EQ(media.requests[0],
+              (MediaRequest{
+                  Path("pics/a.JPG"), true, false, 3, {Path("pics/a.JPG"), Path("pics/b.jpg")}}));
     EraseSettingKey(0, QStringLiteral("Software\\Quor\\Couchframe\\Picture"));
 }
 
@@ -591,7 +601,7 @@ TEST_F(FileMenuTest, AMediaScreenStandsOverTheListAndASecondHandOffIsRefused) {
     EXPECT_FALSE(menu.isVisible());
     menu.ShowMedia("/second", false, false);
     ASSERT_EQ(factory.requests.size(), 1u);
-    EXPECT_EQ(factory.requests[0], (MediaRequest{"/first", true, true, 1}));
+    EXPECT_EQ(factory.requests[0], (MediaRequest{"/first", true, true, 1, {}}));
     EXPECT_EQ(services.window.Depth(), 2);
 
     services.window.Top()->close();
@@ -708,7 +718,7 @@ TEST_F(FileMenuTest, PlayCommandOnAFileHandsOnTheFileItself) {
     screen->WmAppCommand(0x102E);
     Settle();
     ASSERT_EQ(media.requests.size(), 1u);
-    EXPECT_EQ(media.requests[0], (MediaRequest{Path("media/f01.avi"), false, false, 1}));
+    EXPECT_EQ(media.requests[0], (MediaRequest{Path("media/f01.avi"), false, false, 1, {}}));
 }
 
 TEST_F(FileMenuTest, PlayCommandOnAFileRemovedSinceTheListingPlaysNothing) {
@@ -723,7 +733,8 @@ TEST_F(FileMenuTest, PlayCommandOnAFileRemovedSinceTheListingPlaysNothing) {
     EXPECT_TRUE(media.requests.empty());
     Press(vk::Down); // the file beside it is still there
     Press(vk::LetterA + ('P' - 'A'), ShiftState{false, true, false});
-    EXPECT_THAT(media.requests, ElementsAre(MediaRequest{Path("media/f01.avi"), false, false, 1}));
+    EXPECT_THAT(media.requests,
+                ElementsAre(MediaRequest{Path("media/f01.avi"), false, false, 1, {}}));
 }
 
 TEST_F(FileMenuTest, DamagedEntryCountListsNothing) {

@@ -19,7 +19,9 @@ public:
     void PaintRow(int row) override { rows.push_back(row); }
     void PaintPage() override { ++pages; }
     void SelectionMoved(int) override {}
-    void ShowMedia(const QByteArray& path, bool, bool) override { shown.push_back(path); }
+    void ShowMedia(const QByteArray& path, bool, bool, const QByteArrayList&) override {
+        shown.push_back(path);
+    }
     void HoldPainting(bool) override {}
     void ReadingShown(qsizetype) override {}
     void ReadingEnded() override {}

@@ -146,7 +146,7 @@ TEST_F(PlaylistTest, MarkedFilesOfSeveralPagesAreSortedIntoTheWpl) {
     entries[21] = File(Media("A.mpg"), true);
     entries[24] = File(Media("b.avi"), true);
     const auto request = Play(kWplPlaylist, true, 13);
-    EXPECT_THAT(request, Optional(MediaRequest{PlaylistPath(".wpl"), false, true, 1}));
+    EXPECT_THAT(request, Optional(MediaRequest{PlaylistPath(".wpl"), false, true, 1, {}}));
     EXPECT_EQ(ReadAll(PlaylistPath(".wpl")),
               kWplHead + "      <media src=\"" + Media("A.mpg") + "\"/>\r\n" +
                   "      <media src=\"" + Media("b.avi") + "\"/>\r\n" + "      <media src=\"" +
@@ -175,7 +175,7 @@ TEST_F(PlaylistTest, FolderSelectionCollectsTheMatchingFilesDirectlyInside) {
     const QByteArray folder = Media("").chopped(1);
     entries = {Folder(folder)};
     const auto request = Play(kM3uPlaylist, false, 0, "avi,mpg");
-    EXPECT_THAT(request, Optional(MediaRequest{PlaylistPath(".m3u"), false, true, 2}));
+    EXPECT_THAT(request, Optional(MediaRequest{PlaylistPath(".m3u"), false, true, 2, {}}));
     EXPECT_EQ(ReadAll(PlaylistPath(".m3u")), folder + "/A.MPG\r\n" + folder + "/b.avi\r\n");
 }
 
@@ -185,7 +185,7 @@ TEST_F(PlaylistTest, UpEntryPlaysTheParentFolder) {
     MakeFile(Media("sub/y.jpg"));
     entries = {Folder(Media("sub/..")), File(Media("sub/y.jpg"))};
     const auto request = Play(kLstPlaylist, false, 0);
-    EXPECT_THAT(request, Optional(MediaRequest{PlaylistPath(".lst"), true, true, 3}));
+    EXPECT_THAT(request, Optional(MediaRequest{PlaylistPath(".lst"), true, true, 3, {}}));
     EXPECT_EQ(ReadAll(PlaylistPath(".lst")), Media("sub/../x.jpg") + "\r\n");
 }
 
@@ -193,9 +193,9 @@ TEST_F(PlaylistTest, SingleFileIsHandedOnItselfWithoutPlaylist) {
     MakeFile(Media("x.jpg"));
     entries = {Folder(Media("sub/..")), File(Media("x.jpg"))};
     EXPECT_THAT(Play(kLstPlaylist, false, 1),
-                Optional(MediaRequest{Media("x.jpg"), true, false, 3}));
+                Optional(MediaRequest{Media("x.jpg"), true, false, 3, {}}));
     EXPECT_THAT(Play(kWplPlaylist, false, 1),
-                Optional(MediaRequest{Media("x.jpg"), false, false, 1}));
+                Optional(MediaRequest{Media("x.jpg"), false, false, 1, {}}));
     EXPECT_THAT(TempFiles(), IsEmpty());
 }
 
@@ -204,7 +204,7 @@ TEST_F(PlaylistTest, SelectedFileIsHandedOnUnlookedAtAndAnEmptyRowPlaysNothing) 
     // stall on it.
     entries = {File(Media("gone.avi"))};
     EXPECT_THAT(Play(kWplPlaylist, false, 0),
-                Optional(MediaRequest{Media("gone.avi"), false, false, 1}));
+                Optional(MediaRequest{Media("gone.avi"), false, false, 1, {}}));
     EXPECT_EQ(Play(kWplPlaylist, false, 1), std::nullopt);
     EXPECT_EQ(Play(kWplPlaylist, false, -1), std::nullopt);
     EXPECT_THAT(TempFiles(), IsEmpty());
@@ -436,7 +436,7 @@ TEST_F(PlaylistTest, PlaylistIsNamedAfterTheRunningProgram) {
                                         .category = 1,
                                         .useViewer = false});
     EXPECT_THAT(request,
-                Optional(MediaRequest{PrivateDir() + "/test_filemenu.wpl", false, true, 1}));
+                Optional(MediaRequest{PrivateDir() + "/test_filemenu.wpl", false, true, 1, {}}));
 }
 
 TEST(PlaylistNameTest, ExtensionReplaced) {

@@ -137,6 +137,41 @@ TEST_F(ViewerTest, SinglePictureStepsNothingAndShowStopsAtFirstTick) {
     EXPECT_TRUE(messages.texts.isEmpty());
 }
 
+// Enter on a picture of a folder: the show starts on it and steps through its neighbours.
+TEST_F(ViewerTest, APictureChosenInAFolderStepsThroughItsNeighbours) {
+    const QByteArray red = Picture("r.bmp", {8, 6}, kRed);
+    const QByteArray green = Picture("g.bmp", {8, 6}, kGreen);
+    const QByteArray blue = Picture("b.bmp", {8, 6}, kBlue);
+    viewer = std::make_unique<TViewer_Form>(services.Screens());
+    viewer->path = green;
+    viewer->neighbours = {red, green, blue};
+    viewer->setGeometry(QGuiApplication::primaryScreen()->geometry());
+    viewer->show();
+    TViewer_Form& v = *viewer;
+    EXPECT_EQ(v.Index(), 1);
+    EXPECT_EQ(Centre(), kGreen);
+    // The next one is decoded ahead, as in a slide show.
+    ASSERT_TRUE(QTest::qWaitFor([&v] { return v.PrefetchReady(); }, 30000));
+    EXPECT_TRUE(v.PressKey(vk::Right));
+    Settle(v);
+    EXPECT_EQ(Centre(), kBlue);
+    v.WmAppCommand(appcommand::PreviousTrack);
+    Settle(v);
+    v.PressKey(vk::Left);
+    Settle(v);
+    EXPECT_EQ(Centre(), kRed);
+    EXPECT_TRUE(v.PressKey('F', kCtrl));
+    Settle(v);
+    EXPECT_EQ(v.Index(), 1);
+    // Ctrl+P: the slide show from here on.
+    EXPECT_TRUE(v.PressKey('P', kCtrl));
+    EXPECT_TRUE(v.Running());
+    v.Timer1Timer();
+    Settle(v);
+    EXPECT_EQ(Centre(), kBlue);
+    EXPECT_TRUE(messages.texts.isEmpty());
+}
+
 TEST_F(ViewerTest, EmptyListShowsTheGradientAndStepsDoNothing) {
     TViewer_Form& v = Open(List({}), true);
     EXPECT_TRUE(v.List().isEmpty());
