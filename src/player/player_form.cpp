@@ -3,6 +3,8 @@
 #include "gradient/pgra112.h"
 #include "input/app_command.h"
 #include "input/remote_report.h"
+#include "platform/application.h"
+#include "platform/clock.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
 #include "platform/media_session.h"
@@ -27,8 +29,10 @@
 #include <QScopeGuard>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
+#include <utility>
 
 namespace {
 constexpr int kLoopTag = 100;
@@ -78,7 +82,7 @@ PlayerLayout ComputePlayerLayout(int width, int height) {
 }
 
 TPlayer_Form::TPlayer_Form(std::unique_ptr<MediaEngine> engine, const ScreenServices& services)
-    : sessions_(services.sessions), awake_(services.awake),
+    : clock_(services.clock), sessions_(services.sessions), awake_(services.awake),
       session_(std::make_unique<PlayerMediaSession>(*this)), registration_(services.sessions) {
     setWindowTitle(tr("Player"));
     SetBlackBackground(*this);
@@ -112,6 +116,8 @@ TPlayer_Form::TPlayer_Form(std::unique_ptr<MediaEngine> engine, const ScreenServ
     connect(WMP1, &MediaPlayerControl::positionChanged, this, &TPlayer_Form::WMP1PositionChange);
 
     Note = new ScreenNote(this);
+    PauseMark = new ScreenNote(this);
+    Times = new ScreenNote(this);
     resume_ = std::make_unique<PlaybackResume>(*WMP1);
     Notice = new PlaybackNotice(this);
     WMP1->OnItemFailure = [this](const QString& message) { Notice->Show(message); };
@@ -209,7 +215,7 @@ void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
             if (shift.shift)
                 forward ? FastForward() : FastReverse();
             else
-                forward ? WMP1->controls().next() : Previous();
+                forward ? Next() : Previous();
             consume();
         }
         break;
@@ -224,9 +230,10 @@ void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
     case 'P':
     case 'S':
         if (shift.ctrl) {
-            if (key == 'I')
+            if (key == 'I') {
                 ToggleProgress(false);
-            else if (key == 'P')
+                ShowTimes(WMP1->controls().currentPosition());
+            } else if (key == 'P')
                 PlayPause();
             else
                 Stop();
@@ -297,7 +304,7 @@ void TPlayer_Form::WmAppCommand(int command) {
         VolumeUp();
         break;
     case appcommand::NextTrack:
-        controls.next();
+        Next();
         break;
     case appcommand::PreviousTrack:
         Previous();
@@ -339,6 +346,11 @@ void TPlayer_Form::Panel_Click(Panel& panel) {
 
 void TPlayer_Form::WMP1StateChange() {
     UpdateScreenAwake();
+    // A pause stays visible until play resumes, whoever paused.
+    if (WMP1->playState() == playstate::Paused)
+        PauseMark->ShowText(PlayStateIndicator(true), ScreenNote::Size::Mark, 0);
+    else
+        PauseMark->hide();
     sessions_.Announce();
     WMP1PositionChange();
 }
@@ -405,8 +417,23 @@ void TPlayer_Form::Stop() {
 }
 
 void TPlayer_Form::Previous() {
+    jumpRound_++;
+    gatheredJump_ = 0;
     if (!resume_->StartOver())
         WMP1->controls().previous();
+    ShowTimes(0);
+}
+
+void TPlayer_Form::Next() {
+    jumpRound_++;
+    gatheredJump_ = 0;
+    WMP1->controls().next();
+    ShowTimes(0);
+}
+
+void TPlayer_Form::ShowTimes(double position) {
+    Times->ShowText(TimesText(position, WMP1->currentMedia().duration()), ScreenNote::Size::Times,
+                    kTimesMs);
 }
 
 void TPlayer_Form::CycleTrack(TrackKind kind) {
@@ -443,9 +470,25 @@ void TPlayer_Form::Jump(bool forward) {
         forward ? controls.fastForward() : controls.fastReverse();
         return;
     }
+    gatheredJump_ += forward ? skipLength_ : -skipLength_;
+    const double length = WMP1->currentMedia().duration();
+    double target = std::max(0.0, controls.currentPosition() + gatheredJump_);
+    if (length > 0)
+        target = std::min(target, length);
+    ShowTimes(target);
+    const unsigned round = ++jumpRound_;
+    clock_.CallAfter(kJumpGathering, this, [this, round] {
+        if (round == jumpRound_)
+            RunReportingErrors([this] { MakeGatheredJump(); });
+    });
+}
+
+void TPlayer_Form::MakeGatheredJump() {
     // The control moves from where it is and keeps playing or paused as it was; it stops at the
     // item's start and end.
-    controls.seekBy(forward ? skipLength_ : -skipLength_);
+    const double by = std::exchange(gatheredJump_, 0);
+    if (by != 0)
+        WMP1->controls().seekBy(by);
 }
 
 void TPlayer_Form::VolumeUp() {

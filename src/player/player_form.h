@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QRect>
 
+#include <chrono>
 #include <memory>
 
 class ImageWidget;
@@ -53,6 +54,10 @@ public:
     TPGradation* PG1;
     QLabel* Cover;    // the album cover beside the caption (music mode)
     ScreenNote* Note; // short-lived indicators over video and music alike
+    // Stays while the player is paused.
+    ScreenNote* PauseMark;
+    // The time played and the length, for a moment after a jump, a step or Ctrl+I.
+    ScreenNote* Times;
     // What could not be played, over the picture or the music panel.
     PlaybackNotice* Notice;
 
@@ -86,6 +91,10 @@ public:
     void Previous();
     void CycleTrack(TrackKind kind);
 
+    // Jump presses that come within this of each other add up to one seek.
+    static constexpr std::chrono::milliseconds kJumpGathering{750};
+    static constexpr int kTimesMs = 3000;
+
     int SkipLength() const { return skipLength_; }
     bool AutomaticSkip() const { return automaticSkip_; }
     // The caption as written, line breaks as CR LF.
@@ -95,8 +104,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // A jump of skip-length seconds where the control cannot scan itself.
+    // A jump of skip-length seconds where the control cannot scan itself: gathered with the
+    // presses that follow within kJumpGathering, its target shown at once, then one seek.
     void Jump(bool forward);
+    void MakeGatheredJump();
+    // Shows the time played (or a jump's target) and the length.
+    void ShowTimes(double position);
+    void Next();
     // The progress bar along the bottom; the control and the music panel fill the rest.
     void Realign();
     bool IsMusicMode() const;
@@ -104,6 +118,9 @@ private:
     void ShowCover();
     void ShowIndicator(const QString& text);
 
+    Clock& clock_;
+    double gatheredJump_ = 0;
+    unsigned jumpRound_ = 0;
     int skipLength_ = 0;
     bool automaticSkip_ = false;
     bool loopFlag_ = false;

@@ -1,6 +1,7 @@
 #include "player/screen_note.h"
 
 #include "platform/fonts.h"
+#include "ui/progress_strip.h"
 
 #include <QCoreApplication>
 
@@ -18,7 +19,8 @@ ScreenNote::ScreenNote(QWidget* parent) : QLabel(parent) {
 }
 
 int ScreenNote::TextHeight(Size size, int screenHeight) {
-    return std::max(1, screenHeight / (size == Size::Indicator ? 10 : 20));
+    const bool large = size == Size::Indicator || size == Size::Mark;
+    return std::max(1, screenHeight / (large ? 10 : 20));
 }
 
 void ScreenNote::ShowText(const QString& text, Size size, int milliseconds) {
@@ -27,7 +29,10 @@ void ScreenNote::ShowText(const QString& text, Size size, int milliseconds) {
     Place(size);
     show();
     raise();
-    hideTimer_.start(milliseconds);
+    if (milliseconds > 0)
+        hideTimer_.start(milliseconds);
+    else
+        hideTimer_.stop();
 }
 
 void ScreenNote::Place(Size size) {
@@ -36,12 +41,25 @@ void ScreenNote::Place(Size size) {
     const QSize text = sizeHint().grownBy(QMargins(pad, pad, pad, pad));
     const QSize fitted(std::min(text.width(), screen.width()),
                        std::min(text.height(), screen.height()));
-    if (size == Size::Indicator)
+    switch (size) {
+    case Size::Indicator:
         setGeometry(QRect(
             QPoint((screen.width() - fitted.width()) / 2, (screen.height() - fitted.height()) / 2),
             fitted));
-    else
+        break;
+    case Size::Note:
         setGeometry(QRect(QPoint(pad, pad), fitted));
+        break;
+    case Size::Mark:
+        setGeometry(QRect(QPoint(screen.width() - fitted.width() - pad, pad), fitted));
+        break;
+    case Size::Times:
+        setGeometry(QRect(
+            QPoint(screen.width() - fitted.width() - pad,
+                   screen.height() - ProgressStripHeight(screen.height()) - fitted.height() - pad),
+            fitted));
+        break;
+    }
 }
 
 QString PlayStateIndicator(bool paused) {
@@ -52,6 +70,14 @@ QString PlayStateIndicator(bool paused) {
 QString MuteIndicator(bool muted) {
     return muted ? QCoreApplication::translate("Player", "Muted")
                  : QCoreApplication::translate("Player", "Sound on");
+}
+
+QString TimesText(double position, double length) {
+    const auto clock = [](double seconds) {
+        const auto whole = static_cast<qint64>(std::max(0.0, seconds));
+        return QString::asprintf("%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+    };
+    return clock(position) + QStringLiteral(" / ") + clock(length);
 }
 
 QString VolumeIndicator(int volume) {

@@ -1,5 +1,6 @@
 #include "fake_control.h"
 #include "input/app_command.h"
+#include "manual_clock.h"
 #include "message_capture.h"
 #include "platform/error.h"
 #include "platform/media_session.h"
@@ -7,6 +8,7 @@
 #include "platform/timer.h"
 #include "player/playback_notice.h"
 #include "player/player_form.h"
+#include "player/screen_note.h"
 #include "settings/general.h"
 #include "test_media.h"
 #include "test_services.h"
@@ -34,7 +36,8 @@ protected:
           log(control->log) {}
     ~PlayerFormTest() override { delete form.data(); }
 
-    TestServices services;
+    ManualClock clock;
+    TestServices services{&clock};
     FakeEngine* control;
     QPointer<TPlayer_Form> form;
     std::shared_ptr<QStringList> log;
@@ -206,21 +209,89 @@ TEST_F(PlayerFormTest, JumpsMoveBySkipLengthFromWhereTheControlIs) {
     form->SetSkipLength(5);
     control->current = EngineState::Playing;
     EXPECT_TRUE(form->PressKey('F', kCtrlShift));
+    clock.Advance(TPlayer_Form::kJumpGathering);
     control->current = EngineState::Paused;
     form->FastForward();
+    clock.Advance(TPlayer_Form::kJumpGathering);
     EXPECT_TRUE(form->PressKey('B', kCtrlShift));
+    clock.Advance(TPlayer_Form::kJumpGathering);
     form->WmAppCommand(appcommand::Rewind);
+    clock.Advance(TPlayer_Form::kJumpGathering);
     // Neither paused nor resumed around the move: the control keeps its state itself.
     EXPECT_EQ(*log, (QStringList{"seek by 5", "seek by 5", "seek by -5", "seek by -5"}));
 }
 
+TEST_F(PlayerFormTest, QuickJumpPressesAddUpToOneSeekWhoseTargetIsShownAtOnce) {
+    form->resize(1920, 1080);
+    form->show();
+    log->clear();
+    form->SetSkipLength(10);
+    control->current = EngineState::Playing;
+    control->at = 100;
+    control->length = 2700;
+    for (int press = 0; press < 3; ++press) {
+        form->PressKey('F', kCtrlShift);
+        clock.Advance(TPlayer_Form::kJumpGathering - std::chrono::milliseconds(1));
+    }
+    form->PressKey('B', kCtrlShift);
+    EXPECT_TRUE(log->isEmpty()); // still gathering
+    ASSERT_TRUE(form->Times->isVisible());
+    EXPECT_EQ(form->Times->text(), QStringLiteral("0:02:00 / 0:45:00"));
+    clock.Advance(TPlayer_Form::kJumpGathering);
+    EXPECT_EQ(*log, QStringList{"seek by 20"});
+    // Shown as the target even where the seek stops at the start.
+    form->PressKey('B', kCtrlShift); // from 0:02:00, where the seek went
+    form->PressKey('B', kCtrlShift);
+    EXPECT_EQ(form->Times->text(), QStringLiteral("0:01:40 / 0:45:00"));
+    control->at = 5;
+    form->PressKey('B', kCtrlShift);
+    EXPECT_EQ(form->Times->text(), QStringLiteral("0:00:00 / 0:45:00"));
+}
+
 TEST_F(PlayerFormTest, AFailedJumpIsReportedAndLaterJumpsWork) {
+    MessageCapture messages;
     form->SetSkipLength(2);
     control->failSeeking = true;
-    EXPECT_THROW(form->FastForward(), AppError);
+    form->FastForward();
+    clock.Advance(TPlayer_Form::kJumpGathering);
+    EXPECT_EQ(messages.texts, QStringList{"seek failed"});
     control->failSeeking = false;
     form->FastForward();
+    clock.Advance(TPlayer_Form::kJumpGathering);
     EXPECT_EQ(*log, QStringList{"seek by 2"});
+}
+
+TEST_F(PlayerFormTest, APauseStaysMarkedUntilPlayResumes) {
+    form->resize(1920, 1080);
+    form->show();
+    control->current = EngineState::Paused;
+    control->AnnounceState(); // paused from anywhere (the desktop, the remote)
+    ASSERT_TRUE(form->PauseMark->isVisible());
+    EXPECT_EQ(form->PauseMark->text(), QStringLiteral("Paused"));
+    // Readable across the room, clear of the centre where the short indicators come and go.
+    EXPECT_EQ(form->PauseMark->font().pixelSize(), 108);
+    EXPECT_GT(form->PauseMark->x(), 1920 / 2);
+    control->current = EngineState::Playing;
+    control->AnnounceState();
+    EXPECT_FALSE(form->PauseMark->isVisible());
+}
+
+TEST_F(PlayerFormTest, StepsAndCtrlIShowTheTimePlayedAndTheLength) {
+    form->resize(1920, 1080);
+    form->show();
+    control->current = EngineState::Playing;
+    control->at = 754;
+    control->length = 2700;
+    EXPECT_FALSE(form->Times->isVisible());
+    form->PressKey('I', kCtrl);
+    ASSERT_TRUE(form->Times->isVisible());
+    EXPECT_EQ(form->Times->text(), QStringLiteral("0:12:34 / 0:45:00"));
+    // Above the progress strip, at the right.
+    EXPECT_LE(form->Times->geometry().bottom(), form->PB1->geometry().top());
+    EXPECT_GT(form->Times->x(), 1920 / 2);
+    form->Times->hide();
+    form->WmAppCommand(appcommand::NextTrack);
+    EXPECT_TRUE(form->Times->isVisible());
 }
 
 // ---- progress and media change ----

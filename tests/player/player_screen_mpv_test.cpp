@@ -121,7 +121,8 @@ TEST_F(PlayerScreenMpvTest, ProgressBarAndMediaChangeFollowThePlaylist) {
 
     form.PressKey('F', kCtrl); // next item
     ASSERT_TRUE(WaitFor([&] { return form.InfoCaption() == QStringLiteral("second"); }));
-    EXPECT_EQ(form.PB1->value(), 0);
+    // Back at the start (the new item may already have told a first position).
+    EXPECT_LT(form.PB1->value(), 50);
     form.PressKey(vk::Return); // loop on: previous from the first item wraps round
     form.PressKey('B', kCtrl);
     ASSERT_TRUE(
