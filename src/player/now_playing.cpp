@@ -1,5 +1,6 @@
 #include "player/now_playing.h"
 
+#include "player/cover_art.h"
 #include "player/id3v1.h"
 #include "player/media_tags.h"
 
@@ -70,19 +71,35 @@ QByteArray CaptionText(CaptionFields fields, const QByteArray& url) {
 
 QString NowPlayingCaption(const QByteArray& sourceUrl, const MediaMetadata& metadata) {
     Id3v1Buffer tag{};
-    if (ReadId3v1Tag(sourceUrl, tag))
-        return QString::fromUtf8(CaptionText(Id3v1Fields(tag), sourceUrl));
+    return NowPlayingCaption(sourceUrl, metadata,
+                             ReadId3v1Tag(sourceUrl, tag) ? std::optional(tag) : std::nullopt);
+}
+
+QString NowPlayingCaption(const QByteArray& sourceUrl, const MediaMetadata& metadata,
+                          const std::optional<Id3v1Buffer>& tag) {
+    if (tag)
+        return QString::fromUtf8(CaptionText(Id3v1Fields(*tag), sourceUrl));
     if (const auto fields = CaptionFieldsFromMetadata(metadata))
         return QString::fromUtf8(CaptionText(*fields, sourceUrl));
     return GuessedText(MediaNameWithoutExtension(sourceUrl));
 }
 
-NowPlayingTags ReadNowPlayingTags(const QByteArray& sourceUrl) {
-    const QByteArray name = TrimCaptionText(MediaNameWithoutExtension(sourceUrl));
+NowPlayingFiles ReadNowPlayingFiles(const QByteArray& item, bool withCover) {
+    NowPlayingFiles files{item, std::nullopt, {}};
     Id3v1Buffer tag{};
-    if (!ReadId3v1Tag(sourceUrl, tag))
+    if (ReadId3v1Tag(item, tag))
+        files.tag = tag;
+    if (withCover)
+        files.folderCover = FolderCoverPicture(item);
+    return files;
+}
+
+NowPlayingTags NowPlayingTagsOf(const QByteArray& sourceUrl,
+                                const std::optional<Id3v1Buffer>& tag) {
+    const QByteArray name = TrimCaptionText(MediaNameWithoutExtension(sourceUrl));
+    if (!tag)
         return {GuessedText(name), {}, {}};
-    const CaptionFields fields = Id3v1Fields(tag);
+    const CaptionFields fields = Id3v1Fields(*tag);
     return {QString::fromUtf8(fields.title.isEmpty() ? Readable(name) : fields.title),
             QString::fromUtf8(fields.artist), QString::fromUtf8(fields.album)};
 }

@@ -374,22 +374,49 @@ void TPlayer_Form::WMP1MediaChange() {
         if (skipLength_ == 0)
             skipLength_ = 1;
     }
+    const QByteArray item = WMP1->currentMedia().sourceURL();
+    if (item != files_.item) {
+        // A file on a share that does not answer must not hold the screen: its tag and cover are
+        // read on a worker and shown when they come.
+        files_ = {item, std::nullopt, {}};
+        readingFiles_ = BackgroundJob::Start(
+            this,
+            [item, withCover = IsMusicMode()](const JobControl&) {
+                return ReadNowPlayingFiles(item, withCover);
+            },
+            [this](NowPlayingFiles files) {
+                files_ = std::move(files);
+                ShowNowPlaying();
+                sessions_.Announce();
+            });
+    }
+    ShowNowPlaying();
+    if (IsMusicMode())
+        return;
+    if (const auto resumedAt = resume_->ResumeOnce())
+        Note->ShowText(resume::ResumeNote(*resumedAt), ScreenNote::Size::Note, kResumeNoteMs);
+}
+
+void TPlayer_Form::ShowNowPlaying() {
     MediaItem& item = WMP1->currentMedia();
-    infoCaption_ = NowPlayingCaption(item.sourceURL(), item.metadata());
+    const QByteArray source = item.sourceURL();
+    infoCaption_ = NowPlayingCaption(source, item.metadata(),
+                                     source == files_.item ? files_.tag : std::nullopt);
     Info->setText(LabelText(infoCaption_));
     if (IsMusicMode())
         ShowCover();
-    else if (const auto resumedAt = resume_->ResumeOnce())
-        Note->ShowText(resume::ResumeNote(*resumedAt), ScreenNote::Size::Note, kResumeNoteMs);
+}
+
+NowPlayingTags TPlayer_Form::NowPlaying(const QByteArray& item) const {
+    return NowPlayingTagsOf(item, item == files_.item ? files_.tag : std::nullopt);
 }
 
 void TPlayer_Form::ShowCover() {
     if (coverBox_.isEmpty())
         return; // not laid out yet: the next media change shows it
-    MediaItem& item = WMP1->currentMedia();
-    QImage picture = item.embeddedPicture();
+    QImage picture = WMP1->currentMedia().embeddedPicture();
     if (picture.isNull())
-        picture = FolderCoverPicture(item.sourceURL());
+        picture = files_.folderCover;
     const QRect place = CoverPictureRect(picture.size(), coverBox_);
     Cover->setVisible(!place.isEmpty());
     QRect caption = Info->geometry();

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/background_job.h"
 #include "platform/media_session.h"
 #include "platform/screen_awake.h"
 #include "player/media_player_control.h"
+#include "player/now_playing.h"
 #include "ui/form.h"
 #include "ui/panel_selection.h"
 #include "ui/screen_services.h"
@@ -99,6 +101,8 @@ public:
     bool AutomaticSkip() const { return automaticSkip_; }
     // The caption as written, line breaks as CR LF.
     const QString& InfoCaption() const { return infoCaption_; }
+    // The item's tags for a desktop remote, from what has been read of its files so far.
+    NowPlayingTags NowPlaying(const QByteArray& item) const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -116,6 +120,8 @@ private:
     bool IsMusicMode() const;
     // The item's embedded picture, else its folder's cover picture, beside the caption.
     void ShowCover();
+    // The caption and, in music mode, the cover from what is known of the current item.
+    void ShowNowPlaying();
     void ShowIndicator(const QString& text);
 
     Clock& clock_;
@@ -131,6 +137,9 @@ private:
     std::unique_ptr<PlayerMediaSession> session_;
     MediaSessionRegistration registration_;
     QRect coverBox_;
+    // The current item's tag and folder cover, read off the user-interface thread.
+    NowPlayingFiles files_;
+    BackgroundJob readingFiles_;
     std::unique_ptr<PlaybackResume> resume_;
 };
 

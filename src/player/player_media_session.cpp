@@ -46,15 +46,14 @@ MediaSessionState PlayerMediaSession::State() {
             static_cast<qint64>(control.controls().currentPosition() * kMicroseconds);
         state.canSeek = length > 0;
         if (!source.isEmpty()) {
-            if (source != taggedUrl_) {
-                taggedUrl_ = source;
-                tags_ = ReadNowPlayingTags(source);
-            }
+            // Never read here: a desktop asks at every change, and the file may be on a share that
+            // does not answer. The screen has the tags once its worker has read them.
+            const NowPlayingTags tags = player_.NowPlaying(source);
             state.url = UrlOf(source);
-            state.title = tags_.title;
-            if (!tags_.artist.isEmpty())
-                state.artists = QStringList{tags_.artist};
-            state.album = tags_.album;
+            state.title = tags.title;
+            if (!tags.artist.isEmpty())
+                state.artists = QStringList{tags.artist};
+            state.album = tags.album;
         }
     } catch (const std::exception&) {
         // A control that cannot answer shows as stopped; its failure is the key handlers' to tell.

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/media_session.h"
-#include "player/now_playing.h"
 
 class TPlayer_Form;
 
@@ -25,7 +24,4 @@ private:
     void Command(int appCommand);
 
     TPlayer_Form& player_;
-    // The tags of the item last asked about; read once per item, not at every look.
-    QByteArray taggedUrl_;
-    NowPlayingTags tags_;
 };

@@ -10,9 +10,11 @@
 #include "player/player_form.h"
 #include "player/screen_note.h"
 #include "settings/general.h"
+#include "stall_shim.h"
 #include "test_media.h"
 #include "test_services.h"
 #include "ui/panel.h"
+#include "worker_waits.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -20,6 +22,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -519,6 +522,11 @@ TEST_F(PlayerFormTest, SessionStateShowsTheItemWithItsTags) {
     control->at = 1.5;
     WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 40);
     form->show();
+    control->ChangeMedia();
+    // The tag is read on a worker; the desktop is told again once it is there.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return services.sessions.Top()->State().title == QStringLiteral("Alpha Tone"); },
+        30000));
     const MediaSessionState state = services.sessions.Top()->State();
     EXPECT_EQ(state.status, MediaSessionState::Status::Playing);
     EXPECT_EQ(state.title, "Alpha Tone");
@@ -538,4 +546,36 @@ TEST_F(PlayerFormTest, SessionStateShowsTheItemWithItsTags) {
     control->failState = true;
     EXPECT_EQ(services.sessions.Top()->State().status, MediaSessionState::Status::Stopped);
     control->failState = false;
+}
+
+// Enter on a song whose share has stopped answering: the caption, the cover search and what the
+// desktop is told never wait for the share.
+TEST_F(PlayerFormTest, AStalledShareHoldsNeitherTheCaptionNorTheDesktop) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("alpha.mp3"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray tag(128, '\0');
+    tag.replace(0, 3, "TAG");
+    tag.replace(3, 10, "Alpha Tone");
+    file.write(QByteArray(200, 'x') + tag);
+    file.close();
+    stall_shim_hold(QFile::encodeName(dir.path()).constData());
+    control->source = QFile::encodeName(path);
+    control->current = EngineState::Playing;
+    form->MusicPanel->show();
+    form->show();
+    control->ChangeMedia();
+    ASSERT_EQ(stall_shim_wait_for_stalled(1, 30000), 1);
+    // Answered at once, from the name.
+    EXPECT_EQ(services.sessions.Top()->State().title, QStringLiteral("alpha"));
+    EXPECT_TRUE(form->InfoCaption().startsWith(QStringLiteral("alpha")))
+        << form->InfoCaption().toStdString();
+    stall_shim_release();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return services.sessions.Top()->State().title == QStringLiteral("Alpha Tone"); },
+        30000));
+    EXPECT_TRUE(form->InfoCaption().startsWith(QStringLiteral("Alpha Tone")));
+    EXPECT_TRUE(WaitForWorkersToEnd());
 }
