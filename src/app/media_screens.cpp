@@ -11,5 +11,5 @@ std::unique_ptr<Form> MediaScreens::CreateMediaScreen(const MediaRequest& reques
         viewer->neighbours = request.neighbours;
         return viewer;
     }
-    return CreatePlayerScreen(request.path, request.category, services_);
+    return CreatePlayerScreen(request.path, request.category, services_, request.neighbours);
 }

@@ -446,7 +446,7 @@ void TPlayer_Form::Stop() {
 void TPlayer_Form::Previous() {
     jumpRound_++;
     gatheredJump_ = 0;
-    if (!resume_->StartOver())
+    if (!resume_->StartOver() && !StepToNeighbour(-1))
         WMP1->controls().previous();
     ShowTimes(0);
 }
@@ -454,8 +454,23 @@ void TPlayer_Form::Previous() {
 void TPlayer_Form::Next() {
     jumpRound_++;
     gatheredJump_ = 0;
-    WMP1->controls().next();
+    if (!StepToNeighbour(1))
+        WMP1->controls().next();
     ShowTimes(0);
+}
+
+bool TPlayer_Form::StepToNeighbour(int by) {
+    const qsizetype at = neighbours.indexOf(WMP1->URL());
+    if (at < 0)
+        return false; // a playlist, or a file on its own: the control steps
+    const qsizetype to = at + by;
+    // At the first or the last file of the folder the player stays where it is.
+    if (to >= 0 && to < neighbours.size()) {
+        if (!IsMusicMode())
+            resume_->KeepPosition();
+        WMP1->setURL(neighbours[to]);
+    }
+    return true;
 }
 
 void TPlayer_Form::ShowTimes(double position) {
@@ -573,8 +588,10 @@ void TPlayer_Form::SetSkipLength(int digit) {
 }
 
 std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QByteArray& path, int category,
-                                                 const ScreenServices& services) {
+                                                 const ScreenServices& services,
+                                                 const QList<QByteArray>& neighbours) {
     auto form = std::make_unique<TPlayer_Form>(std::make_unique<MpvEngine>(), services);
+    form->neighbours = neighbours;
     if (category == 1) {
         form->WMP1->show();
         form->WMP1->setStretchToFit(true);

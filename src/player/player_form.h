@@ -10,6 +10,7 @@
 #include "ui/screen_services.h"
 
 #include <QCoreApplication>
+#include <QList>
 #include <QRect>
 
 #include <chrono>
@@ -60,6 +61,9 @@ public:
     ScreenNote* PauseMark;
     // The time played and the length, for a moment after a jump, a step or Ctrl+I.
     ScreenNote* Times;
+    // Set by the opener of a single file: the files of the listing it was chosen from, itself
+    // included, in the order of the screen. Next and Previous step through them.
+    QList<QByteArray> neighbours;
     // What could not be played, over the picture or the music panel.
     PlaybackNotice* Notice;
 
@@ -115,6 +119,9 @@ private:
     // Shows the time played (or a jump's target) and the length.
     void ShowTimes(double position);
     void Next();
+    // Opens the neighbour `by` files away, if the open file is one of the neighbours; false when
+    // it is not (the control steps through its own playlist then).
+    bool StepToNeighbour(int by);
     // The progress bar along the bottom; the control and the music panel fill the rest.
     void Realign();
     bool IsMusicMode() const;
@@ -146,4 +153,5 @@ private:
 // The player screen on libmpv set up for a media file or playlist: category 1 (Video) shows the
 // video, 2 (Music) the music panel.
 std::unique_ptr<TPlayer_Form> CreatePlayerScreen(const QByteArray& path, int category,
-                                                 const ScreenServices& services);
+                                                 const ScreenServices& services,
+                                                 const QList<QByteArray>& neighbours = {});

@@ -54,10 +54,11 @@ TEST_F(MediaScreensTest, PlayerHandOffKeepsThePathBytes) {
     const Seam<MpvOptions>::Override nullOutputs(MpvEngine::DefaultOptionsSeam(),
                                                  MpvOptions{QStringLiteral("null"), false});
     menu->category = 1;
-    menu->ShowMedia(path, false, false);
+    menu->ShowMedia(path, false, false, {"/films/a.mkv", path});
     auto* player = dynamic_cast<TPlayer_Form*>(services.window.Top());
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->WMP1->URL().toHex(' '), path.toHex(' '));
+    EXPECT_EQ(player->neighbours, (QByteArrayList{"/films/a.mkv", path}));
 }
 
 TEST_F(MediaScreensTest, ASecondHandOffWhileAMediaScreenRunsIsRefused) {

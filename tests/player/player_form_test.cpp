@@ -579,3 +579,28 @@ TEST_F(PlayerFormTest, AStalledShareHoldsNeitherTheCaptionNorTheDesktop) {
     EXPECT_TRUE(form->InfoCaption().startsWith(QStringLiteral("Alpha Tone")));
     EXPECT_TRUE(WaitForWorkersToEnd());
 }
+
+// A file chosen in a folder list: Next and Previous, from the keys, the remote or the desktop,
+// step through the other files of its folder and stay at the ends.
+TEST_F(PlayerFormTest, NextAndPreviousStepThroughTheFolderOfASingleFile) {
+    form->neighbours = {"/films/ep 1.mkv", "/films/ep 2.mkv", "/films/ep 10.mkv"};
+    form->WMP1->setURL("/films/ep 2.mkv");
+    form->show(); // the desktop's session is there while the screen is
+    form->PressKey('F', kCtrl);
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 10.mkv"));
+    form->WmAppCommand(appcommand::NextTrack); // the last one: stays
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 10.mkv"));
+    services.sessions.Top()->Previous();
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 2.mkv"));
+    form->PressKey('B', kCtrl);
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 1.mkv"));
+    form->PressKey('B', kCtrl); // the first one: stays
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 1.mkv"));
+    EXPECT_FALSE(log->contains(QStringLiteral("next")) ||
+                 log->contains(QStringLiteral("previous")));
+
+    // A playlist steps through its own entries as before.
+    form->WMP1->setURL("/tmp/couchframe.wpl");
+    form->PressKey('F', kCtrl);
+    EXPECT_TRUE(log->contains(QStringLiteral("next")));
+}
