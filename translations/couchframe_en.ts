@@ -760,6 +760,10 @@ Nothing was saved. The settings stay open: press OK to try again, or Cancel to l
         <translation>Player</translation>
     </message>
     <message>
+        <source>Next: %1 (%2)</source>
+        <translation>Next: %1 (%2)</translation>
+    </message>
+    <message>
         <source>Loop [Off]</source>
         <translation>Loop [Off]</translation>
     </message>

@@ -87,6 +87,8 @@ signals:
     void volumeChanged();
     // Another item has become current.
     void itemChanged(const QByteArray& item);
+    // The current item was played to its end.
+    void itemEnded(const QByteArray& item);
     // The current item's cover picture became known.
     void coverArtChanged(const QImage& picture);
     // An item read from a playlist cannot be played or was refused; playback goes on.

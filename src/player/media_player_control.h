@@ -113,6 +113,8 @@ signals:
     void stateChanged();
     // The position in the current item, or its length, changed.
     void positionChanged();
+    // The current item was played to its end.
+    void itemEnded();
 
 public:
     // Raised on the user-interface thread when the current item changes, or its cover is known.

@@ -321,7 +321,9 @@ void MpvEngine::HandleEvent(const mpv_event& event) {
         if (!end)
             break;
         const QByteArray path = end->playlist_entry_id == loadingEntry_ ? loadingPath_ : url_;
-        if (end->reason == MPV_END_FILE_REASON_REDIRECT)
+        if (end->reason == MPV_END_FILE_REASON_EOF)
+            emit itemEnded(lastPath_);
+        else if (end->reason == MPV_END_FILE_REASON_REDIRECT)
             lineage_.Expanded(end->playlist_entry_id, path, end->playlist_insert_id,
                               end->playlist_insert_num_entries);
         else if (end->reason == MPV_END_FILE_REASON_ERROR &&

@@ -6,6 +6,7 @@
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"
+#include "platform/guessed_text.h"
 #include "platform/image_widget.h"
 #include "platform/media_session.h"
 #include "player/cover_art.h"
@@ -114,6 +115,7 @@ TPlayer_Form::TPlayer_Form(std::unique_ptr<MediaEngine> engine, const ScreenServ
 
     connect(WMP1, &MediaPlayerControl::stateChanged, this, &TPlayer_Form::WMP1StateChange);
     connect(WMP1, &MediaPlayerControl::positionChanged, this, &TPlayer_Form::WMP1PositionChange);
+    connect(WMP1, &MediaPlayerControl::itemEnded, this, &TPlayer_Form::WMP1ItemEnded);
 
     Note = new ScreenNote(this);
     PauseMark = new ScreenNote(this);
@@ -188,6 +190,11 @@ void TPlayer_Form::FormShow() {
 }
 
 void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
+    if (CountingDown() && (key == vk::Escape || key == vk::Delete || key == vk::Return)) {
+        key == vk::Return ? Next() : CancelCountdown();
+        key = 0;
+        return;
+    }
     PrevTag = CurTag;
     auto consume = [&key] { key = 0; };
     switch (key) {
@@ -438,12 +445,14 @@ void TPlayer_Form::ShowIndicator(const QString& text) {
 }
 
 void TPlayer_Form::Stop() {
+    CancelCountdown();
     if (!IsMusicMode())
         resume_->KeepPosition();
     WMP1->controls().stop();
 }
 
 void TPlayer_Form::Previous() {
+    CancelCountdown();
     jumpRound_++;
     gatheredJump_ = 0;
     if (!resume_->StartOver() && !StepToNeighbour(-1))
@@ -452,11 +461,50 @@ void TPlayer_Form::Previous() {
 }
 
 void TPlayer_Form::Next() {
+    CancelCountdown();
     jumpRound_++;
     gatheredJump_ = 0;
     if (!StepToNeighbour(1))
         WMP1->controls().next();
     ShowTimes(0);
+}
+
+void TPlayer_Form::WMP1ItemEnded() {
+    const qsizetype at = neighbours.indexOf(WMP1->URL());
+    // A playlist goes on by itself; the last file of the folder stays, as does any file while
+    // the owner has turned this off.
+    if (at < 0 || at + 1 >= neighbours.size() ||
+        !ReadSetting(CategorySchema(IsMusicMode() ? 2 : 1).continueFolder))
+        return;
+    if (IsMusicMode()) {
+        StepToNeighbour(1); // an album goes on at once
+        return;
+    }
+    countdown_ = kNextCountdownSeconds + 1;
+    CountDown(++countdownRound_);
+}
+
+void TPlayer_Form::CountDown(unsigned round) {
+    if (round != countdownRound_ || countdown_ <= 0)
+        return;
+    if (--countdown_ == 0) {
+        Note->hide();
+        RunReportingErrors([this] { StepToNeighbour(1); });
+        return;
+    }
+    const QByteArray next = neighbours.value(neighbours.indexOf(WMP1->URL()) + 1);
+    Note->ShowText(
+        tr("Next: %1 (%2)").arg(GuessedText(MediaNameWithoutExtension(next))).arg(countdown_),
+        ScreenNote::Size::Indicator, 0);
+    clock_.CallAfter(std::chrono::seconds(1), this, [this, round] { CountDown(round); });
+}
+
+void TPlayer_Form::CancelCountdown() {
+    if (countdown_ == 0)
+        return;
+    countdown_ = 0;
+    ++countdownRound_;
+    Note->hide();
 }
 
 bool TPlayer_Form::StepToNeighbour(int by) {

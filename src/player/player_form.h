@@ -79,6 +79,10 @@ public:
     void WMP1StateChange();
     void WMP1PositionChange();
     void WMP1MediaChange();
+    // The item played to its end: a file chosen in a folder list is followed by the next one of
+    // the folder, a song at once, a film after a notice counting down (Esc, Back or Stop keep the
+    // player on the ended film; Enter or Next start the next one at once).
+    void WMP1ItemEnded();
 
     void PlayPause();
     void FastForward();
@@ -100,6 +104,9 @@ public:
     // Jump presses that come within this of each other add up to one seek.
     static constexpr std::chrono::milliseconds kJumpGathering{750};
     static constexpr int kTimesMs = 3000;
+    static constexpr int kNextCountdownSeconds = 5;
+    // Whether the notice before the next film is counting down.
+    bool CountingDown() const { return countdown_ > 0; }
 
     int SkipLength() const { return skipLength_; }
     bool AutomaticSkip() const { return automaticSkip_; }
@@ -122,6 +129,8 @@ private:
     // Opens the neighbour `by` files away, if the open file is one of the neighbours; false when
     // it is not (the control steps through its own playlist then).
     bool StepToNeighbour(int by);
+    void CountDown(unsigned round);
+    void CancelCountdown();
     // The progress bar along the bottom; the control and the music panel fill the rest.
     void Realign();
     bool IsMusicMode() const;
@@ -132,6 +141,8 @@ private:
     void ShowIndicator(const QString& text);
 
     Clock& clock_;
+    int countdown_ = 0; // seconds left before the next film; 0: none
+    unsigned countdownRound_ = 0;
     double gatheredJump_ = 0;
     unsigned jumpRound_ = 0;
     int skipLength_ = 0;

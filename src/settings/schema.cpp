@@ -8,10 +8,12 @@ namespace {
 CategorySettings MakeCategory(int category, const char* keyName, const char* unlockCode,
                               const char* extensions) {
     const QString key = settingskey::Category(QString::fromLatin1(keyName));
-    return {category, key,
+    return {category,
+            key,
             TextSetting{key, QStringLiteral("UnLockCode"), QString::fromLatin1(unlockCode)},
             TextSetting{key, QStringLiteral("Extention"), QString::fromLatin1(extensions)},
-            FolderEntryCount(key)};
+            FolderEntryCount(key),
+            FlagSetting{key, QStringLiteral("ContinueFolder"), true}};
 }
 } // namespace
 

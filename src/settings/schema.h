@@ -63,6 +63,9 @@ struct CategorySettings {
     TextSetting unlockCode;
     TextSetting extensions;
     NumberSetting itemCount;
+    // A file chosen in a folder list is followed by the next one of that folder when it ends
+    // (Video and Music).
+    FlagSetting continueFolder;
 
     TextSetting Title(int entryNumber) const;
     TextSetting Folder(int entryNumber) const;

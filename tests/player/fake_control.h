@@ -53,6 +53,7 @@ public:
     void AnnouncePosition() { emit positionChanged(at); }
     void ChangeMedia() { emit itemChanged(source); }
     void SkipItem(const QString& message) { emit itemSkipped(message); }
+    void EndItem() { emit itemEnded(source); }
 
 private:
     void Record(const char* call, EngineState next) {

@@ -328,6 +328,21 @@ TEST_F(MpvEngineSignals, TellsStateItemLengthPositionAndVolumeAsTheyChange) {
     EXPECT_TRUE(failures.isEmpty());
 }
 
+TEST_F(MpvEngineSignals, AnItemPlayedToItsEndIsTold) {
+    QSignalSpy ended(&engine, &MediaEngine::itemEnded);
+    engine.open(Media().video, false);
+    ASSERT_TRUE(WaitForTold(EngineState::Playing));
+    engine.seekTo(5.5);
+    ASSERT_TRUE(WaitFor([&] { return !ended.isEmpty(); }));
+    EXPECT_EQ(ended.first().at(0).toByteArray(), Media().video);
+    // A stop is no end.
+    engine.open(Media().video, false);
+    ASSERT_TRUE(WaitFor([&] { return engine.state() == EngineState::Playing; }));
+    engine.stop();
+    ASSERT_TRUE(WaitForTold(EngineState::Idle));
+    EXPECT_EQ(ended.size(), 1);
+}
+
 TEST_F(MpvEngineSignals, AFileThatCannotBePlayedIsAFailureAndAPlaylistsIsSkipped) {
     engine.open(Media().corrupt, false);
     ASSERT_TRUE(WaitFor([&] { return !failures.isEmpty(); }));

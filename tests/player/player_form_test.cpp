@@ -604,3 +604,80 @@ TEST_F(PlayerFormTest, NextAndPreviousStepThroughTheFolderOfASingleFile) {
     form->PressKey('F', kCtrl);
     EXPECT_TRUE(log->contains(QStringLiteral("next")));
 }
+
+// The end of a file chosen in a folder list: the next film after a notice counting down, the next
+// song at once; the last file, a playlist, or the owner's "no" leave the player where it is.
+class ContinueTest : public PlayerFormTest {
+protected:
+    void SetUp() override {
+        form->neighbours = {"/films/ep 1.mkv", "/films/ep 2.mkv", "/films/ep 10.mkv"};
+        form->resize(1920, 1080);
+        form->MusicPanel->hide();
+        form->show();
+        Open("/films/ep 2.mkv");
+    }
+    void TearDown() override { EraseSettingKey(0, CategorySchema(1).keyPath); }
+    void Open(const QByteArray& file) {
+        form->WMP1->setURL(file);
+        control->source = file;
+        control->ChangeMedia();
+    }
+};
+
+TEST_F(ContinueTest, TheNextFilmFollowsAfterFiveSecondsOfNotice) {
+    control->EndItem();
+    ASSERT_TRUE(form->Note->isVisible());
+    EXPECT_EQ(form->Note->text(), QStringLiteral("Next: ep 10 (5)"));
+    clock.Advance(std::chrono::seconds(1));
+    EXPECT_EQ(form->Note->text(), QStringLiteral("Next: ep 10 (4)"));
+    clock.Advance(std::chrono::seconds(3));
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 2.mkv"));
+    clock.Advance(std::chrono::seconds(1));
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 10.mkv"));
+    EXPECT_FALSE(form->Note->isVisible());
+    // The last film of the folder: the player stays on it.
+    Open("/films/ep 10.mkv");
+    control->EndItem();
+    EXPECT_FALSE(form->CountingDown());
+}
+
+TEST_F(ContinueTest, EscBackAndStopCancelEnterAndNextStartAtOnce) {
+    control->EndItem();
+    EXPECT_TRUE(form->PressKey(vk::Escape)); // Back arrives as Esc
+    EXPECT_TRUE(form->isVisible());          // the player stays on the ended film
+    clock.Advance(std::chrono::seconds(10));
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 2.mkv"));
+    EXPECT_FALSE(form->Note->isVisible());
+
+    control->EndItem();
+    form->WmAppCommand(appcommand::Stop);
+    clock.Advance(std::chrono::seconds(10));
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 2.mkv"));
+
+    control->EndItem();
+    EXPECT_TRUE(form->PressKey(vk::Return));
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 10.mkv"));
+    EXPECT_FALSE(form->CountingDown());
+
+    Open("/films/ep 1.mkv");
+    control->EndItem();
+    form->WmAppCommand(appcommand::NextTrack);
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 2.mkv"));
+    clock.Advance(std::chrono::seconds(10));
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 2.mkv")); // counted down no more
+}
+
+TEST_F(ContinueTest, TheNextSongFollowsAtOnceAndTheOwnerMayTurnItOff) {
+    form->WMP1->hide();
+    form->MusicPanel->show();
+    control->EndItem();
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 10.mkv"));
+
+    WriteSetting(CategorySchema(1).continueFolder, false);
+    form->MusicPanel->hide();
+    Open("/films/ep 1.mkv");
+    control->EndItem();
+    EXPECT_FALSE(form->CountingDown());
+    clock.Advance(std::chrono::seconds(10));
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 1.mkv"));
+}
