@@ -69,12 +69,6 @@ QByteArray CaptionText(CaptionFields fields, const QByteArray& url) {
 }
 } // namespace
 
-QString NowPlayingCaption(const QByteArray& sourceUrl, const MediaMetadata& metadata) {
-    Id3v1Buffer tag{};
-    return NowPlayingCaption(sourceUrl, metadata,
-                             ReadId3v1Tag(sourceUrl, tag) ? std::optional(tag) : std::nullopt);
-}
-
 QString NowPlayingCaption(const QByteArray& sourceUrl, const MediaMetadata& metadata,
                           const std::optional<Id3v1Buffer>& tag) {
     if (tag)

@@ -13,8 +13,8 @@
 // tag, else from the tags the control read from its container, else the file name without its
 // extension. Tag fields and names are bytes of no known code page: each is read as UTF-8, CP932 or
 // Latin-1 (GuessedText). Lines are separated by CR LF.
-QString NowPlayingCaption(const QByteArray& sourceUrl, const MediaMetadata& metadata = {});
-// The same with the ID3v1 tag already read (none: the file has none, or it was not read yet).
+// The tag is read beforehand (ReadNowPlayingFiles); none: the file has none, or it was not read
+// yet.
 QString NowPlayingCaption(const QByteArray& sourceUrl, const MediaMetadata& metadata,
                           const std::optional<Id3v1Buffer>& tag);
 

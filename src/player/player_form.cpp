@@ -452,18 +452,14 @@ void TPlayer_Form::Stop() {
 }
 
 void TPlayer_Form::Previous() {
-    CancelCountdown();
-    jumpRound_++;
-    gatheredJump_ = 0;
+    LeaveItem();
     if (!resume_->StartOver() && !StepToNeighbour(-1))
         WMP1->controls().previous();
     ShowTimes(0);
 }
 
 void TPlayer_Form::Next() {
-    CancelCountdown();
-    jumpRound_++;
-    gatheredJump_ = 0;
+    LeaveItem();
     if (!StepToNeighbour(1))
         WMP1->controls().next();
     ShowTimes(0);
@@ -505,6 +501,12 @@ void TPlayer_Form::CancelCountdown() {
     countdown_ = 0;
     ++countdownRound_;
     Note->hide();
+}
+
+void TPlayer_Form::LeaveItem() {
+    CancelCountdown();
+    ++jumpRound_;
+    gatheredJump_ = 0;
 }
 
 bool TPlayer_Form::StepToNeighbour(int by) {

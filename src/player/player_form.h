@@ -129,6 +129,8 @@ private:
     // Opens the neighbour `by` files away, if the open file is one of the neighbours; false when
     // it is not (the control steps through its own playlist then).
     bool StepToNeighbour(int by);
+    // A step to another item: a countdown and jumps still gathering are dropped.
+    void LeaveItem();
     void CountDown(unsigned round);
     void CancelCountdown();
     // The progress bar along the bottom; the control and the music panel fill the rest.

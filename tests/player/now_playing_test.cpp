@@ -46,7 +46,8 @@ TEST_P(CaptionTest, CaptionFollowsTheTagRules) {
     const CaptionCase& c = GetParam();
     const QByteArray path = QFile::encodeName(QDir::temp().filePath(QString::fromUtf8(c.fileName)));
     WriteFile(path, c.contents);
-    EXPECT_EQ(NowPlayingCaption(path).toStdString(), std::string(c.caption));
+    EXPECT_EQ(NowPlayingCaption(path, {}, ReadNowPlayingFiles(path, false).tag).toStdString(),
+              std::string(c.caption));
 }
 
 const QByteArray kAudio(1000, '\x11');
@@ -118,7 +119,8 @@ TEST(Id3v1Test, BufferHoldsTheTrailerEvenWithoutATag) {
 }
 
 TEST(Id3v1Test, GeneratedSongCarriesItsTag) {
-    EXPECT_EQ(NowPlayingCaption(Media().song).toStdString(),
+    EXPECT_EQ(NowPlayingCaption(Media().song, {}, ReadNowPlayingFiles(Media().song, false).tag)
+                  .toStdString(),
               "Test Song\r\n\r\nArtist\r\n\r\nAlbum (2001) - #7\r\n\r\n");
 }
 

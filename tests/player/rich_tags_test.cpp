@@ -38,8 +38,9 @@ class MetadataCaptionTest : public ::testing::TestWithParam<MetadataCase> {};
 
 TEST_P(MetadataCaptionTest, LaysTheTagsOutAsTheId3v1Fields) {
     // The file does not exist, so it has no ID3v1 trailer.
-    EXPECT_EQ(NowPlayingCaption("/nowhere/My Song.flac", GetParam().metadata).toStdString(),
-              GetParam().caption);
+    EXPECT_EQ(
+        NowPlayingCaption("/nowhere/My Song.flac", GetParam().metadata, std::nullopt).toStdString(),
+        GetParam().caption);
 }
 
 INSTANTIATE_TEST_SUITE_P(
