@@ -5,6 +5,8 @@
 #include "platform/clock.h"
 #include "platform/media_session.h"
 #include "platform/screen_awake.h"
+#include "settings/playback_index.h"
+#include "settings/store.h"
 #include "ui/screen_services.h"
 
 // The services of one run, built once in main() and handed to whoever needs them. The picture
@@ -16,8 +18,10 @@ public:
     Services& operator=(const Services&) = delete;
 
     // What the screens are handed.
-    ScreenServices Screens(const TSPIs* plugins) { return {clock, sessions, awake, plugins}; }
-    FolderListServices FolderLists() { return {clock, checks, locks}; }
+    ScreenServices Screens(const TSPIs* plugins) {
+        return {clock, sessions, awake, index, plugins};
+    }
+    FolderListServices FolderLists() { return {clock, checks, locks, index}; }
 
     Clock& clock;
     RemoteDispatch input{clock};
@@ -25,4 +29,5 @@ public:
     ScreenAwake awake;
     const ExistenceChecks checks;
     CategoryLocks locks;
+    PlaybackIndex index{SettingsStore::Instance()};
 };

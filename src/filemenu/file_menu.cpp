@@ -6,6 +6,7 @@
 #include "input/remote_report.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
+#include "settings/playback_index.h"
 #include "ui/backdrop.h"
 #include "ui/panel.h"
 #include "ui/screen_stack.h"
@@ -30,7 +31,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption,
 } // namespace
 
 TFile_Menu::TFile_Menu(MediaScreenFactory& mediaScreens, const FolderListServices& services)
-    : mediaScreens_(mediaScreens), walk_(*this, CurTag, services) {
+    : mediaScreens_(mediaScreens), index_(services.index), walk_(*this, CurTag, services) {
     SetBlackBackground(*this);
 
     Image1 = new ImageWidget(this);
@@ -130,9 +131,44 @@ void TFile_Menu::PaintRow(int row) {
     if (const ListEntry* item = walk_.EntryOn(kFirstTag + row)) {
         panel->SetCaption(RowCaption(*item));
         panel->SetFontColor(RowFontColor(item->entry));
+        ShowWatchMark(*panel, item->entry);
     } else {
         panel->SetCaption(QString());
+        panel->SetMark(Panel::Mark::None);
     }
+}
+
+void TFile_Menu::ShowWatchMark(Panel& panel, const FileEntry& entry) {
+    // Films and episodes are what one watches to the end; the index is read, the share never.
+    if (category != 1 || !entry.exists || entry.name == "..") {
+        panel.SetMark(Panel::Mark::None);
+        return;
+    }
+    if (entry.directory) {
+        panel.SetMark(index_.AnyStartedBelow(entry.path) ? Panel::Mark::InProgress
+                                                         : Panel::Mark::None);
+        return;
+    }
+    const auto record = index_.Find(entry.path);
+    switch (record ? watching::StateOf(*record) : WatchState::Unseen) {
+    case WatchState::Unseen:
+        panel.SetMark(Panel::Mark::None);
+        break;
+    case WatchState::InProgress:
+        panel.SetMark(Panel::Mark::InProgress, watching::ProgressShare(*record));
+        break;
+    case WatchState::Watched:
+        panel.SetMark(Panel::Mark::Watched);
+        break;
+    }
+}
+
+void TFile_Menu::ClearWatchMark() {
+    const ListEntry* item = walk_.SelectedEntry();
+    if (category != 1 || !item || item->entry.directory)
+        return;
+    index_.Clear(item->entry.path);
+    PaintRow(CurTag - kFirstTag);
 }
 
 void TFile_Menu::PaintPage() {
@@ -172,8 +208,11 @@ void TFile_Menu::ShowMedia(const QByteArray& path, bool viewer, bool list,
         return;
     busy_ = true;
     Stack()->Push(std::move(screen), [list = QPointer<TFile_Menu>(this)] {
-        if (list)
-            list->busy_ = false;
+        if (!list)
+            return;
+        list->busy_ = false;
+        // What was just watched shows at once.
+        list->PaintPage();
     });
 }
 
@@ -224,6 +263,10 @@ void TFile_Menu::FormKeyDown(int& key, ShiftState shift) {
             if (shift.ctrl)
                 walk_.GoUp();
             break;
+        case vk::LetterA + ('S' - 'A'):
+            if (shift.ctrl)
+                ClearWatchMark();
+            break;
         default:
             if (key >= vk::Digit0 && key <= vk::Digit0 + 9)
                 walk_.Digit(QChar(key));
@@ -272,6 +315,9 @@ void TFile_Menu::WmAppCommand(int command) {
             break;
         case appcommand::ChannelUp:
             walk_.GoUp();
+            break;
+        case appcommand::Stop:
+            ClearWatchMark();
             break;
         default:
             break;

@@ -43,6 +43,8 @@ public:
     void PaintRow(int row) override;
     void PaintPage() override;
     void GoUp();
+    // Forgets what the selected file has been to the viewer (its watched mark or resume point).
+    void ClearWatchMark();
     void SwitchCategory(int newCategory);
     void ShowMedia(const QByteArray& path, bool viewer, bool list,
                    const QByteArrayList& neighbours = {}) override;
@@ -91,6 +93,7 @@ private:
     void SetUp();
     void LayOut();
     std::array<Panel*, FolderWalk::kRows> Rows() const;
+    void ShowWatchMark(Panel& panel, const FileEntry& entry);
     // Runs an input's operation under the highlight rule.
     template <typename Operation> void UnderHighlightRule(Operation&& operation);
 
@@ -101,6 +104,7 @@ private:
     void ReadingEnded() override;
 
     MediaScreenFactory& mediaScreens_;
+    PlaybackIndex& index_;
     bool busy_ = false;
     bool paintingHeld_ = false;
     QString titleCaption_;

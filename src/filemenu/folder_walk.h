@@ -21,12 +21,14 @@
 
 struct CategorySettings;
 class Clock;
+class PlaybackIndex;
 
 // What every folder list of a run shares, made once in main().
 struct FolderListServices {
     Clock& clock;
     const ExistenceChecks& checks;
     CategoryLocks& locks;
+    PlaybackIndex& index;
 };
 
 // What the walk needs of the screen that shows it.

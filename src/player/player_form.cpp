@@ -16,7 +16,6 @@
 #include "player/playback_notice.h"
 #include "player/playback_resume.h"
 #include "player/player_media_session.h"
-#include "player/resume_positions.h"
 #include "player/screen_note.h"
 #include "settings/general.h"
 #include "ui/backdrop.h"
@@ -120,7 +119,7 @@ TPlayer_Form::TPlayer_Form(std::unique_ptr<MediaEngine> engine, const ScreenServ
     Note = new ScreenNote(this);
     PauseMark = new ScreenNote(this);
     Times = new ScreenNote(this);
-    resume_ = std::make_unique<PlaybackResume>(*WMP1);
+    resume_ = std::make_unique<PlaybackResume>(*WMP1, services.index, clock_, *this);
     Notice = new PlaybackNotice(this);
     WMP1->OnItemFailure = [this](const QString& message) { Notice->Show(message); };
 
@@ -275,6 +274,7 @@ void TPlayer_Form::FormClose() {
     awake_.Set(false);
     // The screen's own preferences are kept even when the control fails to stop.
     std::exception_ptr failure;
+    resume_->Playing(false);
     try {
         if (!IsMusicMode())
             resume_->KeepPosition();
@@ -358,6 +358,8 @@ void TPlayer_Form::WMP1StateChange() {
         PauseMark->ShowText(PlayStateIndicator(true), ScreenNote::Size::Mark, 0);
     else
         PauseMark->hide();
+    if (!IsMusicMode())
+        resume_->Playing(WMP1->playState() == playstate::Playing);
     sessions_.Announce();
     WMP1PositionChange();
 }
@@ -401,7 +403,7 @@ void TPlayer_Form::WMP1MediaChange() {
     if (IsMusicMode())
         return;
     if (const auto resumedAt = resume_->ResumeOnce())
-        Note->ShowText(resume::ResumeNote(*resumedAt), ScreenNote::Size::Note, kResumeNoteMs);
+        Note->ShowText(PlaybackResume::ResumeNote(*resumedAt), ScreenNote::Size::Note, kResumeNoteMs);
 }
 
 void TPlayer_Form::ShowNowPlaying() {
@@ -466,6 +468,8 @@ void TPlayer_Form::Next() {
 }
 
 void TPlayer_Form::WMP1ItemEnded() {
+    if (!IsMusicMode())
+        resume_->Ended();
     const qsizetype at = neighbours.indexOf(WMP1->URL());
     // A playlist goes on by itself; the last file of the folder stays, as does any file while
     // the owner has turned this off.

@@ -40,6 +40,18 @@ CREATE TABLE settings_values(
     data BLOB NOT NULL,
     PRIMARY KEY(key, folded)) WITHOUT ROWID;
 )sql";
+// What the program knows of the files it has played, by the bytes of their paths; made on every
+// writable opening, so a store made before it gains it and an older program just never reads it.
+const char kCreatePlaybackIndex[] = R"sql(
+CREATE TABLE IF NOT EXISTS playback_index(
+    path BLOB PRIMARY KEY,
+    duration REAL NOT NULL,
+    position REAL NOT NULL,
+    play_count INTEGER NOT NULL,
+    last_played INTEGER NOT NULL,
+    audio TEXT NOT NULL,
+    subtitles TEXT NOT NULL) WITHOUT ROWID;
+)sql";
 // settings_keys.path is the case-folded path below the root ("" for the root key's own row);
 // name keeps the spelling of the last component as it was first written.
 
@@ -248,6 +260,10 @@ public:
                           SQLITE_TRANSIENT);
         return *this;
     }
+    Query& Bind(int index, double number) {
+        sqlite3_bind_double(statement_, index, number);
+        return *this;
+    }
     Query& BindBlob(int index, const QByteArray& data) {
         if (data.isEmpty())
             sqlite3_bind_zeroblob(statement_, index, 0);
@@ -280,6 +296,30 @@ public:
     QByteArray Blob(int column) const {
         const void* data = sqlite3_column_blob(statement_, column);
         return QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(statement_, column));
+    }
+    QVariantList Row() const {
+        QVariantList row;
+        const int columns = sqlite3_column_count(statement_);
+        for (int column = 0; column < columns; ++column) {
+            switch (sqlite3_column_type(statement_, column)) {
+            case SQLITE_INTEGER:
+                row.append(Integer(column));
+                break;
+            case SQLITE_FLOAT:
+                row.append(sqlite3_column_double(statement_, column));
+                break;
+            case SQLITE_TEXT:
+                row.append(Text(column));
+                break;
+            case SQLITE_BLOB:
+                row.append(Blob(column));
+                break;
+            default:
+                row.append(QVariant());
+                break;
+            }
+        }
+        return row;
     }
     StoredValue Value() const {
         return StoredValue{Text(0), static_cast<ValueKind>(Integer(1)), Blob(2)};
@@ -326,6 +366,8 @@ void SettingsStore::Connection::PrepareSchema(Access access) {
     if (version > kSchemaVersion)
         throw Unavailable(QCoreApplication::translate(
             "SettingsStore", "it was written by a newer version of Couchframe"));
+    if (access == Access::ReadWrite)
+        Execute(kCreatePlaybackIndex);
 }
 
 SettingsStore::SettingsStore() = default;
@@ -432,6 +474,33 @@ void SettingsStore::WriteValue(qint64 key, const QString& valueName, ValueKind k
 
 void SettingsStore::DeleteValue(qint64 key, const QString& valueName) {
     Query(Open(), kDeleteValue).Bind(1, key).Bind(2, Folded(valueName)).Run();
+}
+
+QList<QVariantList> SettingsStore::Run(const char* sql, const QVariantList& parameters) {
+    Query query(Open(), sql);
+    for (int i = 0; i < parameters.size(); ++i) {
+        const QVariant& parameter = parameters[i];
+        switch (parameter.typeId()) {
+        case QMetaType::QByteArray:
+            query.BindBlob(i + 1, parameter.toByteArray());
+            break;
+        case QMetaType::QString:
+            query.Bind(i + 1, parameter.toString());
+            break;
+        case QMetaType::Double:
+            query.Bind(i + 1, parameter.toDouble());
+            break;
+        case QMetaType::UnknownType:
+            break; // left NULL
+        default:
+            query.Bind(i + 1, parameter.toLongLong());
+            break;
+        }
+    }
+    QList<QVariantList> rows;
+    while (query.Next())
+        rows.append(query.Row());
+    return rows;
 }
 
 QList<StoredKey> SettingsStore::SubKeys(qint64 key) {

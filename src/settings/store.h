@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 #include <optional>
@@ -103,6 +104,12 @@ public:
     // Deletes the key with its values and every sub-key, depth first (the last sub-key first).
     // A root key keeps its row and loses only its contents.
     void EraseKey(qint64 key);
+
+    // Runs one statement on the store's tables beyond the settings keys (the playback index) with
+    // its parameters bound in order (QByteArray as a blob, QString as text, integers, doubles, an
+    // invalid QVariant as NULL) and answers its rows, each column as the same kinds. sql names the
+    // kept statement: it must be a string that lives as long as the program.
+    QList<QVariantList> Run(const char* sql, const QVariantList& parameters = {});
 
     // Runs a multi-statement change as one unit: a write transaction of its own, or a savepoint
     // inside the transaction already open.

@@ -145,6 +145,58 @@ void Panel::SetCaption(const QString& caption) {
     update();
 }
 
+void Panel::SetMark(Mark mark, double progress) {
+    const double share = mark == Mark::InProgress ? std::clamp(progress, 0.0, 1.0) : 0.0;
+    if (mark == mark_ && share == progress_)
+        return;
+    mark_ = mark;
+    progress_ = share;
+    update();
+}
+
+QRect Panel::PaintMark(QPainter& painter, const QRect& inner) const {
+    if (mark_ == Mark::None || inner.height() <= 0)
+        return inner;
+    // Green and amber read on the rows' brown and red alike, and apart from each other.
+    const QColor watched(96, 208, 96);
+    const QColor progress(255, 176, 0);
+    const int side = inner.height() / 2;
+    const int gap = inner.height() / 4;
+    const QRectF box(inner.right() - gap - side, inner.top() + (inner.height() - side) / 2.0, side,
+                     side);
+    const qreal stroke = std::max(2.0, side / 7.0);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (mark_ == Mark::Watched) {
+        QPen pen(watched, stroke, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        painter.setPen(pen);
+        const QPointF tick[] = {{box.left() + side * 0.1, box.top() + side * 0.55},
+                                {box.left() + side * 0.4, box.top() + side * 0.85},
+                                {box.left() + side * 0.95, box.top() + side * 0.15}};
+        painter.drawPolyline(tick, 3);
+    } else {
+        const QRectF ring = box.adjusted(stroke / 2, stroke / 2, -stroke / 2, -stroke / 2);
+        painter.setPen(QPen(progress, stroke));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(ring);
+        // Qt counts angles in sixteenths of a degree, anticlockwise from three o'clock.
+        const double share = progress_ > 0 ? progress_ : 0.5;
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(progress);
+        painter.drawPie(ring, 90 * 16, -static_cast<int>(share * 360 * 16));
+        if (progress_ > 0) {
+            const int bar = std::max(3, inner.height() / 12);
+            painter.fillRect(
+                QRectF(inner.left(), inner.bottom() + 1 - bar, inner.width() * progress_, bar),
+                progress);
+        }
+    }
+    painter.restore();
+    QRect rest = inner;
+    rest.setRight(static_cast<int>(box.left()) - gap / 2);
+    return rest;
+}
+
 void Panel::SetColor(StoredColor color) {
     color_ = color;
     update();
@@ -188,12 +240,12 @@ void Panel::paintEvent(QPaintEvent* /*event*/) {
             painter.fillRect(w - 1 - i, i, 1, h - 2 * i, bottomRight);
         }
     }
+    const int margin = bevelOuter_ == Bevel::None ? 0 : bevelWidth_;
+    const QRect inner = PaintMark(painter, rect().adjusted(margin, margin, -margin, -margin));
     if (!caption_.isEmpty()) {
         painter.setFont(font());
         painter.setPen(ToQColor(fontColor_));
-        const int margin = bevelOuter_ == Bevel::None ? 0 : bevelWidth_;
-        PaintCaption(painter, rect().adjusted(margin, margin, -margin, -margin), caption_,
-                     alignment_);
+        PaintCaption(painter, inner, caption_, alignment_);
     }
 }
 

@@ -36,6 +36,10 @@ class Panel : public QWidget {
 
 public:
     enum class Bevel { None, Raised, Lowered };
+    // What a row's file or folder has been to the viewer, drawn at the panel's right end: a tick
+    // once watched; a ring while in progress, filled as far as it went, with a thin bar along the
+    // bottom edge that long.
+    enum class Mark { None, Watched, InProgress };
 
     explicit Panel(QWidget* parent = nullptr);
 
@@ -51,6 +55,10 @@ public:
     void SetBevelWidth(int width);
     Qt::Alignment Alignment() const { return alignment_; }
     void SetAlignment(Qt::Alignment alignment);
+    Mark RowMark() const { return mark_; }
+    double Progress() const { return progress_; }
+    // progress (0 to 1) counts only for a mark in progress; 0 there: how far is not known.
+    void SetMark(Mark mark, double progress = 0);
     qint32 Tag() const { return tag_; }
     void SetTag(qint32 tag) { tag_ = tag; }
 
@@ -67,6 +75,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // Draws the mark into the square at the right end of inner; answers what is left of inner.
+    QRect PaintMark(QPainter& painter, const QRect& inner) const;
+
     QString caption_;
     StoredColor color_ = 0xFFFFFF;
     StoredColor fontColor_ = clBlack;
@@ -74,6 +85,8 @@ private:
     int bevelWidth_ = 1;
     Qt::Alignment alignment_ = Qt::AlignCenter;
     qint32 tag_ = 0;
+    Mark mark_ = Mark::None;
+    double progress_ = 0;
     bool leftPressed_ = false;
 };
 

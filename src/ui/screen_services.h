@@ -2,6 +2,7 @@
 
 class Clock;
 class MediaSessions;
+class PlaybackIndex;
 class ScreenAwake;
 class TSPIs;
 
@@ -11,6 +12,7 @@ struct ScreenServices {
     Clock& clock;
     MediaSessions& sessions;
     ScreenAwake& awake;
+    PlaybackIndex& index;
     // The picture plug-ins; none: pictures are read by the built-in decoder only.
     const TSPIs* plugins = nullptr;
 };

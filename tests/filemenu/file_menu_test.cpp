@@ -10,6 +10,7 @@
 #include "platform/modal.h"
 #include "recording_media_screens.h"
 #include "settings/general.h"
+#include "settings/playback_index.h"
 #include "stall_shim.h"
 #include "test_services.h"
 #include "ui/panel.h"
@@ -610,6 +611,84 @@ TEST_F(FileMenuTest, AMediaScreenStandsOverTheListAndASecondHandOffIsRefused) {
     EXPECT_TRUE(menu.isVisible());
     menu.ShowMedia("/third", false, false);
     EXPECT_EQ(factory.requests.size(), 2u);
+}
+
+// What each row has been to the viewer, from the index alone; Stop (Ctrl+S) forgets a file's.
+TEST_F(FileMenuTest, VideoRowsShowWatchedAndInProgressAndStopClearsAFilesMark) {
+    MakeFiles("films", 3);
+    MakeFiles("films/Series", 1);
+    MakeFiles("films/Unseen", 1);
+    RegisterOne("films");
+    PlaybackIndex& index = services.index;
+    auto keep = [&](const QByteArray& relative, double position, int playCount) {
+        PlaybackRecord record;
+        record.path = Path(relative);
+        record.duration = 1000;
+        record.position = position;
+        record.playCount = playCount;
+        index.Save(record);
+    };
+    keep("films/f00.avi", 0, 1);
+    keep("films/f01.avi", 250, 0);
+    keep("films/Series/f00.avi", 400, 0);
+    keep("films/Unseen/f00.avi", 100, 0); // opened once: nothing to show
+    index.Save([&] {
+        PlaybackRecord record;
+        record.path = Path("films/Unseen/f00.avi");
+        record.duration = 1000;
+        return record;
+    }());
+    OpeningHandOff factory;
+    Open(1, &factory);
+    EXPECT_EQ(screen->PNL001->RowMark(), Panel::Mark::InProgress); // the registered folder
+    Press(vk::Return);
+    // " .. ", Series, Unseen, f00, f01, f02
+    ASSERT_EQ(Captions()[3], QStringLiteral(" f00"));
+    EXPECT_EQ(screen->PNL001->RowMark(), Panel::Mark::None);
+    EXPECT_EQ(screen->PNL002->RowMark(), Panel::Mark::InProgress);
+    EXPECT_EQ(screen->PNL003->RowMark(), Panel::Mark::None);
+    EXPECT_EQ(screen->PNL004->RowMark(), Panel::Mark::Watched);
+    EXPECT_EQ(screen->PNL005->RowMark(), Panel::Mark::InProgress);
+    EXPECT_DOUBLE_EQ(screen->PNL005->Progress(), 0.25);
+    EXPECT_EQ(screen->PNL006->RowMark(), Panel::Mark::None);
+
+    for (int i = 0; i < 3; ++i)
+        Press(vk::Down);
+    screen->WmAppCommand(appcommand::Stop);
+    EXPECT_EQ(screen->PNL004->RowMark(), Panel::Mark::None);
+    EXPECT_FALSE(index.Find(Path("films/f00.avi")));
+    Press(vk::Down);
+    Press('S', ShiftState{false, true, false});
+    EXPECT_EQ(screen->PNL005->RowMark(), Panel::Mark::None);
+    // A folder's mark stands for what is below it: Stop leaves it.
+    Press(vk::Up);
+    Press(vk::Up);
+    Press(vk::Up);
+    screen->WmAppCommand(appcommand::Stop);
+    EXPECT_EQ(screen->PNL002->RowMark(), Panel::Mark::InProgress);
+
+    // Back from the player the rows show what was just watched.
+    Press(vk::Down);
+    Press(vk::Down);
+    Press(vk::Down);
+    Press(vk::Down); // f02
+    Press(vk::Return);
+    ASSERT_EQ(services.window.Depth(), 2);
+    keep("films/f02.avi", 0, 1);
+    services.window.Top()->close();
+    EXPECT_EQ(screen->PNL006->RowMark(), Panel::Mark::Watched);
+}
+
+TEST_F(FileMenuTest, MusicRowsShowNoWatchMarks) {
+    MakeFiles("songs", 1);
+    Register(kMusicKey, {{QStringLiteral("Songs"), Path("songs")}});
+    PlaybackRecord record;
+    record.path = Path("songs/f00.avi");
+    record.playCount = 1;
+    services.index.Save(record);
+    Open(2);
+    Press(vk::Return);
+    EXPECT_EQ(screen->PNL002->RowMark(), Panel::Mark::None);
 }
 
 TEST_F(FileMenuTest, MouseSelectsAndClickOpens) {

@@ -1,6 +1,8 @@
 #include "filemenu/folder_walk.h"
 #include "manual_clock.h"
 #include "settings/general.h"
+#include "settings/playback_index.h"
+#include "settings/store.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,7 +69,8 @@ protected:
     ManualClock clock;
     ExistenceChecks checks;
     CategoryLocks locks;
-    FolderWalk walk{view, curTag, {clock, checks, locks}};
+    PlaybackIndex index{SettingsStore::Instance()};
+    FolderWalk walk{view, curTag, {clock, checks, locks, index}};
 };
 
 TEST_F(FolderWalkTest, RowsOutsideTheListHoldNoEntry) {

@@ -356,9 +356,8 @@ TEST_F(MpvEngineSignals, AFileThatCannotBePlayedIsAFailureAndAPlaylistsIsSkipped
     QSignalSpy items{&engine, &MediaEngine::itemChanged};
     engine.open(list, false);
     // The told item, not mpv's live one: its events, the broken entry's end first, come in order.
-    ASSERT_TRUE(WaitFor([&] {
-        return !items.isEmpty() && items.last().at(0).toByteArray() == Media().song;
-    }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return !items.isEmpty() && items.last().at(0).toByteArray() == Media().song; }));
     ASSERT_EQ(skipped.size(), 1);
     EXPECT_TRUE(skipped.first().at(0).toString().contains(QStringLiteral("broken.mp4")));
     EXPECT_TRUE(failures.isEmpty());

@@ -1,11 +1,12 @@
 #include "fake_control.h"
 #include "input/app_command.h"
+#include "manual_clock.h"
 #include "player/mpv_engine.h"
+#include "player/playback_resume.h"
 #include "player/player_form.h"
-#include "player/resume_positions.h"
 #include "player/screen_note.h"
 #include "rich_media.h"
-#include "settings/general.h"
+#include "settings/playback_index.h"
 #include "settings/store.h"
 #include "test_media.h"
 #include "test_services.h"
@@ -16,77 +17,34 @@
 
 namespace {
 const ShiftState kCtrl{false, true, false};
-const QString kResumeKey = settingskey::Root + QStringLiteral("\\Settings\\Resume");
 const QByteArray kFilm = "/films/Long Film.mkv";
 
 class ResumeStoreTest : public ::testing::Test {
 protected:
-    ResumeStoreTest() { EraseSettingKey(0, kResumeKey); }
+    ResumeStoreTest() { SettingsStore::Instance().Run("DELETE FROM playback_index"); }
+    static std::optional<PlaybackRecord> Kept(const QByteArray& path) {
+        return PlaybackIndex(SettingsStore::Instance()).Find(path);
+    }
+    static double KeptPosition(const QByteArray& path) {
+        const auto record = Kept(path);
+        return record ? record->position : -1;
+    }
+    static void Keep(const QByteArray& path, double position, double duration = 1000) {
+        PlaybackRecord record;
+        record.path = path;
+        record.position = position;
+        record.duration = duration;
+        PlaybackIndex(SettingsStore::Instance()).Save(record);
+    }
 };
-
-struct ShareCase {
-    double position, duration;
-    bool kept;
-};
-// Names the case in test names and failure messages.
-void PrintTo(const ShareCase& c, std::ostream* out) {
-    *out << c.position << " of " << c.duration;
-}
-
-class WorthKeepingTest : public ::testing::TestWithParam<ShareCase> {};
-
-TEST_P(WorthKeepingTest, OnlyBetweenFiveAndNinetyTwoPercent) {
-    EXPECT_EQ(resume::WorthKeeping(GetParam().position, GetParam().duration), GetParam().kept);
-}
-
-INSTANTIATE_TEST_SUITE_P(Shares, WorthKeepingTest,
-                         ::testing::Values(ShareCase{5, 100, false}, ShareCase{5.1, 100, true},
-                                           ShareCase{91.9, 100, true}, ShareCase{92, 100, false},
-                                           ShareCase{50, 0, false}, ShareCase{0, 60, false}));
 
 TEST(ResumeNote, ShowsMinutesAndSecondsOrHours) {
-    EXPECT_EQ(resume::ResumeNote(754), QStringLiteral("Resumed at 12:34 — Ctrl+B starts over"));
-    EXPECT_EQ(resume::ResumeNote(65), QStringLiteral("Resumed at 1:05 — Ctrl+B starts over"));
-    EXPECT_EQ(resume::ResumeNote(3723), QStringLiteral("Resumed at 1:02:03 — Ctrl+B starts over"));
-}
-
-TEST_F(ResumeStoreTest, KeepsReplacesAndForgetsPositionsPerPath) {
-    EXPECT_FALSE(resume::StoredPosition(kFilm));
-    resume::Remember(kFilm, 300.7, 1000);
-    EXPECT_EQ(resume::StoredPosition(kFilm), 300);
-    EXPECT_FALSE(resume::StoredPosition(kFilm + "x"));
-    resume::Remember(kFilm, 400, 1000);
-    EXPECT_EQ(resume::StoredPosition(kFilm), 400);
-    resume::Remember(kFilm, 950, 1000); // into the credits: starts afresh next time
-    EXPECT_FALSE(resume::StoredPosition(kFilm));
-    // Stored as the path's hash: the path itself is not written into the store.
-    resume::Remember(kFilm, 400, 1000);
-    EXPECT_EQ(ReadSettingInt(0, kResumeKey, resume::PathKey(kFilm), -1), 400);
-    EXPECT_EQ(resume::PathKey(kFilm).size(), 40);
-}
-
-TEST_F(ResumeStoreTest, DamagedValuesAreNotUsed) {
-    WriteSettingString(0, kResumeKey, resume::PathKey(kFilm), QStringLiteral("300"));
-    EXPECT_FALSE(resume::StoredPosition(kFilm));
-    WriteSettingInt(0, kResumeKey, resume::PathKey(kFilm), -5);
-    EXPECT_FALSE(resume::StoredPosition(kFilm));
-}
-
-TEST_F(ResumeStoreTest, KeepsAtMostFiveHundredDroppingTheOldest) {
-    auto path = [](int i) { return "/films/" + QByteArray::number(i) + ".mkv"; };
-    for (int i = 0; i < resume::kMaxEntries; ++i)
-        resume::Remember(path(i), 100, 1000);
-    resume::Remember(path(0), 200, 1000); // used again: now the newest
-    resume::Remember(path(500), 100, 1000);
-    resume::Remember(path(501), 100, 1000);
-    EXPECT_EQ(resume::StoredPosition(path(0)), 200);
-    EXPECT_FALSE(resume::StoredPosition(path(1)));
-    EXPECT_FALSE(resume::StoredPosition(path(2)));
-    EXPECT_EQ(resume::StoredPosition(path(3)), 100);
-    EXPECT_EQ(resume::StoredPosition(path(501)), 100);
-    SettingsStore& store = SettingsStore::Instance();
-    EXPECT_EQ(store.Values(*store.FindKey(RootKey::CurrentUser, kResumeKey)).size(),
-              resume::kMaxEntries);
+    EXPECT_EQ(PlaybackResume::ResumeNote(754),
+              QStringLiteral("Resumed at 12:34 — Ctrl+B starts over"));
+    EXPECT_EQ(PlaybackResume::ResumeNote(65),
+              QStringLiteral("Resumed at 1:05 — Ctrl+B starts over"));
+    EXPECT_EQ(PlaybackResume::ResumeNote(3723),
+              QStringLiteral("Resumed at 1:02:03 — Ctrl+B starts over"));
 }
 
 // ---- the screen, on a control that records what it is asked ----
@@ -94,7 +52,7 @@ TEST_F(ResumeStoreTest, KeepsAtMostFiveHundredDroppingTheOldest) {
 class ResumeScreenTest : public ResumeStoreTest {
 protected:
     ResumeScreenTest()
-        : control(new FakeEngine),
+        : services(&clock), control(new FakeEngine),
           form(new TPlayer_Form(std::unique_ptr<MediaEngine>(control), services.Screens())),
           log(control->log) {
         form->MusicPanel->hide(); // video mode
@@ -107,8 +65,10 @@ protected:
         control->length = 1000;
         control->current = EngineState::Playing;
         control->ChangeMedia();
+        control->AnnounceState();
     }
 
+    ManualClock clock;
     TestServices services;
     FakeEngine* control;
     QPointer<TPlayer_Form> form;
@@ -116,7 +76,7 @@ protected:
 };
 
 TEST_F(ResumeScreenTest, VideoOpenedAloneGoesOnWhereItStoppedWithANote) {
-    resume::Remember(kFilm, 754, 1000);
+    Keep(kFilm, 754);
     Open(kFilm, kFilm);
     EXPECT_EQ(*log, QStringList{"position 754"});
     EXPECT_FALSE(form->Note->isHidden());
@@ -125,11 +85,13 @@ TEST_F(ResumeScreenTest, VideoOpenedAloneGoesOnWhereItStoppedWithANote) {
     EXPECT_EQ(*log, QStringList{"position 754"});
     control->at = 800;
     form->PressKey(vk::Escape);
-    EXPECT_EQ(resume::StoredPosition(kFilm), 800);
+    EXPECT_EQ(KeptPosition(kFilm), 800);
+    EXPECT_EQ(Kept(kFilm)->duration, 1000);
+    EXPECT_GT(Kept(kFilm)->lastPlayed, 0);
 }
 
 TEST_F(ResumeScreenTest, CtrlBAndTheRemotesReplayStartOverOnce) {
-    resume::Remember(kFilm, 300, 1000);
+    Keep(kFilm, 300);
     Open(kFilm, kFilm);
     log->clear();
     EXPECT_TRUE(form->PressKey('B', kCtrl));
@@ -138,7 +100,7 @@ TEST_F(ResumeScreenTest, CtrlBAndTheRemotesReplayStartOverOnce) {
     form->WmAppCommand(appcommand::PreviousTrack);
     EXPECT_EQ(*log, (QStringList{"position 0", "previous", "previous"}));
 
-    resume::Remember(kFilm, 300, 1000);
+    Keep(kFilm, 300);
     auto* other = new FakeEngine;
     auto second =
         std::make_unique<TPlayer_Form>(std::unique_ptr<MediaEngine>(other), services.Screens());
@@ -152,32 +114,104 @@ TEST_F(ResumeScreenTest, CtrlBAndTheRemotesReplayStartOverOnce) {
     EXPECT_EQ(*other->log, QStringList{"position 0"});
 }
 
-TEST_F(ResumeScreenTest, StopKeepsThePositionAndTheCreditsForgetIt) {
+// Positions as the stop finds them, against what is kept: nothing before three minutes, a
+// resume point up to 90 %, watched (counted once per playing) from there.
+TEST_F(ResumeScreenTest, StopKeepsAResumePointFromThreeMinutesAndTheEndCountsAsWatched) {
     Open(kFilm, kFilm);
-    control->at = 500;
+    control->at = 179;
     form->PressKey('S', kCtrl);
-    EXPECT_EQ(resume::StoredPosition(kFilm), 500);
+    EXPECT_EQ(KeptPosition(kFilm), 0);
+    EXPECT_EQ(watching::StateOf(*Kept(kFilm)), WatchState::Unseen);
+
+    control->current = EngineState::Playing;
+    control->at = 500.6;
+    form->WmAppCommand(appcommand::Stop);
+    EXPECT_EQ(KeptPosition(kFilm), 500);
+    EXPECT_EQ(watching::StateOf(*Kept(kFilm)), WatchState::InProgress);
+
+    control->current = EngineState::Playing;
+    control->at = 900;
+    form->WmAppCommand(appcommand::Stop);
+    EXPECT_EQ(KeptPosition(kFilm), 0);
+    EXPECT_EQ(Kept(kFilm)->playCount, 1);
+    EXPECT_EQ(watching::StateOf(*Kept(kFilm)), WatchState::Watched);
+    // The same playing stopped again in the credits, then ending: still watched once.
     control->current = EngineState::Playing;
     control->at = 990;
     form->WmAppCommand(appcommand::Stop);
-    EXPECT_FALSE(resume::StoredPosition(kFilm));
+    control->EndItem();
+    EXPECT_EQ(Kept(kFilm)->playCount, 1);
+}
+
+TEST_F(ResumeScreenTest, AnItemPlayedToItsEndIsWatchedEvenWhenItsLengthIsGoneByThen) {
+    Keep(kFilm, 600);
+    Open(kFilm, kFilm);
+    control->length = 0; // an ended item no longer tells it
+    control->EndItem();
+    EXPECT_EQ(KeptPosition(kFilm), 0);
+    EXPECT_EQ(Kept(kFilm)->playCount, 1);
+}
+
+TEST_F(ResumeScreenTest, PlaybackIsKeptEveryThirtySecondsWhilePlayingOnly) {
+    Open(kFilm, kFilm);
+    control->at = 400;
+    clock.Advance(std::chrono::seconds(29));
+    EXPECT_FALSE(Kept(kFilm));
+    clock.Advance(std::chrono::seconds(1));
+    EXPECT_EQ(KeptPosition(kFilm), 400);
+    control->at = 430;
+    clock.Advance(std::chrono::seconds(30));
+    EXPECT_EQ(KeptPosition(kFilm), 430);
+
+    control->current = EngineState::Paused;
+    control->AnnounceState();
+    control->at = 470;
+    clock.Advance(std::chrono::seconds(90));
+    EXPECT_EQ(KeptPosition(kFilm), 430);
+    control->current = EngineState::Playing;
+    control->AnnounceState();
+    clock.Advance(std::chrono::seconds(30));
+    EXPECT_EQ(KeptPosition(kFilm), 470);
+
+    // A closed screen keeps nothing more, even while the engine is still told to play.
+    control->at = 500;
+    form->PressKey(vk::Escape);
+    Keep(kFilm, 200);
+    clock.Advance(std::chrono::seconds(60));
+    EXPECT_EQ(KeptPosition(kFilm), 200);
+}
+
+TEST_F(ResumeScreenTest, TheNextFileOfTheFolderIsResumedOnItsOwn) {
+    const QByteArray second = "/films/Long Film 2.mkv";
+    Keep(second, 240);
+    form->neighbours = {kFilm, second};
+    Open(kFilm, kFilm);
+    control->at = 300;
+    form->PressKey('F', kCtrl);
+    EXPECT_EQ(KeptPosition(kFilm), 300);
+    EXPECT_EQ(control->opened, second);
+    log->clear();
+    control->source = second;
+    control->ChangeMedia();
+    EXPECT_EQ(*log, QStringList{"position 240"});
 }
 
 TEST_F(ResumeScreenTest, ClosingBeforeTheItemIsCurrentKeepsWhatWasStored) {
-    resume::Remember(kFilm, 300, 1000);
+    Keep(kFilm, 300);
     form->WMP1->setURL(kFilm);
     control->current = EngineState::Loading;
     form->PressKey(vk::Escape);
-    EXPECT_EQ(resume::StoredPosition(kFilm), 300);
+    EXPECT_EQ(KeptPosition(kFilm), 300);
 }
 
 TEST_F(ResumeScreenTest, PlaylistEntriesAndMusicAreNotResumed) {
-    resume::Remember(kFilm, 300, 1000);
+    Keep(kFilm, 300);
     Open("/tmp/list.wpl", kFilm);
     control->at = 600;
     form->PressKey(vk::Escape);
     EXPECT_TRUE(log->filter(QStringLiteral("position")).isEmpty());
-    EXPECT_EQ(resume::StoredPosition(kFilm), 300);
+    EXPECT_EQ(KeptPosition(kFilm), 300);
+    EXPECT_FALSE(Kept("/tmp/list.wpl"));
 
     auto* songs = new FakeEngine;
     auto music =
@@ -193,27 +227,26 @@ TEST_F(ResumeScreenTest, PlaylistEntriesAndMusicAreNotResumed) {
 
 // ---- real libmpv ----
 
-TEST_F(ResumeStoreTest, RealPlayerResumesASixtySecondClip) {
+TEST_F(ResumeStoreTest, RealPlayerResumesAnEpisode) {
     TestServices services;
     {
         const Seam<MpvOptions>::Override nullOutputs(MpvEngine::DefaultOptionsSeam(),
                                                      MpvOptions{"null", false});
-        auto form = CreatePlayerScreen(Rich().minute, 1, services.Screens());
+        auto form = CreatePlayerScreen(Rich().episode, 1, services.Screens());
         form->show();
         ASSERT_TRUE(WaitFor([&] { return form->WMP1->playState() == playstate::Playing; }));
-        form->WMP1->controls().setCurrentPosition(30);
-        ASSERT_TRUE(WaitFor([&] { return form->WMP1->controls().currentPosition() >= 30; }));
+        form->WMP1->controls().setCurrentPosition(190);
+        ASSERT_TRUE(WaitFor([&] { return form->WMP1->controls().currentPosition() >= 190; }));
         form->close();
     }
-    const auto stored = resume::StoredPosition(Rich().minute);
-    ASSERT_TRUE(stored);
-    EXPECT_GE(*stored, 30);
-    EXPECT_LE(*stored, 32);
+    const double stored = KeptPosition(Rich().episode);
+    EXPECT_GE(stored, 190);
+    EXPECT_LE(stored, 195);
     {
-        auto form = CreatePlayerScreen(Rich().minute, 1, services.Screens());
+        auto form = CreatePlayerScreen(Rich().episode, 1, services.Screens());
         form->show();
-        ASSERT_TRUE(WaitFor([&] { return form->WMP1->controls().currentPosition() >= *stored; }));
-        EXPECT_TRUE(form->Note->text().startsWith(QStringLiteral("Resumed at 0:3")));
+        ASSERT_TRUE(WaitFor([&] { return form->WMP1->controls().currentPosition() >= stored; }));
+        EXPECT_TRUE(form->Note->text().startsWith(QStringLiteral("Resumed at 3:1")));
         form->close();
     }
 }

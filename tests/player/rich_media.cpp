@@ -29,7 +29,7 @@ RichMedia Generate() {
     media.untagged = folder.File("Plain Song.mp3");
     media.subtitled = folder.File("tracks.mkv");
     media.external = folder.File("Film.mp4");
-    media.minute = folder.File("minute.mp4");
+    media.episode = folder.File("episode.mp4");
 
     const QStringList mp3 = {"-c:a", "libmp3lame", "-b:a", "64k", "-write_id3v1", "0"};
     Ffmpeg(kSine +
@@ -104,8 +104,8 @@ RichMedia Generate() {
                                media.subtitled});
     Ffmpeg(video + QStringList{"-c:v", "libx264", "-preset", "ultrafast", media.external});
     WriteFile(folder.File("Film.en.srt"), "1\n00:00:00,000 --> 00:00:05,000\nOutside\n");
-    Ffmpeg({"-f", "lavfi", "-i", "testsrc=duration=60:size=64x48:rate=10", "-c:v", "libx264",
-            "-preset", "ultrafast", "-g", "10", media.minute});
+    Ffmpeg({"-f", "lavfi", "-i", "testsrc=duration=300:size=64x48:rate=5", "-c:v", "libx264",
+            "-preset", "ultrafast", "-g", "10", media.episode});
     return media;
 }
 } // namespace

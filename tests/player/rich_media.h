@@ -16,6 +16,6 @@ struct RichMedia {
     QByteArray subtitled; // MKV: two subtitle tracks (English, Japanese) none flagged default, two
                           // audio tracks (English, Japanese)
     QByteArray external;  // MP4 with "<name>.en.srt" beside it
-    QByteArray minute;    // 60 s video
+    QByteArray episode;   // 300 s video: long enough to be resumed
 };
 const RichMedia& Rich();
