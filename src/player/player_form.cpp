@@ -403,7 +403,8 @@ void TPlayer_Form::WMP1MediaChange() {
     if (IsMusicMode())
         return;
     if (const auto resumedAt = resume_->ResumeOnce())
-        Note->ShowText(PlaybackResume::ResumeNote(*resumedAt), ScreenNote::Size::Note, kResumeNoteMs);
+        Note->ShowText(PlaybackResume::ResumeNote(*resumedAt), ScreenNote::Size::Note,
+                       kResumeNoteMs);
 }
 
 void TPlayer_Form::ShowNowPlaying() {
