@@ -163,14 +163,6 @@ Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
         <source>The media player has no play mode &quot;%1&quot;.</source>
         <translation>The media player has no play mode &quot;%1&quot;.</translation>
     </message>
-    <message>
-        <source>No subtitles</source>
-        <translation>No subtitles</translation>
-    </message>
-    <message>
-        <source>No other audio track</source>
-        <translation>No other audio track</translation>
-    </message>
 </context>
 <context>
     <name>MpvEngine</name>
@@ -661,6 +653,10 @@ Nothing was saved. The settings stay open: press OK to try again, or Cancel to l
     <message>
         <source>The settings dialog has no category %1.</source>
         <translation>The settings dialog has no category %1.</translation>
+    </message>
+    <message>
+        <source>次のファイルも続けて再生(&amp;N)</source>
+        <translation>Play on to the &amp;next file</translation>
     </message>
 </context>
 <context>

@@ -8,12 +8,19 @@ namespace {
 const QString kOn = QStringLiteral("On");
 const QString kOff = QStringLiteral("Off");
 
+// Pictures step on in the slide show; only the player's categories go on by themselves.
+bool PlaysOnThroughFolders(const CategorySettings& schema) {
+    return schema.category != 3;
+}
+
 void FillDialog(ConfigurationDialog& dialog, LenientSettings& reads) {
     dialog.SetExitCode(reads.Read(setting::ExitCode));
     dialog.SetActiveDelay(reads.Read(setting::ActiveDelay));
     for (const CategorySettings& schema : CategorySchemas()) {
         dialog.SetUnlockCode(schema.category, reads.Read(schema.unlockCode));
         dialog.SetExtensions(schema.category, reads.Read(schema.extensions));
+        if (PlaysOnThroughFolders(schema))
+            dialog.SetContinueFolder(schema.category, reads.Read(schema.continueFolder));
         const int count = reads.Value([&] { return ReadFolderEntryCount(schema.keyPath); }, 0);
         for (int n = 1; n <= count; ++n) {
             FolderRow row;
@@ -33,6 +40,8 @@ void WriteBack(const ConfigurationDialog& dialog) {
         EraseSettingKey(0, schema.keyPath);
         WriteSetting(schema.unlockCode, dialog.UnlockCode(schema.category));
         WriteSetting(schema.extensions, dialog.Extensions(schema.category));
+        if (PlaysOnThroughFolders(schema))
+            WriteSetting(schema.continueFolder, dialog.ContinueFolder(schema.category));
         const QList<FolderRow> rows = dialog.FolderRows(schema.category);
         WriteSetting(schema.itemCount, static_cast<int>(rows.size()));
         for (int i = 0; i < rows.size(); ++i) {

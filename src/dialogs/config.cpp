@@ -126,9 +126,11 @@ TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
         BuildCategoryTab(TabSheet3, 2);
     std::tie(Label9, ED301, Label10, ED302, Label11, LV3, Button9, Button10, Button11) =
         BuildCategoryTab(TabSheet4, 3);
-    categories_ = {CategoryFields{TabSheet2, ED101, ED102, LV1},
-                   CategoryFields{TabSheet3, ED201, ED202, LV2},
-                   CategoryFields{TabSheet4, ED301, ED302, LV3}};
+    CHB101 = MakeContinueBox(TabSheet2);
+    CHB201 = MakeContinueBox(TabSheet3);
+    categories_ = {CategoryFields{TabSheet2, ED101, ED102, LV1, CHB101},
+                   CategoryFields{TabSheet3, ED201, ED202, LV2, CHB201},
+                   CategoryFields{TabSheet4, ED301, ED302, LV3, nullptr}};
 
     Panel1 = new QWidget(this);
     Panel1->setGeometry(
@@ -151,6 +153,14 @@ void TConfig_Form::BuildGeneralTab() {
     SE01->setValue(10);
     Label1 = MakeLabel(TabSheet1, tr("終了コード(&E):"), u(QPoint(4, 12)), ED01);
     Label2 = MakeLabel(TabSheet1, tr("アクティブディレイ(&A):"), u(QPoint(4, 36)), SE01);
+}
+
+QCheckBox* TConfig_Form::MakeContinueBox(QWidget* sheet) {
+    // Beside the folder buttons, where the Picture tab has nothing.
+    QCheckBox* box = MakeCheckBox(sheet, tr("次のファイルも続けて再生(&N)"),
+                                  units_(QRect(252, 200, 212, 22)), units_);
+    box->setChecked(true);
+    return box;
 }
 
 TConfig_Form::CategoryTab TConfig_Form::BuildCategoryTab(QWidget* sheet, int tag) {
@@ -178,10 +188,10 @@ TConfig_Form::CategoryTab TConfig_Form::BuildCategoryTab(QWidget* sheet, int tag
 }
 
 void TConfig_Form::ChainTabOrder() {
-    const QList<QWidget*> chain = {PC1,     ED01,     SE01,     ED101,   ED102,  LV1,
-                                   Button1, Button2,  Button3,  ED201,   ED202,  LV2,
-                                   Button6, Button7,  Button8,  ED301,   ED302,  LV3,
-                                   Button9, Button10, Button11, Button4, Button5};
+    const QList<QWidget*> chain = {PC1,      ED01,     SE01,    ED101,  ED102, LV1, Button1,
+                                   Button2,  Button3,  CHB101,  ED201,  ED202, LV2, Button6,
+                                   Button7,  Button8,  CHB201,  ED301,  ED302, LV3, Button9,
+                                   Button10, Button11, Button4, Button5};
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 }
@@ -209,13 +219,20 @@ void TConfig_Form::FitToFont() {
     if (overflow > 0) {
         MoveRight({ED01, SE01, ED101, ED102, ED201, ED202, ED301, ED302, Button4, Button5},
                   overflow);
-        Widen({PC1, Panel1, LV1, LV2, LV3}, overflow);
+        Widen({PC1, Panel1, LV1, LV2, LV3, CHB101, CHB201}, overflow);
+    }
+    // A switch's caption is never cut: the dialog grows to the right for it.
+    const int boxShortfall = std::max({0, CHB101->sizeHint().width() - CHB101->width(),
+                                       CHB201->sizeHint().width() - CHB201->width()});
+    if (boxShortfall > 0) {
+        MoveRight({Button4, Button5}, boxShortfall);
+        Widen({PC1, Panel1, CHB101, CHB201}, boxShortfall);
     }
     // The tab bar's height follows the font; the page below it must still hold the buttons.
     const int shortfall = std::max(0, units_(kPageHeight) - PC1->currentWidget()->height());
     PC1->resize(PC1->width(), PC1->height() + shortfall);
     Panel1->move(Panel1->x(), Panel1->y() + shortfall);
-    GrowFixedDialog(*this, QSize(std::max(0, overflow), shortfall));
+    GrowFixedDialog(*this, QSize(std::max(0, overflow) + boxShortfall, shortfall));
 }
 
 void TConfig_Form::Add_Click(QObject* Sender) {
@@ -332,6 +349,15 @@ void TConfig_Form::SetUnlockCode(int category, const QString& text) {
 }
 QString TConfig_Form::UnlockCode(int category) const {
     return Category(category).unlock->text();
+}
+
+void TConfig_Form::SetContinueFolder(int category, bool on) {
+    if (QCheckBox* box = Category(category).continueFolder)
+        box->setChecked(on);
+}
+bool TConfig_Form::ContinueFolder(int category) const {
+    const QCheckBox* box = Category(category).continueFolder;
+    return box && box->isChecked();
 }
 
 void TConfig_Form::SetExtensions(int category, const QString& text) {

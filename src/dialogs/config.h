@@ -10,6 +10,7 @@
 #include <memory>
 #include <tuple>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -51,6 +52,8 @@ public:
     QString UnlockCode(int category) const override;
     void SetExtensions(int category, const QString& text) override;
     QString Extensions(int category) const override;
+    void SetContinueFolder(int category, bool on) override;
+    bool ContinueFolder(int category) const override;
     void AddFolderRow(int category, const FolderRow& row) override;
     QList<FolderRow> FolderRows(int category) const override;
     int ShowModal() override;
@@ -78,6 +81,7 @@ public:
     QPushButton* Button1;
     QPushButton* Button2;
     QPushButton* Button3;
+    QCheckBox* CHB101;
 
     QLabel* Label6;
     QLineEdit* ED201;
@@ -88,6 +92,7 @@ public:
     QPushButton* Button6;
     QPushButton* Button7;
     QPushButton* Button8;
+    QCheckBox* CHB201;
 
     QLabel* Label9;
     QLineEdit* ED301;
@@ -107,6 +112,7 @@ private:
                                    QPushButton*, QPushButton*, QPushButton*>;
     CategoryTab BuildCategoryTab(QWidget* sheet, int tag);
     void BuildGeneralTab();
+    QCheckBox* MakeContinueBox(QWidget* sheet);
     void ChainTabOrder();
     // Makes room for labels wider than the layout's and for a tall tab bar.
     void FitToFont();
@@ -117,6 +123,7 @@ private:
         QLineEdit* unlock;
         QLineEdit* extensions;
         QTreeWidget* folders;
+        QCheckBox* continueFolder; // null on the Picture tab
     };
     const CategoryFields& Category(int category) const;
     // Shows the message and puts the focus into the field, on its tab.

@@ -28,6 +28,10 @@ public:
     virtual QString UnlockCode(int category) const = 0;
     virtual void SetExtensions(int category, const QString& text) = 0; // ED102, ED202, ED302
     virtual QString Extensions(int category) const = 0;
+    // Whether a file chosen in a folder list is followed by the next one of its folder; Video and
+    // Music only (CHB101, CHB201).
+    virtual void SetContinueFolder(int category, bool on) = 0;
+    virtual bool ContinueFolder(int category) const = 0;
     virtual void AddFolderRow(int category, const FolderRow& row) = 0; // LV1, LV2, LV3
     virtual QList<FolderRow> FolderRows(int category) const = 0;
     // Shows the dialog modally; 1 means accepted.

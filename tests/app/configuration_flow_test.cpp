@@ -102,6 +102,21 @@ TEST_F(ConfigurationFlow, AcceptedWritesEverythingBack) {
     EXPECT_EQ(Text(kVideo, QStringLiteral("UnLockCode")), QStringLiteral("58203714"));
 }
 
+// Rewriting a category whole must not quietly turn the switch back on.
+TEST_F(ConfigurationFlow, ThePlayOnSwitchOfVideoAndMusicIsFilledAndKept) {
+    WriteSettingBool(0, kMusic, QStringLiteral("ContinueFolder"), false);
+    RunConfigurationFlow(TestConfigurationDialogs(record, 1));
+    EXPECT_TRUE(record.filled.continueFolder.value(1));
+    EXPECT_FALSE(record.filled.continueFolder.value(2, true));
+    EXPECT_FALSE(record.filled.continueFolder.contains(3));
+    EXPECT_FALSE(ReadSettingBool(0, kMusic, QStringLiteral("ContinueFolder"), true));
+
+    RunConfigurationFlow(
+        TestConfigurationDialogs(record, 1, [](Contents& c) { c.continueFolder[1] = false; }));
+    EXPECT_FALSE(ReadSettingBool(0, kVideo, QStringLiteral("ContinueFolder"), true));
+    EXPECT_FALSE(ReadSettingBool(0, kMusic, QStringLiteral("ContinueFolder"), true));
+}
+
 TEST_F(ConfigurationFlow, FewerRowsLeaveNoStaleEntries) {
     WriteSettingInt(0, kVideo, QStringLiteral("ItemCount"), 3);
     for (int n = 1; n <= 3; ++n)

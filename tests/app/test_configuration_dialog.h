@@ -18,6 +18,7 @@ public:
         int activeDelay = -1;
         QMap<int, QString> unlockCodes;
         QMap<int, QString> extensions;
+        QMap<int, bool> continueFolder;
         QMap<int, QList<FolderRow>> rows;
     };
     // How dialogs were used, kept beyond their life.
@@ -44,6 +45,12 @@ public:
         contents.extensions[category] = text;
     }
     QString Extensions(int category) const override { return contents.extensions.value(category); }
+    void SetContinueFolder(int category, bool on) override {
+        contents.continueFolder[category] = on;
+    }
+    bool ContinueFolder(int category) const override {
+        return contents.continueFolder.value(category);
+    }
     void AddFolderRow(int category, const FolderRow& row) override {
         contents.rows[category].append(row);
     }

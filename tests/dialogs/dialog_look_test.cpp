@@ -43,13 +43,15 @@ void ExpectLabelsClear(const std::vector<Beside>& pairs) {
 struct SettingsTab {
     std::vector<Beside> labels;
     std::vector<QPushButton*> buttons;
+    QCheckBox* box = nullptr; // beside the buttons
 };
 
 std::vector<SettingsTab> TabsOf(TConfig_Form& f) {
-    return {{{{f.Label1, f.ED01}, {f.Label2, f.SE01}}, {}},
-            {{{f.Label3, f.ED101}, {f.Label4, f.ED102}}, {f.Button1, f.Button2, f.Button3}},
-            {{{f.Label6, f.ED201}, {f.Label7, f.ED202}}, {f.Button6, f.Button7, f.Button8}},
-            {{{f.Label9, f.ED301}, {f.Label10, f.ED302}}, {f.Button9, f.Button10, f.Button11}}};
+    return {
+        {{{f.Label1, f.ED01}, {f.Label2, f.SE01}}, {}},
+        {{{f.Label3, f.ED101}, {f.Label4, f.ED102}}, {f.Button1, f.Button2, f.Button3}, f.CHB101},
+        {{{f.Label6, f.ED201}, {f.Label7, f.ED202}}, {f.Button6, f.Button7, f.Button8}, f.CHB201},
+        {{{f.Label9, f.ED301}, {f.Label10, f.ED302}}, {f.Button9, f.Button10, f.Button11}}};
 }
 
 // Every tab in turn: labels clear of their controls, the buttons whole on the page.
@@ -62,6 +64,13 @@ void ExpectEveryTabFits(TConfig_Form& form) {
         for (QPushButton* button : tabs[size_t(i)].buttons)
             EXPECT_LT(button->geometry().bottom(), form.PC1->currentWidget()->height())
                 << "tab " << i;
+        if (QCheckBox* box = tabs[size_t(i)].box) {
+            // Its whole caption on the page, clear of the buttons.
+            EXPECT_LE(box->sizeHint().width(), box->width()) << box->text().toStdString();
+            EXPECT_LT(box->geometry().right(), form.PC1->currentWidget()->width());
+            EXPECT_GT(box->x(), tabs[size_t(i)].buttons.back()->geometry().right());
+            EXPECT_LT(box->geometry().bottom(), form.PC1->currentWidget()->height());
+        }
     }
     EXPECT_LE(form.Button5->geometry().right(), form.Panel1->width());
 }
