@@ -4,6 +4,7 @@
 // that loads libmpv, which is what linking it would add to every start.
 #include "app/services.h"
 #include "platform/application.h"
+#include "platform/keys.h"
 #include "player/mpv_engine.h"
 #include "player/mpv_library.h"
 #include "player/player_form.h"
@@ -18,7 +19,10 @@
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <dlfcn.h>
+#include <memory>
+#include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -28,6 +32,7 @@ extern char** environ;
 
 namespace {
 QString gVideo;
+QString gNextVideo; // the same clip under another name: the next episode
 QString gSong;
 QString gSelf;
 
@@ -73,6 +78,51 @@ void OpenPlayer(benchmark::State& state, const QString& path, int category) {
     for (auto _ : state)
         if (!OpenOnce(&state, path, category))
             state.SkipWithError("playback did not start");
+}
+
+// From the end of one episode to the first frame of the next, its notice cut short by Enter at
+// once, as a viewer who does not wait for the countdown.
+void BM_PlayerScreen_NextEpisodeFirstFrame1080p(benchmark::State& state) {
+    const Seam<MpvOptions>::Override nullOutputs(MpvEngine::DefaultOptionsSeam(),
+                                                 MpvOptions{QStringLiteral("null"), false});
+    SteadyClock clock;
+    Services services(clock);
+    const QByteArray first = QFile::encodeName(gVideo);
+    const QByteArray next = QFile::encodeName(gNextVideo);
+    for (auto _ : state) {
+        auto form = std::make_unique<TPlayer_Form>(std::make_unique<MpvEngine>(),
+                                                   services.Screens(nullptr));
+        auto* control = form->WMP1;
+        auto* engine = static_cast<MpvEngine*>(&control->Engine());
+        form->MusicPanel->hide();
+        form->neighbours = {first, next};
+        std::optional<std::chrono::steady_clock::time_point> ended;
+        std::optional<std::chrono::steady_clock::time_point> shown;
+        QEventLoop loop;
+        bool seeked = false;
+        QObject::connect(engine, &MpvEngine::playbackRestarted, &loop, [&] {
+            if (ended) {
+                shown = std::chrono::steady_clock::now();
+                loop.quit();
+            } else if (!seeked) {
+                seeked = true;
+                control->controls().setCurrentPosition(control->currentMedia().duration() - 0.2);
+            }
+        });
+        QObject::connect(control, &MediaPlayerControl::itemEnded, &loop, [&] {
+            ended = std::chrono::steady_clock::now();
+            form->PressKey(vk::Return);
+        });
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        control->setURL(first);
+        form->show();
+        loop.exec();
+        if (!shown) {
+            state.SkipWithError("the next episode did not start");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(*shown - *ended).count());
+    }
 }
 
 // The least a libmpv program does: create, load, wait for the first playback restart.
@@ -154,6 +204,10 @@ BENCHMARK(BM_MinimalLibmpvHwdec_FirstVideoFrame1080p)
     ->Iterations(10);
 BENCHMARK(BM_PlayerScreen_FirstAudioMp3)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_MinimalLibmpv_FirstAudioMp3)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_PlayerScreen_NextEpisodeFirstFrame1080p)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(10);
 BENCHMARK(BM_Process_CouchframeVersion)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_Process_Empty)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_Process_LoadingLibmpv)->Unit(benchmark::kMillisecond)->Iterations(20);
@@ -174,9 +228,11 @@ int main(int argc, char** argv) {
     gSelf = QCoreApplication::applicationFilePath();
     gVideo = sandbox.filePath(QStringLiteral("clip1080.mp4"));
     gSong = sandbox.filePath(QStringLiteral("song.mp3"));
+    gNextVideo = sandbox.filePath(QStringLiteral("clip1080 next.mp4"));
     Ffmpeg({"-f", "lavfi", "-i", "testsrc2=duration=3:size=1920x1080:rate=25", "-f", "lavfi", "-i",
             "sine=duration=3", "-c:v", "libx264", "-preset", "veryfast", "-pix_fmt", "yuv420p",
             "-c:a", "aac", "-shortest", gVideo});
+    QFile::copy(gVideo, gNextVideo);
     Ffmpeg({"-f", "lavfi", "-i", "sine=duration=5", "-c:a", "libmp3lame", "-b:a", "128k", gSong});
 
     benchmark::Initialize(&argc, argv);

@@ -56,6 +56,9 @@ public:
     virtual void scan() = 0;
     virtual void next() = 0;
     virtual void previous() = 0;
+    // Puts the item right after the current one, dropping whatever else was queued after it, so
+    // that it follows without a gap where the files allow (same audio format).
+    virtual void queueNext(const QByteArray& url) = 0;
     // Never before the start nor past the end of the item; playing or paused, it stays so.
     virtual void seekTo(double seconds) = 0;
     virtual void seekBy(double seconds) = 0;

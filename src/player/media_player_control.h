@@ -107,14 +107,15 @@ public:
     MediaSettings& settings() { return *this; }
     MediaItem& currentMedia() { return *this; }
     QString cycleTrack(TrackKind kind) { return engine_->cycleTrack(kind); }
+    void queueNext(const QByteArray& url) { engine_->queueNext(url); }
 
 signals:
     // The play state, the volume or mute may have changed.
     void stateChanged();
     // The position in the current item, or its length, changed.
     void positionChanged();
-    // The current item was played to its end.
-    void itemEnded();
+    // The item was played to its end.
+    void itemEnded(const QByteArray& item);
 
 public:
     // Raised on the user-interface thread when the current item changes, or its cover is known.

@@ -553,6 +553,11 @@ void MpvEngine::next() {
         StepTo(0);
 }
 
+void MpvEngine::queueNext(const QByteArray& url) {
+    Command({Utf8(mpvname::PlaylistClear)});
+    Command({Utf8(mpvname::LoadFile), url, Utf8(mpvname::Append)});
+}
+
 void MpvEngine::previous() {
     const qint64 count = GetInt(mpvname::PlaylistCount, 0);
     const qint64 current = IsStopped() ? lastEntry_ : GetInt(mpvname::PlaylistPos, lastEntry_);

@@ -60,6 +60,7 @@ public:
     void scan() override;
     void next() override;
     void previous() override;
+    void queueNext(const QByteArray& url) override;
     void seekTo(double seconds) override;
     void seekBy(double seconds) override;
     void setLoop(bool on) override;

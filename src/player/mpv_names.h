@@ -76,6 +76,7 @@ inline constexpr const char* OnLoadHook = "on_load";
 inline constexpr const char* LoadFile = "loadfile";
 inline constexpr const char* Replace = "replace";
 inline constexpr const char* Append = "append";
+inline constexpr const char* PlaylistClear = "playlist-clear";
 inline constexpr const char* Stop = "stop";
 inline constexpr const char* KeepPlaylist = "keep-playlist";
 inline constexpr const char* Seek = "seek";

@@ -5,6 +5,7 @@
 #include "input/remote_report.h"
 #include "platform/application.h"
 #include "platform/clock.h"
+#include "platform/error.h"
 #include "platform/fonts.h"
 #include "platform/guessed_text.h"
 #include "platform/image_widget.h"
@@ -400,8 +401,10 @@ void TPlayer_Form::WMP1MediaChange() {
             });
     }
     ShowNowPlaying();
-    if (IsMusicMode())
+    if (IsMusicMode()) {
+        QueueNextSong();
         return;
+    }
     if (const auto resumedAt = resume_->ResumeOnce())
         Note->ShowText(PlaybackResume::ResumeNote(*resumedAt), ScreenNote::Size::Note,
                        kResumeNoteMs);
@@ -468,17 +471,42 @@ void TPlayer_Form::Next() {
     ShowTimes(0);
 }
 
-void TPlayer_Form::WMP1ItemEnded() {
+bool TPlayer_Form::PlaysOnThroughTheFolder() const {
+    return ReadSetting(CategorySchema(IsMusicMode() ? 2 : 1).continueFolder);
+}
+
+qsizetype TPlayer_Form::NeighbourIndex() {
+    const qsizetype playing = neighbours.indexOf(WMP1->currentMedia().sourceURL());
+    return playing >= 0 ? playing : neighbours.indexOf(WMP1->URL());
+}
+
+void TPlayer_Form::QueueNextSong() {
+    // Queued again at every media change: opening a file anew empties mpv's playlist.
+    const qsizetype at = NeighbourIndex();
+    queuedSong_.clear();
+    if (at < 0 || at + 1 >= neighbours.size() || !PlaysOnThroughTheFolder())
+        return;
+    try {
+        WMP1->queueNext(neighbours[at + 1]);
+        queuedSong_ = neighbours[at + 1];
+    } catch (const AppError&) {
+        // Opened when this one ends instead, with a gap.
+    }
+}
+
+void TPlayer_Form::WMP1ItemEnded(const QByteArray& item) {
     if (!IsMusicMode())
         resume_->Ended();
-    const qsizetype at = neighbours.indexOf(WMP1->URL());
+    // Told by the item that ended: the player may be on the next one by now.
+    const qsizetype at = neighbours.indexOf(item);
     // A playlist goes on by itself; the last file of the folder stays, as does any file while
     // the owner has turned this off.
-    if (at < 0 || at + 1 >= neighbours.size() ||
-        !ReadSetting(CategorySchema(IsMusicMode() ? 2 : 1).continueFolder))
+    if (at < 0 || at + 1 >= neighbours.size() || !PlaysOnThroughTheFolder())
         return;
     if (IsMusicMode()) {
-        StepToNeighbour(1); // an album goes on at once
+        // An album goes on at once: the queued song is already playing.
+        if (queuedSong_ != neighbours[at + 1])
+            StepToNeighbour(1);
         return;
     }
     countdown_ = kNextCountdownSeconds + 1;
@@ -493,7 +521,7 @@ void TPlayer_Form::CountDown(unsigned round) {
         RunReportingErrors([this] { StepToNeighbour(1); });
         return;
     }
-    const QByteArray next = neighbours.value(neighbours.indexOf(WMP1->URL()) + 1);
+    const QByteArray next = neighbours.value(NeighbourIndex() + 1);
     Note->ShowText(
         tr("Next: %1 (%2)").arg(GuessedText(MediaNameWithoutExtension(next))).arg(countdown_),
         ScreenNote::Size::Indicator, 0);
@@ -515,7 +543,7 @@ void TPlayer_Form::LeaveItem() {
 }
 
 bool TPlayer_Form::StepToNeighbour(int by) {
-    const qsizetype at = neighbours.indexOf(WMP1->URL());
+    const qsizetype at = NeighbourIndex();
     if (at < 0)
         return false; // a playlist, or a file on its own: the control steps
     const qsizetype to = at + by;

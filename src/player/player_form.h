@@ -82,7 +82,7 @@ public:
     // The item played to its end: a file chosen in a folder list is followed by the next one of
     // the folder, a song at once, a film after a notice counting down (Esc, Back or Stop keep the
     // player on the ended film; Enter or Next start the next one at once).
-    void WMP1ItemEnded();
+    void WMP1ItemEnded(const QByteArray& item);
 
     void PlayPause();
     void FastForward();
@@ -129,6 +129,13 @@ private:
     // Opens the neighbour `by` files away, if the open file is one of the neighbours; false when
     // it is not (the control steps through its own playlist then).
     bool StepToNeighbour(int by);
+    // Which of the neighbours plays: the item itself (a song queued without a gap is one), else
+    // the file the player was given; -1 for none.
+    qsizetype NeighbourIndex();
+    // Whether the owner lets the file that ended be followed by the next of its folder.
+    bool PlaysOnThroughTheFolder() const;
+    // Music: the next song of the folder queued behind the one playing, for a gapless album.
+    void QueueNextSong();
     // A step to another item: a countdown and jumps still gathering are dropped.
     void LeaveItem();
     void CountDown(unsigned round);
@@ -143,7 +150,8 @@ private:
     void ShowIndicator(const QString& text);
 
     Clock& clock_;
-    int countdown_ = 0; // seconds left before the next film; 0: none
+    int countdown_ = 0;     // seconds left before the next film; 0: none
+    QByteArray queuedSong_; // the song queued to follow the one playing
     unsigned countdownRound_ = 0;
     double gatheredJump_ = 0;
     unsigned jumpRound_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/error.h"
 #include "player/media_engine.h"
 
 #include <QStringList>
@@ -24,6 +25,8 @@ public:
     bool silent = false;
     QByteArray source;
     QByteArray opened;
+    QByteArray queued; // what follows the current item without a gap
+    bool failQueueing = false;
 
     EngineState state() override;
     double position() override { return at; }
@@ -40,6 +43,11 @@ public:
     void scan() override { Record("fastForward", EngineState::Scanning); }
     void next() override { Record("next", current); }
     void previous() override { Record("previous", current); }
+    void queueNext(const QByteArray& url) override {
+        if (failQueueing)
+            throw AppError(QStringLiteral("queue failed"));
+        queued = url;
+    }
     void seekTo(double seconds) override;
     void seekBy(double seconds) override;
     void setLoop(bool on) override { log->append(QStringLiteral("loop %1").arg(on)); }

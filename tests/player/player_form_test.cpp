@@ -667,11 +667,27 @@ TEST_F(ContinueTest, EscBackAndStopCancelEnterAndNextStartAtOnce) {
     EXPECT_EQ(control->opened, QByteArray("/films/ep 2.mkv")); // counted down no more
 }
 
-TEST_F(ContinueTest, TheNextSongFollowsAtOnceAndTheOwnerMayTurnItOff) {
+TEST_F(ContinueTest, TheNextSongIsQueuedForAGaplessAlbumAndTheOwnerMayTurnItOff) {
     form->WMP1->hide();
     form->MusicPanel->show();
+    Open("/films/ep 1.mkv");
+    EXPECT_EQ(control->queued, QByteArray("/films/ep 2.mkv"));
+    // The engine goes on by itself; the screen opens nothing and queues the one after.
+    control->EndItem();
+    control->source = "/films/ep 2.mkv";
+    control->ChangeMedia();
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 1.mkv"));
+    EXPECT_EQ(control->queued, QByteArray("/films/ep 10.mkv"));
+    // Next steps from the song playing, not from the file the player was given.
+    form->WmAppCommand(appcommand::NextTrack);
+    EXPECT_EQ(control->opened, QByteArray("/films/ep 10.mkv"));
+
+    // A song that cannot be queued is opened when the one before ends.
+    control->failQueueing = true;
+    Open("/films/ep 2.mkv");
     control->EndItem();
     EXPECT_EQ(control->opened, QByteArray("/films/ep 10.mkv"));
+    control->failQueueing = false;
 
     WriteSetting(CategorySchema(1).continueFolder, false);
     form->MusicPanel->hide();

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <condition_variable>
@@ -129,6 +130,23 @@ TEST_F(PlayerScreenMpvTest, ProgressBarAndMediaChangeFollowThePlaylist) {
     form.PressKey('B', kCtrl);
     ASSERT_TRUE(
         WaitFor([&] { return form.InfoCaption().startsWith(QStringLiteral("Test Song")); }));
+    form.close();
+}
+
+// A song chosen in a folder list is followed by the next of the folder from mpv's own playlist, so
+// the sound goes on without the player being opened again.
+TEST_F(PlayerScreenMpvTest, TheNextSongOfTheFolderPlaysOnFromTheQueue) {
+    TPlayer_Form& form = OpenPlayer(Media().song, 2);
+    form.neighbours = {Media().song, Media().second};
+    form.WMP1MediaChange(); // the neighbours come with the hand-off, before the first change
+    ASSERT_TRUE(WaitForState(form, playstate::Playing));
+    QSignalSpy ended(form.WMP1, &MediaPlayerControl::itemEnded);
+    form.WMP1->controls().setCurrentPosition(form.WMP1->currentMedia().duration() - 0.3);
+    ASSERT_TRUE(WaitFor([&] { return form.InfoCaption() == QStringLiteral("second"); }));
+    EXPECT_EQ(form.WMP1->URL(), Media().song); // never opened anew
+    ASSERT_EQ(ended.size(), 1);
+    EXPECT_EQ(ended.first().at(0).toByteArray(), Media().song);
+    EXPECT_EQ(form.WMP1->playState(), playstate::Playing);
     form.close();
 }
 
