@@ -1,12 +1,16 @@
 #pragma once
 
 #include "player/media_tags.h"
+#include "player/track_preference.h"
 
 #include <QByteArray>
 #include <QImage>
 #include <QObject>
 #include <QSize>
 #include <QString>
+
+#include <optional>
+#include <vector>
 
 // What an engine is doing.
 enum class EngineState {
@@ -71,6 +75,11 @@ public:
     // Selects the next track of the kind (subtitles: after the last one, none) and tells which it
     // is, as the viewer sees it ("Subtitles: English", "Subtitles off").
     virtual QString cycleTrack(TrackKind kind) = 0;
+    // The current item's tracks of the kind, and the one selected (none: off or no tracks).
+    virtual std::vector<TrackFacts> tracks(TrackKind kind) = 0;
+    virtual std::optional<TrackFacts> selectedTrack(TrackKind kind) = 0;
+    // Selects the track with the id, or switches the kind off; raises AppError when refused.
+    virtual void selectTrack(TrackKind kind, std::optional<qint64> id) = 0;
 
     // Video: pictures are drawn for an area of this size, scaled to it (stretch) or at their own
     // size shrunk to fit; an empty size draws nothing.
@@ -100,4 +109,6 @@ signals:
     void failed(const QString& message);
     // A new picture is ready (frame()).
     void frameChanged();
+    // The current item gained tracks after it was loaded (its subtitle files).
+    void tracksAdded();
 };

@@ -108,6 +108,9 @@ public:
     MediaItem& currentMedia() { return *this; }
     QString cycleTrack(TrackKind kind) { return engine_->cycleTrack(kind); }
     void queueNext(const QByteArray& url) { engine_->queueNext(url); }
+    std::vector<TrackFacts> tracks(TrackKind kind) { return engine_->tracks(kind); }
+    std::optional<TrackFacts> selectedTrack(TrackKind kind) { return engine_->selectedTrack(kind); }
+    void selectTrack(TrackKind kind, std::optional<qint64> id) { engine_->selectTrack(kind, id); }
 
 signals:
     // The play state, the volume or mute may have changed.
@@ -116,6 +119,8 @@ signals:
     void positionChanged();
     // The item was played to its end.
     void itemEnded(const QByteArray& item);
+    // The current item gained tracks after it was loaded (its subtitle files).
+    void tracksAdded();
 
 public:
     // Raised on the user-interface thread when the current item changes, or its cover is known.

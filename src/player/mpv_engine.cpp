@@ -135,7 +135,9 @@ MpvEngine::MpvEngine(const MpvOptions& options, QObject* parent) : MediaEngine(p
         SetOption(ForceWindow, No);
         SetOption(AudioDisplay, AudioDisplayEmbedded);
         SetOption(CoverArtAuto, No);
-        SetOption(SubAuto, SubAutoFuzzy);
+        // Subtitle files are found by name here, with their languages (FindSubtitleFiles):
+        // mpv's own search would add them a second time, with no language or the wrong one.
+        SetOption(SubAuto, No);
         if (const QByteArray languages = PreferredLanguages(QLocale::system()).toUtf8();
             !languages.isEmpty()) {
             SetOption(SubtitleLanguages, languages.constData());
@@ -300,6 +302,7 @@ void MpvEngine::HandleEvent(const mpv_event& event) {
             request_ = Request::Settled;
         lastEntry_ = std::max<qint64>(0, GetInt(mpvname::PlaylistPos, 0));
         lastPath_ = item();
+        FindSubtitleFiles();
         emit itemChanged(lastPath_);
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
@@ -644,6 +647,40 @@ QString MpvEngine::cycleTrack(TrackKind kind) {
     if (Loading() || IsStopped())
         return TrackChoiceText(kind, std::nullopt, 0);
     return CycleMpvTrack(handle_, kind);
+}
+
+std::vector<TrackFacts> MpvEngine::tracks(TrackKind kind) {
+    if (Loading() || IsStopped())
+        return {};
+    return ReadMpvTracks(handle_, kind, sidecars_);
+}
+
+std::optional<TrackFacts> MpvEngine::selectedTrack(TrackKind kind) {
+    if (Loading() || IsStopped())
+        return std::nullopt;
+    return ReadMpvSelectedTrack(handle_, kind, sidecars_);
+}
+
+void MpvEngine::selectTrack(TrackKind kind, std::optional<qint64> id) {
+    SelectMpvTrack(handle_, kind, id);
+}
+
+void MpvEngine::FindSubtitleFiles() {
+    const QByteArray item = lastPath_;
+    sidecars_.clear();
+    subtitleSearch_ = BackgroundJob::Start(
+        this, [item](const JobControl&) { return FindSidecarSubtitles(item); },
+        [this, item](std::vector<SidecarSubtitle> files) {
+            // Another item by now: these are not its files.
+            if (files.empty() || lastPath_ != item || Loading() || IsStopped())
+                return;
+            sidecars_.clear();
+            for (SidecarSubtitle& file : files)
+                if (AddMpvSubtitleFile(handle_, file))
+                    sidecars_.push_back(std::move(file));
+            if (!sidecars_.empty())
+                emit tracksAdded();
+        });
 }
 
 QString MpvEngine::PropertyText(const char* name) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/background_job.h"
 #include "platform/seam.h"
 #include "player/media_engine.h"
 #include "player/playlist_lineage.h"
+#include "player/sidecar_subtitles.h"
 
 #include <QImage>
 
@@ -68,6 +70,9 @@ public:
     void setVolume(int volume) override;
     void setMute(bool on) override;
     QString cycleTrack(TrackKind kind) override;
+    std::vector<TrackFacts> tracks(TrackKind kind) override;
+    std::optional<TrackFacts> selectedTrack(TrackKind kind) override;
+    void selectTrack(TrackKind kind, std::optional<qint64> id) override;
 
     void setViewport(QSize size, bool stretch) override;
     QImage frame() const override { return frame_; }
@@ -105,6 +110,8 @@ private:
     bool Loading() const;
     // A scan at speed is over; any other state stands.
     void EndScan();
+    // Looks for the loaded item's subtitle files on a worker and adds what it finds.
+    void FindSubtitleFiles();
 
     void LoadUserConfig();
     void SetOption(const char* name, const char* value);
@@ -126,7 +133,8 @@ private:
     QImage frame_;
     QSize viewport_;
     bool stretch_ = false;
-    QImage picture_; // the current item's album cover
+    QImage picture_;                        // the current item's album cover
+    std::vector<SidecarSubtitle> sidecars_; // the subtitle files added to the current item
 
     QByteArray url_;
     QByteArray loadingPath_; // the item being opened, for the message when it cannot be played
@@ -146,4 +154,6 @@ private:
         Scanning,      // forward at scan speed
     };
     Request request_ = Request::Settled;
+    // Last: dropped first, so a search that answers late finds nothing gone.
+    BackgroundJob subtitleSearch_;
 };

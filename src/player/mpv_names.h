@@ -37,7 +37,6 @@ inline constexpr const char* LoopForever = "inf";
 // it are not looked for by mpv (the screen has its own rule for those).
 inline constexpr const char* AudioDisplayEmbedded = "embedded-first";
 // External subtitles whose name contains the video's base name are loaded.
-inline constexpr const char* SubAutoFuzzy = "fuzzy";
 
 // Properties.
 inline constexpr const char* Pause = "pause";
@@ -66,6 +65,12 @@ inline constexpr const char* TrackLanguage = "lang";
 inline constexpr const char* TrackTitle = "title";
 inline constexpr const char* TrackTypeSub = "sub";
 inline constexpr const char* TrackTypeAudio = "audio";
+inline constexpr const char* TrackId = "id";
+inline constexpr const char* TrackForced = "forced";
+inline constexpr const char* TrackExternal = "external";
+inline constexpr const char* TrackExternalFile = "external-filename";
+inline constexpr const char* SubtitleTrack = "sid";
+inline constexpr const char* AudioTrack = "aid";
 inline constexpr const char* FrameDropCount = "frame-drop-count";
 inline constexpr const char* DecoderFrameDropCount = "decoder-frame-drop-count";
 
@@ -77,6 +82,8 @@ inline constexpr const char* LoadFile = "loadfile";
 inline constexpr const char* Replace = "replace";
 inline constexpr const char* Append = "append";
 inline constexpr const char* PlaylistClear = "playlist-clear";
+inline constexpr const char* SubAdd = "sub-add";
+inline constexpr const char* SubAddUnselected = "auto";
 inline constexpr const char* Stop = "stop";
 inline constexpr const char* KeepPlaylist = "keep-playlist";
 inline constexpr const char* Seek = "seek";

@@ -20,6 +20,16 @@ QString Text(mpv_handle* handle, const QByteArray& name) {
     return result;
 }
 
+// A property as the bytes mpv holds: file names need not be text.
+QByteArray Bytes(mpv_handle* handle, const QByteArray& name) {
+    char* text = nullptr;
+    if (Mpv().get_property(handle, name.constData(), MPV_FORMAT_STRING, &text) < 0)
+        return {};
+    const QByteArray result(text);
+    Mpv().free(text);
+    return result;
+}
+
 qint64 Number(mpv_handle* handle, const QByteArray& name) {
     int64_t value = 0;
     return Mpv().get_property(handle, name.constData(), MPV_FORMAT_INT64, &value) < 0 ? 0 : value;
@@ -47,6 +57,39 @@ TrackCount Tracks(mpv_handle* handle, const char* type) {
             result.selected =
                 TrackDescription{Text(handle, entry + mpvname::TrackLanguage),
                                  Text(handle, entry + mpvname::TrackTitle), result.count};
+    }
+    return result;
+}
+
+const char* TypeOf(TrackKind kind) {
+    return kind == TrackKind::Subtitles ? mpvname::TrackTypeSub : mpvname::TrackTypeAudio;
+}
+
+// Every track of the kind, with whether it is selected.
+std::vector<std::pair<TrackFacts, bool>> ListTracks(mpv_handle* handle, TrackKind kind,
+                                                    const std::vector<SidecarSubtitle>& added) {
+    std::vector<std::pair<TrackFacts, bool>> result;
+    const qint64 all = Number(handle, mpvname::TrackListCount);
+    for (qint64 i = 0; i < all; ++i) {
+        const QByteArray entry = mpvname::TrackListEntry + QByteArray::number(i) + '/';
+        if (Text(handle, entry + mpvname::TrackType) != QLatin1String(TypeOf(kind)))
+            continue;
+        TrackFacts facts;
+        facts.id = Number(handle, entry + mpvname::TrackId);
+        facts.language = Text(handle, entry + mpvname::TrackLanguage);
+        facts.title = Text(handle, entry + mpvname::TrackTitle);
+        facts.forced = Flag(handle, entry + mpvname::TrackForced);
+        facts.hearingImpaired = HearingImpairedTitle(facts.title);
+        facts.external = Flag(handle, entry + mpvname::TrackExternal);
+        if (facts.external) {
+            const QByteArray file = Bytes(handle, entry + mpvname::TrackExternalFile);
+            for (const SidecarSubtitle& sidecar : added)
+                if (sidecar.path == file) {
+                    facts.forced = sidecar.forced;
+                    facts.hearingImpaired = sidecar.hearingImpaired;
+                }
+        }
+        result.emplace_back(std::move(facts), Flag(handle, entry + mpvname::TrackSelected));
     }
     return result;
 }
@@ -124,4 +167,40 @@ QString CycleMpvTrack(mpv_handle* handle, TrackKind kind) {
         tracks = Tracks(handle, type);
     }
     return TrackChoiceText(kind, tracks.selected, tracks.count);
+}
+
+std::vector<TrackFacts> ReadMpvTracks(mpv_handle* handle, TrackKind kind,
+                                      const std::vector<SidecarSubtitle>& added) {
+    std::vector<TrackFacts> tracks;
+    for (auto& [facts, selected] : ListTracks(handle, kind, added))
+        tracks.push_back(std::move(facts));
+    return tracks;
+}
+
+std::optional<TrackFacts> ReadMpvSelectedTrack(mpv_handle* handle, TrackKind kind,
+                                               const std::vector<SidecarSubtitle>& added) {
+    for (auto& [facts, selected] : ListTracks(handle, kind, added))
+        if (selected)
+            return std::move(facts);
+    return std::nullopt;
+}
+
+void SelectMpvTrack(mpv_handle* handle, TrackKind kind, std::optional<qint64> id) {
+    const QByteArray value = id ? QByteArray::number(*id) : QByteArray(mpvname::No);
+    const char* property =
+        kind == TrackKind::Subtitles ? mpvname::SubtitleTrack : mpvname::AudioTrack;
+    const char* text = value.constData();
+    if (const int error = Mpv().set_property(handle, property, MPV_FORMAT_STRING, &text); error < 0)
+        throw AppError(QCoreApplication::translate(
+                           "Player", "The media player cannot choose another track: %1")
+                           .arg(MpvErrorText(error)));
+}
+
+bool AddMpvSubtitleFile(mpv_handle* handle, const SidecarSubtitle& file) {
+    const QByteArray title = file.title.toUtf8();
+    const QByteArray language = file.language.toUtf8();
+    // mpv takes the path as the bytes it is given, text or not.
+    const char* command[] = {mpvname::SubAdd,   file.path.constData(), mpvname::SubAddUnselected,
+                             title.constData(), language.constData(),  nullptr};
+    return Mpv().command(handle, command) >= 0;
 }

@@ -59,7 +59,7 @@ void PlaybackResume::Record(double position) {
     PlaybackRecord record = index_.Find(checked_).value_or(PlaybackRecord{});
     record.path = checked_;
     record.duration = length_;
-    record.lastPlayed = QDateTime::currentSecsSinceEpoch();
+    record.lastPlayed = QDateTime::currentMSecsSinceEpoch();
     if (watching::PlayedToTheEnd(position, length_)) {
         // Watched: the next opening starts afresh.
         if (!counted_)

@@ -18,6 +18,7 @@
 #include "player/playback_resume.h"
 #include "player/player_media_session.h"
 #include "player/screen_note.h"
+#include "player/track_memory.h"
 #include "settings/general.h"
 #include "ui/backdrop.h"
 #include "ui/panel.h"
@@ -121,6 +122,11 @@ TPlayer_Form::TPlayer_Form(std::unique_ptr<MediaEngine> engine, const ScreenServ
     PauseMark = new ScreenNote(this);
     Times = new ScreenNote(this);
     resume_ = std::make_unique<PlaybackResume>(*WMP1, services.index, clock_, *this);
+    tracks_ = std::make_unique<TrackMemory>(*WMP1, services.index);
+    connect(WMP1, &MediaPlayerControl::tracksAdded, this, [this] {
+        if (!IsMusicMode())
+            RunReportingErrors([this] { tracks_->Apply(); });
+    });
     Notice = new PlaybackNotice(this);
     WMP1->OnItemFailure = [this](const QString& message) { Notice->Show(message); };
 
@@ -405,6 +411,7 @@ void TPlayer_Form::WMP1MediaChange() {
         QueueNextSong();
         return;
     }
+    tracks_->Apply();
     if (const auto resumedAt = resume_->ResumeOnce())
         Note->ShowText(PlaybackResume::ResumeNote(*resumedAt), ScreenNote::Size::Note,
                        kResumeNoteMs);
@@ -563,6 +570,8 @@ void TPlayer_Form::ShowTimes(double position) {
 
 void TPlayer_Form::CycleTrack(TrackKind kind) {
     Note->ShowText(WMP1->cycleTrack(kind), ScreenNote::Size::Note, kTrackChoiceMs);
+    if (!IsMusicMode())
+        tracks_->Keep(kind == TrackKind::Subtitles);
 }
 
 void TPlayer_Form::UpdateScreenAwake() {

@@ -20,6 +20,7 @@ class ImageWidget;
 class Panel;
 class PlayerMediaSession;
 class PlaybackResume;
+class TrackMemory;
 class ScreenNote;
 class PlaybackNotice;
 class QLabel;
@@ -169,6 +170,7 @@ private:
     NowPlayingFiles files_;
     BackgroundJob readingFiles_;
     std::unique_ptr<PlaybackResume> resume_;
+    std::unique_ptr<TrackMemory> tracks_;
 };
 
 // The player screen on libmpv set up for a media file or playlist: category 1 (Video) shows the

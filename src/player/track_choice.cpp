@@ -27,7 +27,9 @@ QString TrackChoiceText(TrackKind kind, const std::optional<TrackDescription>& s
         return subtitles ? QCoreApplication::translate("Player", "Subtitles off")
                          : QCoreApplication::translate("Player", "Audio off");
     QStringList parts;
-    if (const QString name = LanguageName(selected->language); !name.isEmpty())
+    const QString name = LanguageName(selected->language);
+    // A subtitle file's title begins with its language already ("English SDH").
+    if (!name.isEmpty() && !selected->title.startsWith(name))
         parts << name;
     if (!selected->title.isEmpty())
         parts << selected->title;

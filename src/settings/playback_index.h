@@ -13,7 +13,7 @@ struct PlaybackRecord {
     double duration = 0;   // seconds; 0 when not known (a position kept by an older version)
     double position = 0;   // the resume point in seconds; 0: none
     int playCount = 0;     // times played to the end
-    qint64 lastPlayed = 0; // seconds since the epoch
+    qint64 lastPlayed = 0; // milliseconds since the epoch
     QString audio;         // the tracks chosen, in the player's own words for them
     QString subtitles;
 };

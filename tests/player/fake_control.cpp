@@ -1,5 +1,7 @@
 #include "fake_control.h"
 
+#include <algorithm>
+
 #include "platform/error.h"
 
 EngineState FakeEngine::state() {
@@ -35,5 +37,22 @@ void FakeEngine::setVolume(int volume) {
 QString FakeEngine::cycleTrack(TrackKind kind) {
     log->append(kind == TrackKind::Subtitles ? QStringLiteral("cycle subtitles")
                                              : QStringLiteral("cycle audio"));
+    // The next track, then none, as mpv cycles.
+    Tracks& tracks = Of(kind);
+    auto at = std::find_if(tracks.all.begin(), tracks.all.end(),
+                           [&](const TrackFacts& t) { return t.id == tracks.selected; });
+    if (at == tracks.all.end())
+        tracks.selected = tracks.all.empty() ? std::nullopt : std::optional(tracks.all[0].id);
+    else if (++at == tracks.all.end())
+        tracks.selected.reset();
+    else
+        tracks.selected = at->id;
     return QStringLiteral("Subtitles: English (1 of 2)");
+}
+
+std::optional<TrackFacts> FakeEngine::selectedTrack(TrackKind kind) {
+    for (const TrackFacts& track : Of(kind).all)
+        if (track.id == Of(kind).selected)
+            return track;
+    return std::nullopt;
 }

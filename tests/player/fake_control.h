@@ -55,6 +55,18 @@ public:
     void setVolume(int volume) override;
     void setMute(bool on) override { silent = on; }
     QString cycleTrack(TrackKind kind) override;
+    std::vector<TrackFacts> tracks(TrackKind kind) override { return Of(kind).all; }
+    std::optional<TrackFacts> selectedTrack(TrackKind kind) override;
+    void selectTrack(TrackKind kind, std::optional<qint64> id) override { Of(kind).selected = id; }
+
+    // The item's tracks of each kind and the one selected.
+    struct Tracks {
+        std::vector<TrackFacts> all;
+        std::optional<qint64> selected;
+    };
+    Tracks subtitles;
+    Tracks audio;
+    Tracks& Of(TrackKind kind) { return kind == TrackKind::Subtitles ? subtitles : audio; }
 
     // What a real engine tells by itself when playback changes.
     void AnnounceState() { emit stateChanged(current); }
@@ -62,6 +74,7 @@ public:
     void ChangeMedia() { emit itemChanged(source); }
     void SkipItem(const QString& message) { emit itemSkipped(message); }
     void EndItem() { emit itemEnded(source); }
+    void AddTracks() { emit tracksAdded(); }
 
 private:
     void Record(const char* call, EngineState next) {
