@@ -39,6 +39,8 @@ QString FileText(const QByteArray& name) {
 
 QString SortText(const QString& displayText) {
     // Every "&" of a display text was doubled, so each pair stands for one.
+    if (!displayText.contains(u'&'))
+        return displayText; // shared, not copied: most names have none
     return QString(displayText).replace(QStringLiteral("&&"), QStringLiteral("&"));
 }
 
