@@ -246,6 +246,10 @@ Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
         <translation>Playing media</translation>
     </message>
     <message>
+        <source>Pausing playback and keeping its place</source>
+        <translation>Pausing playback and keeping its place</translation>
+    </message>
+    <message>
         <source>it is a symbolic link</source>
         <translation>it is a symbolic link</translation>
     </message>

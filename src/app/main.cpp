@@ -7,6 +7,8 @@
 #include "input/remote_input.h"
 #include "platform/application.h"
 #include "platform/display_check.h"
+#include "platform/session_bus.h"
+#include "platform/sleep_watch.h"
 #include "platform/translations.h"
 #include "spi/spis.h"
 #include "ui/screen_stack.h"
@@ -22,8 +24,10 @@ int main(int argc, char** argv) {
     InstallTranslation(app);
 
     SteadyClock clock;
-    Services services(clock);
+    Services services(clock, SystemBusIfAny());
     RemoteInputDevices remotes(services.input);
+    // A receiver may come back from a sleep as a new device node, or not tell the folder watch.
+    QObject::connect(&services.sleep, &SleepWatch::wokeUp, &remotes, &RemoteInputDevices::Rescan);
     TSPIs plugins;
 
     MediaScreens mediaScreens(services.Screens(&plugins));

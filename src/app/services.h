@@ -5,6 +5,8 @@
 #include "platform/clock.h"
 #include "platform/media_session.h"
 #include "platform/screen_awake.h"
+#include "platform/session_bus.h"
+#include "platform/sleep_watch.h"
 #include "settings/playback_index.h"
 #include "settings/store.h"
 #include "ui/screen_services.h"
@@ -13,15 +15,17 @@
 // plug-ins stay apart: there is one host per process, and a run without them is a run too.
 class Services {
 public:
-    explicit Services(Clock& clock) : clock(clock) {}
+    // systemBus: where logind is asked to wait for the program before the machine sleeps.
+    explicit Services(Clock& clock, QDBusConnection systemBus = NoBus())
+        : clock(clock), sleep(std::move(systemBus)) {}
     Services(const Services&) = delete;
     Services& operator=(const Services&) = delete;
 
     // What the screens are handed.
     ScreenServices Screens(const TSPIs* plugins) {
-        return {clock, sessions, awake, index, plugins};
+        return {clock, sessions, awake, index, sleep, plugins};
     }
-    FolderListServices FolderLists() { return {clock, checks, locks, index}; }
+    FolderListServices FolderLists() { return {clock, checks, locks, index, sleep}; }
 
     Clock& clock;
     RemoteDispatch input{clock};
@@ -30,4 +34,5 @@ public:
     const ExistenceChecks checks;
     CategoryLocks locks;
     PlaybackIndex index{SettingsStore::Instance()};
+    SleepWatch sleep;
 };

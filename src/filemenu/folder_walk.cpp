@@ -6,6 +6,7 @@
 #include "filemenu/play_selection.h"
 #include "platform/byte_path.h"
 #include "platform/clock.h"
+#include "platform/sleep_watch.h"
 #include "settings/general.h"
 
 #include <QFile>
@@ -14,7 +15,10 @@
 
 FolderWalk::FolderWalk(FolderWalkView& view, int& curTag, const FolderListServices& services)
     : view_(view), clock_(services.clock), checks_(services.checks), locks_(services.locks),
-      curTag_(curTag) {}
+      curTag_(curTag) {
+    QObject::connect(&services.sleep, &SleepWatch::wokeUp, &inbox_,
+                     [this] { RecheckRegisteredFolders(); });
+}
 
 FolderWalk::~FolderWalk() = default;
 
@@ -66,6 +70,18 @@ void FolderWalk::ListRegisteredFolders() {
         &inbox_, paths, [this](size_t index, bool exists) { FolderAnswered(index, exists); });
     if (unanswered_ > 0)
         HoldPainting();
+}
+
+void FolderWalk::RecheckRegisteredFolders() {
+    if (depth_ != 0 || reading_ || settings_ == nullptr)
+        return;
+    std::vector<QByteArray> paths;
+    for (const ListEntry& item : entries_)
+        paths.push_back(item.entry.path);
+    // Rows keep what they showed until their answer: no flash of olive for folders still there.
+    unanswered_ = paths.size();
+    existence_ = checks_.folders->Ask(
+        &inbox_, paths, [this](size_t index, bool exists) { FolderAnswered(index, exists); });
 }
 
 void FolderWalk::FolderAnswered(size_t index, bool exists) {

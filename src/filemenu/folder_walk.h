@@ -22,6 +22,7 @@
 struct CategorySettings;
 class Clock;
 class PlaybackIndex;
+class SleepWatch;
 
 // What every folder list of a run shares, made once in main().
 struct FolderListServices {
@@ -29,6 +30,8 @@ struct FolderListServices {
     const ExistenceChecks& checks;
     CategoryLocks& locks;
     PlaybackIndex& index;
+    // After a wake the registered folders are tested again: a share or a disk may have gone.
+    SleepWatch& sleep;
 };
 
 // What the walk needs of the screen that shows it.
@@ -74,6 +77,9 @@ public:
     // ones hidden, with the category's extensions and unlock code.
     void Start(int category);
     void ListRegisteredFolders();
+    // Tests the registered folders listed again, each row changing as its answer comes; at a
+    // folder's level (or while one is being read) nothing is done: they are tested on the way back.
+    void RecheckRegisteredFolders();
     void ListFolder(const QByteArray& folder);
     void ClearEntries();
 

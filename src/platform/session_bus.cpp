@@ -11,3 +11,15 @@ QDBusConnection SessionBusIfAny() {
         return QDBusConnection(QStringLiteral("couchframe-no-session-bus"));
     return QDBusConnection::sessionBus();
 }
+
+QDBusConnection SystemBusIfAny() {
+    const bool announced = !qEnvironmentVariableIsEmpty("DBUS_SYSTEM_BUS_ADDRESS");
+    const bool standardSocket = QFileInfo::exists(QStringLiteral("/run/dbus/system_bus_socket"));
+    if (!announced && !standardSocket)
+        return NoBus();
+    return QDBusConnection::systemBus();
+}
+
+QDBusConnection NoBus() {
+    return QDBusConnection(QStringLiteral("couchframe-no-bus"));
+}

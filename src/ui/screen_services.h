@@ -4,6 +4,7 @@ class Clock;
 class MediaSessions;
 class PlaybackIndex;
 class ScreenAwake;
+class SleepWatch;
 class TSPIs;
 
 // What the screens share with the rest of one run. Everything here is built once, in main(), and
@@ -13,6 +14,8 @@ struct ScreenServices {
     MediaSessions& sessions;
     ScreenAwake& awake;
     PlaybackIndex& index;
+    // The machine's sleep and wake: a playing screen pauses before it sleeps.
+    SleepWatch& sleep;
     // The picture plug-ins; none: pictures are read by the built-in decoder only.
     const TSPIs* plugins = nullptr;
 };

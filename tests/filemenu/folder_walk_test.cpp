@@ -1,5 +1,6 @@
 #include "filemenu/folder_walk.h"
 #include "manual_clock.h"
+#include "platform/sleep_watch.h"
 #include "settings/general.h"
 #include "settings/playback_index.h"
 #include "settings/store.h"
@@ -10,6 +11,8 @@
 #include <QTest>
 
 #include <gmock/gmock.h>
+
+#include <algorithm>
 
 using ::testing::ElementsAre;
 
@@ -70,7 +73,8 @@ protected:
     ExistenceChecks checks;
     CategoryLocks locks;
     PlaybackIndex index{SettingsStore::Instance()};
-    FolderWalk walk{view, curTag, {clock, checks, locks, index}};
+    SleepWatch sleep;
+    FolderWalk walk{view, curTag, {clock, checks, locks, index, sleep}};
 };
 
 TEST_F(FolderWalkTest, RowsOutsideTheListHoldNoEntry) {
@@ -91,6 +95,51 @@ TEST_F(FolderWalkTest, RowsOutsideTheListHoldNoEntry) {
     EXPECT_EQ(walk.IndexOf(102), 12);
     EXPECT_NE(walk.EntryOn(102), nullptr);
     EXPECT_EQ(walk.EntryOn(103), nullptr);
+}
+
+TEST_F(FolderWalkTest, AfterAWakeTheRegisteredFoldersAreTestedAgain) {
+    MakeFiles("here", 1);
+    Register({"here", "share", "disk"});
+    walk.Start(1);
+    Settle();
+    ASSERT_EQ(walk.Entries().size(), 3u);
+    EXPECT_TRUE(walk.Entries()[0].entry.exists);
+    EXPECT_FALSE(walk.Entries()[1].entry.exists);
+    EXPECT_FALSE(walk.Entries()[2].entry.exists);
+    // Over the sleep a share came back and a folder went.
+    MakeFiles("share", 1);
+    ASSERT_TRUE(QDir(QFile::decodeName(Path("here"))).removeRecursively());
+    view.rows.clear();
+    sleep.PrepareForSleep(true);
+    EXPECT_FALSE(walk.TestingFolders());
+    sleep.PrepareForSleep(false);
+    EXPECT_TRUE(walk.TestingFolders());
+    Settle();
+    EXPECT_FALSE(walk.Entries()[0].entry.exists);
+    EXPECT_TRUE(walk.Entries()[1].entry.exists);
+    EXPECT_FALSE(walk.Entries()[2].entry.exists);
+    // Only the rows that changed are painted again.
+    std::sort(view.rows.begin(), view.rows.end());
+    EXPECT_THAT(view.rows, ElementsAre(0, 1));
+}
+
+TEST_F(FolderWalkTest, AWakeInsideAFolderLeavesItsListingAlone) {
+    MakeFiles("films", 3);
+    Register({"films"});
+    walk.Start(1);
+    Settle();
+    walk.Enter();
+    Settle();
+    ASSERT_EQ(walk.Depth(), 1);
+    const size_t listed = walk.Entries().size();
+    sleep.PrepareForSleep(true);
+    sleep.PrepareForSleep(false);
+    EXPECT_FALSE(walk.TestingFolders());
+    EXPECT_EQ(walk.Entries().size(), listed);
+    // Back up, the registered folders are tested as always.
+    walk.GoUp();
+    Settle();
+    EXPECT_TRUE(walk.Entries()[0].entry.exists);
 }
 
 TEST_F(FolderWalkTest, SelectionCrossesPagesAtTheirEdgesOnly) {

@@ -14,7 +14,9 @@ struct RealClock {
 // the real clock unless the test hands in one it moves by hand.
 class TestServices : private detail::RealClock, public Services {
 public:
-    explicit TestServices(Clock* clock = nullptr) : Services(clock ? *clock : steady) {}
+    // systemBus: none unless the test runs a logind of its own.
+    explicit TestServices(Clock* clock = nullptr, QDBusConnection systemBus = NoBus())
+        : Services(clock ? *clock : steady, std::move(systemBus)) {}
     ScreenServices Screens(const TSPIs* plugins = nullptr) { return Services::Screens(plugins); }
 
     ScreenStack window{input};
