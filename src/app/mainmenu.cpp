@@ -204,7 +204,13 @@ void Tmain_form::LayOut(int screenWidth, int screenHeight) {
 
 void Tmain_form::resizeEvent(QResizeEvent* event) {
     Form::resizeEvent(event);
+    // A new resolution looks as a fresh start at it would; the placeholder of a TV switched off
+    // is not laid out at all.
+    if (!IsUsableScreenSize(size()))
+        return;
     Image1->setGeometry(rect());
+    PG1->Paint();
+    LayOut(width(), height());
 }
 
 void Tmain_form::FormKeyDown(int& key, ShiftState /*shift*/) {

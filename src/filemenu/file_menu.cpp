@@ -104,6 +104,16 @@ void TFile_Menu::LayOut() {
     LBL004->setGeometry(l.left, l.hintsTop, l.rowWidth, l.rowHeight);
 }
 
+void TFile_Menu::resizeEvent(QResizeEvent* event) {
+    Form::resizeEvent(event);
+    // A new resolution looks as a fresh start at it would; the placeholder of a TV switched off
+    // is not laid out at all.
+    if (!IsUsableScreenSize(size()))
+        return;
+    LayOut();
+    PG1->Paint();
+}
+
 void TFile_Menu::SelectionMoved(int fromTag) {
     HighlightPanel(this, fromTag, CurTag);
 }

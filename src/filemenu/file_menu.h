@@ -88,6 +88,9 @@ public:
     Panel* PNL009;
     Panel* PNL010;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     // Set-up steps, run at the first show and again by SwitchCategory.
     void SetUp();

@@ -150,6 +150,8 @@ MpvEngine::MpvEngine(const MpvOptions& options, QObject* parent) : MediaEngine(p
         SetOption(VideoOutput, options.renderVideo ? VoLibmpv : VoNull);
         if (!options.audioOutput.isEmpty())
             SetOption(AudioOutput, options.audioOutput.toUtf8().constData());
+        soundWanted_ = options.audioOutput != QLatin1String(No) &&
+                       options.audioOutput != QLatin1String("null");
         Check(Mpv().initialize(handle_), tr("start"));
         Check(Mpv().hook_add(handle_, 0, mpvname::OnLoadHook, 0), tr("watch the opening of items"));
         ObserveProperties();
@@ -210,7 +212,13 @@ void MpvEngine::OnRenderUpdate(void* data) {
 
 namespace {
 // What an observed property's change tells.
-enum Observed : uint64_t { kPositionChange = 1, kStateChange, kDurationChange, kVolumeChange };
+enum Observed : uint64_t {
+    kPositionChange = 1,
+    kStateChange,
+    kDurationChange,
+    kVolumeChange,
+    kAudioDevicesChange,
+};
 } // namespace
 
 void MpvEngine::ObserveProperties() {
@@ -222,6 +230,17 @@ void MpvEngine::ObserveProperties() {
         Mpv().observe_property(handle_, kStateChange, name, MPV_FORMAT_NONE);
     for (const char* name : {mpvname::Volume, mpvname::Mute})
         Mpv().observe_property(handle_, kVolumeChange, name, MPV_FORMAT_NONE);
+    Mpv().observe_property(handle_, kAudioDevicesChange, mpvname::AudioDeviceList, MPV_FORMAT_NONE);
+}
+
+void MpvEngine::AudioDevicesChanged() {
+    // The first report is the list at start. Later ones are a device that came or went: HDMI
+    // sound while the TV was off, a sound device found after mpv fell back to none. The sound
+    // output opens again on what is there now, so sound comes back without a restart.
+    if (!std::exchange(audioDevicesKnown_, true) || !soundWanted_ || Loading() || IsStopped())
+        return;
+    const char* command[] = {mpvname::AudioReload, nullptr};
+    Mpv().command(handle_, command);
 }
 
 void MpvEngine::DrainEvents() {
@@ -241,6 +260,8 @@ void MpvEngine::DrainEvents() {
             state = state || event->reply_userdata == kStateChange;
             duration = duration || event->reply_userdata == kDurationChange;
             volume = volume || event->reply_userdata == kVolumeChange;
+            if (event->reply_userdata == kAudioDevicesChange)
+                AudioDevicesChanged();
             continue;
         }
         state = true;

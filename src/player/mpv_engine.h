@@ -112,6 +112,7 @@ private:
     void EndScan();
     // Looks for the loaded item's subtitle files on a worker and adds what it finds.
     void FindSubtitleFiles();
+    void AudioDevicesChanged();
 
     void LoadUserConfig();
     void SetOption(const char* name, const char* value);
@@ -144,6 +145,8 @@ private:
     QByteArray lastPath_; // the current (or last) item
     qint64 lastEntry_ = 0;
     bool loop_ = false;
+    bool soundWanted_ = true;              // not told to play without a sound device
+    bool audioDevicesKnown_ = false;       // the device list at start was reported
     std::optional<EngineState> announced_; // the state last told
     // What the engine asked of mpv that mpv's own properties do not tell yet.
     enum class Request {

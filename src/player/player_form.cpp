@@ -10,6 +10,7 @@
 #include "platform/guessed_text.h"
 #include "platform/image_widget.h"
 #include "platform/media_session.h"
+#include "platform/sleep_watch.h"
 #include "player/cover_art.h"
 #include "player/media_player_control.h"
 #include "player/mpv_engine.h"
@@ -23,6 +24,7 @@
 #include "ui/backdrop.h"
 #include "ui/panel.h"
 #include "ui/progress_strip.h"
+#include "ui/screen_stack.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -84,8 +86,9 @@ PlayerLayout ComputePlayerLayout(int width, int height) {
 }
 
 TPlayer_Form::TPlayer_Form(std::unique_ptr<MediaEngine> engine, const ScreenServices& services)
-    : clock_(services.clock), sessions_(services.sessions), awake_(services.awake),
-      session_(std::make_unique<PlayerMediaSession>(*this)), registration_(services.sessions) {
+    : clock_(services.clock), sessions_(services.sessions), sleep_(services.sleep),
+      awake_(services.awake), session_(std::make_unique<PlayerMediaSession>(*this)),
+      registration_(services.sessions) {
     setWindowTitle(tr("Player"));
     SetBlackBackground(*this);
 
@@ -129,6 +132,7 @@ TPlayer_Form::TPlayer_Form(std::unique_ptr<MediaEngine> engine, const ScreenServ
     });
     Notice = new PlaybackNotice(this);
     WMP1->OnItemFailure = [this](const QString& message) { Notice->Show(message); };
+    connect(&services.sleep, &SleepWatch::aboutToSleep, this, &TPlayer_Form::Sleep);
 
     FormCreate();
 }
@@ -159,31 +163,46 @@ void TPlayer_Form::Realign() {
 
 void TPlayer_Form::resizeEvent(QResizeEvent* event) {
     Form::resizeEvent(event);
+    // A new resolution looks as a fresh start at it would; the placeholder of a TV switched off
+    // is not laid out at all.
+    if (shown_ && IsUsableScreenSize(size())) {
+        LayOut(size());
+        if (IsMusicMode())
+            ShowNowPlaying();
+    }
     Realign();
 }
 
-void TPlayer_Form::FormShow() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize size = screen ? screen->geometry().size() : this->size();
+void TPlayer_Form::LayOut(QSize size) {
     const PlayerLayout layout = ComputePlayerLayout(size.width(), size.height());
-    Realign();
     if (IsMusicMode()) {
-        for (Panel* panel : {PNL001, PNL002})
-            panel->show();
         PNL001->setGeometry(layout.loopPanel);
         PNL002->setGeometry(layout.shufflePanel);
         const QFont font = ScreenFont(layout.fontHeight, true);
         PNL001->setFont(font);
         PNL002->setFont(font);
         Info->setFont(font);
-        Info->clear();
-        infoCaption_.clear();
         Info->setGeometry(layout.info);
         coverBox_ = CoverArtBox(layout.info, layout.loopPanel.top(), layout.info.left());
         PG1->Paint();
-        HighlightPanel(MusicPanel, PrevTag, CurTag);
     }
     PB1->setFixedHeight(layout.progressHeight);
+    Realign();
+}
+
+void TPlayer_Form::FormShow() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    Realign();
+    if (IsMusicMode()) {
+        for (Panel* panel : {PNL001, PNL002})
+            panel->show();
+        Info->clear();
+        infoCaption_.clear();
+    }
+    LayOut(screen ? screen->geometry().size() : size());
+    if (IsMusicMode())
+        HighlightPanel(MusicPanel, PrevTag, CurTag);
+    shown_ = true;
     PB1->setVisible(ReadSetting(setting::PlayerShowProgress));
     Realign();
     WMP1->settings().setVolume(ReadSetting(setting::PlayerVolume));
@@ -277,6 +296,7 @@ void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
 
 void TPlayer_Form::FormClose() {
     disconnect(WMP1, nullptr, this, nullptr);
+    disconnect(&sleep_, nullptr, this, nullptr);
     registration_.Release();
     awake_.Set(false);
     // The screen's own preferences are kept even when the control fails to stop.
@@ -411,7 +431,8 @@ void TPlayer_Form::WMP1MediaChange() {
         QueueNextSong();
         return;
     }
-    tracks_->Apply();
+    // A track mpv refuses is told; the item still goes on where it was left.
+    RunReportingErrors([this] { tracks_->Apply(); });
     if (const auto resumedAt = resume_->ResumeOnce())
         Note->ShowText(PlaybackResume::ResumeNote(*resumedAt), ScreenNote::Size::Note,
                        kResumeNoteMs);
@@ -579,6 +600,31 @@ void TPlayer_Form::UpdateScreenAwake() {
     bool playing = false;
     const auto apply = qScopeGuard([&] { awake_.Set(playing); });
     playing = IsPlaying(*WMP1);
+}
+
+void TPlayer_Form::Sleep() {
+    CancelCountdown();
+    // Both steps are tried; what failed is told once the machine may sleep, as a message box
+    // now would hold logind's lock until someone closed it.
+    std::exception_ptr failure;
+    try {
+        if (!IsMusicMode())
+            resume_->KeepPosition();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        const int state = WMP1->playState();
+        if (state != playstate::Stopped && state != playstate::Paused)
+            WMP1->controls().pause();
+    } catch (...) {
+        if (!failure)
+            failure = std::current_exception();
+    }
+    if (failure)
+        QMetaObject::invokeMethod(
+            this, [failure] { RunReportingErrors([&] { std::rethrow_exception(failure); }); },
+            Qt::QueuedConnection);
 }
 
 void TPlayer_Form::PlayPause() {

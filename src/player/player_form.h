@@ -97,6 +97,9 @@ public:
     void SetSkipLength(int digit);
     // Keeps the screen awake exactly while the control plays.
     void UpdateScreenAwake();
+    // The machine is about to sleep: a video's place is kept and playback paused, a countdown to
+    // the next film dropped. After the wake the player stays paused there; Play goes on.
+    void Sleep();
     void Stop();
     // Previous item; a resumed video starts over instead.
     void Previous();
@@ -143,6 +146,8 @@ private:
     void CancelCountdown();
     // The progress bar along the bottom; the control and the music panel fill the rest.
     void Realign();
+    // The panels, the caption, the cover's box and the strip for a screen of the size.
+    void LayOut(QSize size);
     bool IsMusicMode() const;
     // The item's embedded picture, else its folder's cover picture, beside the caption.
     void ShowCover();
@@ -153,6 +158,7 @@ private:
     Clock& clock_;
     int countdown_ = 0;     // seconds left before the next film; 0: none
     QByteArray queuedSong_; // the song queued to follow the one playing
+    bool shown_ = false;    // laid out once: later sizes lay it out again
     unsigned countdownRound_ = 0;
     double gatheredJump_ = 0;
     unsigned jumpRound_ = 0;
@@ -162,6 +168,7 @@ private:
     bool shuffleFlag_ = false;
     QString infoCaption_;
     MediaSessions& sessions_;
+    SleepWatch& sleep_;
     ScreenAwakeHold awake_;
     std::unique_ptr<PlayerMediaSession> session_;
     MediaSessionRegistration registration_;

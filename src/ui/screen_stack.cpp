@@ -6,8 +6,18 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
+
+bool IsUsableScreenSize(QSize size) {
+    return size.width() >= 320 && size.height() >= 240;
+}
+
+bool IsUsableScreen(const QScreen* screen) {
+    return screen && IsUsableScreenSize(screen->geometry().size());
+}
 
 ScreenStack::ScreenStack(RemoteDispatch& input)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
@@ -91,11 +101,71 @@ void ScreenStack::Closed(Form* screen) {
 }
 
 void ScreenStack::PlaceFullScreen() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(screen->geometry());
+    if (!following_) {
+        following_ = true;
+        // Screens are looked up each time, never kept: the one the window was on may be gone.
+        for (QScreen* screen : QGuiApplication::screens())
+            WatchScreen(screen);
+        connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+            WatchScreen(screen);
+            FollowScreensLater();
+        });
+        connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] {
+            // Told before the window system hides a window left without a screen.
+            shownWhenLost_ = isVisible();
+            FollowScreensLater();
+        });
+        connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
+                [this] { FollowScreensLater(); });
+    }
+    QScreen* screen = windowHandle() ? windowHandle()->screen() : nullptr;
+    if (!IsUsableScreen(screen))
+        screen = QGuiApplication::primaryScreen();
+    if (!IsUsableScreen(screen)) {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        const auto usable = std::find_if(screens.begin(), screens.end(), IsUsableScreen);
+        screen = usable == screens.end() ? nullptr : *usable;
+    }
+    if (!screen) {
+        // Nothing to show on: the window keeps its place and its screens their layout.
+        if (std::exchange(onScreen_, false))
+            emit screenLost();
+        return;
+    }
+    if (windowHandle() && windowHandle()->screen() != screen)
+        windowHandle()->setScreen(screen);
     // A Wayland client cannot place itself over the compositor's panels: it asks for full screen.
+    setGeometry(screen->geometry());
+    // A hidden window hears of its new size only when shown again: its screens are told now.
+    FitScreens();
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         setWindowState(windowState() | Qt::WindowFullScreen);
+    if (!std::exchange(onScreen_, true)) {
+        // A window system may hide a window whose last screen went away.
+        if (shownWhenLost_ && !isVisible()) {
+            // Hidden by the window system, it still counts as shown for show(): hidden first.
+            hide();
+            show();
+            if (Form* top = Top())
+                top->setFocus();
+        }
+        emit screenBack();
+    }
+}
+
+void ScreenStack::WatchScreen(QScreen* screen) {
+    connect(screen, &QScreen::geometryChanged, this, [this] { FollowScreensLater(); });
+}
+
+void ScreenStack::FollowScreensLater() {
+    // A screen being removed is still listed while it is announced; the change is whole once the
+    // window system's events of it have been handled.
+    if (std::exchange(followQueued_, true))
+        return;
+    QTimer::singleShot(0, this, [this] {
+        followQueued_ = false;
+        PlaceFullScreen();
+    });
 }
 
 void ScreenStack::WmInput(const RawInputMessage& message) {
@@ -110,6 +180,11 @@ void ScreenStack::WmAppCommand(int command) {
 
 void ScreenStack::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    FitScreens();
+}
+
+void ScreenStack::FitScreens() {
+    // A screen beneath the top one lays itself out when it is shown again.
     for (const Entry& entry : entries_)
         entry.screen->setGeometry(rect());
 }

@@ -10,7 +10,14 @@
 #include <vector>
 
 class Form;
+class QScreen;
 class RemoteDispatch;
+
+// Whether a screen is one to show on: an output of at least 320x240, not the placeholder a window
+// system puts in while the TV is off (on X a 64x64 fake screen, on Wayland 0x0).
+bool IsUsableScreen(const QScreen* screen);
+// Whether a window of this size is worth laying out: the size a real screen gives.
+bool IsUsableScreenSize(QSize size);
 
 // The program's one full-screen window. Its screens stand on it as a stack: the top one fills the
 // window and takes every key and remote input; the ones beneath wait hidden, exactly as they were,
@@ -39,8 +46,13 @@ public:
     RemoteDispatch& Input() const { return input_; }
 
     // Frameless at the screen's full geometry (a kiosk X server has no window manager to do it);
-    // on Wayland full screen through the compositor.
+    // on Wayland full screen through the compositor. From then on the window follows: a screen
+    // that changes its size, another screen, a screen that goes (the TV switched off) and one
+    // that comes back each place it again, on the screen it is on if that one is usable, else on
+    // the first usable one; while there is none it stays as it is.
     void PlaceFullScreen();
+    // Whether the window stands on a usable screen now.
+    bool OnScreen() const { return onScreen_; }
 
     // Device input that reaches the window is the top screen's.
     void WmInput(const RawInputMessage& message) override;
@@ -49,6 +61,9 @@ public:
 signals:
     // The last screen has closed.
     void emptied();
+    // The last usable screen went away, and one is back (the window is on it again).
+    void screenLost();
+    void screenBack();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -60,6 +75,11 @@ private:
     // The window is named after the screen on top, so that a task list or a test can tell which
     // screen is shown.
     void ShowTopTitle();
+    // Places the window again once the window system has finished changing its screens.
+    void FollowScreensLater();
+    void WatchScreen(QScreen* screen);
+    // Every screen at the window's size.
+    void FitScreens();
 
     struct Entry {
         Form* screen;
@@ -68,5 +88,9 @@ private:
         QPointer<QWidget> focus;
     };
     RemoteDispatch& input_;
+    bool following_ = false;
+    bool onScreen_ = true;
+    bool shownWhenLost_ = false;
+    bool followQueued_ = false;
     std::vector<Entry> entries_;
 };

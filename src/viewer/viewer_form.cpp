@@ -6,11 +6,13 @@
 #include "platform/application.h"
 #include "platform/image_widget.h"
 #include "platform/media_session.h"
+#include "platform/sleep_watch.h"
 #include "platform/timer.h"
 #include "settings/general.h"
 #include "spi/spibmp.h"
 #include "ui/backdrop.h"
 #include "ui/progress_strip.h"
+#include "ui/screen_stack.h"
 #include "viewer/picture_file.h"
 #include "viewer/picture_fit.h"
 #include "viewer/picture_list.h"
@@ -36,6 +38,9 @@ TViewer_Form::TViewer_Form(const ScreenServices& services, PictureLoader loadPic
 
     Timer1->setEnabled(false);
     Timer1->onTimer = [this] { Timer1Timer(); };
+    // A show left running would step on at the wake, while no one may be watching yet: it waits,
+    // paused, for Play.
+    connect(&services.sleep, &SleepWatch::aboutToSleep, this, &TViewer_Form::PauseSlideShow);
 }
 
 TViewer_Form::~TViewer_Form() = default;
@@ -47,6 +52,10 @@ void TViewer_Form::FormShow() {
     running_ = false;
 
     registration_.Register(session_.get());
+    // Nobody sees a show while the TV is off: it waits on the picture it was at.
+    if (ScreenStack* stack = Stack())
+        connect(stack, &ScreenStack::screenLost, this, &TViewer_Form::PauseSlideShow,
+                Qt::UniqueConnection);
     displayTime_ = ReadSetting(setting::ViewerDispTime);
     SetTimerInterval();
 
@@ -331,5 +340,7 @@ void TViewer_Form::Arrange() {
 
 void TViewer_Form::resizeEvent(QResizeEvent* event) {
     Form::resizeEvent(event);
+    if (IsUsableScreenSize(size()))
+        PB1->setFixedHeight(ProgressStripHeight(height()));
     Arrange();
 }

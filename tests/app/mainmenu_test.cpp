@@ -53,6 +53,8 @@ protected:
             },
             std::move(arguments), plugins);
         menu = screen.get();
+        // Full screen, as the program places its window.
+        services.window.PlaceFullScreen();
         services.window.Push(std::move(screen));
         services.window.show();
         return *menu;

@@ -388,6 +388,8 @@ TEST_F(PlayerFormTest, ThePlayPauseButtonPausesWhilePlayingAndPlaysOtherwise) {
 // ---- closing ----
 
 TEST_F(PlayerFormTest, CloseStopsPlaybackAndWritesTheSettings) {
+    // Whatever a test before left in the store, the strip starts hidden here.
+    WriteSettingBool(0, settingskey::Player, QStringLiteral("ShowProgress"), false);
     form->show();
     control->level = 64;
     form->SetSkipLength(8);

@@ -43,6 +43,61 @@ bool SetPrimaryScreenSize(const QSize& size) {
 }
 } // namespace
 
+namespace {
+QPlatformNativeInterface* OffscreenNative() {
+    return QGuiApplication::platformName() == QLatin1String("offscreen")
+               ? QGuiApplication::platformNativeInterface()
+               : nullptr;
+}
+} // namespace
+
+ScreenSetScope::ScreenSetScope() {
+    QPlatformNativeInterface* native = OffscreenNative();
+    if (!native)
+        return;
+    auto read =
+        reinterpret_cast<ReadConfiguration>(native->nativeResourceForIntegration("configuration"));
+    if (!read || !native->nativeResourceForIntegration("setConfiguration"))
+        return;
+    previous_ = read(native);
+    applied_ = true;
+}
+
+ScreenSetScope::~ScreenSetScope() {
+    if (!applied_)
+        return;
+    QPlatformNativeInterface* native = OffscreenNative();
+    auto write = reinterpret_cast<WriteConfiguration>(
+        native->nativeResourceForIntegration("setConfiguration"));
+    write(previous_, native);
+}
+
+void ScreenSetScope::Set(const std::vector<QSize>& sizes) {
+    if (!applied_)
+        return;
+    QPlatformNativeInterface* native = OffscreenNative();
+    auto write = reinterpret_cast<WriteConfiguration>(
+        native->nativeResourceForIntegration("setConfiguration"));
+    const QJsonArray before = previous_[QStringLiteral("screens")].toArray();
+    QJsonArray screens;
+    int x = 0;
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        QJsonObject screen = i == 0 && !before.isEmpty() ? before[0].toObject() : QJsonObject();
+        if (i > 0 || before.isEmpty())
+            screen[QStringLiteral("name")] = QStringLiteral("extra%1").arg(i);
+        screen[QStringLiteral("x")] = x;
+        screen[QStringLiteral("y")] = 0;
+        screen[QStringLiteral("width")] = sizes[i].width();
+        screen[QStringLiteral("height")] = sizes[i].height();
+        screens.append(screen);
+        x += sizes[i].width();
+    }
+    QJsonObject configuration = previous_;
+    configuration[QStringLiteral("screens")] = screens;
+    configuration[QStringLiteral("synchronousWindowSystemEvents")] = true;
+    write(configuration, native);
+}
+
 ScreenSizeScope::ScreenSizeScope(const QSize& size) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         previous_ = screen->geometry().size();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QJsonObject>
+#include <vector>
+
 #include <QColor>
 #include <QImage>
 #include <QRect>
@@ -39,6 +42,24 @@ public:
 private:
     bool applied_ = false;
     QSize previous_;
+};
+
+// The offscreen platform's screens replaced at run time by ones of these sizes (none: every output
+// switched off), the first keeping the first screen's name so that it is the same QScreen resized;
+// the screens as they were come back at the end. Applied() is false on other platforms.
+class ScreenSetScope {
+public:
+    ScreenSetScope();
+    ~ScreenSetScope();
+    ScreenSetScope(const ScreenSetScope&) = delete;
+    ScreenSetScope& operator=(const ScreenSetScope&) = delete;
+
+    bool Applied() const { return applied_; }
+    void Set(const std::vector<QSize>& sizes);
+
+private:
+    bool applied_ = false;
+    QJsonObject previous_;
 };
 
 // The widget as it paints itself (children included, no parent background), over background.

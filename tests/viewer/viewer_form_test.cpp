@@ -224,6 +224,42 @@ TEST_F(ViewerTest, ManualStepsOnlyWhileTheShowIsPaused) {
     EXPECT_EQ(v.Index(), 0);
 }
 
+TEST_F(ViewerTest, TheShowWaitsWhileNoScreenIsThere) {
+    auto owned = std::make_unique<TViewer_Form>(services.Screens());
+    owned->listFlag = true;
+    owned->path = ThreePictures();
+    TViewer_Form& v = *owned;
+    services.window.Push(std::move(owned));
+    services.window.show();
+    v.WmAppCommand(appcommand::Play);
+    Settle(v);
+    ASSERT_TRUE(v.Timer1->enabled());
+    emit services.window.screenLost(); // the TV switched off
+    EXPECT_FALSE(v.Timer1->enabled());
+    EXPECT_EQ(v.Index(), 0);
+    v.WmAppCommand(appcommand::Play);
+    EXPECT_TRUE(v.Timer1->enabled());
+}
+
+TEST_F(ViewerTest, TheShowPausesBeforeTheMachineSleepsAndWaitsForPlayAfterTheWake) {
+    TViewer_Form& v = Open(ThreePictures(), true);
+    v.WmAppCommand(appcommand::Play);
+    Settle(v);
+    ASSERT_TRUE(v.Timer1->enabled());
+    services.sleep.PrepareForSleep(true);
+    EXPECT_TRUE(v.Running());
+    EXPECT_FALSE(v.Timer1->enabled());
+    EXPECT_FALSE(services.awake.AnyHeld());
+    services.sleep.PrepareForSleep(false);
+    EXPECT_FALSE(v.Timer1->enabled());
+    EXPECT_EQ(v.Index(), 0);
+    v.WmAppCommand(appcommand::Play);
+    EXPECT_TRUE(v.Timer1->enabled());
+    v.Timer1Timer();
+    Settle(v);
+    EXPECT_EQ(v.Index(), 1);
+}
+
 TEST_F(ViewerTest, EndOfListStopsTheShowAndCtrlPStartsItAgain) {
     TViewer_Form& v = Open(ThreePictures(), true);
     v.PressKey('P', kCtrl);
