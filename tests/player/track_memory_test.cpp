@@ -1,6 +1,7 @@
 #include "fake_control.h"
 #include "manual_clock.h"
 #include "mpv_control.h"
+#include "player/mpv_engine.h"
 #include "player/player_form.h"
 #include "rich_media.h"
 #include "settings/playback_index.h"
@@ -152,5 +153,36 @@ TEST_F(SidecarPlaybackTest, SubtitleFilesAreAddedWithTheirLanguagesAndFlags) {
     }));
     player.selectTrack(TrackKind::Subtitles, std::nullopt);
     EXPECT_FALSE(player.selectedTrack(TrackKind::Subtitles));
+}
+
+// Two episodes with English and Japanese audio: Japanese chosen in the first is chosen in the
+// second, on real libmpv, stepping with Ctrl+F as the viewer would.
+TEST(TrackMemoryPlaybackTest, TheAudioChosenInOneEpisodePlaysInTheNext) {
+    SettingsStore::Instance().Run("DELETE FROM playback_index");
+    QTemporaryDir temp;
+    const QByteArray first = QFile::encodeName(temp.filePath(QStringLiteral("ep 1.mkv")));
+    const QByteArray second = QFile::encodeName(temp.filePath(QStringLiteral("ep 2.mkv")));
+    for (const QByteArray& episode : {first, second})
+        ASSERT_TRUE(QFile::copy(QFile::decodeName(Rich().subtitled), QFile::decodeName(episode)));
+    const Seam<MpvOptions>::Override nullOutputs(MpvEngine::DefaultOptionsSeam(),
+                                                 MpvOptions{QStringLiteral("null"), false});
+    TestServices services;
+    auto form = CreatePlayerScreen(first, 1, services.Screens(), {first, second});
+    form->show();
+    auto audio = [&] { return form->WMP1->selectedTrack(TrackKind::Audio); };
+    auto playing = [&](const QByteArray& item) {
+        return form->WMP1->currentMedia().sourceURL() == item &&
+               form->WMP1->playState() == playstate::Playing;
+    };
+    ASSERT_TRUE(WaitFor([&] { return playing(first); }));
+    form->WMP1->controls().pause(); // a slow machine must not reach the end of the short clip
+    ASSERT_TRUE(audio());
+    for (int press = 0; press < 2 && audio()->language != QStringLiteral("jpn"); ++press)
+        form->PressKey('A', kCtrl);
+    ASSERT_EQ(audio()->language, QStringLiteral("jpn"));
+    form->PressKey('F', kCtrl);
+    ASSERT_TRUE(WaitFor([&] { return playing(second); }));
+    ASSERT_TRUE(WaitFor([&] { return audio() && audio()->language == QStringLiteral("jpn"); }));
+    form->close();
 }
 } // namespace
