@@ -18,8 +18,8 @@ bool StorableCode(const QString& code) {
 }
 
 int FlagsApart(const TrackFacts& track, const TrackPreference& preference) {
-    return int(track.forced != preference.forced) +
-           int(track.hearingImpaired != preference.hearingImpaired);
+    return static_cast<int>(track.forced != preference.forced) +
+           static_cast<int>(track.hearingImpaired != preference.hearingImpaired);
 }
 
 // The title's words, split at anything but letters ("English (SDH)" gives "English", "SDH").
