@@ -204,11 +204,11 @@ void Tmain_form::LayOut(int screenWidth, int screenHeight) {
 
 void Tmain_form::resizeEvent(QResizeEvent* event) {
     Form::resizeEvent(event);
-    // A new resolution looks as a fresh start at it would; the placeholder of a TV switched off
-    // is not laid out at all.
-    if (!IsUsableScreenSize(size()))
-        return;
     Image1->setGeometry(rect());
+    // A new resolution looks as a fresh start at it would; the placeholder of a TV switched off
+    // is not laid out at all. The first show lays the screen out itself.
+    if (!ShownOnce() || !IsUsableScreenSize(size()))
+        return;
     PG1->Paint();
     LayOut(width(), height());
 }

@@ -107,8 +107,8 @@ void TFile_Menu::LayOut() {
 void TFile_Menu::resizeEvent(QResizeEvent* event) {
     Form::resizeEvent(event);
     // A new resolution looks as a fresh start at it would; the placeholder of a TV switched off
-    // is not laid out at all.
-    if (!IsUsableScreenSize(size()))
+    // is not laid out at all. The first show lays the screen out itself.
+    if (!ShownOnce() || !IsUsableScreenSize(size()))
         return;
     LayOut();
     PG1->Paint();

@@ -32,6 +32,10 @@ QByteArray LastPathComponent(const QByteArray& path) {
     return path.mid(path.lastIndexOf('/') + 1);
 }
 
+QByteArray FolderOfPath(const QByteArray& path) {
+    return path.left(path.lastIndexOf('/') + 1);
+}
+
 QByteArray FileUrlOfPath(const QByteArray& path) {
     return "file://" + path.toPercentEncoding("/");
 }

@@ -17,6 +17,9 @@ bool OpenPathBytes(QFile& file, const QByteArray& path);
 
 // The last path component, empty when the path ends in a separator.
 QByteArray LastPathComponent(const QByteArray& path);
+// The folder part of the path with its trailing separator ("/films/" of "/films/a.mkv"); empty
+// when the path has no separator.
+QByteArray FolderOfPath(const QByteArray& path);
 
 // The absolute path as a "file://" URL in plain ASCII: every byte but letters, digits, "-._~" and
 // "/" is percent-escaped, so that any name survives text that must be valid (XML, UTF-8).

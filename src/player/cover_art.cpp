@@ -19,7 +19,7 @@ QImage FolderCoverPicture(const QByteArray& itemPath) {
     if (!itemPath.startsWith('/'))
         return {};
     // The folder is read by its bytes: its name need not be text.
-    const QByteArray folder = itemPath.left(itemPath.lastIndexOf('/') + 1);
+    const QByteArray folder = FolderOfPath(itemPath);
     QByteArrayList present;
     if (DIR* dir = opendir(folder.constData())) {
         while (const dirent* entry = readdir(dir))

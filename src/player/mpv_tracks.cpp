@@ -40,27 +40,6 @@ bool Flag(mpv_handle* handle, const QByteArray& name) {
     return Mpv().get_property(handle, name.constData(), MPV_FORMAT_FLAG, &value) >= 0 && value;
 }
 
-struct TrackCount {
-    int count = 0;
-    std::optional<TrackDescription> selected;
-};
-
-TrackCount Tracks(mpv_handle* handle, const char* type) {
-    TrackCount result;
-    const qint64 all = Number(handle, mpvname::TrackListCount);
-    for (qint64 i = 0; i < all; ++i) {
-        const QByteArray entry = mpvname::TrackListEntry + QByteArray::number(i) + '/';
-        if (Text(handle, entry + mpvname::TrackType) != QLatin1String(type))
-            continue;
-        ++result.count;
-        if (Flag(handle, entry + mpvname::TrackSelected))
-            result.selected =
-                TrackDescription{Text(handle, entry + mpvname::TrackLanguage),
-                                 Text(handle, entry + mpvname::TrackTitle), result.count};
-    }
-    return result;
-}
-
 const char* TypeOf(TrackKind kind) {
     return kind == TrackKind::Subtitles ? mpvname::TrackTypeSub : mpvname::TrackTypeAudio;
 }
@@ -90,6 +69,22 @@ std::vector<std::pair<TrackFacts, bool>> ListTracks(mpv_handle* handle, TrackKin
                 }
         }
         result.emplace_back(std::move(facts), Flag(handle, entry + mpvname::TrackSelected));
+    }
+    return result;
+}
+
+struct TrackCount {
+    int count = 0;
+    std::optional<TrackDescription> selected;
+};
+
+// How the viewer tells the choice apart: the selected track among how many of its kind.
+TrackCount Tracks(mpv_handle* handle, TrackKind kind) {
+    TrackCount result;
+    for (const auto& [facts, selected] : ListTracks(handle, kind, {})) {
+        ++result.count;
+        if (selected)
+            result.selected = TrackDescription{facts.language, facts.title, result.count};
     }
     return result;
 }
@@ -157,14 +152,12 @@ QImage ReadMpvAttachedPicture(mpv_handle* handle) {
 }
 
 QString CycleMpvTrack(mpv_handle* handle, TrackKind kind) {
-    const char* type =
-        kind == TrackKind::Subtitles ? mpvname::TrackTypeSub : mpvname::TrackTypeAudio;
-    Cycle(handle, type);
-    TrackCount tracks = Tracks(handle, type);
+    Cycle(handle, TypeOf(kind));
+    TrackCount tracks = Tracks(handle, kind);
     // mpv's cycle passes through "no track"; silence is no choice of audio track.
     if (kind == TrackKind::Audio && tracks.count > 0 && !tracks.selected) {
-        Cycle(handle, type);
-        tracks = Tracks(handle, type);
+        Cycle(handle, TypeOf(kind));
+        tracks = Tracks(handle, kind);
     }
     return TrackChoiceText(kind, tracks.selected, tracks.count);
 }

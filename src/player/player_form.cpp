@@ -165,7 +165,7 @@ void TPlayer_Form::resizeEvent(QResizeEvent* event) {
     Form::resizeEvent(event);
     // A new resolution looks as a fresh start at it would; the placeholder of a TV switched off
     // is not laid out at all.
-    if (shown_ && IsUsableScreenSize(size())) {
+    if (ShownOnce() && IsUsableScreenSize(size())) {
         LayOut(size());
         if (IsMusicMode())
             ShowNowPlaying();
@@ -202,7 +202,6 @@ void TPlayer_Form::FormShow() {
     LayOut(screen ? screen->geometry().size() : size());
     if (IsMusicMode())
         HighlightPanel(MusicPanel, PrevTag, CurTag);
-    shown_ = true;
     PB1->setVisible(ReadSetting(setting::PlayerShowProgress));
     Realign();
     WMP1->settings().setVolume(ReadSetting(setting::PlayerVolume));

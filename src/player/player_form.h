@@ -158,7 +158,6 @@ private:
     Clock& clock_;
     int countdown_ = 0;     // seconds left before the next film; 0: none
     QByteArray queuedSong_; // the song queued to follow the one playing
-    bool shown_ = false;    // laid out once: later sizes lay it out again
     unsigned countdownRound_ = 0;
     double gatheredJump_ = 0;
     unsigned jumpRound_ = 0;

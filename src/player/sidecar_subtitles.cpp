@@ -1,5 +1,6 @@
 #include "player/sidecar_subtitles.h"
 
+#include "platform/byte_path.h"
 #include "player/language_code.h"
 
 #include <QByteArrayList>
@@ -174,7 +175,7 @@ std::vector<SidecarSubtitle> FindSidecarSubtitles(const QByteArray& videoPath) {
     // A NUL byte would end the path early at the system call.
     if (videoPath.contains('\0'))
         return found;
-    const QByteArray folder = videoPath.left(videoPath.lastIndexOf('/') + 1);
+    const QByteArray folder = FolderOfPath(videoPath);
     const QByteArray videoName = videoPath.sliced(folder.size());
     const QByteArrayView base = StemOf(videoName);
     if (base.isEmpty())

@@ -1,5 +1,6 @@
 #include "player/track_memory.h"
 
+#include "platform/byte_path.h"
 #include "player/language_code.h"
 #include "player/media_player_control.h"
 #include "player/track_choice.h"
@@ -11,11 +12,6 @@
 #include <algorithm>
 
 namespace {
-QByteArray FolderOf(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
-}
-
 // Selects the track the preference names, when it names one and it is not selected already.
 void Follow(MediaPlayerControl& control, TrackKind kind, const TrackPreference& preference) {
     const auto choice = ChooseTrack(control.tracks(kind), preference);
@@ -31,7 +27,7 @@ void TrackMemory::Apply() {
     const QByteArray item = control_.currentMedia().sourceURL();
     if (item.isEmpty() || item == chosenIn_)
         return;
-    const auto kept = index_.LatestChoiceIn(FolderOf(item));
+    const auto kept = index_.LatestChoiceIn(FolderOfPath(item));
     const QString audio = kept ? kept->audio : QString();
     const QString subtitles = kept ? kept->subtitles : QString();
     if (!audio.isEmpty())
@@ -59,7 +55,7 @@ void TrackMemory::Keep(bool subtitles) {
     record.lastPlayed = QDateTime::currentMSecsSinceEpoch();
     // The folder's choice of the other kind goes on with this item, which is now its latest
     // even when the clock has not moved on since the last one.
-    if (const auto kept = index_.LatestChoiceIn(FolderOf(item))) {
+    if (const auto kept = index_.LatestChoiceIn(FolderOfPath(item))) {
         if (record.audio.isEmpty())
             record.audio = kept->audio;
         if (record.subtitles.isEmpty())

@@ -22,7 +22,7 @@ QByteArray EscapeBareAmpersands(const QByteArray& text) {
 
 // The absolute folder of the playlist, ending in a separator.
 QByteArray FolderOf(const QByteArray& path) {
-    QByteArray folder = path.left(path.lastIndexOf('/') + 1);
+    QByteArray folder = FolderOfPath(path);
     if (!path.startsWith('/'))
         folder.prepend(QFile::encodeName(QDir::currentPath()) + '/');
     return folder;

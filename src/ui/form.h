@@ -34,6 +34,8 @@ public:
     bool PressKey(int key, ShiftState shift = {});
 
 protected:
+    // Shown at least once (FormShow has run): later sizes are the window's, laid out anew.
+    bool ShownOnce() const { return shownOnce_; }
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
