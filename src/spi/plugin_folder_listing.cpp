@@ -7,7 +7,9 @@
 #include <fnmatch.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,19 +32,39 @@ void WriteAll(int fd, const char* data, size_t size) {
     }
 }
 
-// The lister's whole life: each matching name, NUL-terminated, down the pipe.
-[[noreturn]] void ListInto(int out, const char* dir, const char* pattern) {
-    DIR* handle = ::opendir(dir);
-    if (handle != nullptr) {
-        while (const dirent* entry = ::readdir(handle)) {
-            if (entry->d_name[0] == '.' || ::fnmatch(pattern, entry->d_name, FNM_CASEFOLD) != 0)
+// The lister's whole life: each regular, not hidden file's name, NUL-terminated, down the pipe. A
+// child of a process with many threads may only make system calls: a lock another thread held at
+// the fork (in malloc, in the locale's converters) would never be let go. So no opendir and no
+// pattern matching here; the names are matched by the parent.
+[[noreturn]] void ListInto(int out, const char* dir, pid_t parent) {
+    // Ends with the program, even when it is left stuck; its output is not the program's.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent)
+        ::_exit(0);
+    const int nowhere = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (nowhere >= 0) {
+        ::dup2(nowhere, STDOUT_FILENO);
+        ::dup2(nowhere, STDERR_FILENO);
+    }
+    const int folder = ::open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        ::_exit(0);
+    alignas(dirent64) char buffer[16384];
+    for (;;) {
+        const long n = ::syscall(SYS_getdents64, folder, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        for (long at = 0; at < n;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            if (entry->d_name[0] == '.')
                 continue;
             // Followed, so that a symbolic link is met (and refused with its reason) when it is
             // opened.
             struct stat st {};
-            if (::fstatat(::dirfd(handle), entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+            if (::fstatat(folder, entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
                 continue;
-            WriteAll(out, entry->d_name, strlen(entry->d_name) + 1);
+            WriteAll(out, entry->d_name, ::strlen(entry->d_name) + 1);
         }
     }
     ::_exit(0);
@@ -50,16 +72,17 @@ void WriteAll(int fd, const char* data, size_t size) {
 
 } // namespace
 
-PluginFolderListing::PluginFolderListing(const QString& dir, const QString& pattern) {
+PluginFolderListing::PluginFolderListing(const QString& dir, const QString& pattern)
+    : pattern_(QFile::encodeName(pattern)) {
     const QByteArray encodedDir = QFile::encodeName(dir.isEmpty() ? QStringLiteral(".") : dir);
-    const QByteArray encodedPattern = QFile::encodeName(pattern);
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return;
+    const pid_t parent = ::getpid();
     const pid_t child = ::fork();
     if (child == 0) {
         ::close(fds[0]);
-        ListInto(fds[1], encodedDir.constData(), encodedPattern.constData());
+        ListInto(fds[1], encodedDir.constData(), parent);
     }
     ::close(fds[1]);
     if (child < 0) {
@@ -71,7 +94,7 @@ PluginFolderListing::PluginFolderListing(const QString& dir, const QString& patt
 }
 
 PluginFolderListing::PluginFolderListing(PluginFolderListing&& other) noexcept
-    : pipe_(std::exchange(other.pipe_, -1)), child_(std::exchange(other.child_, -1)) {}
+    : pattern_(std::move(other.pattern_)), pipe_(std::exchange(other.pipe_, -1)), child_(std::exchange(other.child_, -1)) {}
 
 PluginFolderListing::~PluginFolderListing() {
     if (pipe_ >= 0)
@@ -108,7 +131,7 @@ PluginFolderListing::Wait(std::chrono::steady_clock::time_point deadline) {
     ::waitpid(std::exchange(child_, -1), nullptr, 0); // it has closed its end: it is ending
     QStringList names;
     for (const QByteArray& name : received.split('\0'))
-        if (!name.isEmpty())
+        if (!name.isEmpty() && ::fnmatch(pattern_.constData(), name.constData(), FNM_CASEFOLD) == 0)
             names.append(QFile::decodeName(name));
     return names;
 }

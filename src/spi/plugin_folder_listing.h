@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,7 @@ public:
     std::optional<QStringList> Wait(std::chrono::steady_clock::time_point deadline);
 
 private:
+    QByteArray pattern_;
     int pipe_ = -1;
     int child_ = -1;
 };
