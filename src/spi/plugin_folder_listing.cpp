@@ -94,7 +94,8 @@ PluginFolderListing::PluginFolderListing(const QString& dir, const QString& patt
 }
 
 PluginFolderListing::PluginFolderListing(PluginFolderListing&& other) noexcept
-    : pattern_(std::move(other.pattern_)), pipe_(std::exchange(other.pipe_, -1)), child_(std::exchange(other.child_, -1)) {}
+    : pattern_(std::move(other.pattern_)), pipe_(std::exchange(other.pipe_, -1)),
+      child_(std::exchange(other.child_, -1)) {}
 
 PluginFolderListing::~PluginFolderListing() {
     if (pipe_ >= 0)
