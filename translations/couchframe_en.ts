@@ -271,6 +271,14 @@ Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
     </message>
 </context>
 <context>
+    <name>PlaybackIndex</name>
+    <message>
+        <source>where %1 was left</source>
+        <extracomment>%1 is the name of a file that was played.</extracomment>
+        <translation>where %1 was left</translation>
+    </message>
+</context>
+<context>
     <name>Player</name>
     <message>
         <source>The video cannot be shown: %1</source>
@@ -420,6 +428,18 @@ Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
     </message>
 </context>
 <context>
+    <name>RefusedWrites</name>
+    <message>
+        <source>Not saved: %1 (%2).</source>
+        <extracomment>%1 lists what was not saved (&quot;Volume, where film.mkv was left&quot;), %2 says why (&quot;the disk is full&quot;).</extracomment>
+        <translation>Not saved: %1 (%2).</translation>
+    </message>
+    <message>
+        <source>It is kept, and saved as soon as the settings file can be written again.</source>
+        <translation>It is kept, and saved as soon as the settings file can be written again.</translation>
+    </message>
+</context>
+<context>
     <name>RegParser</name>
     <message>
         <source>the file does not start with &quot;%1&quot;</source>
@@ -562,6 +582,22 @@ Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
     <message>
         <source>Not a valid key path: %1</source>
         <translation>Not a valid key path: %1</translation>
+    </message>
+    <message>
+        <source>another program is using the settings file</source>
+        <translation>another program is using the settings file</translation>
+    </message>
+    <message>
+        <source>the disk is full</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>the settings folder cannot be written</source>
+        <translation>the settings folder cannot be written</translation>
+    </message>
+    <message>
+        <source>the disk could not write the settings file</source>
+        <translation>the disk could not write the settings file</translation>
     </message>
 </context>
 <context>

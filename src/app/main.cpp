@@ -39,5 +39,7 @@ int main(int argc, char** argv) {
         return folderList;
     };
     ScreenStack window(services.input);
-    return RunCouchframe(app, window, screens, services.sessions, plugins);
+    const int status = RunCouchframe(app, window, screens, services.sessions, plugins);
+    services.refusedWrites.LastTry();
+    return status;
 }

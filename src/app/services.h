@@ -8,6 +8,7 @@
 #include "platform/session_bus.h"
 #include "platform/sleep_watch.h"
 #include "settings/playback_index.h"
+#include "settings/refused_writes.h"
 #include "settings/store.h"
 #include "ui/screen_services.h"
 
@@ -33,6 +34,7 @@ public:
     ScreenAwake awake;
     const ExistenceChecks checks;
     CategoryLocks locks;
+    RefusedWrites refusedWrites{SettingsStore::Instance(), clock};
     PlaybackIndex index{SettingsStore::Instance()};
     SleepWatch sleep;
 };

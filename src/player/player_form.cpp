@@ -298,18 +298,24 @@ void TPlayer_Form::FormClose() {
     disconnect(&sleep_, nullptr, this, nullptr);
     registration_.Release();
     awake_.Set(false);
-    // The screen's own preferences are kept even when the control fails to stop.
+    // The screen's own preferences are kept even when the control fails to stop, and playback
+    // stops even when its place cannot be kept: the owner closed the player.
     std::exception_ptr failure;
     resume_->Playing(false);
     try {
         if (!IsMusicMode())
             resume_->KeepPosition();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
         // Asked once: the control stops on its own thread, and one that keeps answering
         // "playing" must not hold the screen open.
         if (IsPlaying(*WMP1))
             WMP1->controls().stop();
     } catch (...) {
-        failure = std::current_exception();
+        if (!failure)
+            failure = std::current_exception();
     }
     WriteSetting(setting::PlayerShowProgress, !PB1->isHidden());
     WriteSetting(setting::PlayerSkipFlg, automaticSkip_);

@@ -71,19 +71,27 @@ int ReadNumber(int selector, const QString& keyPath, const QString& valueName, i
     return value ? StoredNumber(valueName, *value, defaultNumber) : defaultNumber;
 }
 
-void WriteDword(int selector, const QString& keyPath, const QString& valueName, quint32 number) {
+// A value written into its key; a store that refuses for now holds it (it reads back as written),
+// any other failure is reported: a write never fails silently. Text tells a key that could not be
+// made apart from a value that could not be written; numbers report the value either way.
+void WriteData(int selector, const QString& keyPath, const QString& valueName, ValueKind kind,
+               const QByteArray& data) {
     if (OnDefaults())
         return;
     SettingsStore& store = SettingsStore::Instance();
     const RootKey root = RootKeyFromSelector(selector);
     try {
-        store.WriteAtomically([&] {
-            store.WriteValue(store.CreateKey(root, keyPath), valueName, ValueKind::Dword,
-                             DwordData(number));
-        });
+        store.SetValue(root, keyPath, valueName, kind, data);
     } catch (const SettingsStoreError&) {
+        // The write ran as one unit: a key that is not there was never reached.
+        if (kind == ValueKind::Sz && !store.FindKey(root, keyPath))
+            throw CreateKeyError(keyPath);
         throw StoreDataError(valueName);
     }
+}
+
+void WriteDword(int selector, const QString& keyPath, const QString& valueName, quint32 number) {
+    WriteData(selector, keyPath, valueName, ValueKind::Dword, DwordData(number));
 }
 
 bool IsRootPath(const QString& keyPath) {
@@ -136,25 +144,7 @@ int ReadSettingInt(int selector, const QString& keyPath, const QString& valueNam
 
 void WriteSettingString(int selector, const QString& keyPath, const QString& valueName,
                         const QString& text) {
-    if (OnDefaults())
-        return;
-    SettingsStore& store = SettingsStore::Instance();
-    const RootKey root = RootKeyFromSelector(selector);
-    bool keyReady = false;
-    try {
-        store.WriteAtomically([&] {
-            const qint64 key = store.CreateKey(root, keyPath);
-            keyReady = true;
-            store.WriteValue(key, valueName, ValueKind::Sz, StoredText(text));
-        });
-    } catch (const SettingsStoreError&) {
-        // Whatever kept the value from being stored is reported: a write never fails silently.
-        // A store that refused the write before the key was reached (a read-only file) has still
-        // created nothing, so the key's existence tells which of the two steps failed.
-        if (!keyReady && !store.FindKey(root, keyPath))
-            throw CreateKeyError(keyPath);
-        throw StoreDataError(valueName);
-    }
+    WriteData(selector, keyPath, valueName, ValueKind::Sz, StoredText(text));
 }
 
 void WriteSettingBool(int selector, const QString& keyPath, const QString& valueName, bool flag) {

@@ -3,13 +3,20 @@
 #include "settings/schema.h"
 #include "settings/store.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QtEndian>
 
 #include <algorithm>
 #include <limits>
 
 namespace {
+// A held change of a file's entry, told apart from every held settings value.
+QString HeldIdentity(const QByteArray& path) {
+    return QStringLiteral("playback_index\\") + QString::fromLatin1(path.toHex());
+}
+
 const char kFind[] = "SELECT duration, position, play_count, last_played, audio, subtitles "
                      "FROM playback_index WHERE path = ?1";
 const char kSave[] = "INSERT OR REPLACE INTO playback_index"
@@ -78,6 +85,8 @@ double ProgressShare(const PlaybackRecord& record) {
 std::optional<PlaybackRecord> PlaybackIndex::Find(const QByteArray& path) {
     if (store_.RunsOnDefaults())
         return std::nullopt;
+    if (auto held = Held(path))
+        return *held;
     try {
         const QList<QVariantList> rows = store_.Run(kFind, {path});
         if (!rows.isEmpty())
@@ -95,22 +104,56 @@ std::optional<PlaybackRecord> PlaybackIndex::Find(const QByteArray& path) {
 }
 
 void PlaybackIndex::Save(const PlaybackRecord& record) {
-    if (store_.RunsOnDefaults())
-        return;
-    store_.WriteAtomically([&] {
-        store_.Run(kSave, {record.path, record.duration, record.position, record.playCount,
-                           record.lastPlayed, record.audio, record.subtitles});
-        ForgetLegacy(record.path);
+    Write(record.path, record, [this, record] {
+        store_.WriteAtomically([&] {
+            store_.Run(kSave, {record.path, record.duration, record.position, record.playCount,
+                               record.lastPlayed, record.audio, record.subtitles});
+            ForgetLegacy(record.path);
+        });
     });
 }
 
 void PlaybackIndex::Clear(const QByteArray& path) {
+    Write(path, std::nullopt, [this, path] {
+        store_.WriteAtomically([&] {
+            store_.Run(kClear, {path});
+            ForgetLegacy(path);
+        });
+    });
+}
+
+void PlaybackIndex::Write(const QByteArray& path, const std::optional<PlaybackRecord>& record,
+                          const std::function<void()>& write) {
     if (store_.RunsOnDefaults())
         return;
-    store_.WriteAtomically([&] {
-        store_.Run(kClear, {path});
-        ForgetLegacy(path);
-    });
+    const QString identity = HeldIdentity(path);
+    //: %1 is the name of a file that was played.
+    const QString label = QCoreApplication::translate("PlaybackIndex", "where %1 was left")
+                              .arg(QFile::decodeName(path.mid(path.lastIndexOf('/') + 1)));
+    try {
+        if (!store_.HoldsWrites()) {
+            write();
+            held_.erase(path);
+            return;
+        }
+        store_.Hold(identity, label, write);
+    } catch (const SettingsStoreError& error) {
+        if (!store_.HoldIfRefused(error, identity, label, write))
+            throw;
+    }
+    held_[path] = record;
+}
+
+std::optional<std::optional<PlaybackRecord>> PlaybackIndex::Held(const QByteArray& path) {
+    const auto held = held_.find(path);
+    if (held == held_.end())
+        return std::nullopt;
+    // Written since (by a transaction that carried it): the store has it now.
+    if (!store_.Holds(HeldIdentity(path))) {
+        held_.erase(held);
+        return std::nullopt;
+    }
+    return held->second;
 }
 
 bool PlaybackIndex::AnyStartedBelow(const QByteArray& folder) {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+#include <map>
 #include <optional>
 
 class SettingsStore;
@@ -57,6 +59,13 @@ private:
     // index holds the file.
     std::optional<double> LegacyPosition(const QByteArray& path);
     void ForgetLegacy(const QByteArray& path);
+    // Runs a change of the file's entry; one the store refuses for now is held, with what it
+    // leaves (none: forgotten) read back until the store has it.
+    void Write(const QByteArray& path, const std::optional<PlaybackRecord>& record,
+               const std::function<void()>& write);
+    // What a held change left of the file's entry; none when no change of it is held.
+    std::optional<std::optional<PlaybackRecord>> Held(const QByteArray& path);
 
     SettingsStore& store_;
+    std::map<QByteArray, std::optional<PlaybackRecord>> held_;
 };

@@ -7,9 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <QUrl>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,9 +21,6 @@
 namespace {
 
 constexpr int kSchemaVersion = 1;
-// A second process (an import, another instance) holds the write lock only for one short
-// transaction; waiting this long for it covers every such case without looking hung.
-constexpr int kBusyTimeoutMs = 5000;
 
 const char kCreateSchema[] = R"sql(
 CREATE TABLE settings_keys(
@@ -143,30 +142,20 @@ std::optional<RootKey> RootKeyFromName(const QString& name) {
 // One open SQLite connection with its prepared statements.
 class SettingsStore::Connection {
 public:
-    Connection(const QString& path, Access access) : path_(path) {
+    Connection(const QString& path, Access access, std::chrono::milliseconds lockWait)
+        : path_(path) {
         if (access == Access::ReadWrite)
             CreateFile();
-        const int flags =
-            (access == Access::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
-            SQLITE_OPEN_NOMUTEX;
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db_, flags, nullptr) !=
-            SQLITE_OK) {
-            const QString reason =
-                db_ ? QString::fromUtf8(sqlite3_errmsg(db_))
-                    : QCoreApplication::translate("SettingsStore", "out of memory");
-            Close();
-            throw Unavailable(reason);
-        }
-        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
         try {
-            PrepareSchema(access);
-        } catch (const SettingsStoreError&) {
-            const QString reason = QString::fromUtf8(sqlite3_errmsg(db_));
-            Close();
-            throw Unavailable(reason);
+            OpenAs(QFile::encodeName(path), access, lockWait);
         } catch (const SettingsStoreUnavailable&) {
-            Close();
-            throw;
+            // A log-keeping store in a folder that cannot be written cannot be read the ordinary
+            // way (its shared-memory file cannot be made). When no log of changes lies beside it
+            // (a store closed cleanly), the file alone holds everything and is read as fixed.
+            if (access == Access::ReadWrite || HasLogOfChanges())
+                throw;
+            OpenAs("file:" + QUrl::toPercentEncoding(QFile::encodeName(path), "/") + "?immutable=1",
+                   access, lockWait);
         }
     }
     ~Connection() { Close(); }
@@ -188,12 +177,42 @@ public:
     SettingsStoreError Failure() const {
         return SettingsStoreError(
             QCoreApplication::translate("SettingsStore", "The settings store %1 failed: %2")
-                .arg(path_, QString::fromUtf8(sqlite3_errmsg(db_))));
+                .arg(path_, QString::fromUtf8(sqlite3_errmsg(db_))),
+            sqlite3_extended_errcode(db_));
     }
 
     sqlite3* Handle() const { return db_; }
+    void SetLockWait(std::chrono::milliseconds wait) {
+        sqlite3_busy_timeout(db_, static_cast<int>(wait.count()));
+    }
 
 private:
+    void OpenAs(const QByteArray& name, Access access, std::chrono::milliseconds lockWait) {
+        const int flags =
+            (access == Access::ReadWrite ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
+            SQLITE_OPEN_NOMUTEX | (name.startsWith("file:") ? SQLITE_OPEN_URI : 0);
+        if (sqlite3_open_v2(name.constData(), &db_, flags, nullptr) != SQLITE_OK) {
+            const QString reason =
+                db_ ? QString::fromUtf8(sqlite3_errmsg(db_))
+                    : QCoreApplication::translate("SettingsStore", "out of memory");
+            Close();
+            throw Unavailable(reason);
+        }
+        SetLockWait(lockWait);
+        try {
+            PrepareSchema(access);
+        } catch (const SettingsStoreError&) {
+            const QString reason = QString::fromUtf8(sqlite3_errmsg(db_));
+            Close();
+            throw Unavailable(reason);
+        } catch (const SettingsStoreUnavailable&) {
+            Close();
+            throw;
+        }
+    }
+
+    bool HasLogOfChanges() const { return QFileInfo(path_ + QStringLiteral("-wal")).size() > 0; }
+
     SettingsStoreUnavailable Unavailable(const QString& reason) const {
         return SettingsStoreUnavailable(
             QCoreApplication::translate("SettingsStore", "Cannot open the settings store %1: %2")
@@ -386,6 +405,9 @@ void SettingsStore::UseDatabase(const QString& path, Access access) {
     if (transactionDepth_ > 0)
         throw SettingsStoreError(tr("The settings store cannot change files inside a transaction"));
     connection_.reset();
+    // What another file refused is no concern of this one.
+    held_.clear();
+    heldValues_.clear();
     path_ = path;
     access_ = access;
     pathChosen_ = true;
@@ -406,9 +428,139 @@ QString SettingsStore::DatabasePath() const {
 }
 
 SettingsStore::Connection& SettingsStore::Open() {
-    if (!connection_)
-        connection_ = std::make_unique<Connection>(DatabasePath(), access_);
+    if (!connection_) {
+        const QString path = DatabasePath();
+        const QByteArray file = QFile::encodeName(path);
+        const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+        // A store in a folder that cannot be written (a read-only mount, a folder the owner
+        // locked) is read as it is: every setting is there, and writes are held.
+        const bool readable =
+            ::access(file.constData(), F_OK) == 0 &&
+            (::access(folder.constData(), W_OK) != 0 || ::access(file.constData(), W_OK) != 0);
+        connection_ =
+            std::make_unique<Connection>(path, readable ? Access::ReadOnly : access_, lockWait_);
+    }
     return *connection_;
+}
+
+void SettingsStore::SetLockWait(std::chrono::milliseconds wait) {
+    lockWait_ = wait;
+    if (connection_)
+        connection_->SetLockWait(wait);
+}
+
+QString SettingsStore::HeldValueIdentity(RootKey root, const QString& keyPath,
+                                         const QString& valueName) {
+    const auto components = KeyComponents(keyPath);
+    return RootKeyName(root) + u'\\' + Folded(components ? components->join(u'\\') : keyPath) +
+           u'\\' + Folded(valueName);
+}
+
+void SettingsStore::WriteValueNow(RootKey root, const QString& keyPath, const QString& valueName,
+                                  ValueKind kind, const QByteArray& data) {
+    WriteAtomically([&] { WriteValue(CreateKey(root, keyPath), valueName, kind, data); });
+}
+
+void SettingsStore::SetValue(RootKey root, const QString& keyPath, const QString& valueName,
+                             ValueKind kind, const QByteArray& data) {
+    const QString identity = HeldValueIdentity(root, keyPath, valueName);
+    auto write = [this, root, keyPath, valueName, kind, data] {
+        WriteAtomically([&] { WriteValue(CreateKey(root, keyPath), valueName, kind, data); });
+    };
+    try {
+        if (!HoldsWrites() || transactionDepth_ > 0) {
+            write();
+            return;
+        }
+        Hold(identity, valueName, write);
+    } catch (const SettingsStoreError& error) {
+        if (!HoldIfRefused(error, identity, valueName, write))
+            throw;
+    }
+    heldValues_[identity] = StoredValue{valueName, kind, data};
+}
+
+bool SettingsStore::HoldIfRefused(const SettingsStoreError& error, const QString& identity,
+                                  const QString& label, std::function<void()> write) {
+    if (!error.Refusal() || transactionDepth_ > 0)
+        return false;
+    heldReason_ = error.Reason();
+    Hold(identity, label, std::move(write));
+    return true;
+}
+
+void SettingsStore::Hold(const QString& identity, const QString& label,
+                         std::function<void()> write) {
+    const bool first = held_.empty();
+    ForgetHeld(identity);
+    held_.push_back(HeldWrite{identity, label, std::move(write)});
+    if (first && refusalListener_)
+        refusalListener_();
+}
+
+bool SettingsStore::Holds(const QString& identity) const {
+    return std::any_of(held_.begin(), held_.end(),
+                       [&](const HeldWrite& entry) { return entry.identity == identity; });
+}
+
+void SettingsStore::ForgetHeld(const QString& identity) {
+    heldValues_.erase(identity);
+    std::erase_if(held_, [&](const HeldWrite& entry) { return entry.identity == identity; });
+}
+
+bool SettingsStore::WriteHeld() {
+    if (held_.empty())
+        return true;
+    try {
+        WriteAtomically([] {}); // a transaction carries what is held
+    } catch (const SettingsStoreError& error) {
+        if (!error.Refusal())
+            throw;
+        heldReason_ = error.Reason();
+        return false;
+    }
+    return true;
+}
+
+QStringList SettingsStore::HeldLabels() const {
+    QStringList labels;
+    for (const HeldWrite& entry : held_)
+        labels.append(entry.label);
+    return labels;
+}
+
+bool SettingsStoreError::Refusal() const {
+    switch (code_ & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_FULL:
+    case SQLITE_READONLY:
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString SettingsStoreError::Reason() const {
+    switch (code_ & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QCoreApplication::translate("SettingsStore",
+                                           "another program is using the settings file");
+    case SQLITE_FULL:
+        return QCoreApplication::translate("SettingsStore", "the disk is full");
+    case SQLITE_READONLY:
+        return QCoreApplication::translate("SettingsStore",
+                                           "the settings folder cannot be written");
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+        return QCoreApplication::translate("SettingsStore",
+                                           "the disk could not write the settings file");
+    default:
+        return message();
+    }
 }
 
 std::optional<qint64> SettingsStore::FindKey(RootKey root, const QString& keyPath) {
@@ -449,6 +601,11 @@ qint64 SettingsStore::CreateKey(RootKey root, const QString& keyPath) {
 
 std::optional<StoredValue> SettingsStore::ReadValue(RootKey root, const QString& keyPath,
                                                     const QString& valueName) {
+    if (!heldValues_.empty()) {
+        const auto held = heldValues_.find(HeldValueIdentity(root, keyPath, valueName));
+        if (held != heldValues_.end())
+            return held->second;
+    }
     const auto components = KeyComponents(keyPath);
     if (!components)
         return std::nullopt;
@@ -533,15 +690,33 @@ void SettingsStore::EraseKey(qint64 key) {
 void SettingsStore::Begin() {
     Query(Open(), transactionDepth_ == 0 ? kBegin : kSavepoint).Run();
     ++transactionDepth_;
+    if (transactionDepth_ > 1 || held_.empty())
+        return;
+    // What is held goes first: whatever this transaction writes is newer. It stays held until
+    // the transaction is committed.
+    try {
+        for (const HeldWrite& entry : held_)
+            entry.write();
+    } catch (...) {
+        RollbackLevel();
+        throw;
+    }
+    carriesHeld_ = true;
 }
 
 void SettingsStore::CommitLevel() {
     Query(Open(), transactionDepth_ == 1 ? kCommit : kRelease).Run();
     --transactionDepth_;
+    if (transactionDepth_ == 0 && std::exchange(carriesHeld_, false)) {
+        held_.clear();
+        heldValues_.clear();
+    }
 }
 
 void SettingsStore::RollbackLevel() noexcept {
     --transactionDepth_;
+    if (transactionDepth_ == 0)
+        carriesHeld_ = false;
     if (!connection_)
         return;
     sqlite3* db = connection_->Handle();

@@ -7,10 +7,15 @@
 #include <QCoreApplication>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
+#include <chrono>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The per-user hierarchical store behind the settings operations: one SQLite file, one connection
 // per process with its prepared statements kept, nothing cached. Keys live below one of the root
@@ -58,7 +63,17 @@ public:
 // A statement on an opened store failed (read-only file, lock held too long, disk full, bad path).
 class SettingsStoreError : public AppError {
 public:
-    using AppError::AppError;
+    // code: SQLite's result code; 0 for a failure of the program's own (a bad key path).
+    explicit SettingsStoreError(const QString& message, int code = 0)
+        : AppError(message), code_(code) {}
+    // The store says no for now (locked by another program, disk full, read-only, a disk error):
+    // the same write may succeed later.
+    bool Refusal() const;
+    // Why, in the owner's words ("the disk is full").
+    QString Reason() const;
+
+private:
+    int code_;
 };
 
 class SettingsStore {
@@ -115,6 +130,40 @@ public:
     // inside the transaction already open.
     template <typename Change> void WriteAtomically(Change&& change);
 
+    // How long a write waits for another program's lock before it is refused. The user interface
+    // must never wait long: a refused write is held (below) instead.
+    void SetLockWait(std::chrono::milliseconds wait);
+    std::chrono::milliseconds LockWait() const { return lockWait_; }
+
+    // Writes a value into its key (made when missing) as one unit. Refused for now outside a
+    // transaction, it is held instead of failing; within one, the refusal fails the whole.
+    void SetValue(RootKey root, const QString& keyPath, const QString& valueName, ValueKind kind,
+                  const QByteArray& data);
+    // Held writes: what the store refused for now is kept in memory (a later write of the same
+    // identity replaces it), held values read back as written, the first refusal is told to the
+    // listener, and WriteHeld() writes them all as one unit once the store takes them. Holds the
+    // write and answers true when error is a refusal outside a transaction; false otherwise.
+    bool HoldIfRefused(const SettingsStoreError& error, const QString& identity,
+                       const QString& label, std::function<void()> write);
+    // Holds a write without trying it: while writes are held, the next ones wait with them
+    // rather than each waiting for a lock again.
+    void Hold(const QString& identity, const QString& label, std::function<void()> write);
+    bool Holds(const QString& identity) const;
+    // Drops a held write (the thing it wrote was written since, or deleted).
+    void ForgetHeld(const QString& identity);
+    // Writes what is held as one unit (so does any transaction that commits); true when nothing
+    // is held any more.
+    bool WriteHeld();
+    bool HoldsWrites() const { return !held_.empty(); }
+    // What is held, as the owner knows it ("Volume", "where film.mkv was left"), and why.
+    QStringList HeldLabels() const;
+    QString HeldReason() const { return heldReason_; }
+    // Told at the first refusal of a run of them (after the held writes are written, a refusal
+    // is told again).
+    void SetRefusalListener(std::function<void()> listener) {
+        refusalListener_ = std::move(listener);
+    }
+
     ~SettingsStore();
 
 private:
@@ -126,6 +175,23 @@ private:
     void CommitLevel();
     void RollbackLevel() noexcept;
 
+    struct HeldWrite {
+        QString identity;
+        QString label;
+        std::function<void()> write;
+    };
+    static QString HeldValueIdentity(RootKey root, const QString& keyPath,
+                                     const QString& valueName);
+    void WriteValueNow(RootKey root, const QString& keyPath, const QString& valueName,
+                       ValueKind kind, const QByteArray& data);
+
+    // In the order first held; held values by identity too, for reading back.
+    std::vector<HeldWrite> held_;
+    std::map<QString, StoredValue> heldValues_;
+    QString heldReason_;
+    bool carriesHeld_ = false; // the open transaction wrote what is held
+    std::function<void()> refusalListener_;
+    std::chrono::milliseconds lockWait_{5000};
     QString path_;
     Access access_ = Access::ReadWrite;
     bool pathChosen_ = false;

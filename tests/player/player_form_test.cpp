@@ -10,6 +10,8 @@
 #include "player/player_form.h"
 #include "player/screen_note.h"
 #include "settings/general.h"
+#include "settings/refused_writes.h"
+#include "settings/store.h"
 #include "stall_shim.h"
 #include "test_media.h"
 #include "test_services.h"
@@ -25,7 +27,9 @@
 #include <QTest>
 #include <QUrl>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 const ShiftState kCtrl{false, true, false};
@@ -405,6 +409,36 @@ TEST_F(PlayerFormTest, CloseStopsPlaybackAndWritesTheSettings) {
     EXPECT_TRUE(ReadSettingBool(0, settingskey::Player, QStringLiteral("ShowProgress"), false));
     EXPECT_FALSE(ReadSettingBool(0, settingskey::Player, QStringLiteral("SkipFlg"), true));
     EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("SkipSecond"), -1), 8);
+}
+
+// Another program holds the settings file as the owner closes the player.
+TEST_F(PlayerFormTest, ALockedStoreNeitherKeepsPlaybackGoingNorLosesThePreferences) {
+    form->show();
+    control->current = EngineState::Playing;
+    control->level = 33;
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(SettingsStore::Instance().DatabasePath()).constData(),
+                           &other),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    MessageCapture messages;
+    log->clear();
+    EXPECT_NO_THROW(form->PressKey(vk::Escape));
+    EXPECT_EQ(*log, QStringList{"stop"});
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(messages.texts.isEmpty());
+    clock.Advance(std::chrono::milliseconds(0));
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_THAT(messages.texts[0].toStdString(),
+                ::testing::HasSubstr(
+                    "Not saved: ShowProgress, SkipFlg, SkipSecond, Volume (another program "
+                    "is using the settings file)."));
+    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 33);
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    clock.Advance(RefusedWrites::kRetry);
+    EXPECT_FALSE(SettingsStore::Instance().HoldsWrites());
+    EXPECT_EQ(messages.texts.size(), 1);
 }
 
 TEST_F(PlayerFormTest, ControlThatNeverStopsCannotHoldTheScreenOpen) {

@@ -1,7 +1,9 @@
 #include "settings_fixture.h"
 
 #include <QFile>
+
 #include <QStringList>
+#include <gmock/gmock.h>
 
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -206,19 +208,26 @@ TEST_F(OperationsTest, DefaultFileFollowsTheConfigHome) {
 }
 
 // A store that refuses writes: every write reports the failure, none pretends to succeed.
-TEST_F(OperationsTest, ARefusedWriteRaisesTheStoreDataError) {
+TEST_F(OperationsTest, AWriteARefusingStoreHoldsReadsBackButAWholeChangeStillFails) {
     WriteSettingString(0, settingskey::System, "ExitCode", "1111");
     SettingsStore::Instance().UseDatabase(DatabasePath(), SettingsStore::Access::ReadOnly);
-    EXPECT_EQ(RaisedMessage([] { WriteSettingString(0, settingskey::System, "ExitCode", "2"); }),
-              "'ExitCode' の設定に失敗しました");
-    EXPECT_EQ(RaisedMessage([] { WriteSettingInt(0, settingskey::System, "ActiveDelay", 3); }),
-              "'ActiveDelay' の設定に失敗しました");
-    EXPECT_EQ(RaisedMessage([] { WriteSettingBool(0, kKey, "SkipFlg", true); }),
-              "'SkipFlg' の設定に失敗しました");
-    EXPECT_EQ(RaisedMessage([] { WriteSettingString(0, kKey, "Name", "x"); }),
-              "キー " + kKey + " の作成に失敗しました");
+    EXPECT_NO_THROW(WriteSettingString(0, settingskey::System, "ExitCode", "2"));
+    EXPECT_NO_THROW(WriteSettingBool(0, kKey, "SkipFlg", true));
+    EXPECT_EQ(ReadSettingString(0, settingskey::System, "ExitCode", ""), "2");
+    EXPECT_TRUE(ReadSettingBool(0, kKey, "SkipFlg", false));
+    // A change made as one unit (the settings dialog's OK) is refused whole, as it was.
+    SettingsStore& store = SettingsStore::Instance();
+    EXPECT_THAT(RaisedMessage([] {
+                    SettingsStore::Instance().WriteAtomically(
+                        [] { WriteSettingInt(0, settingskey::System, "ActiveDelay", 3); });
+                }).toStdString(),
+                ::testing::HasSubstr("readonly"));
+    EXPECT_EQ(ReadSettingInt(0, settingskey::System, "ActiveDelay", 0), 0);
     EXPECT_NO_THROW(EraseSettingKey(0, settingskey::System));
+    // Nothing reached the file.
+    store.UseDatabase(DatabasePath());
     EXPECT_EQ(ReadSettingString(0, settingskey::System, "ExitCode", ""), "1111");
+    EXPECT_FALSE(ReadSettingBool(0, kKey, "SkipFlg", false));
 }
 
 TEST_F(OperationsTest, AStoreThatCannotBeOpenedGivesAClearMessage) {

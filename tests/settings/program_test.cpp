@@ -164,4 +164,34 @@ TEST_F(ProgramTest, TwoProcessesShareTheStore) {
         ASSERT_EQ(ReadSettingInt(0, "Software\\Parent", EntryValueName("V", i), -1), i);
 }
 
+// The config folder on a read-only mount (a kiosk's locked-down home, a full disk remounted read
+// only): every setting is still there and can be backed up. The mount is made in a mount namespace
+// of the program's own, where the machine allows one.
+TEST_F(ProgramTest, AStoreInAReadOnlyFolderIsReadWholeAndExports) {
+    ASSERT_EQ(Run({"--import-settings", WriteFile("in.reg", CategoryFile(3))}).exitCode, 0);
+    // The store is closed cleanly first, as a program that ended leaves it.
+    SettingsStore::Instance().UseDatabase(folder.filePath("elsewhere.db"));
+    const QString config = ConfigHome() + "/couchframe";
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", ConfigHome());
+    environment.insert("CONFIG", config);
+    process.setProcessEnvironment(environment);
+    process.start("unshare", {"--mount", "sh", "-c",
+                              "mount --bind \"$CONFIG\" \"$CONFIG\" && "
+                              "mount -o remount,bind,ro \"$CONFIG\" || exit 77; "
+                              "touch \"$CONFIG/probe\" 2>/dev/null && exit 77; "
+                              "exec " COUCHFRAME_BIN_DIR "/couchframe --export-settings -"});
+    if (!process.waitForStarted())
+        GTEST_SKIP() << "unshare is not installed";
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QByteArray errors = process.readAllStandardError();
+    if (process.exitCode() == 77 || (process.exitCode() == 1 && errors.startsWith("unshare")))
+        GTEST_SKIP() << "no mount namespace can be made here (it needs root or user namespaces)";
+    ASSERT_EQ(process.exitCode(), 0) << errors.toStdString();
+    const QByteArray exported = process.readAllStandardOutput();
+    EXPECT_TRUE(exported.contains("\"/media/3\"")) << exported.toStdString();
+    EXPECT_TRUE(exported.contains("\"ItemCount\"=dword:00000003")) << exported.toStdString();
+}
+
 } // namespace
