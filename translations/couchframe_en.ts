@@ -428,6 +428,14 @@ Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
     </message>
 </context>
 <context>
+    <name>ReadableWait</name>
+    <message>
+        <source>Waiting for %1…</source>
+        <extracomment>%1 is the name of the folder the film, song or picture lies in.</extracomment>
+        <translation>Waiting for %1…</translation>
+    </message>
+</context>
+<context>
     <name>RefusedWrites</name>
     <message>
         <source>Not saved: %1 (%2).</source>

@@ -101,6 +101,9 @@ signals:
     void itemChanged(const QByteArray& item);
     // The current item was played to its end.
     void itemEnded(const QByteArray& item);
+    // The current item stopped well before its end, at position (seconds): its file could not be
+    // read on (a share that went away) or is shorter than it said. Neither ended nor failed.
+    void itemCutShort(const QByteArray& item, double position);
     // The current item's cover picture became known.
     void coverArtChanged(const QImage& picture);
     // An item read from a playlist cannot be played or was refused; playback goes on.

@@ -36,6 +36,7 @@ MediaPlayerControl::MediaPlayerControl(std::unique_ptr<MediaEngine> engine, QWid
     connect(source, &MediaEngine::durationChanged, this, &MediaPlayerControl::positionChanged);
     connect(source, &MediaEngine::itemChanged, this, [this] { MediaChanged(); });
     connect(source, &MediaEngine::itemEnded, this, &MediaPlayerControl::itemEnded);
+    connect(source, &MediaEngine::itemCutShort, this, &MediaPlayerControl::itemCutShort);
     connect(source, &MediaEngine::tracksAdded, this, &MediaPlayerControl::tracksAdded);
     connect(source, &MediaEngine::coverArtChanged, this, [this] { MediaChanged(); });
     connect(source, &MediaEngine::itemSkipped, this,

@@ -119,6 +119,7 @@ signals:
     void positionChanged();
     // The item was played to its end.
     void itemEnded(const QByteArray& item);
+    void itemCutShort(const QByteArray& item, double position);
     // The current item gained tracks after it was loaded (its subtitle files).
     void tracksAdded();
 

@@ -223,8 +223,9 @@ enum Observed : uint64_t {
 
 void MpvEngine::ObserveProperties() {
     // mpv tells each change as an event: nothing needs to ask again while nothing changes.
-    Mpv().observe_property(handle_, kPositionChange, mpvname::TimePos, MPV_FORMAT_NONE);
-    Mpv().observe_property(handle_, kDurationChange, mpvname::Duration, MPV_FORMAT_NONE);
+    // With their values: the last ones told before an item ends say whether it ended early.
+    Mpv().observe_property(handle_, kPositionChange, mpvname::TimePos, MPV_FORMAT_DOUBLE);
+    Mpv().observe_property(handle_, kDurationChange, mpvname::Duration, MPV_FORMAT_DOUBLE);
     for (const char* name :
          {mpvname::Pause, mpvname::IdleActive, mpvname::PausedForCache, mpvname::Speed})
         Mpv().observe_property(handle_, kStateChange, name, MPV_FORMAT_NONE);
@@ -262,6 +263,16 @@ void MpvEngine::DrainEvents() {
             volume = volume || event->reply_userdata == kVolumeChange;
             if (event->reply_userdata == kAudioDevicesChange)
                 AudioDevicesChanged();
+            const auto* change = static_cast<const mpv_event_property*>(event->data);
+            if (change && change->format == MPV_FORMAT_DOUBLE && change->data) {
+                const double value = *static_cast<const double*>(change->data);
+                // The furthest point: a late change (the next item of a gapless album starting)
+                // must not make an item that played to its end look cut short.
+                if (event->reply_userdata == kPositionChange)
+                    reached_ = std::max(reached_, value);
+                else if (event->reply_userdata == kDurationChange)
+                    length_ = value;
+            }
             continue;
         }
         state = true;
@@ -305,6 +316,8 @@ void MpvEngine::HandleEvent(const mpv_event& event) {
         const auto* start = static_cast<const mpv_event_start_file*>(event.data);
         loadingEntry_ = start ? start->playlist_entry_id : -1;
         loadingPath_ = url_;
+        reached_ = 0;
+        length_ = 0;
         break;
     }
     case MPV_EVENT_HOOK: {
@@ -322,6 +335,7 @@ void MpvEngine::HandleEvent(const mpv_event& event) {
         if (Loading())
             request_ = Request::Settled;
         lastEntry_ = std::max<qint64>(0, GetInt(mpvname::PlaylistPos, 0));
+        loaded_ = loadingEntry_;
         lastPath_ = item();
         FindSubtitleFiles();
         emit itemChanged(lastPath_);
@@ -345,7 +359,14 @@ void MpvEngine::HandleEvent(const mpv_event& event) {
         if (!end)
             break;
         const QByteArray path = end->playlist_entry_id == loadingEntry_ ? loadingPath_ : url_;
-        if (end->reason == MPV_END_FILE_REASON_EOF)
+        const bool played =
+            end->reason == MPV_END_FILE_REASON_EOF ||
+            (end->reason == MPV_END_FILE_REASON_ERROR && loaded_ == end->playlist_entry_id);
+        if (played && length_ > 0 && reached_ < length_ - kCutShortMargin)
+            // Stopped well before its end: the file could not be read on (a share went away), or
+            // it is shorter than it says. Neither an end nor a failure until that is known.
+            emit itemCutShort(lastPath_, reached_);
+        else if (end->reason == MPV_END_FILE_REASON_EOF)
             emit itemEnded(lastPath_);
         else if (end->reason == MPV_END_FILE_REASON_REDIRECT)
             lineage_.Expanded(end->playlist_entry_id, path, end->playlist_insert_id,
@@ -609,6 +630,8 @@ void MpvEngine::seekTo(double seconds) {
         target = std::min(target, length);
     Command(
         {Utf8(mpvname::Seek), QByteArray::number(target, 'f', 3), Utf8(mpvname::AbsoluteExact)});
+    // The item may end there before its new position is told.
+    reached_ = std::max(reached_, target);
 }
 
 void MpvEngine::seekBy(double seconds) {
@@ -617,6 +640,7 @@ void MpvEngine::seekBy(double seconds) {
     // mpv moves from the position it is at, on its own thread: nothing to pause or wait for.
     Command(
         {Utf8(mpvname::Seek), QByteArray::number(seconds, 'f', 3), Utf8(mpvname::RelativeExact)});
+    reached_ = std::max(reached_, position() + seconds);
 }
 
 int MpvEngine::volume() {

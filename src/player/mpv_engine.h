@@ -144,6 +144,12 @@ private:
     PlaylistLineage lineage_;
     QByteArray lastPath_; // the current (or last) item
     qint64 lastEntry_ = 0;
+    qint64 loaded_ = -1; // the playlist entry last loaded
+    // The furthest position the current item was seen at, and its length as last told, seconds.
+    double reached_ = 0;
+    double length_ = 0;
+    // An item that ends further than this before its length did not play to its end.
+    static constexpr double kCutShortMargin = 5;
     bool loop_ = false;
     bool soundWanted_ = true;              // not told to play without a sound device
     bool audioDevicesKnown_ = false;       // the device list at start was reported

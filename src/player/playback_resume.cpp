@@ -50,17 +50,22 @@ void PlaybackResume::KeepPosition() {
         Record(control_.controls().currentPosition());
 }
 
+void PlaybackResume::KeepPositionAt(const QByteArray& item, double position) {
+    if (item == checked_ && length_ > 0)
+        Record(position, false);
+}
+
 void PlaybackResume::Ended() {
     if (control_.URL() == checked_ && length_ > 0)
         Record(length_);
 }
 
-void PlaybackResume::Record(double position) {
+void PlaybackResume::Record(double position, bool finished) {
     PlaybackRecord record = index_.Find(checked_).value_or(PlaybackRecord{});
     record.path = checked_;
     record.duration = length_;
     record.lastPlayed = QDateTime::currentMSecsSinceEpoch();
-    if (watching::PlayedToTheEnd(position, length_)) {
+    if (finished && watching::PlayedToTheEnd(position, length_)) {
         // Watched: the next opening starts afresh.
         if (!counted_)
             ++record.playCount;

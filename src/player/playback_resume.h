@@ -28,6 +28,9 @@ public:
     // Keeps or forgets the current position; called before the control is stopped, closed or
     // given another file.
     void KeepPosition();
+    // The opened file stopped at position before its end (its share went away): its place is
+    // kept, never as watched.
+    void KeepPositionAt(const QByteArray& item, double position);
     // The opened file played to its end: watched.
     void Ended();
     // Starts or ends the keeping every kKeepEverySeconds, as playback starts and ends.
@@ -42,7 +45,8 @@ private:
     // The current item is the file that was opened (not an entry of a playlist), and its resume
     // point was looked at.
     bool OnOpenedFile();
-    void Record(double position);
+    // Past the watched mark it counts as watched unless it only stopped there.
+    void Record(double position, bool finished = true);
     void KeepLater(unsigned round);
 
     MediaPlayerControl& control_;

@@ -10,6 +10,7 @@
 #include "platform/guessed_text.h"
 #include "platform/image_widget.h"
 #include "platform/media_session.h"
+#include "platform/readable_wait.h"
 #include "platform/sleep_watch.h"
 #include "player/cover_art.h"
 #include "player/media_player_control.h"
@@ -120,10 +121,13 @@ TPlayer_Form::TPlayer_Form(std::unique_ptr<MediaEngine> engine, const ScreenServ
     connect(WMP1, &MediaPlayerControl::stateChanged, this, &TPlayer_Form::WMP1StateChange);
     connect(WMP1, &MediaPlayerControl::positionChanged, this, &TPlayer_Form::WMP1PositionChange);
     connect(WMP1, &MediaPlayerControl::itemEnded, this, &TPlayer_Form::WMP1ItemEnded);
+    connect(WMP1, &MediaPlayerControl::itemCutShort, this, &TPlayer_Form::WMP1ItemCutShort);
+    readable_ = std::make_unique<ReadableWait>(clock_);
 
     Note = new ScreenNote(this);
     PauseMark = new ScreenNote(this);
     Times = new ScreenNote(this);
+    WaitNote = new ScreenNote(this);
     resume_ = std::make_unique<PlaybackResume>(*WMP1, services.index, clock_, *this);
     tracks_ = std::make_unique<TrackMemory>(*WMP1, services.index);
     connect(WMP1, &MediaPlayerControl::tracksAdded, this, [this] {
@@ -294,6 +298,7 @@ void TPlayer_Form::FormKeyDown(int& key, ShiftState shift) {
 }
 
 void TPlayer_Form::FormClose() {
+    EndWaiting();
     disconnect(WMP1, nullptr, this, nullptr);
     disconnect(&sleep_, nullptr, this, nullptr);
     registration_.Release();
@@ -392,6 +397,22 @@ void TPlayer_Form::WMP1StateChange() {
         PauseMark->hide();
     if (!IsMusicMode())
         resume_->Playing(WMP1->playState() == playstate::Playing);
+    if (WMP1->playState() == playstate::Buffering) {
+        // Data that does not come for a while: the share is asleep or gone. mpv goes on by
+        // itself when it comes; until then the owner is told, and the place is kept.
+        const unsigned round = ++bufferingRound_;
+        clock_.CallAfter(kStalledAfter, this, [this, round] {
+            if (round != bufferingRound_ || WMP1->playState() != playstate::Buffering)
+                return;
+            ShowWaitingFor(WMP1->currentMedia().sourceURL());
+            if (!IsMusicMode())
+                RunReportingErrors([this] { resume_->KeepPosition(); });
+        });
+    } else {
+        ++bufferingRound_;
+        if (!readable_->Waiting())
+            WaitNote->hide();
+    }
     sessions_.Announce();
     WMP1PositionChange();
 }
@@ -435,6 +456,11 @@ void TPlayer_Form::WMP1MediaChange() {
     if (IsMusicMode()) {
         QueueNextSong();
         return;
+    }
+    // Opened again after a wait for its share: on from where it stopped.
+    if (reopenAt_ >= 0 && item == WMP1->URL()) {
+        RunReportingErrors([this] { WMP1->controls().setCurrentPosition(reopenAt_); });
+        reopenAt_ = -1;
     }
     // A track mpv refuses is told; the item still goes on where it was left.
     RunReportingErrors([this] { tracks_->Apply(); });
@@ -484,6 +510,7 @@ void TPlayer_Form::ShowIndicator(const QString& text) {
 }
 
 void TPlayer_Form::Stop() {
+    EndWaiting();
     CancelCountdown();
     if (!IsMusicMode())
         resume_->KeepPosition();
@@ -569,7 +596,39 @@ void TPlayer_Form::CancelCountdown() {
     Note->hide();
 }
 
+void TPlayer_Form::WMP1ItemCutShort(const QByteArray& item, double position) {
+    // A playlist has gone on to its next entry by itself.
+    if (item != WMP1->URL() && !neighbours.contains(item))
+        return;
+    LeaveItem();
+    if (!IsMusicMode())
+        RunReportingErrors([&] { resume_->KeepPositionAt(item, position); });
+    ShowWaitingFor(item);
+    readable_->Wait(item, [this, item, position](bool atOnce) {
+        WaitNote->hide();
+        if (atOnce) {
+            // Whole and readable: it was just shorter than it said.
+            WMP1ItemEnded(item);
+            return;
+        }
+        reopenAt_ = position;
+        RunReportingErrors([&] { WMP1->setURL(item); });
+    });
+}
+
+void TPlayer_Form::ShowWaitingFor(const QByteArray& item) {
+    WaitNote->ShowText(WaitingForFolderOf(item), ScreenNote::Size::Indicator, 0);
+}
+
+void TPlayer_Form::EndWaiting() {
+    readable_->Stop();
+    reopenAt_ = -1;
+    ++bufferingRound_;
+    WaitNote->hide();
+}
+
 void TPlayer_Form::LeaveItem() {
+    EndWaiting();
     CancelCountdown();
     ++jumpRound_;
     gatheredJump_ = 0;

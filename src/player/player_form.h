@@ -20,6 +20,7 @@ class ImageWidget;
 class Panel;
 class PlayerMediaSession;
 class PlaybackResume;
+class ReadableWait;
 class TrackMemory;
 class ScreenNote;
 class PlaybackNotice;
@@ -67,6 +68,8 @@ public:
     QList<QByteArray> neighbours;
     // What could not be played, over the picture or the music panel.
     PlaybackNotice* Notice;
+    // "Waiting for <folder>…" while the item cannot be read (a share gone away or asleep).
+    ScreenNote* WaitNote;
 
     void FormCreate();
     void FormShow() override;
@@ -84,6 +87,11 @@ public:
     // the folder, a song at once, a film after a notice counting down (Esc, Back or Stop keep the
     // player on the ended film; Enter or Next start the next one at once).
     void WMP1ItemEnded(const QByteArray& item);
+    // The item stopped well before its end. Its place is kept (never as watched, never as an
+    // end), and while its file cannot be read the screen says what it waits for; readable again,
+    // a file the player was given (or stepped to) goes on from there by itself, one that was
+    // whole all along (only shorter than it said) has ended.
+    void WMP1ItemCutShort(const QByteArray& item, double position);
 
     void PlayPause();
     void FastForward();
@@ -109,6 +117,8 @@ public:
     static constexpr std::chrono::milliseconds kJumpGathering{750};
     static constexpr int kTimesMs = 3000;
     static constexpr int kNextCountdownSeconds = 5;
+    // Waiting for data this long means the file's share does not answer.
+    static constexpr std::chrono::seconds kStalledAfter{5};
     // Whether the notice before the next film is counting down.
     bool CountingDown() const { return countdown_ > 0; }
 
@@ -154,6 +164,9 @@ private:
     // The caption and, in music mode, the cover from what is known of the current item.
     void ShowNowPlaying();
     void ShowIndicator(const QString& text);
+    void ShowWaitingFor(const QByteArray& item);
+    // The wait for an unreadable item ends (it came back, or the owner went on).
+    void EndWaiting();
 
     Clock& clock_;
     int countdown_ = 0;     // seconds left before the next film; 0: none
@@ -177,6 +190,9 @@ private:
     BackgroundJob readingFiles_;
     std::unique_ptr<PlaybackResume> resume_;
     std::unique_ptr<TrackMemory> tracks_;
+    std::unique_ptr<ReadableWait> readable_;
+    double reopenAt_ = -1; // where the item re-opened after a wait goes on; -1: none
+    unsigned bufferingRound_ = 0;
 };
 
 // The player screen on libmpv set up for a media file or playlist: category 1 (Video) shows the

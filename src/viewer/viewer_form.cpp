@@ -32,7 +32,8 @@ TViewer_Form::TViewer_Form(const ScreenServices& services, PictureLoader loadPic
       PG1(MakeScreenGradient(this, Image1)), Timer1(new Timer(this)), services_(services),
       awake_(services.awake), prefetch_(std::make_unique<PicturePrefetch>(services.plugins)),
       session_(std::make_unique<ViewerMediaSession>(*this)), registration_(services.sessions),
-      loadPicture_(std::move(loadPicture)) {
+      loadPicture_(std::move(loadPicture)),
+      readable_(std::make_unique<ReadableWait>(services.clock)) {
     setWindowTitle(QCoreApplication::translate("Viewer", "Pictures"));
     SetBlackBackground(*this);
 
@@ -218,12 +219,27 @@ QImage TViewer_Form::DecodeCanvas(const QByteArray& picturePath) {
         throw;
     } catch (const AppError& error) {
         // While the show runs, a box per tick would pile up: the failure is written on the black
-        // area instead and the show goes on. Stepped by hand, the failure is reported as usual.
+        // area instead. Stepped by hand, the failure is reported as usual.
         if (!Timer1->enabled())
             throw;
-        return CaptionCanvas(error.message());
+        return WaitForPicture(picturePath, error.message());
     }
     return FittedCanvas(bitmap.Image(), Image1->size());
+}
+
+QImage TViewer_Form::WaitForPicture(const QByteArray& picturePath, const QString& failure) {
+    Timer1->setEnabled(false);
+    readable_->Wait(picturePath, [this, picturePath, failure](bool atOnce) {
+        if (!running_ || index_ >= list_.size() || list_[index_] != picturePath)
+            return;
+        Timer1->setEnabled(true);
+        UpdateScreenAwake();
+        if (atOnce)
+            DrawPicture(CaptionCanvas(failure));
+        else
+            ShowPicture(picturePath);
+    });
+    return CaptionCanvas(WaitingForFolderOf(picturePath));
 }
 
 void TViewer_Form::PrefetchNext() {
@@ -322,6 +338,7 @@ void TViewer_Form::SetTimerInterval() {
 
 void TViewer_Form::CloseViewer() {
     prefetch_->Drop();
+    readable_->Stop();
     Timer1->setEnabled(false);
     UpdateScreenAwake();
     Image1->hide();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/media_session.h"
+#include "platform/readable_wait.h"
 #include "platform/screen_awake.h"
 #include "ui/form.h"
 #include "ui/screen_services.h"
@@ -91,6 +92,10 @@ private:
     // Decodes the picture after the one shown, if any, while this one is on screen.
     void PrefetchNext();
     QImage CaptionCanvas(const QString& text) const;
+    // A picture of the running show that failed: while its file cannot be read (its share went
+    // away) the show waits on it, saying so, and goes on from it once it can; a file that can be
+    // read failed for itself, and its failure stays written while the show goes on.
+    QImage WaitForPicture(const QByteArray& picturePath, const QString& failure);
     void SetTimerInterval();
     // Image1 fills the screen above PB1, which takes the bottom when shown.
     void Arrange();
@@ -110,4 +115,5 @@ private:
     std::unique_ptr<ViewerMediaSession> session_;
     MediaSessionRegistration registration_;
     const PictureLoader loadPicture_;
+    std::unique_ptr<ReadableWait> readable_;
 };

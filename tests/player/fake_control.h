@@ -74,6 +74,7 @@ public:
     void ChangeMedia() { emit itemChanged(source); }
     void SkipItem(const QString& message) { emit itemSkipped(message); }
     void EndItem() { emit itemEnded(source); }
+    void CutShort() { emit itemCutShort(source, at); }
     void AddTracks() { emit tracksAdded(); }
 
 private:

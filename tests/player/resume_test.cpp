@@ -8,10 +8,15 @@
 #include "rich_media.h"
 #include "settings/playback_index.h"
 #include "settings/store.h"
+#include "stall_shim.h"
 #include "test_media.h"
 #include "test_services.h"
+#include "worker_waits.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPointer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -225,6 +230,89 @@ TEST_F(ResumeScreenTest, PlaylistEntriesAndMusicAreNotResumed) {
     EXPECT_TRUE(songs->log->isEmpty());
 }
 
+// ---- a share that goes away ----
+
+// A film on a share: a real file, whose reads the test can make fail as a share gone away does.
+class ShareGoneTest : public ResumeScreenTest {
+protected:
+    ShareGoneTest() {
+        QDir(share.path()).mkpath("Season 1");
+        film = QFile::encodeName(share.filePath("Season 1/Episode 4.mkv"));
+        WriteFile(QFile::decodeName(film), QByteArray(20000, 'x'));
+        form->neighbours = {film, film + "-next"};
+        Open(film, film);
+        control->opened.clear();
+        control->at = 950; // past the watched mark
+    }
+    ~ShareGoneTest() override { stall_shim_mend(); }
+    // The share goes away under the playing film.
+    void GoAway() {
+        stall_shim_fail(QFile::encodeName(share.path()).constData());
+        control->CutShort();
+        ASSERT_TRUE(WaitForWorkersToEnd()); // the first try, in vain
+    }
+
+    QTemporaryDir share;
+    QByteArray film;
+};
+
+TEST_F(ShareGoneTest, TheFilmWaitsWithItsPlaceKeptAndGoesOnFromThereWhenTheShareIsBack) {
+    GoAway();
+    EXPECT_FALSE(form->WaitNote->isHidden());
+    EXPECT_EQ(form->WaitNote->text(), QStringLiteral("Waiting for Season 1…"));
+    // Kept as a place to go on from, never as watched, and no next episode is offered.
+    EXPECT_EQ(KeptPosition(film), 950);
+    EXPECT_EQ(Kept(film)->playCount, 0);
+    EXPECT_FALSE(form->CountingDown());
+    // Still gone at the next try.
+    clock.Advance(std::chrono::seconds(1));
+    ASSERT_TRUE(WaitForWorkersToEnd());
+    EXPECT_TRUE(control->opened.isEmpty());
+
+    stall_shim_mend();
+    clock.Advance(std::chrono::seconds(2));
+    ASSERT_TRUE(WaitForWorkersToEnd());
+    EXPECT_EQ(control->opened, film);
+    EXPECT_TRUE(form->WaitNote->isHidden());
+    log->clear();
+    control->current = EngineState::Playing;
+    control->at = 0;
+    control->ChangeMedia();
+    EXPECT_EQ(*log, QStringList{"position 950"});
+}
+
+TEST_F(ShareGoneTest, AFileThatCanBeReadAllAlongWasJustShorterThanItSaid) {
+    control->CutShort();
+    ASSERT_TRUE(WaitForWorkersToEnd());
+    EXPECT_TRUE(form->WaitNote->isHidden());
+    EXPECT_EQ(Kept(film)->playCount, 1);
+    EXPECT_TRUE(form->CountingDown()); // on to the next episode, as at any end
+}
+
+TEST_F(ShareGoneTest, EscapeLeavesWhileWaitingAndNothingOpensAfterwards) {
+    GoAway();
+    form->PressKey(vk::Escape);
+    EXPECT_FALSE(form->isVisible());
+    stall_shim_mend();
+    clock.Advance(std::chrono::seconds(30));
+    ASSERT_TRUE(WaitForWorkersToEnd());
+    EXPECT_TRUE(control->opened.isEmpty());
+}
+
+TEST_F(ShareGoneTest, DataThatStopsComingIsToldAfterAWhileAndTheNoteGoesWhenItComes) {
+    control->at = 400;
+    control->current = EngineState::Buffering;
+    control->AnnounceState();
+    clock.Advance(TPlayer_Form::kStalledAfter - std::chrono::seconds(1));
+    EXPECT_TRUE(form->WaitNote->isHidden());
+    clock.Advance(std::chrono::seconds(1));
+    EXPECT_EQ(form->WaitNote->text(), QStringLiteral("Waiting for Season 1…"));
+    EXPECT_EQ(KeptPosition(film), 400);
+    control->current = EngineState::Playing;
+    control->AnnounceState();
+    EXPECT_TRUE(form->WaitNote->isHidden());
+}
+
 // ---- real libmpv ----
 
 TEST_F(ResumeStoreTest, RealPlayerResumesAnEpisode) {
@@ -250,4 +338,38 @@ TEST_F(ResumeStoreTest, RealPlayerResumesAnEpisode) {
         form->close();
     }
 }
+// The episode's share goes away at 3:20 and comes back: mpv's reads fail under it.
+TEST_F(ResumeStoreTest, RealPlayerWaitsForAShareThatWentAwayAndGoesOnWhereItStopped) {
+    QTemporaryDir share;
+    const QByteArray episode = QFile::encodeName(share.filePath("Episode.mp4"));
+    // Noise: it cannot be compressed, so mpv has seconds, not the whole film, read ahead.
+    Ffmpeg({"-f", "lavfi", "-i", "testsrc=duration=300:size=64x48:rate=5", "-vf",
+            "noise=alls=100:allf=t", "-c:v", "libx264", "-preset", "ultrafast", "-g", "10",
+            QFile::decodeName(episode)});
+    ManualClock clock;
+    TestServices services(&clock);
+    const Seam<MpvOptions>::Override nullOutputs(MpvEngine::DefaultOptionsSeam(),
+                                                 MpvOptions{"null", false});
+    auto form = CreatePlayerScreen(episode, 1, services.Screens());
+    form->show();
+    ASSERT_TRUE(WaitFor([&] { return form->WMP1->playState() == playstate::Playing; }));
+    form->WMP1->controls().setCurrentPosition(200);
+    ASSERT_TRUE(WaitFor([&] { return form->WMP1->controls().currentPosition() >= 200; }));
+
+    stall_shim_fail(QFile::encodeName(share.path()).constData());
+    ASSERT_TRUE(WaitFor([&] { return !form->WaitNote->isHidden(); }));
+    const double kept = KeptPosition(episode);
+    EXPECT_GE(kept, 195);
+    EXPECT_LT(kept, 240);
+    EXPECT_EQ(Kept(episode)->playCount, 0);
+
+    ASSERT_TRUE(WaitForWorkersToEnd()); // the first try, in vain
+    stall_shim_mend();
+    clock.Advance(std::chrono::seconds(1));
+    ASSERT_TRUE(WaitFor([&] { return form->WaitNote->isHidden(); }));
+    ASSERT_TRUE(WaitFor([&] { return form->WMP1->controls().currentPosition() >= kept; }));
+    EXPECT_EQ(form->WMP1->playState(), playstate::Playing);
+    form->close();
+}
+
 } // namespace

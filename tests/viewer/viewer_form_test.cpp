@@ -11,7 +11,9 @@
 #include "settings/general.h"
 #include "spi/spibmp.h"
 #include "spi/spis.h"
+#include "stall_shim.h"
 #include "test_services.h"
+#include "worker_waits.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -433,6 +435,8 @@ TEST_F(ViewerTest, UndecodableDuringTheShowIsWrittenOnTheScreenAndTheShowGoesOn)
     Settle(v);
     v.Timer1Timer();
     Settle(v);
+    // Its file can be read: it failed for itself, and the show goes on.
+    ASSERT_TRUE(WaitForWorkersToEnd());
     EXPECT_TRUE(messages.texts.isEmpty());
     EXPECT_EQ(v.Index(), 1);
     EXPECT_TRUE(v.Running());
@@ -449,6 +453,30 @@ TEST_F(ViewerTest, UndecodableDuringTheShowIsWrittenOnTheScreenAndTheShowGoesOn)
     Settle(v);
     EXPECT_EQ(v.Index(), 2);
     EXPECT_EQ(Centre(), kBlue);
+}
+
+// The next picture's share goes away during the show, and comes back.
+TEST_F(ViewerTest, TheShowWaitsOnAPictureThatCannotBeReadAndGoesOnWhenItCan) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("share"));
+    const QByteArray list =
+        List({Picture("r.bmp", {8, 6}, kRed), Picture("share/g.bmp", {8, 6}, kGreen),
+              Picture("b.bmp", {8, 6}, kBlue)});
+    stall_shim_fail(QFile::encodeName(dir.filePath("share")).constData());
+    TViewer_Form& v = Open(list, true);
+    v.StartSlideShow();
+    Settle(v);
+    v.Timer1Timer();
+    Settle(v);
+    ASSERT_TRUE(WaitForWorkersToEnd());
+    EXPECT_EQ(v.Index(), 1);
+    EXPECT_TRUE(v.Running());
+    EXPECT_FALSE(v.Timer1->isArmed()); // waiting on it, not stepping past it
+    EXPECT_TRUE(messages.texts.isEmpty());
+    stall_shim_mend();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return v.Timer1->isArmed(); }, 15000));
+    Settle(v);
+    EXPECT_EQ(v.Index(), 1);
+    EXPECT_EQ(Centre(), kGreen);
 }
 
 TEST_F(ViewerTest, UndecodableFirstPictureIsReportedOnShow) {

@@ -1,7 +1,8 @@
-// Makes file-system calls on chosen paths stall until released, as a sleeping or hung share does.
-// Linked into a test binary (or preloaded with LD_PRELOAD) it stands in front of the C library's
-// opendir, the stat family, access and open; a call on a path that begins with the held prefix
-// waits until the test releases it.
+// Makes file-system calls on chosen paths stall until released, as a sleeping or hung share does,
+// or fail with EIO, as a share that went away does. Linked into a test binary (or preloaded with
+// LD_PRELOAD) it stands in front of the C library's opendir, the stat family, access, open and
+// read; a call on a path that begins with the held prefix waits until the test releases it, and
+// an open or a read of a file below the failing prefix fails until the test mends it.
 #include "stall_shim.h"
 
 #include <dirent.h>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <condition_variable>
@@ -69,6 +71,31 @@ void StallOnAt(int dirFd, const char* path) {
     StallOn((std::string(folder) + '/' + path).c_str());
 }
 
+// The failing prefix; empty: nothing fails. Never destroyed, as the state above.
+std::mutex& failMutex = *new std::mutex;
+std::string& failing = *new std::string;
+std::atomic<bool> anyFailing{false};
+
+bool Fails(const char* path) {
+    if (!anyFailing.load() || path == nullptr)
+        return false;
+    const std::lock_guard lock(failMutex);
+    return !failing.empty() && std::strncmp(path, failing.c_str(), failing.size()) == 0;
+}
+
+bool FdFails(int fd) {
+    if (!anyFailing.load())
+        return false;
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    char path[PATH_MAX];
+    const ssize_t n = readlink(link, path, sizeof path - 1);
+    if (n <= 0)
+        return false;
+    path[n] = '\0';
+    return Fails(path);
+}
+
 template <typename Function> Function Next(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
@@ -76,6 +103,10 @@ template <typename Function> Function Next(const char* name) {
 // open and open64 take a mode only when they may create the file.
 int OpenThrough(const char* function, const char* path, int flags, va_list arguments) {
     StallOn(path);
+    if (Fails(path)) {
+        errno = EIO;
+        return -1;
+    }
     const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) != 0 ? va_arg(arguments, mode_t) : 0;
     return Next<int (*)(const char*, int, ...)>(function)(path, flags, mode);
 }
@@ -92,6 +123,43 @@ void stall_shim_hold(const char* prefix) {
 
 void stall_shim_release(void) {
     stall_shim_hold("");
+}
+
+void stall_shim_fail(const char* prefix) {
+    const std::lock_guard lock(failMutex);
+    failing = prefix;
+    anyFailing = !failing.empty();
+}
+
+void stall_shim_mend(void) {
+    stall_shim_fail("");
+}
+
+ssize_t read(int fd, void* buffer, size_t size) {
+    if (FdFails(fd)) {
+        errno = EIO;
+        return -1;
+    }
+    static const auto next = Next<ssize_t (*)(int, void*, size_t)>("read");
+    return next(fd, buffer, size);
+}
+
+ssize_t pread64(int fd, void* buffer, size_t size, off64_t offset) {
+    if (FdFails(fd)) {
+        errno = EIO;
+        return -1;
+    }
+    static const auto next = Next<ssize_t (*)(int, void*, size_t, off64_t)>("pread64");
+    return next(fd, buffer, size, offset);
+}
+
+ssize_t pread(int fd, void* buffer, size_t size, off_t offset) {
+    if (FdFails(fd)) {
+        errno = EIO;
+        return -1;
+    }
+    static const auto next = Next<ssize_t (*)(int, void*, size_t, off_t)>("pread");
+    return next(fd, buffer, size, offset);
 }
 
 int stall_shim_waiting(void) {

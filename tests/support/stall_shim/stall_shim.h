@@ -6,6 +6,10 @@ extern "C" {
 void stall_shim_hold(const char* prefix);
 // Lets every waiting call go on; nothing stalls any more.
 void stall_shim_release(void);
+// From now on, opening a file below prefix, or reading one opened before, fails with EIO.
+void stall_shim_fail(const char* prefix);
+// Nothing fails any more.
+void stall_shim_mend(void);
 // How many calls are waiting now.
 int stall_shim_waiting(void);
 // Waits up to timeoutMs until at least count calls wait; 1 when they do.
