@@ -153,6 +153,15 @@ void ScreenStack::PlaceFullScreen() {
     }
 }
 
+void ScreenStack::setVisible(bool visible) {
+    // A window cannot be made without a screen to make it on.
+    if (visible && QGuiApplication::screens().isEmpty()) {
+        shownWhenLost_ = true;
+        return;
+    }
+    QWidget::setVisible(visible);
+}
+
 void ScreenStack::WatchScreen(QScreen* screen) {
     connect(screen, &QScreen::geometryChanged, this, [this] { FollowScreensLater(); });
 }

@@ -53,6 +53,9 @@ public:
     void PlaceFullScreen();
     // Whether the window stands on a usable screen now.
     bool OnScreen() const { return onScreen_; }
+    // Shown while there is no screen at all (a PC switched on with the TV off), the window waits
+    // for one and shows itself on it.
+    void setVisible(bool visible) override;
 
     // Device input that reaches the window is the top screen's.
     void WmInput(const RawInputMessage& message) override;

@@ -136,4 +136,33 @@ TEST_F(ScreenFollowTest, ThePlayerFollowsTheScreenToo) {
         EXPECT_EQ(player.PB1->height(), layout.progressHeight);
     }
 }
+// The PC is switched on while the TV is off: the program comes up with no screen to show on and
+// lays itself out when one comes.
+TEST(ScreenFollowStartTest, AStartWithNoScreenWaitsForOne) {
+    ScreenSetScope screens;
+    if (!screens.Applied())
+        GTEST_SKIP() << "screens can be changed at run time on the offscreen platform only";
+    screens.Set({});
+    WriteSettingString(0, settingskey::System, QStringLiteral("ExitCode"), QStringLiteral("1"));
+    TSPIs plugins;
+    TestServices services;
+    ScreenStack& window = services.window;
+    QSignalSpy back(&window, &ScreenStack::screenBack);
+    auto owned = std::make_unique<Tmain_form>(nullptr, nullptr, QStringList{}, plugins);
+    Tmain_form& menu = *owned;
+    window.PlaceFullScreen();
+    window.Push(std::move(owned));
+    window.show();
+    EXPECT_FALSE(window.OnScreen());
+    screens.Set({QSize(1366, 768)});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.OnScreen(); }));
+    EXPECT_EQ(back.size(), 1);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.geometry().size(), QSize(1366, 768));
+    const MainMenuLayout main = ComputeMainMenuLayout(1366, 768);
+    EXPECT_EQ(menu.PNL004->geometry(),
+              QRect(main.left, main.panelTops[3], main.width, main.height));
+    EraseSettingKey(0, settingskey::Root);
+}
+
 } // namespace
