@@ -7,6 +7,7 @@
 #include "input/remote_input.h"
 #include "platform/application.h"
 #include "platform/display_check.h"
+#include "platform/heap_tuning.h"
 #include "platform/session_bus.h"
 #include "platform/sleep_watch.h"
 #include "platform/translations.h"
@@ -16,6 +17,8 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    // Hours of playback free and take frame-sized blocks all the time.
+    KeepLargeBlocksMapped();
     if (const auto exitCode = RunCommandLineOnly(argc, argv))
         return *exitCode;
     auto displayGuard = std::make_unique<DisplayStartGuard>();

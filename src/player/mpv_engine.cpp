@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <malloc.h>
 #include <mutex>
 #include <vector>
 
@@ -68,6 +69,9 @@ void TerminateInBackground(mpv_handle* handle) {
     }
     BackgroundJob::RunDetached([terminate = Mpv().terminate_destroy, handle, &shutdowns] {
         terminate(handle);
+        // The player's threads leave what they freed in the C library's arenas, between blocks
+        // still in use: given back now, or every player opened and closed would add to the size.
+        malloc_trim(0);
         const std::lock_guard lock(shutdowns.mutex);
         --shutdowns.running;
         shutdowns.ended.notify_all();
