@@ -38,7 +38,15 @@ void ScreenNote::ShowText(const QString& text, Size size, int milliseconds) {
 void ScreenNote::Place(Size size) {
     const QWidget& screen = *parentWidget();
     const int pad = TextHeight(size, screen.height()) / 3;
-    const QSize text = sizeHint().grownBy(QMargins(pad, pad, pad, pad));
+    setContentsMargins(pad, pad, pad, pad);
+    // A text wider than the screen (a long folder or file name) goes on over more lines rather
+    // than being cut off at the screen's edges.
+    setWordWrap(false);
+    QSize text = sizeHint();
+    if (text.width() > screen.width()) {
+        setWordWrap(true);
+        text = QSize(screen.width(), heightForWidth(screen.width()));
+    }
     const QSize fitted(std::min(text.width(), screen.width()),
                        std::min(text.height(), screen.height()));
     switch (size) {

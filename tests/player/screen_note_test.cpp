@@ -81,6 +81,25 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- track keys ----
 
+// A name longer than the screen is wide goes on over more lines, never past the screen's edges.
+TEST(ScreenNoteTest, ALongTextWrapsInsideTheScreen) {
+    QWidget screen;
+    screen.resize(1366, 768);
+    ScreenNote note(&screen);
+    note.ShowText(QStringLiteral("Waiting for The Complete Series of a Very Long Named Show "
+                                 "Season 01 Remastered Edition…"),
+                  ScreenNote::Size::Indicator, 0);
+    EXPECT_GE(note.x(), 0);
+    EXPECT_LE(note.geometry().right(), screen.width() - 1);
+    const QFontMetrics metrics(note.font());
+    EXPECT_GE(note.height(), 2 * metrics.height()); // two lines at least
+    EXPECT_LE(note.geometry().bottom(), screen.height() - 1);
+    // A short one stays on one line, centred.
+    note.ShowText(QStringLiteral("Paused"), ScreenNote::Size::Indicator, 0);
+    EXPECT_LT(note.height(), 2 * metrics.height());
+    EXPECT_LE(std::abs(note.geometry().center().x() - screen.width() / 2), 1);
+}
+
 TEST(TrackKeys, CtrlTAndCtrlAAndTheRemotesButtonsCycleAndShowTheChoice) {
     auto* control = new FakeEngine;
     TestServices services;
