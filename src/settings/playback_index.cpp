@@ -1,5 +1,6 @@
 #include "settings/playback_index.h"
 
+#include "platform/byte_path.h"
 #include "settings/schema.h"
 #include "settings/store.h"
 
@@ -126,22 +127,13 @@ void PlaybackIndex::Write(const QByteArray& path, const std::optional<PlaybackRe
                           const std::function<void()>& write) {
     if (store_.RunsOnDefaults())
         return;
-    const QString identity = HeldIdentity(path);
     //: %1 is the name of a file that was played.
     const QString label = QCoreApplication::translate("PlaybackIndex", "where %1 was left")
-                              .arg(QFile::decodeName(path.mid(path.lastIndexOf('/') + 1)));
-    try {
-        if (!store_.HoldsWrites()) {
-            write();
-            held_.erase(path);
-            return;
-        }
-        store_.Hold(identity, label, write);
-    } catch (const SettingsStoreError& error) {
-        if (!store_.HoldIfRefused(error, identity, label, write))
-            throw;
-    }
-    held_[path] = record;
+                              .arg(QFile::decodeName(LastPathComponent(path)));
+    if (store_.WriteOrHold(HeldIdentity(path), label, write))
+        held_[path] = record;
+    else
+        held_.erase(path);
 }
 
 std::optional<std::optional<PlaybackRecord>> PlaybackIndex::Held(const QByteArray& path) {

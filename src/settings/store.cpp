@@ -456,36 +456,28 @@ QString SettingsStore::HeldValueIdentity(RootKey root, const QString& keyPath,
            u'\\' + Folded(valueName);
 }
 
-void SettingsStore::WriteValueNow(RootKey root, const QString& keyPath, const QString& valueName,
-                                  ValueKind kind, const QByteArray& data) {
-    WriteAtomically([&] { WriteValue(CreateKey(root, keyPath), valueName, kind, data); });
-}
-
 void SettingsStore::SetValue(RootKey root, const QString& keyPath, const QString& valueName,
                              ValueKind kind, const QByteArray& data) {
     const QString identity = HeldValueIdentity(root, keyPath, valueName);
-    auto write = [this, root, keyPath, valueName, kind, data] {
-        WriteAtomically([&] { WriteValue(CreateKey(root, keyPath), valueName, kind, data); });
-    };
+    if (WriteOrHold(identity, valueName, [this, root, keyPath, valueName, kind, data] {
+            WriteAtomically([&] { WriteValue(CreateKey(root, keyPath), valueName, kind, data); });
+        }))
+        heldValues_[identity] = StoredValue{valueName, kind, data};
+}
+
+bool SettingsStore::WriteOrHold(const QString& identity, const QString& label,
+                                const std::function<void()>& write) {
     try {
         if (!HoldsWrites() || transactionDepth_ > 0) {
             write();
-            return;
+            return false;
         }
-        Hold(identity, valueName, write);
     } catch (const SettingsStoreError& error) {
-        if (!HoldIfRefused(error, identity, valueName, write))
+        if (!error.Refusal() || transactionDepth_ > 0)
             throw;
+        heldReason_ = error.Reason();
     }
-    heldValues_[identity] = StoredValue{valueName, kind, data};
-}
-
-bool SettingsStore::HoldIfRefused(const SettingsStoreError& error, const QString& identity,
-                                  const QString& label, std::function<void()> write) {
-    if (!error.Refusal() || transactionDepth_ > 0)
-        return false;
-    heldReason_ = error.Reason();
-    Hold(identity, label, std::move(write));
+    Hold(identity, label, write);
     return true;
 }
 

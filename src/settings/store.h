@@ -139,18 +139,15 @@ public:
     // transaction, it is held instead of failing; within one, the refusal fails the whole.
     void SetValue(RootKey root, const QString& keyPath, const QString& valueName, ValueKind kind,
                   const QByteArray& data);
-    // Held writes: what the store refused for now is kept in memory (a later write of the same
-    // identity replaces it), held values read back as written, the first refusal is told to the
-    // listener, and WriteHeld() writes them all as one unit once the store takes them. Holds the
-    // write and answers true when error is a refusal outside a transaction; false otherwise.
-    bool HoldIfRefused(const SettingsStoreError& error, const QString& identity,
-                       const QString& label, std::function<void()> write);
-    // Holds a write without trying it: while writes are held, the next ones wait with them
-    // rather than each waiting for a lock again.
-    void Hold(const QString& identity, const QString& label, std::function<void()> write);
+    // Held writes: what the store refuses for now (outside a transaction) is kept in memory, a
+    // later write of the same identity replacing it; while writes are held, the next ones wait
+    // with them rather than each waiting for a lock again. The first refusal of a run is told to
+    // the listener; WriteHeld(), and any transaction that commits, writes them all first. Runs the
+    // write, or holds it: true when it is held (label names it for the owner). Any failure but a
+    // refusal outside a transaction is raised.
+    bool WriteOrHold(const QString& identity, const QString& label,
+                     const std::function<void()>& write);
     bool Holds(const QString& identity) const;
-    // Drops a held write (the thing it wrote was written since, or deleted).
-    void ForgetHeld(const QString& identity);
     // Writes what is held as one unit (so does any transaction that commits); true when nothing
     // is held any more.
     bool WriteHeld();
@@ -182,8 +179,9 @@ private:
     };
     static QString HeldValueIdentity(RootKey root, const QString& keyPath,
                                      const QString& valueName);
-    void WriteValueNow(RootKey root, const QString& keyPath, const QString& valueName,
-                       ValueKind kind, const QByteArray& data);
+    void Hold(const QString& identity, const QString& label, std::function<void()> write);
+    // Drops a held write (one of the same identity is held in its place).
+    void ForgetHeld(const QString& identity);
 
     // In the order first held; held values by identity too, for reading back.
     std::vector<HeldWrite> held_;

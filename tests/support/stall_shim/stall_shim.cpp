@@ -100,6 +100,15 @@ template <typename Function> Function Next(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
+// A read of a file below the failing prefix fails with EIO; any other goes through.
+template <typename Read, typename... Rest> ssize_t ReadThrough(Read next, int fd, Rest... rest) {
+    if (FdFails(fd)) {
+        errno = EIO;
+        return -1;
+    }
+    return next(fd, rest...);
+}
+
 // open and open64 take a mode only when they may create the file.
 int OpenThrough(const char* function, const char* path, int flags, va_list arguments) {
     StallOn(path);
@@ -136,30 +145,18 @@ void stall_shim_mend(void) {
 }
 
 ssize_t read(int fd, void* buffer, size_t size) {
-    if (FdFails(fd)) {
-        errno = EIO;
-        return -1;
-    }
     static const auto next = Next<ssize_t (*)(int, void*, size_t)>("read");
-    return next(fd, buffer, size);
+    return ReadThrough(next, fd, buffer, size);
 }
 
 ssize_t pread64(int fd, void* buffer, size_t size, off64_t offset) {
-    if (FdFails(fd)) {
-        errno = EIO;
-        return -1;
-    }
     static const auto next = Next<ssize_t (*)(int, void*, size_t, off64_t)>("pread64");
-    return next(fd, buffer, size, offset);
+    return ReadThrough(next, fd, buffer, size, offset);
 }
 
 ssize_t pread(int fd, void* buffer, size_t size, off_t offset) {
-    if (FdFails(fd)) {
-        errno = EIO;
-        return -1;
-    }
     static const auto next = Next<ssize_t (*)(int, void*, size_t, off_t)>("pread");
-    return next(fd, buffer, size, offset);
+    return ReadThrough(next, fd, buffer, size, offset);
 }
 
 int stall_shim_waiting(void) {
