@@ -17,6 +17,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -81,18 +82,14 @@ QTreeWidgetItem* SelectedRow(const QTreeWidget* list) {
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
-QTreeWidget* MakeFolderList(QWidget* parent, const DialogUnits& u) {
+QTreeWidget* MakeFolderList(QWidget* parent) {
     auto* list = new QTreeWidget(parent);
-    list->setGeometry(u(QRect(4, 76, 457, 117)));
     list->setColumnCount(3);
     list->setHeaderLabels({QCoreApplication::translate("TConfig_Form", "タイトル"),
                            QCoreApplication::translate("TConfig_Form", "パス"),
                            QCoreApplication::translate("TConfig_Form", "ロック")});
     list->headerItem()->setTextAlignment(kLockColumn, Qt::AlignCenter);
     list->header()->setStretchLastSection(false);
-    list->setColumnWidth(0, u(102));
-    list->setColumnWidth(1, u(300));
-    list->setColumnWidth(kLockColumn, u(50));
     list->setRootIsDecorated(false);
     list->setItemsExpandable(false);
     list->setAllColumnsShowFocus(true);
@@ -102,14 +99,19 @@ QTreeWidget* MakeFolderList(QWidget* parent, const DialogUnits& u) {
     return list;
 }
 
+void PlaceFolderList(QTreeWidget* list, const DialogUnits& u) {
+    list->setGeometry(u(QRect(4, 76, 457, 117)));
+    list->setColumnWidth(0, u(102));
+    list->setColumnWidth(1, u(300));
+    list->setColumnWidth(kLockColumn, u(50));
+}
+
 } // namespace
 
 TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
-    const DialogUnits& u = units_;
-    SetUpFixedDialog(*this, tr("環境設定"), QSize(kClientWidth, kClientHeight), u);
+    SetUpFixedDialog(*this, tr("環境設定"), [this] { LayOut(); });
 
     PC1 = new QTabWidget(this);
-    PC1->setGeometry(u(QRect(0, 0, kClientWidth, kClientHeight - kButtonStripHeight)));
     TabSheet1 = new QWidget;
     TabSheet2 = new QWidget;
     TabSheet3 = new QWidget;
@@ -126,6 +128,7 @@ TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
         BuildCategoryTab(TabSheet3, 2);
     std::tie(Label9, ED301, Label10, ED302, Label11, LV3, Button9, Button10, Button11) =
         BuildCategoryTab(TabSheet4, 3);
+    // Beside the folder buttons, where the Picture tab has nothing.
     CHB101 = MakeContinueBox(TabSheet2);
     CHB201 = MakeContinueBox(TabSheet3);
     categories_ = {CategoryFields{TabSheet2, ED101, ED102, LV1, CHB101},
@@ -133,58 +136,92 @@ TConfig_Form::TConfig_Form(QWidget* parent) : QDialog(parent) {
                    CategoryFields{TabSheet4, ED301, ED302, LV3, nullptr}};
 
     Panel1 = new QWidget(this);
-    Panel1->setGeometry(
-        u(QRect(0, kClientHeight - kButtonStripHeight, kClientWidth, kButtonStripHeight)));
-    Button4 = MakeButton(Panel1, tr("OK"), u(QRect(312, 8, 75, 22)));
-    Button5 = MakeButton(Panel1, tr("キャンセル"), u(QRect(392, 8, 75, 22)));
+    Button4 = MakeButton(Panel1, tr("OK"));
+    Button5 = MakeButton(Panel1, tr("キャンセル"));
     Button4->setDefault(true);
     connect(Button4, &QPushButton::clicked, this, [this] { Button4_Click(); });
     connect(Button5, &QPushButton::clicked, this, [this] { done(mrCancel); });
 
     ChainTabOrder();
+    LayOut();
 }
 
 void TConfig_Form::BuildGeneralTab() {
-    const DialogUnits& u = units_;
-    ED01 = MakeEdit(TabSheet1, u(QRect(kControlsLeft, 8, 153, 20)));
+    ED01 = MakeEdit(TabSheet1);
     SE01 = new SpinEdit(TabSheet1);
-    SE01->setGeometry(u(QRect(kControlsLeft, 32, 53, 21)));
     SE01->setRange(0, 999);
     SE01->setValue(10);
-    Label1 = MakeLabel(TabSheet1, tr("終了コード(&E):"), u(QPoint(4, 12)), ED01);
-    Label2 = MakeLabel(TabSheet1, tr("アクティブディレイ(&A):"), u(QPoint(4, 36)), SE01);
+    Label1 = MakeLabel(TabSheet1, tr("終了コード(&E):"), ED01);
+    Label2 = MakeLabel(TabSheet1, tr("アクティブディレイ(&A):"), SE01);
 }
 
 QCheckBox* TConfig_Form::MakeContinueBox(QWidget* sheet) {
-    // Beside the folder buttons, where the Picture tab has nothing.
-    QCheckBox* box = MakeCheckBox(sheet, tr("次のファイルも続けて再生(&N)"),
-                                  units_(QRect(252, 200, 212, 22)), units_);
+    QCheckBox* box = MakeCheckBox(sheet, tr("次のファイルも続けて再生(&N)"));
     box->setChecked(true);
     return box;
 }
 
 TConfig_Form::CategoryTab TConfig_Form::BuildCategoryTab(QWidget* sheet, int tag) {
-    const DialogUnits& u = units_;
-    QLineEdit* unlock = MakeEdit(sheet, u(QRect(kControlsLeft, 8, 153, 20)));
-    QLineEdit* extensions = MakeEdit(sheet, u(QRect(kControlsLeft, 32, 341, 20)));
-    QTreeWidget* folders = MakeFolderList(sheet, u);
-    QPushButton* add = MakeButton(sheet, tr("追加(&A)"), u(QRect(8, 200, 75, 22)));
-    QPushButton* edit = MakeButton(sheet, tr("編集(&E)"), u(QRect(88, 200, 75, 22)));
-    QPushButton* remove = MakeButton(sheet, tr("削除(&D)"), u(QRect(168, 200, 75, 22)));
+    QLineEdit* unlock = MakeEdit(sheet);
+    QLineEdit* extensions = MakeEdit(sheet);
+    QTreeWidget* folders = MakeFolderList(sheet);
+    QPushButton* add = MakeButton(sheet, tr("追加(&A)"));
+    QPushButton* edit = MakeButton(sheet, tr("編集(&E)"));
+    QPushButton* remove = MakeButton(sheet, tr("削除(&D)"));
     for (QPushButton* button : {add, edit, remove})
         SetTag(button, tag);
     connect(add, &QPushButton::clicked, this, [this, add] { Add_Click(add); });
     connect(edit, &QPushButton::clicked, this, [this, edit] { Edit_Click(edit); });
     connect(remove, &QPushButton::clicked, this, [this, remove] { Delete_Click(remove); });
-    return {MakeLabel(sheet, tr("ロック解除コード(&U):"), u(QPoint(4, 12)), unlock),
+    return {MakeLabel(sheet, tr("ロック解除コード(&U):"), unlock),
             unlock,
-            MakeLabel(sheet, tr("表示する拡張子(&X):"), u(QPoint(4, 36)), extensions),
+            MakeLabel(sheet, tr("表示する拡張子(&X):"), extensions),
             extensions,
-            MakeLabel(sheet, tr("フォルダ(&F):"), u(QPoint(4, 60)), folders),
+            MakeLabel(sheet, tr("フォルダ(&F):"), folders),
             folders,
             add,
             edit,
             remove};
+}
+
+void TConfig_Form::LayOut() {
+    const std::optional<DialogUnits> units = DialogUnitsFor(*this);
+    if (!units)
+        return;
+    const DialogUnits& u = *units;
+    SizeFixedDialog(*this, QSize(kClientWidth, kClientHeight), u);
+    PC1->setGeometry(u(QRect(0, 0, kClientWidth, kClientHeight - kButtonStripHeight)));
+
+    ED01->setGeometry(u(QRect(kControlsLeft, 8, 153, 20)));
+    SE01->setGeometry(u(QRect(kControlsLeft, 32, 53, 21)));
+    PlaceLabel(Label1, u(QPoint(4, 12)));
+    PlaceLabel(Label2, u(QPoint(4, 36)));
+
+    for (const CategoryTab& tab :
+         {CategoryTab{Label3, ED101, Label4, ED102, Label5, LV1, Button1, Button2, Button3},
+          CategoryTab{Label6, ED201, Label7, ED202, Label8, LV2, Button6, Button7, Button8},
+          CategoryTab{Label9, ED301, Label10, ED302, Label11, LV3, Button9, Button10, Button11}}) {
+        const auto& [unlockLabel, unlock, extensionsLabel, extensions, foldersLabel, folders, add,
+                     edit, remove] = tab;
+        unlock->setGeometry(u(QRect(kControlsLeft, 8, 153, 20)));
+        extensions->setGeometry(u(QRect(kControlsLeft, 32, 341, 20)));
+        PlaceFolderList(folders, u);
+        add->setGeometry(u(QRect(8, 200, 75, 22)));
+        edit->setGeometry(u(QRect(88, 200, 75, 22)));
+        remove->setGeometry(u(QRect(168, 200, 75, 22)));
+        PlaceLabel(unlockLabel, u(QPoint(4, 12)));
+        PlaceLabel(extensionsLabel, u(QPoint(4, 36)));
+        PlaceLabel(foldersLabel, u(QPoint(4, 60)));
+    }
+    for (QCheckBox* box : {CHB101, CHB201})
+        PlaceCheckBox(box, u(QRect(252, 200, 212, 22)), u);
+
+    Panel1->setGeometry(
+        u(QRect(0, kClientHeight - kButtonStripHeight, kClientWidth, kButtonStripHeight)));
+    Button4->setGeometry(u(QRect(312, 8, 75, 22)));
+    Button5->setGeometry(u(QRect(392, 8, 75, 22)));
+    if (shownOnce_)
+        FitToFont(u);
 }
 
 void TConfig_Form::ChainTabOrder() {
@@ -205,17 +242,16 @@ void TConfig_Form::showEvent(QShowEvent* event) {
 }
 
 void TConfig_Form::FormShow() {
-    setFixedSize(units_(QSize(kClientWidth, kClientHeight)));
-    FitToFont();
+    LayOut();
     PC1->setCurrentIndex(0);
 }
 
-void TConfig_Form::FitToFont() {
+void TConfig_Form::FitToFont(const DialogUnits& units) {
     // The layout was made for the proportional Gothic. Labels that run wider in the font at hand
     // push the column of controls to the right, and the dialog grows with it.
     const int overflow = FitLabels(
         {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9, Label10, Label11},
-        units_(kControlsLeft));
+        units(kControlsLeft));
     if (overflow > 0) {
         MoveRight({ED01, SE01, ED101, ED102, ED201, ED202, ED301, ED302, Button4, Button5},
                   overflow);
@@ -229,7 +265,7 @@ void TConfig_Form::FitToFont() {
         Widen({PC1, Panel1, CHB101, CHB201}, boxShortfall);
     }
     // The tab bar's height follows the font; the page below it must still hold the buttons.
-    const int shortfall = std::max(0, units_(kPageHeight) - PC1->currentWidget()->height());
+    const int shortfall = std::max(0, units(kPageHeight) - PC1->currentWidget()->height());
     PC1->resize(PC1->width(), PC1->height() + shortfall);
     Panel1->move(Panel1->x(), Panel1->y() + shortfall);
     GrowFixedDialog(*this, QSize(std::max(0, overflow) + boxShortfall, shortfall));

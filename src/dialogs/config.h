@@ -114,8 +114,11 @@ private:
     void BuildGeneralTab();
     QCheckBox* MakeContinueBox(QWidget* sheet);
     void ChainTabOrder();
-    // Makes room for labels wider than the layout's and for a tall tab bar.
-    void FitToFont();
+    // Lays the dialog out for the screen it stands on, as if it were opened there.
+    void LayOut();
+    // Makes room for labels wider than the layout's and for a tall tab bar in the font at hand:
+    // measured once the dialog is shown, when its font is final.
+    void FitToFont(const DialogUnits& units);
     int RunFolderDialog(TFolder_Form& folder);
 
     struct CategoryFields {
@@ -131,7 +134,6 @@ private:
     bool CodesCanBeTyped();
     QTreeWidget* ListOf(QObject* sender) const;
 
-    const DialogUnits units_;
     std::array<CategoryFields, 3> categories_{};
     bool shownOnce_ = false;
 };

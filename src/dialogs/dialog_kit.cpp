@@ -2,9 +2,11 @@
 
 #include "dialogs/remote_navigation.h"
 #include "platform/fonts.h"
+#include "platform/screen_changes.h"
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,12 +15,13 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 const char* const kTagProperty = "tag";
 
 void CentreOnScreen(QDialog& dialog) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (const QScreen* screen = UsableScreenFor(dialog)) {
         QRect bounds(QPoint(), dialog.size());
         bounds.moveCenter(screen->availableGeometry().center());
         dialog.move(bounds.topLeft());
@@ -26,14 +29,24 @@ void CentreOnScreen(QDialog& dialog) {
 }
 } // namespace
 
-void SetUpFixedDialog(QDialog& dialog, const QString& caption, const QSize& clientSize,
-                      const DialogUnits& units) {
+void SetUpFixedDialog(QDialog& dialog, const QString& caption, std::function<void()> layOut) {
     dialog.setWindowTitle(caption);
     dialog.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint);
-    dialog.setFont(DialogFont(-units(DialogUnits::kTextUnits)));
-    new FocusFrame(dialog, units);
+    dialog.setFont(DialogFont(DialogUnits::kTextUnits));
+    new FocusFrame(dialog);
     new RemoteNavigation(dialog);
+    QObject::connect(new ScreenChanges(&dialog), &ScreenChanges::changed, &dialog,
+                     std::move(layOut));
+}
+
+void SizeFixedDialog(QDialog& dialog, const QSize& clientSize, const DialogUnits& units) {
+    // Only the size: the face stays the one the dialog was given.
+    QFont font = dialog.font();
+    font.setPixelSize(units(DialogUnits::kTextUnits));
+    SetFontThroughout(dialog, font);
+    if (auto* frame = dialog.findChild<FocusFrame*>(QString(), Qt::FindDirectChildrenOnly))
+        frame->SetUnits(units);
     dialog.setFixedSize(units(clientSize));
     CentreOnScreen(dialog);
 }
@@ -64,32 +77,32 @@ void Widen(std::initializer_list<QWidget*> widgets, int pixels) {
         widget->resize(widget->width() + pixels, widget->height());
 }
 
-QLabel* MakeLabel(QWidget* parent, const QString& caption, const QPoint& at, QWidget* buddy) {
+QLabel* MakeLabel(QWidget* parent, const QString& caption, QWidget* buddy) {
     auto* label = new QLabel(caption, parent);
     label->setBuddy(buddy);
-    label->move(at);
-    label->adjustSize();
     return label;
 }
 
-QLineEdit* MakeEdit(QWidget* parent, const QRect& bounds) {
+void PlaceLabel(QLabel* label, const QPoint& at) {
+    label->move(at);
+    label->adjustSize();
+}
+
+QLineEdit* MakeEdit(QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setAttribute(Qt::WA_InputMethodEnabled, false);
-    edit->setGeometry(bounds);
     return edit;
 }
 
-QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& bounds) {
-    auto* button = new QPushButton(caption, parent);
-    button->setGeometry(bounds);
-    return button;
+QPushButton* MakeButton(QWidget* parent, const QString& caption) {
+    return new QPushButton(caption, parent);
 }
 
 namespace {
 // Check boxes as large as the dialog's text: the style's own box is a few pixels at any size.
 class LargeIndicatorStyle : public QProxyStyle {
 public:
-    explicit LargeIndicatorStyle(int size) : size_(size) {}
+    void SetSize(int size) { size_ = size; }
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
                     const QWidget* widget) const override {
         if (metric == PM_IndicatorWidth || metric == PM_IndicatorHeight)
@@ -98,18 +111,25 @@ public:
     }
 
 private:
-    int size_;
+    int size_ = 0;
 };
 } // namespace
 
-QCheckBox* MakeCheckBox(QWidget* parent, const QString& caption, const QRect& bounds,
-                        const DialogUnits& units) {
+QCheckBox* MakeCheckBox(QWidget* parent, const QString& caption) {
     auto* box = new QCheckBox(caption, parent);
-    auto* style = new LargeIndicatorStyle(units(DialogUnits::kTextUnits));
+    auto* style = new LargeIndicatorStyle;
     style->setParent(box);
     box->setStyle(style);
-    box->setGeometry(bounds);
     return box;
+}
+
+void PlaceCheckBox(QCheckBox* box, const QRect& bounds, const DialogUnits& units) {
+    // Set before the box is placed: it measures itself by the style when it is next asked, and
+    // the layout's font change has already dropped what it measured before.
+    if (auto* style = dynamic_cast<LargeIndicatorStyle*>(box->style()))
+        style->SetSize(units(DialogUnits::kTextUnits));
+    box->setGeometry(bounds);
+    box->update();
 }
 
 void SetTag(QWidget* widget, int tag) {

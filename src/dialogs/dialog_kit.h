@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
 #include <initializer_list>
 
 class QCheckBox;
@@ -19,11 +20,13 @@ class QWidget;
 constexpr int mrOk = 1;
 constexpr int mrCancel = 2;
 
-// A fixed-size dialog with the given caption and client size (in units), the dialogs' 12-unit
-// Japanese-capable font and their ten-foot look, centred on the desktop, and usable with a remote's
-// arrows, OK and Back.
-void SetUpFixedDialog(QDialog& dialog, const QString& caption, const QSize& clientSize,
-                      const DialogUnits& units);
+// A fixed-size dialog with the given caption, the dialogs' ten-foot look, usable with a remote's
+// arrows, OK and Back. layOut lays it out for the screen it stands on; it runs again whenever the
+// screens change under the dialog, so that the dialog looks as if opened at the new size.
+void SetUpFixedDialog(QDialog& dialog, const QString& caption, std::function<void()> layOut);
+// The part of a layout every fixed-size dialog shares: the 12-unit Japanese-capable font, the focus
+// frame, the client size (in units), centred on its screen.
+void SizeFixedDialog(QDialog& dialog, const QSize& clientSize, const DialogUnits& units);
 // Grows a fixed-size dialog by extra pixels and centres it again.
 void GrowFixedDialog(QDialog& dialog, const QSize& extra);
 
@@ -36,17 +39,19 @@ void MoveRight(std::initializer_list<QWidget*> widgets, int pixels);
 // Makes the widgets wider by the given pixels.
 void Widen(std::initializer_list<QWidget*> widgets, int pixels);
 
-// A label at a position (in pixels); its accelerator moves the focus to buddy.
-QLabel* MakeLabel(QWidget* parent, const QString& caption, const QPoint& at, QWidget* buddy);
+// A label whose accelerator moves the focus to buddy.
+QLabel* MakeLabel(QWidget* parent, const QString& caption, QWidget* buddy);
+// Puts a label at a position (in pixels), as wide as its text.
+void PlaceLabel(QLabel* label, const QPoint& at);
 
 // A one-line edit for codes and paths: the input method stays off, text is typed as is.
-QLineEdit* MakeEdit(QWidget* parent, const QRect& bounds);
+QLineEdit* MakeEdit(QWidget* parent);
 
-QPushButton* MakeButton(QWidget* parent, const QString& caption, const QRect& bounds);
+QPushButton* MakeButton(QWidget* parent, const QString& caption);
 
-// A check box whose box is as large as the dialog's text.
-QCheckBox* MakeCheckBox(QWidget* parent, const QString& caption, const QRect& bounds,
-                        const DialogUnits& units);
+// A check box whose box is as large as the dialog's text (set by PlaceCheckBox).
+QCheckBox* MakeCheckBox(QWidget* parent, const QString& caption);
+void PlaceCheckBox(QCheckBox* box, const QRect& bounds, const DialogUnits& units);
 
 // The tag a shared handler tells its senders apart by.
 void SetTag(QWidget* widget, int tag);

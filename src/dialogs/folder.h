@@ -42,9 +42,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // Makes room for labels wider than the layout's.
-    void FitToFont();
+    // Lays the dialog out for the screen it stands on, as if it were opened there.
+    void LayOut();
+    // Makes room for labels wider than the layout's in the font at hand: measured once the dialog
+    // is shown, when its font is final.
+    void FitToFont(const DialogUnits& units);
 
-    const DialogUnits units_;
     bool shownOnce_ = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/message_box.h"
 
 #include "platform/fonts.h"
+#include "platform/screen_changes.h"
 #include "platform/ten_foot.h"
 
 #include <QApplication>
@@ -125,10 +126,11 @@ MessageBoxDialog::MessageBoxDialog(MessageKind kind, const QString& text, QWidge
     // The screens stay on top; the box must stay above them.
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     text_->SetText(text);
-    new FocusFrame(*this, DialogUnits());
+    focusFrame_ = new FocusFrame(*this);
     ok_->setDefault(true);
     ok_->setFocus();
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(new ScreenChanges(this), &ScreenChanges::changed, this, &MessageBoxDialog::LayOut);
     LayOut();
 }
 
@@ -159,11 +161,12 @@ void MessageBoxDialog::keyPressEvent(QKeyEvent* event) {
 }
 
 void MessageBoxDialog::LayOut() {
-    const QScreen* screen = parentWidget() ? parentWidget()->screen() : nullptr;
+    const QScreen* screen = UsableScreenFor(*this);
     if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 640, 480);
-    const DialogUnits u(screen ? screen->geometry().height() : area.height());
+        return; // laid out when a screen is back
+    const QRect area = screen->availableGeometry();
+    const DialogUnits u(screen->geometry().height());
+    focusFrame_->SetUnits(u);
 
     const int width = std::min(area.width(), std::max(u(kMinimumBoxUnits), area.width() * 2 / 3));
     int textUnits = kMessageTextUnits;
@@ -172,11 +175,10 @@ void MessageBoxDialog::LayOut() {
     int textWidth = 0;
     int textHeight = 0;
     for (;; --textUnits) {
-        setFont(ScreenFont(-u(textUnits), false));
+        SetFontThroughout(*this, ScreenFont(-u(textUnits), false));
         margin = u(textUnits);
         iconSize = 2 * u(textUnits);
         textWidth = width - iconSize - 3 * margin;
-        text_->setFont(font());
         textHeight = text_->HeightFor(textWidth);
         const int needed = std::max(iconSize, textHeight) + u(kButtonUnits) + 3 * margin;
         if (needed <= area.height() || textUnits == DialogUnits::kTextUnits)

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class FocusFrame;
 class QLabel;
 class QPushButton;
 class WrappedText;
@@ -49,4 +50,5 @@ private:
     QLabel* icon_;
     WrappedText* text_;
     QPushButton* ok_;
+    FocusFrame* focusFrame_;
 };

@@ -1,5 +1,7 @@
 #include "platform/ten_foot.h"
 
+#include "platform/screen_changes.h"
+
 #include <QApplication>
 #include <QColor>
 #include <QEvent>
@@ -21,12 +23,30 @@ DialogUnits::DialogUnits() : DialogUnits(0) {
 DialogUnits::DialogUnits(int screenHeight)
     : pixelsPerScreen_(std::max(kUnitsPerScreen, screenHeight)) {}
 
-FocusFrame::FocusFrame(QWidget& window, const DialogUnits& units)
-    : QWidget(&window), thickness_(units(kFocusFrameUnits)) {
+std::optional<DialogUnits> DialogUnitsFor(const QWidget& window) {
+    if (const QScreen* screen = UsableScreenFor(window))
+        return DialogUnits(screen->geometry().height());
+    return std::nullopt;
+}
+
+void SetFontThroughout(QWidget& window, const QFont& font) {
+    window.setFont(font);
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        if (!child->isWindow())
+            child->setFont(font);
+    }
+}
+
+FocusFrame::FocusFrame(QWidget& window) : QWidget(&window) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     hide();
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* focused) { Follow(focused); });
+}
+
+void FocusFrame::SetUnits(const DialogUnits& units) {
+    thickness_ = units(kFocusFrameUnits);
+    Follow(followed_);
 }
 
 void FocusFrame::Follow(QWidget* focused) {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <optional>
 
 // Dialogs and message boxes are laid out in units of a 480th of the screen's height (at least one
 // pixel), so that their 12-unit text is a 40th of the screen high and they keep their proportions:
@@ -39,11 +40,25 @@ private:
     int pixelsPerScreen_;
 };
 
+// The units for a window on the screen it stands on or will open on; nothing while no screen is
+// usable.
+std::optional<DialogUnits> DialogUnitsFor(const QWidget& window);
+
+// Gives the window and everything in it the font. Qt stops handing a window's font down to a child
+// once the child has been through a screen of another resolution (the placeholder of a TV switched
+// off), so each child is given it too.
+void SetFontThroughout(QWidget& window, const QFont& font);
+
 // A thick frame around whichever control of the window has the keyboard focus (around the current
 // tab of a tab bar): the style's own focus mark is a dotted line that cannot be seen from the sofa.
 class FocusFrame : public QWidget {
+    Q_OBJECT
+
 public:
-    FocusFrame(QWidget& window, const DialogUnits& units);
+    explicit FocusFrame(QWidget& window);
+
+    // Its thickness in the window's units: set at each layout of the window.
+    void SetUnits(const DialogUnits& units);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -52,7 +67,7 @@ protected:
 private:
     void Follow(QWidget* focused);
 
-    int thickness_;
+    int thickness_ = 1;
     QPointer<QWidget> followed_;
     QMetaObject::Connection tabChanged_;
 };

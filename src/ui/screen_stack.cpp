@@ -6,18 +6,9 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
-#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
-
-bool IsUsableScreenSize(QSize size) {
-    return size.width() >= 320 && size.height() >= 240;
-}
-
-bool IsUsableScreen(const QScreen* screen) {
-    return screen && IsUsableScreenSize(screen->geometry().size());
-}
 
 ScreenStack::ScreenStack(RemoteDispatch& input)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
@@ -101,31 +92,14 @@ void ScreenStack::Closed(Form* screen) {
 }
 
 void ScreenStack::PlaceFullScreen() {
-    if (!following_) {
-        following_ = true;
-        // Screens are looked up each time, never kept: the one the window was on may be gone.
-        for (QScreen* screen : QGuiApplication::screens())
-            WatchScreen(screen);
-        connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
-            WatchScreen(screen);
-            FollowScreensLater();
-        });
-        connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] {
-            // Told before the window system hides a window left without a screen.
-            shownWhenLost_ = isVisible();
-            FollowScreensLater();
-        });
-        connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
-                [this] { FollowScreensLater(); });
+    if (!screenChanges_) {
+        screenChanges_ = new ScreenChanges(this);
+        connect(screenChanges_, &ScreenChanges::removing, this,
+                // Told before the window system hides a window left without a screen.
+                [this] { shownWhenLost_ = isVisible(); });
+        connect(screenChanges_, &ScreenChanges::changed, this, &ScreenStack::PlaceFullScreen);
     }
-    QScreen* screen = windowHandle() ? windowHandle()->screen() : nullptr;
-    if (!IsUsableScreen(screen))
-        screen = QGuiApplication::primaryScreen();
-    if (!IsUsableScreen(screen)) {
-        const QList<QScreen*> screens = QGuiApplication::screens();
-        const auto usable = std::find_if(screens.begin(), screens.end(), IsUsableScreen);
-        screen = usable == screens.end() ? nullptr : *usable;
-    }
+    QScreen* screen = UsableScreenFor(*this);
     if (!screen) {
         // Nothing to show on: the window keeps its place and its screens their layout.
         if (std::exchange(onScreen_, false))
@@ -160,21 +134,6 @@ void ScreenStack::setVisible(bool visible) {
         return;
     }
     QWidget::setVisible(visible);
-}
-
-void ScreenStack::WatchScreen(QScreen* screen) {
-    connect(screen, &QScreen::geometryChanged, this, [this] { FollowScreensLater(); });
-}
-
-void ScreenStack::FollowScreensLater() {
-    // A screen being removed is still listed while it is announced; the change is whole once the
-    // window system's events of it have been handled.
-    if (std::exchange(followQueued_, true))
-        return;
-    QTimer::singleShot(0, this, [this] {
-        followQueued_ = false;
-        PlaceFullScreen();
-    });
 }
 
 void ScreenStack::WmInput(const RawInputMessage& message) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/screen_changes.h"
 #include "platform/screen_input.h"
 
 #include <QPointer>
@@ -10,14 +11,7 @@
 #include <vector>
 
 class Form;
-class QScreen;
 class RemoteDispatch;
-
-// Whether a screen is one to show on: an output of at least 320x240, not the placeholder a window
-// system puts in while the TV is off (on X a 64x64 fake screen, on Wayland 0x0).
-bool IsUsableScreen(const QScreen* screen);
-// Whether a window of this size is worth laying out: the size a real screen gives.
-bool IsUsableScreenSize(QSize size);
 
 // The program's one full-screen window. Its screens stand on it as a stack: the top one fills the
 // window and takes every key and remote input; the ones beneath wait hidden, exactly as they were,
@@ -78,9 +72,6 @@ private:
     // The window is named after the screen on top, so that a task list or a test can tell which
     // screen is shown.
     void ShowTopTitle();
-    // Places the window again once the window system has finished changing its screens.
-    void FollowScreensLater();
-    void WatchScreen(QScreen* screen);
     // Every screen at the window's size.
     void FitScreens();
 
@@ -91,9 +82,8 @@ private:
         QPointer<QWidget> focus;
     };
     RemoteDispatch& input_;
-    bool following_ = false;
+    ScreenChanges* screenChanges_ = nullptr;
     bool onScreen_ = true;
     bool shownWhenLost_ = false;
-    bool followQueued_ = false;
     std::vector<Entry> entries_;
 };
