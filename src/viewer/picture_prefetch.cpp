@@ -12,16 +12,17 @@
 #include <utility>
 
 struct PicturePrefetch::Job {
-    Job(QByteArray path, QSize area, const TSPIs* plugins)
-        : path(std::move(path)), area(area), plugins(plugins) {}
+    Job(QByteArray path, QSize area, const TSPIs* plugins, PictureLoader load)
+        : path(std::move(path)), area(area), plugins(plugins), load(std::move(load)) {}
     const QByteArray path;
     const QSize area;
     const TSPIs* const plugins;
+    const PictureLoader load;
     std::atomic<bool> dropped{false};
     std::mutex mutex;
     std::condition_variable finished;
     bool done = false;
-    QImage picture;
+    DecodedPicture decoded;
 };
 
 PicturePrefetch::~PicturePrefetch() {
@@ -38,7 +39,7 @@ PicturePrefetch::~PicturePrefetch() {
 
 void PicturePrefetch::Start(const QByteArray& path, QSize area) {
     Drop();
-    job_ = std::make_shared<Job>(path, area, plugins_);
+    job_ = std::make_shared<Job>(path, area, plugins_, load_);
     decode_ = BackgroundJob::Start(
         &inbox_,
         [job = job_](const JobControl&) {
@@ -52,7 +53,7 @@ void PicturePrefetch::Start(const QByteArray& path, QSize area) {
 }
 
 void PicturePrefetch::Decode(const std::shared_ptr<Job>& job) {
-    QImage picture;
+    DecodedPicture decoded;
     try {
         TSPIBitmap bitmap;
         bitmap.FitArea = job->area;
@@ -63,21 +64,28 @@ void PicturePrefetch::Decode(const std::shared_ptr<Job>& job) {
                 throw EAbort();
         };
         if (!job->dropped)
-            LoadPictureFile(bitmap, job->path);
+            job->load(bitmap, job->path);
         if (!job->dropped)
-            picture = FittedCanvas(bitmap.Image(), job->area);
-    } catch (...) {
-        // The step to this picture decodes it again and reports why it cannot be shown.
-        picture = QImage();
+            decoded.picture = FittedCanvas(bitmap.Image(), job->area);
+    } catch (const EAbort&) {
+        decoded = {};
+    } catch (const AppError& error) {
+        decoded = {QImage(), error.message()};
+    } catch (const std::exception& error) {
+        decoded = {QImage(), QString::fromLocal8Bit(error.what())};
     }
     const std::lock_guard lock(job->mutex);
-    job->picture = std::move(picture);
+    job->decoded = std::move(decoded);
     job->done = true;
     job->finished.notify_all();
 }
 
+bool PicturePrefetch::Holds(const QByteArray& path, QSize area) const {
+    return job_ && job_->path == path && job_->area == area;
+}
+
 bool PicturePrefetch::Pending(const QByteArray& path, QSize area) const {
-    if (!job_ || job_->path != path || job_->area != area)
+    if (!Holds(path, area))
         return false;
     const std::lock_guard lock(job_->mutex);
     return !job_->done;
@@ -88,19 +96,19 @@ void PicturePrefetch::WhenDone(std::function<void()> then) {
         whenDone_ = std::move(then);
 }
 
-QImage PicturePrefetch::Take(const QByteArray& path, QSize area) {
+std::optional<DecodedPicture> PicturePrefetch::Take(const QByteArray& path, QSize area) {
     const std::shared_ptr<Job> job = std::exchange(job_, nullptr);
     if (!job)
-        return {};
+        return std::nullopt;
     {
         const std::lock_guard lock(job->mutex);
         if (job->path == path && job->area == area && job->done) {
             Forget();
-            return std::move(job->picture);
+            return std::move(job->decoded);
         }
     }
     Dismiss(job);
-    return {};
+    return std::nullopt;
 }
 
 void PicturePrefetch::Drop() {
@@ -127,5 +135,5 @@ bool PicturePrefetch::Ready() const {
     if (!job_)
         return false;
     const std::lock_guard lock(job_->mutex);
-    return job_->done && !job_->picture.isNull();
+    return job_->done && !job_->decoded.picture.isNull();
 }

@@ -1,28 +1,42 @@
 #pragma once
 
 #include "platform/background_job.h"
+#include "viewer/picture_file.h"
 
 #include <QByteArray>
 #include <QImage>
 #include <QObject>
 #include <QSize>
+#include <QString>
 
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TSPIs;
 
-// The next picture of a slide show, decoded and drawn on a worker thread while the current one is
-// on screen, so that the step to it only hands over a finished picture. One picture ahead at most:
-// starting another or taking one drops whatever else was prefetched. A dropped decode is asked to
-// stop (through the plug-ins' progress calls) and its result thrown away; nothing on the UI thread
-// waits for a decode, except the end of the prefetch, for a bounded time.
+// What the decode of a picture came to.
+struct DecodedPicture {
+    // Drawn fitted on the area; null when it could not be decoded or the decode was stopped.
+    QImage picture;
+    // Why it could not be decoded; empty when it was, or when the decode was stopped.
+    QString failure;
+};
+
+// A slide show's pictures, decoded and drawn on a worker thread ahead of their showing: the next
+// one while the current one is on screen, so that the step to it only hands over a finished
+// picture, and the one to show when it was not decoded ahead, so that a picture on a share that
+// stalls holds its showing, never a key. One picture at a time: starting another or taking one
+// drops whatever else was started. A dropped decode is asked to stop (through the plug-ins'
+// progress calls) and its result thrown away; nothing on the UI thread waits for a decode, except
+// the end of the prefetch, for a bounded time.
 class PicturePrefetch {
 public:
-    // plugins: the picture plug-ins to decode with, if any.
-    explicit PicturePrefetch(const TSPIs* plugins = nullptr) : plugins_(plugins) {}
+    // plugins: the picture plug-ins to decode with, if any; load: how a picture is decoded.
+    explicit PicturePrefetch(const TSPIs* plugins = nullptr, PictureLoader load = LoadPictureFile)
+        : plugins_(plugins), load_(std::move(load)) {}
     // Drops the prefetch and waits at most kEndWaitLimit for the decodes still running.
     ~PicturePrefetch();
     PicturePrefetch(const PicturePrefetch&) = delete;
@@ -30,15 +44,16 @@ public:
 
     // Starts decoding the picture at path (file-system bytes) and drawing it fitted on an area.
     void Start(const QByteArray& path, QSize area);
+    // Whether the picture at path was started for area and not taken yet, decoded or not.
+    bool Holds(const QByteArray& path, QSize area) const;
     // Whether the picture at path is being prefetched for area and its decode still runs.
     bool Pending(const QByteArray& path, QSize area) const;
     // Runs then on this prefetch's thread once the pending decode has ended (once; taking or
     // dropping the prefetch drops it).
     void WhenDone(std::function<void()> then);
-    // The picture at path drawn on area if that is what was prefetched and it decoded; a null
-    // image otherwise, also while it is still being decoded (the caller decodes it the usual way
-    // and reports its failure). The prefetch is used up either way.
-    QImage Take(const QByteArray& path, QSize area);
+    // What the decode of the picture at path for area came to, if that is what was started and
+    // it has ended; nothing otherwise. The prefetch is used up either way.
+    std::optional<DecodedPicture> Take(const QByteArray& path, QSize area);
     void Drop();
     // Whether a prefetched picture is finished and waiting.
     bool Ready() const;
@@ -55,6 +70,7 @@ private:
 
     // Hears the decodes' ends; declared before the job that posts to it.
     const TSPIs* const plugins_;
+    const PictureLoader load_;
     QObject inbox_;
     std::shared_ptr<Job> job_;
     BackgroundJob decode_; // of job_

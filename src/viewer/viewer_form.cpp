@@ -4,6 +4,7 @@
 #include "input/app_command.h"
 #include "input/remote_report.h"
 #include "platform/application.h"
+#include "platform/error.h"
 #include "platform/image_widget.h"
 #include "platform/media_session.h"
 #include "platform/sleep_watch.h"
@@ -22,17 +23,17 @@
 #include <QCoreApplication>
 #include <QPainter>
 #include <QProgressBar>
-#include <QScopeGuard>
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 TViewer_Form::TViewer_Form(const ScreenServices& services, PictureLoader loadPicture)
     : Image1(new ImageWidget(this)), PB1(MakeProgressStrip(this)),
       PG1(MakeScreenGradient(this, Image1)), Timer1(new Timer(this)), services_(services),
-      awake_(services.awake), prefetch_(std::make_unique<PicturePrefetch>(services.plugins)),
+      awake_(services.awake),
+      prefetch_(std::make_unique<PicturePrefetch>(services.plugins, std::move(loadPicture))),
       session_(std::make_unique<ViewerMediaSession>(*this)), registration_(services.sessions),
-      loadPicture_(std::move(loadPicture)),
       readable_(std::make_unique<ReadableWait>(services.clock)) {
     setWindowTitle(QCoreApplication::translate("Viewer", "Pictures"));
     SetBlackBackground(*this);
@@ -47,7 +48,7 @@ TViewer_Form::TViewer_Form(const ScreenServices& services, PictureLoader loadPic
 TViewer_Form::~TViewer_Form() = default;
 
 void TViewer_Form::FormShow() {
-    prefetch_->Drop();
+    DropDecodes();
     list_.clear();
     index_ = 0;
     running_ = false;
@@ -85,7 +86,7 @@ void TViewer_Form::FormShow() {
 }
 
 void TViewer_Form::FormClose() {
-    prefetch_->Drop();
+    DropDecodes();
     registration_.Release();
     StopSlideShow();
     WriteSetting(setting::ViewerShowProgress, !PB1->isHidden());
@@ -185,46 +186,34 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
     PB1->setValue(list_.isEmpty() ? 0
                                   : static_cast<int>(static_cast<qint64>(index_) *
                                                      kProgressStripMax / list_.size()));
-    // The picture decoded ahead is still on its way: it is shown when it is there, and nothing
-    // waits for it here.
-    if (prefetch_->Pending(picturePath, Image1->size())) {
+    // Pictures are decoded on a worker, never here: one on a share that stalls holds its own
+    // showing, never a key. The picture before stays on screen until this one is there.
+    const QSize area = Image1->size();
+    if (!prefetch_->Holds(picturePath, area))
+        prefetch_->Start(picturePath, area);
+    if (prefetch_->Pending(picturePath, area)) {
         awaitingPrefetch_ = true;
         prefetch_->WhenDone([this, picturePath] { ShowPicture(picturePath); });
         return;
     }
-    loadBusy_ = true;
-    const auto idle = qScopeGuard([this] {
-        loadBusy_ = false;
-        // A close asked for during the load happens now that it is over.
-        if (closePending_)
-            QMetaObject::invokeMethod(this, &TViewer_Form::CloseViewer, Qt::QueuedConnection);
-    });
-    QImage canvas = prefetch_->Take(picturePath, Image1->size());
-    if (canvas.isNull()) {
-        Image1->Picture() = QImage();
-        Image1->PictureChanged();
-        canvas = DecodeCanvas(picturePath);
-    }
-    DrawPicture(std::move(canvas));
+    std::optional<DecodedPicture> decoded = prefetch_->Take(picturePath, area);
+    if (decoded && !decoded->picture.isNull())
+        DrawPicture(std::move(decoded->picture));
+    else
+        ShowFailure(picturePath, decoded ? decoded->failure : QString());
     PrefetchNext();
 }
 
-QImage TViewer_Form::DecodeCanvas(const QByteArray& picturePath) {
-    TSPIBitmap bitmap;
-    bitmap.FitArea = Image1->size();
-    bitmap.Host = services_.plugins;
-    try {
-        loadPicture_(bitmap, picturePath);
-    } catch (const EAbort&) {
-        throw;
-    } catch (const AppError& error) {
-        // While the show runs, a box per tick would pile up: the failure is written on the black
-        // area instead. Stepped by hand, the failure is reported as usual.
-        if (!Timer1->enabled())
-            throw;
-        return WaitForPicture(picturePath, error.message());
+void TViewer_Form::ShowFailure(const QByteArray& picturePath, const QString& failure) {
+    // While the show runs, a box per tick would pile up: the failure is written on the black area
+    // instead. Stepped by hand, the failure is reported as usual.
+    if (Timer1->enabled() && !failure.isEmpty()) {
+        DrawPicture(WaitForPicture(picturePath, failure));
+        return;
     }
-    return FittedCanvas(bitmap.Image(), Image1->size());
+    DrawPicture(QImage());
+    if (!failure.isEmpty())
+        ReportError(AppError(failure));
 }
 
 QImage TViewer_Form::WaitForPicture(const QByteArray& picturePath, const QString& failure) {
@@ -242,8 +231,13 @@ QImage TViewer_Form::WaitForPicture(const QByteArray& picturePath, const QString
     return CaptionCanvas(WaitingForFolderOf(picturePath));
 }
 
+void TViewer_Form::DropDecodes() {
+    prefetch_->Drop();
+    awaitingPrefetch_ = false; // what was on its way never arrives
+}
+
 void TViewer_Form::PrefetchNext() {
-    if (!closePending_ && index_ + 1 < list_.size())
+    if (index_ + 1 < list_.size())
         prefetch_->Start(list_[index_ + 1], Image1->size());
 }
 
@@ -337,17 +331,12 @@ void TViewer_Form::SetTimerInterval() {
 }
 
 void TViewer_Form::CloseViewer() {
-    prefetch_->Drop();
+    DropDecodes();
     readable_->Stop();
     Timer1->setEnabled(false);
     UpdateScreenAwake();
     Image1->hide();
     QCoreApplication::processEvents();
-    if (loadBusy_) {
-        closePending_ = true;
-        return;
-    }
-    closePending_ = false;
     close();
 }
 

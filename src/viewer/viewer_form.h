@@ -28,9 +28,6 @@ class ViewerMediaSession;
 // shows the position in the list.
 class TViewer_Form : public Form {
 public:
-    // Decodes one picture into a bitmap; raises AppError when it cannot.
-    using PictureLoader = std::function<void(TSPIBitmap& bitmap, const QByteArray& picturePath)>;
-
     explicit TViewer_Form(const ScreenServices& services,
                           PictureLoader loadPicture = LoadPictureFile);
     ~TViewer_Form() override;
@@ -61,7 +58,7 @@ public:
     void StopSlideShow();
     void ToggleProgress();
     void SetDisplayTime(int digit);
-    // Esc and Delete: stops the show and closes once no picture load is in progress.
+    // Esc and Delete: stops the show and closes; a picture still being decoded is dropped.
     void CloseViewer();
 
     // State, for tests.
@@ -69,10 +66,9 @@ public:
     int Index() const { return index_; }
     int DisplayTime() const { return displayTime_; }
     bool Running() const { return running_; }
-    bool LoadBusy() const { return loadBusy_; }
     // Whether the next picture has been decoded ahead and waits to be shown.
     bool PrefetchReady() const;
-    // Whether the picture to show is the one decoded ahead, still on its way.
+    // Whether the picture to show is still being decoded.
     bool AwaitingPrefetch() const { return awaitingPrefetch_; }
 
     // Components.
@@ -86,9 +82,12 @@ protected:
 
 private:
     void StepTo(int newIndex);
-    // The picture drawn for Image1, or its failure written on black while the show runs.
-    QImage DecodeCanvas(const QByteArray& picturePath);
+    // A picture that could not be decoded: its failure written on black while the show runs,
+    // told in a message box when it was stepped to by hand.
+    void ShowFailure(const QByteArray& picturePath, const QString& failure);
     void DrawPicture(QImage canvas);
+    // Drops the picture being decoded, whether to show or ahead.
+    void DropDecodes();
     // Decodes the picture after the one shown, if any, while this one is on screen.
     void PrefetchNext();
     QImage CaptionCanvas(const QString& text) const;
@@ -106,14 +105,11 @@ private:
     int index_ = 0;
     int displayTime_ = 3;
     bool running_ = false;
-    bool loadBusy_ = false;
-    bool closePending_ = false;
-    bool awaitingPrefetch_ = false; // the picture to show is the prefetch still decoding
+    bool awaitingPrefetch_ = false; // the picture to show is still being decoded
     const ScreenServices services_;
     ScreenAwakeHold awake_;
     std::unique_ptr<PicturePrefetch> prefetch_;
     std::unique_ptr<ViewerMediaSession> session_;
     MediaSessionRegistration registration_;
-    const PictureLoader loadPicture_;
     std::unique_ptr<ReadableWait> readable_;
 };

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 class PicturePrefetchTest : public ::testing::Test {
@@ -36,28 +38,42 @@ TEST_F(PicturePrefetchTest, HandsOverThePictureDrawnForItsAreaOnce) {
     EXPECT_FALSE(prefetch.Pending(red, {16, 8}));
     ASSERT_TRUE(Decoded(red, {16, 16}));
     EXPECT_TRUE(prefetch.Ready());
-    const QImage drawn = prefetch.Take(red, {16, 16});
+    const std::optional<DecodedPicture> taken = prefetch.Take(red, {16, 16});
+    ASSERT_TRUE(taken);
+    EXPECT_TRUE(taken->failure.isEmpty());
+    const QImage& drawn = taken->picture;
     ASSERT_EQ(drawn.size(), QSize(16, 16));
     EXPECT_EQ(drawn.pixel(8, 8), qRgb(255, 0, 0));
     EXPECT_EQ(drawn.pixel(8, 2), qRgb(0, 0, 0)) << "black above the 16 x 8 picture";
-    EXPECT_TRUE(prefetch.Take(red, {16, 16}).isNull()) << "used up";
+    EXPECT_FALSE(prefetch.Take(red, {16, 16})) << "used up";
     EXPECT_FALSE(prefetch.Ready());
 }
 
-TEST_F(PicturePrefetchTest, AnotherPictureOrAreaOrAFailureGivesNothing) {
+TEST_F(PicturePrefetchTest, AnotherPictureOrAreaGivesNothing) {
     const QByteArray red = Picture("r.bmp", qRgb(255, 0, 0));
     const QByteArray green = Picture("g.bmp", qRgb(0, 255, 0));
     prefetch.Start(red, {16, 16});
-    EXPECT_TRUE(prefetch.Take(green, {16, 16}).isNull());
+    EXPECT_FALSE(prefetch.Holds(green, {16, 16}));
+    EXPECT_FALSE(prefetch.Take(green, {16, 16}));
     prefetch.Start(red, {16, 16});
-    EXPECT_TRUE(prefetch.Take(red, {16, 8}).isNull());
-    prefetch.Start(QFile::encodeName(dir.filePath("missing.bmp")), {16, 16});
-    ASSERT_TRUE(Decoded(QFile::encodeName(dir.filePath("missing.bmp")), {16, 16}));
-    EXPECT_TRUE(prefetch.Take(QFile::encodeName(dir.filePath("missing.bmp")), {16, 16}).isNull());
+    EXPECT_FALSE(prefetch.Take(red, {16, 8}));
     // Starting again drops the first.
     prefetch.Start(red, {16, 16});
     prefetch.Start(green, {16, 16});
-    EXPECT_TRUE(prefetch.Take(red, {16, 16}).isNull());
+    EXPECT_FALSE(prefetch.Holds(red, {16, 16}));
+    EXPECT_TRUE(prefetch.Holds(green, {16, 16}));
+    EXPECT_FALSE(prefetch.Take(red, {16, 16}));
+}
+
+TEST_F(PicturePrefetchTest, AFailureIsHandedOverWithItsReason) {
+    const QByteArray missing = QFile::encodeName(dir.filePath("missing.bmp"));
+    prefetch.Start(missing, {16, 16});
+    ASSERT_TRUE(Decoded(missing, {16, 16}));
+    EXPECT_FALSE(prefetch.Ready());
+    const std::optional<DecodedPicture> taken = prefetch.Take(missing, {16, 16});
+    ASSERT_TRUE(taken);
+    EXPECT_TRUE(taken->picture.isNull());
+    EXPECT_FALSE(taken->failure.isEmpty());
 }
 
 // Taking a picture still being decoded never waits for it: nothing is handed over, and its end is
@@ -71,7 +87,7 @@ TEST_F(PicturePrefetchTest, TakingWhileTheDecodeRunsGivesNothingAndWaitsForNothi
         if (!prefetch.Pending(red, {16, 16}))
             continue; // decoded before it could be looked at: try again
         prefetch.WhenDone([&told] { told = true; });
-        EXPECT_TRUE(prefetch.Take(red, {16, 16}).isNull());
+        EXPECT_FALSE(prefetch.Take(red, {16, 16}));
         ASSERT_TRUE(WaitForWorkersToEnd());
         EXPECT_FALSE(told);
         return;

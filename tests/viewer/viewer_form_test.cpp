@@ -16,6 +16,8 @@
 #include "worker_waits.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QScreen>
@@ -27,7 +29,9 @@
 
 #include <cstdio>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -78,9 +82,10 @@ protected:
         viewer->path = path;
         viewer->setGeometry(QGuiApplication::primaryScreen()->geometry());
         viewer->show();
+        Settle(*viewer);
         return *viewer;
     }
-    // Lets a picture decoded ahead that is still on its way arrive and be shown.
+    // Lets a picture still being decoded arrive and be shown.
     static void Settle(const TViewer_Form& v) {
         ASSERT_TRUE(QTest::qWaitFor([&v] { return !v.AwaitingPrefetch(); }, 30000));
     }
@@ -150,6 +155,7 @@ TEST_F(ViewerTest, APictureChosenInAFolderStepsThroughItsNeighbours) {
     viewer->setGeometry(QGuiApplication::primaryScreen()->geometry());
     viewer->show();
     TViewer_Form& v = *viewer;
+    Settle(v);
     EXPECT_EQ(v.Index(), 1);
     EXPECT_EQ(Centre(), kGreen);
     // The next one is decoded ahead, as in a slide show.
@@ -418,7 +424,6 @@ TEST_F(ViewerTest, UndecodableInTheMiddleIsReportedAndTheNextStepMovesOn) {
     EXPECT_EQ(v.Index(), 1);
     EXPECT_EQ(v.PB1->value(), 333);
     EXPECT_FALSE(v.Image1->HasPicture());
-    EXPECT_FALSE(v.LoadBusy());
     QTest::keyClick(&v, Qt::Key_F, Qt::ControlModifier);
     Settle(v);
     EXPECT_EQ(v.Index(), 2);
@@ -486,7 +491,6 @@ TEST_F(ViewerTest, UndecodableFirstPictureIsReportedOnShow) {
     EXPECT_EQ(messages.texts, QStringList{"Susie Plugins could not decode"});
     EXPECT_TRUE(v.isVisible());
     EXPECT_FALSE(v.Image1->HasPicture());
-    EXPECT_FALSE(v.LoadBusy());
     v.NextPicture();
     Settle(v);
     EXPECT_EQ(Centre(), kGreen);
@@ -603,51 +607,99 @@ TEST_F(ViewerTest, AStepOntoAPictureStillDecodedAheadShowsItWhenItArrives) {
     EXPECT_EQ(Centre(), kBlue);
 }
 
-TEST_F(ViewerTest, CloseWaitsUntilTheLoadIsOver) {
-    // Esc is pressed while a picture is being loaded on screen (a step back: only the next picture
-    // is decoded ahead).
-    bool pressEsc = false;
-    bool visibleAfterEsc = true;
-    TViewer_Form* viewer = nullptr;
+// A step back onto a picture whose share stalls: its decode holds nothing but its own showing.
+TEST_F(ViewerTest, EscWhileAPictureIsStillBeingDecodedClosesAtOnce) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool stall = false;
+    bool stalled = false;
     TViewer_Form v(services.Screens(), [&](TSPIBitmap& bitmap, const QByteArray& picturePath) {
-        LoadPictureFile(bitmap, picturePath);
-        if (pressEsc) {
-            pressEsc = false;
-            viewer->PressKey(vk::Escape);
-            visibleAfterEsc = viewer->isVisible();
+        std::unique_lock lock(mutex);
+        if (stall) {
+            stalled = true;
+            changed.notify_all();
+            changed.wait(lock, [&] { return !stall; });
         }
+        lock.unlock();
+        LoadPictureFile(bitmap, picturePath);
     });
-    viewer = &v;
     v.listFlag = true;
     v.path = ThreePictures();
     v.setGeometry(QGuiApplication::primaryScreen()->geometry());
     v.show();
+    Settle(v);
     v.NextPicture();
     Settle(v);
-    pressEsc = true;
+    ASSERT_TRUE(WaitForWorkersToEnd());
+    {
+        const std::lock_guard lock(mutex);
+        stall = true;
+    }
     v.PreviousPicture();
-    Settle(v);
-    EXPECT_FALSE(pressEsc) << "no load on screen";
-    EXPECT_TRUE(visibleAfterEsc);
-    EXPECT_FALSE(v.LoadBusy());
-    EXPECT_TRUE(v.isVisible());
-    QCoreApplication::processEvents();
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return stalled; });
+    }
+    EXPECT_TRUE(v.AwaitingPrefetch());
+    const auto centre = [&v] {
+        const QImage& picture = v.Image1->Picture();
+        return picture.pixel(picture.width() / 2, picture.height() / 2);
+    };
+    EXPECT_EQ(centre(), kGreen) << "the picture before stays until the new one is there";
+    v.PressKey(vk::Escape);
     EXPECT_FALSE(v.isVisible());
     EXPECT_EQ(ReadSettingInt(0, settingskey::Viewer, "DispTime", -1), 3);
+    {
+        const std::lock_guard lock(mutex);
+        stall = false;
+    }
+    changed.notify_all();
+    ASSERT_TRUE(WaitForWorkersToEnd());
+    EXPECT_EQ(centre(), kGreen) << "the dropped decode is never shown";
 }
 
-TEST_F(ViewerTest, StepsForwardDrawThePictureDecodedAheadAndStepsBackDecodeOnScreen) {
-    // Counts the pictures decoded on screen, as against those decoded ahead.
-    int loads = 0;
-    TViewer_Form v(services.Screens(), [&loads](TSPIBitmap& bitmap, const QByteArray& picturePath) {
-        ++loads;
+// Enter on a picture on a share that sleeps: the screen answers its keys while the picture waits.
+TEST_F(ViewerTest, AFirstPictureOnAStalledShareHoldsNoKey) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("share"));
+    const QByteArray green = Picture("share/g.bmp", {8, 6}, kGreen);
+    stall_shim_hold(QFile::encodeName(dir.filePath("share")).constData());
+    viewer = std::make_unique<TViewer_Form>(services.Screens());
+    viewer->path = green;
+    viewer->setGeometry(QGuiApplication::primaryScreen()->geometry());
+    viewer->show();
+    ASSERT_EQ(stall_shim_wait_for_stalled(1, 30000), 1);
+    EXPECT_TRUE(viewer->AwaitingPrefetch());
+    viewer->PressKey('I', kCtrl);
+    EXPECT_FALSE(viewer->PB1->isHidden());
+    viewer->PressKey(vk::Escape);
+    EXPECT_FALSE(viewer->isVisible());
+    stall_shim_release();
+    ASSERT_TRUE(WaitForWorkersToEnd());
+    EXPECT_FALSE(viewer->Image1->HasPicture()) << "the dropped decode is never shown";
+}
+
+TEST_F(ViewerTest, StepsForwardDrawThePictureDecodedAheadAndStepsBackDecodeAgain) {
+    // Every decode, by the name of its picture.
+    std::mutex mutex;
+    QStringList decodes;
+    TViewer_Form v(services.Screens(), [&](TSPIBitmap& bitmap, const QByteArray& picturePath) {
+        {
+            const std::lock_guard lock(mutex);
+            decodes.append(QFileInfo(QFile::decodeName(picturePath)).completeBaseName());
+        }
         LoadPictureFile(bitmap, picturePath);
     });
+    const auto decoded = [&] {
+        EXPECT_TRUE(WaitForWorkersToEnd());
+        const std::lock_guard lock(mutex);
+        return decodes.join(' ');
+    };
     v.listFlag = true;
     v.path = ThreePictures();
     v.setGeometry(QGuiApplication::primaryScreen()->geometry());
     v.show();
-    ASSERT_EQ(loads, 1);
+    Settle(v);
+    EXPECT_EQ(decoded(), "r g") << "the first picture, then the next one ahead";
     const auto centre = [&v] {
         const QImage& picture = v.Image1->Picture();
         return picture.pixel(picture.width() / 2, picture.height() / 2);
@@ -658,18 +710,18 @@ TEST_F(ViewerTest, StepsForwardDrawThePictureDecodedAheadAndStepsBackDecodeOnScr
     v.NextPicture();
     Settle(v);
     EXPECT_EQ(centre(), kBlue);
-    EXPECT_EQ(loads, 1) << "both steps forward were decoded ahead";
+    EXPECT_EQ(decoded(), "r g b") << "both steps forward were decoded ahead";
     EXPECT_EQ(v.Image1->Picture().size(), v.Image1->size());
     v.PreviousPicture();
     Settle(v);
     EXPECT_EQ(centre(), kGreen);
-    EXPECT_EQ(loads, 2);
+    EXPECT_EQ(decoded(), "r g b g b");
     // The bar takes room from the picture: what was decoded ahead for the old area is dropped.
     v.ToggleProgress();
     v.NextPicture();
     Settle(v);
     EXPECT_EQ(centre(), kBlue);
-    EXPECT_EQ(loads, 3);
+    EXPECT_EQ(decoded(), "r g b g b b");
     EXPECT_EQ(v.Image1->Picture().size(), v.Image1->size());
     v.close();
 }
