@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QPointer>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <chrono>
@@ -178,6 +179,9 @@ void MpvEngine::Destroy() {
     if (!handle_)
         return;
     Mpv().set_wakeup_callback(handle_, nullptr, nullptr);
+    // mpv would wait in its load hook for a look that never comes.
+    entryCheck_.Abandon();
+    ContinueLoad();
     renderer_.reset();
     TerminateInBackground(handle_);
     handle_ = nullptr;
@@ -324,17 +328,9 @@ void MpvEngine::HandleEvent(const mpv_event& event) {
         length_ = 0;
         break;
     }
-    case MPV_EVENT_HOOK: {
-        const auto* hook = static_cast<const mpv_event_hook*>(event.data);
-        // mpv waits until the hook is continued, on every way out of it.
-        struct Continue {
-            mpv_handle* handle;
-            uint64_t id;
-            ~Continue() { Mpv().hook_continue(handle, id); }
-        } resume{handle_, hook->id};
-        OpenEntry();
+    case MPV_EVENT_HOOK:
+        OpenEntry(static_cast<const mpv_event_hook*>(event.data)->id);
         break;
-    }
     case MPV_EVENT_FILE_LOADED:
         if (Loading())
             request_ = Request::Settled;
@@ -410,9 +406,35 @@ QByteArray MemoryPlaylist(const QByteArrayList& entries) {
 QByteArray PathOfEntry(const char* name) {
     return PathOfFileUrl(name).value_or(QByteArray(name));
 }
+
+// What a look at an entry about to open found.
+struct EntryCheck {
+    // Why it must not be opened; empty when it may.
+    QString refusal;
+    // The entries of a ".wpl", which mpv cannot read itself.
+    std::optional<QByteArrayList> playlist;
+};
+
+EntryCheck CheckEntry(const QByteArrayList& lineage, const QByteArray& path) {
+    EntryCheck check{PlaylistLineage::Refusal(lineage, path), std::nullopt};
+    if (!check.refusal.isEmpty() || !IsWplPlaylist(path))
+        return check;
+    try {
+        check.playlist = ReadWplPlaylist(path);
+    } catch (const AppError& error) {
+        check.refusal = error.message();
+    } catch (const std::exception& error) {
+        check.refusal = QString::fromLocal8Bit(error.what());
+    }
+    return check;
+}
 } // namespace
 
-void MpvEngine::OpenEntry() {
+void MpvEngine::OpenEntry(uint64_t hook) {
+    GiveUpEntry();
+    pendingHook_ = hook;
+    // mpv waits until the hook is continued, on every way out of here.
+    auto resume = qScopeGuard([this] { ContinueLoad(); });
     // A scan ends with its item: the next one starts at normal speed.
     EndScan();
     SetDouble(mpvname::Speed, 1.0);
@@ -421,22 +443,33 @@ void MpvEngine::OpenEntry() {
         loadingPath_ = PathOfEntry(path);
         Mpv().free(path);
     }
-    const QString refusal = lineage_.Refusal(loadingEntry_, loadingPath_);
-    if (!refusal.isEmpty()) {
-        SkipEntry(refusal);
+    entryCheck_ = BackgroundJob::Start(
+        this,
+        [lineage = lineage_.Of(loadingEntry_), path = loadingPath_](const JobControl&) {
+            return CheckEntry(lineage, path);
+        },
+        [this](const EntryCheck& check) {
+            const auto resumeLoad = qScopeGuard([this] { ContinueLoad(); });
+            if (!check.refusal.isEmpty())
+                SkipEntry(check.refusal);
+            else if (check.playlist)
+                SetText(mpvname::StreamOpenFilename, MemoryPlaylist(*check.playlist).constData());
+        });
+    resume.dismiss();
+}
+
+void MpvEngine::ContinueLoad() {
+    if (const std::optional<uint64_t> hook = std::exchange(pendingHook_, std::nullopt))
+        Mpv().hook_continue(handle_, *hook);
+}
+
+void MpvEngine::GiveUpEntry() {
+    if (!pendingHook_)
         return;
-    }
-    // mpv cannot read ".wpl": it gets the entries as a playlist of its own kind.
-    if (!IsWplPlaylist(loadingPath_))
-        return;
-    QByteArrayList entries;
-    try {
-        entries = ReadWplPlaylist(loadingPath_);
-    } catch (const AppError& error) {
-        SkipEntry(error.message());
-        return;
-    }
-    SetText(mpvname::StreamOpenFilename, MemoryPlaylist(entries).constData());
+    entryCheck_.Abandon();
+    skippedEntry_ = loadingEntry_;
+    const auto resume = qScopeGuard([this] { ContinueLoad(); });
+    SetText(mpvname::StreamOpenFilename, mpvname::MemoryPlaylist);
 }
 
 void MpvEngine::SkipEntry(const QString& reason) {
@@ -502,15 +535,13 @@ void MpvEngine::open(const QByteArray& url, bool paused) {
         stop();
         return;
     }
-    const bool wpl = IsWplPlaylist(url);
-    // The path goes to mpv as its bytes: names that are not text are found as well.
-    const QByteArrayList entries = wpl ? ReadWplPlaylist(url) : QByteArrayList{url};
-    lineage_.Reset(wpl ? QByteArrayList{url} : QByteArrayList{});
+    GiveUpEntry();
+    // The path goes to mpv as its bytes: names that are not text are found as well. A ".wpl" is
+    // read when mpv comes to open it, as one inside another playlist is.
+    lineage_.Reset({});
     SetFlag(mpvname::Pause, paused);
     SetDouble(mpvname::Speed, 1.0);
-    Command({Utf8(mpvname::LoadFile), entries.first(), Utf8(mpvname::Replace)});
-    for (qsizetype i = 1; i < entries.size(); ++i)
-        Command({Utf8(mpvname::LoadFile), entries[i], Utf8(mpvname::Append)});
+    Command({Utf8(mpvname::LoadFile), url, Utf8(mpvname::Replace)});
     request_ = Request::LoadRequested;
 }
 
@@ -576,6 +607,7 @@ void MpvEngine::pause() {
 }
 
 void MpvEngine::stop() {
+    GiveUpEntry();
     Command({Utf8(mpvname::Stop), Utf8(mpvname::KeepPlaylist)});
     // mpv keeps "pause" across a stop, which would start the next item paused.
     SetFlag(mpvname::Pause, false);

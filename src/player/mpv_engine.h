@@ -94,8 +94,15 @@ private:
     void HandleEvent(const mpv_event& event);
     // Tells what the events of one wake-up changed.
     void Announce(bool state, bool position, bool duration, bool volume);
-    // mpv waits in its load hook until this has looked at the entry it is about to open.
-    void OpenEntry();
+    // mpv waits in its load hook until the entry it is about to open has been looked at: on a
+    // worker, since a playlist's real name is looked up and a ".wpl" is read where it lies, and
+    // a share that sleeps may hold the load but never the screen.
+    void OpenEntry(uint64_t hook);
+    // Lets mpv go on from its load hook.
+    void ContinueLoad();
+    // A new load or a stop came while an entry was being looked at: the entry is skipped without
+    // a word and mpv goes on.
+    void GiveUpEntry();
     // The entry about to open is not opened (an empty playlist stands in for it); mpv goes on.
     void SkipEntry(const QString& reason);
     // An entry that failed: skipped when it came from a playlist, else a failure.
@@ -141,6 +148,7 @@ private:
     QByteArray loadingPath_; // the item being opened, for the message when it cannot be played
     qint64 loadingEntry_ = -1;
     qint64 skippedEntry_ = -1;
+    std::optional<uint64_t> pendingHook_; // the load hook mpv waits in
     PlaylistLineage lineage_;
     QByteArray lastPath_; // the current (or last) item
     qint64 lastEntry_ = 0;
@@ -164,5 +172,6 @@ private:
     };
     Request request_ = Request::Settled;
     // Last: dropped first, so a search that answers late finds nothing gone.
+    BackgroundJob entryCheck_;
     BackgroundJob subtitleSearch_;
 };

@@ -55,8 +55,7 @@ void PlaylistLineage::Expanded(qint64 parent, const QByteArray& path, qint64 fir
         lineage_[first + i] = lineage;
 }
 
-QString PlaylistLineage::Refusal(qint64 entry, const QByteArray& path) const {
-    const QByteArrayList& lineage = Of(entry);
+QString PlaylistLineage::Refusal(const QByteArrayList& lineage, const QByteArray& path) {
     if (lineage.size() > kMaxDepth)
         return tr("The playlist \"%1\" is nested more than %2 playlists deep; its entries are "
                   "skipped.")

@@ -21,14 +21,15 @@ public:
     void Reset(const QByteArrayList& top);
     // The entry `parent`, the playlist at `path`, was replaced by `count` entries from id `first`.
     void Expanded(qint64 parent, const QByteArray& path, qint64 first, int count);
-    // Why the entry at the path must not be opened; empty when it may.
-    QString Refusal(qint64 entry, const QByteArray& path) const;
+    // The playlists the entry was read from, outermost first.
+    const QByteArrayList& Of(qint64 entry) const;
+    // Why an entry read from these playlists, at the path, must not be opened; empty when it may.
+    // Looks up the real names of playlists: may block on a share that sleeps.
+    static QString Refusal(const QByteArrayList& lineage, const QByteArray& path);
     // Whether the entry was read from a playlist.
     bool FromPlaylist(qint64 entry) const { return !Of(entry).isEmpty(); }
 
 private:
-    const QByteArrayList& Of(qint64 entry) const;
-
     QByteArrayList top_;
     std::unordered_map<qint64, QByteArrayList> lineage_;
 };

@@ -190,9 +190,17 @@ TEST_F(MpvPlayerTest, CorruptFileIsReportedAndThePlayerStaysUsable) {
     EXPECT_TRUE(WaitForState(playstate::Playing));
 }
 
-TEST_F(MpvPlayerTest, MissingWplPlaylistRaisesAtOnce) {
-    EXPECT_THROW(player.setURL(Media().folder + "/none.wpl"), AppError);
-    EXPECT_EQ(player.playState(), playstate::Stopped);
+// A ".wpl" is read off the UI thread, as mpv comes to open it: a missing one is told as any file
+// that cannot be played is.
+TEST_F(MpvPlayerTest, MissingWplPlaylistIsReportedAndThePlayerStaysUsable) {
+    MessageCapture messages;
+    player.setURL(Media().folder + "/none.wpl");
+    ASSERT_TRUE(WaitFor([&] { return !messages.texts.isEmpty(); }));
+    EXPECT_TRUE(messages.texts.first().contains(QStringLiteral("none.wpl")))
+        << messages.texts.first().toStdString();
+    EXPECT_TRUE(WaitForState(playstate::Stopped));
+    player.setURL(Media().song);
+    EXPECT_TRUE(WaitForState(playstate::Playing));
 }
 
 TEST(MpvVideoTest, VideoIsDrawnInsideTheWidget) {

@@ -1,11 +1,14 @@
 #include "message_capture.h"
 #include "mpv_control.h"
 #include "player/playlist_lineage.h"
+#include "stall_shim.h"
 #include "test_media.h"
+#include "worker_waits.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -107,6 +110,25 @@ TEST_F(PlaylistPlaybackTest, WplInsideAWplOrAnM3uIsExpanded) {
     ASSERT_TRUE(WaitForItem(Media().second));
     player.controls().next();
     EXPECT_TRUE(WaitForItem(Media().song));
+    EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join('\n').toStdString();
+}
+
+// A ".wpl" on a share that sleeps: the player answers meanwhile, and what comes next is played.
+TEST_F(PlaylistPlaybackTest, AWplOnASleepingShareHoldsOnlyItsOwnLoad) {
+    ASSERT_TRUE(folder.mkdir(QStringLiteral("share")));
+    const QByteArray wpl = Write(QStringLiteral("share/list.wpl"), Wpl({Media().song}));
+    stall_shim_hold(QFile::encodeName(Path(QStringLiteral("share"))).constData());
+    const auto wake = qScopeGuard(stall_shim_release);
+    player.setURL(wpl);
+    // mpv's load hook is handled on this thread: events go on while the list is waited for.
+    ASSERT_TRUE(QTest::qWaitFor([] { return stall_shim_waiting() >= 1; }, 30000));
+    player.setURL(QFile::encodeName(Media().second));
+    EXPECT_TRUE(WaitForItem(QFile::encodeName(Media().second)));
+    stall_shim_release();
+    ASSERT_TRUE(WaitForWorkersToEnd());
+    EXPECT_EQ(player.currentMedia().sourceURL(), QFile::encodeName(Media().second))
+        << "the list given up is not played when its share wakes";
     EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
     EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join('\n').toStdString();
 }
