@@ -19,6 +19,15 @@
 #include <unordered_map>
 
 namespace {
+// Why SQLite failed. On a full disk it says "disk I/O error" when it cannot make its log file: the
+// system's own reason tells the owner what to do.
+QString ReasonOf(sqlite3* db) {
+    const int primary = sqlite3_extended_errcode(db) & 0xff;
+    if ((primary == SQLITE_IOERR || primary == SQLITE_FULL || primary == SQLITE_CANTOPEN) &&
+        sqlite3_system_errno(db) == ENOSPC)
+        return QCoreApplication::translate("SettingsStore", "the disk is full");
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
 
 constexpr int kSchemaVersion = 1;
 
@@ -177,7 +186,7 @@ public:
     SettingsStoreError Failure() const {
         return SettingsStoreError(
             QCoreApplication::translate("SettingsStore", "The settings store %1 failed: %2")
-                .arg(path_, QString::fromUtf8(sqlite3_errmsg(db_))),
+                .arg(path_, ReasonOf(db_)),
             sqlite3_extended_errcode(db_));
     }
 
@@ -193,8 +202,7 @@ private:
             SQLITE_OPEN_NOMUTEX | (name.startsWith("file:") ? SQLITE_OPEN_URI : 0);
         if (sqlite3_open_v2(name.constData(), &db_, flags, nullptr) != SQLITE_OK) {
             const QString reason =
-                db_ ? QString::fromUtf8(sqlite3_errmsg(db_))
-                    : QCoreApplication::translate("SettingsStore", "out of memory");
+                db_ ? ReasonOf(db_) : QCoreApplication::translate("SettingsStore", "out of memory");
             Close();
             throw Unavailable(reason);
         }
@@ -202,7 +210,7 @@ private:
         try {
             PrepareSchema(access);
         } catch (const SettingsStoreError&) {
-            const QString reason = QString::fromUtf8(sqlite3_errmsg(db_));
+            const QString reason = ReasonOf(db_);
             Close();
             throw Unavailable(reason);
         } catch (const SettingsStoreUnavailable&) {

@@ -2,6 +2,7 @@
 
 #include "settings/reg_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
@@ -192,6 +193,51 @@ TEST_F(ProgramTest, AStoreInAReadOnlyFolderIsReadWholeAndExports) {
     const QByteArray exported = process.readAllStandardOutput();
     EXPECT_TRUE(exported.contains("\"/media/3\"")) << exported.toStdString();
     EXPECT_TRUE(exported.contains("\"ItemCount\"=dword:00000003")) << exported.toStdString();
+}
+
+// The config folder on a disk that fills up (a small tmpfs in a mount namespace of the program's
+// own): an import that does not fit says so and leaves the settings as they were; once there is
+// room again it goes through.
+TEST_F(ProgramTest, AFullDiskRefusesAnImportWholeAndSaysWhy) {
+    SettingsStore::Instance().UseDatabase(folder.filePath("elsewhere.db"));
+    const QString config = ConfigHome() + "/couchframe";
+    ASSERT_TRUE(QDir().mkpath(config));
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", ConfigHome());
+    environment.insert("CONFIG", config);
+    environment.insert("SMALL", WriteFile("small.reg", CategoryFile(3)));
+    environment.insert("LARGE", WriteFile("large.reg", CategoryFile(1500)));
+    process.setProcessEnvironment(environment);
+    // Each step prints its exit status on a line of its own; the exports go to files.
+    process.start("unshare", {"--mount", "sh", "-c",
+                              "mount -t tmpfs -o size=1m tmpfs \"$CONFIG\" || exit 77; "
+                              "p=" COUCHFRAME_BIN_DIR "/couchframe; "
+                              "$p --import-settings \"$SMALL\"; echo \"small $?\"; "
+                              "dd if=/dev/zero of=\"$CONFIG/fill\" bs=4k 2>/dev/null; "
+                              "$p --import-settings \"$LARGE\"; echo \"large when full $?\"; "
+                              "rm \"$CONFIG/fill\"; "
+                              "$p --export-settings - > \"$CONFIG/../after-full.reg\"; "
+                              "$p --import-settings \"$LARGE\"; echo \"large with room $?\"; "
+                              "$p --export-settings - > \"$CONFIG/../with-room.reg\""});
+    if (!process.waitForStarted())
+        GTEST_SKIP() << "unshare is not installed";
+    ASSERT_TRUE(process.waitForFinished(120000));
+    const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+    if (process.exitCode() == 77 || (process.exitCode() == 1 && errors.startsWith("unshare")))
+        GTEST_SKIP() << "no tmpfs can be mounted here (it needs root or user namespaces)";
+    const QByteArray steps = process.readAllStandardOutput();
+    EXPECT_EQ(steps, "small 0\nlarge when full 1\nlarge with room 0\n") << errors.toStdString();
+    EXPECT_TRUE(errors.contains("the disk is full")) << errors.toStdString();
+    const auto exported = [&](const char* name) {
+        QFile file(ConfigHome() + "/" + name);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        return file.readAll();
+    };
+    const QByteArray afterFull = exported("after-full.reg");
+    EXPECT_TRUE(afterFull.contains("\"ItemCount\"=dword:00000003")) << afterFull.toStdString();
+    EXPECT_FALSE(afterFull.contains("\"/media/4\"")) << "nothing of the refused import";
+    EXPECT_TRUE(exported("with-room.reg").contains("\"/media/1500\""));
 }
 
 } // namespace
