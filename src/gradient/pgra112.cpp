@@ -76,7 +76,8 @@ void TPGradation::Paint() {
     }
     const int width = targetImage_->width();
     const int height = targetImage_->height();
-    QImage& picture = targetImage_->Picture();
+    // The whole picture is drawn anew, at the size the screen now has.
+    QImage& picture = targetImage_->PictureAtWidgetSize();
     if (picture.isNull())
         return;
     const int pictureWidth = picture.width();

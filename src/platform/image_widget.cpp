@@ -12,6 +12,12 @@ QImage& ImageWidget::Picture() {
     return picture_;
 }
 
+QImage& ImageWidget::PictureAtWidgetSize() {
+    if (picture_.size() != size())
+        picture_ = QImage();
+    return Picture();
+}
+
 void ImageWidget::paintEvent(QPaintEvent* /*event*/) {
     if (picture_.isNull())
         return;

@@ -10,8 +10,11 @@ public:
     explicit ImageWidget(QWidget* parent = nullptr);
 
     bool HasPicture() const { return !picture_.isNull(); }
-    // The drawing surface; made at the widget's size (32-bit RGB) when none is held yet.
+    // The drawing surface; made at the widget's size (32-bit RGB, white) when none is held yet.
     QImage& Picture();
+    // The drawing surface for drawing the whole of it anew: made again at the widget's size when
+    // the one held has another size (the screen changed its resolution).
+    QImage& PictureAtWidgetSize();
     // Repaints after the picture was drawn on.
     void PictureChanged();
 

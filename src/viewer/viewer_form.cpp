@@ -23,6 +23,7 @@
 #include <QCoreApplication>
 #include <QPainter>
 #include <QProgressBar>
+#include <QResizeEvent>
 
 #include <algorithm>
 #include <climits>
@@ -197,9 +198,10 @@ void TViewer_Form::ShowPicture(const QByteArray& picturePath) {
         return;
     }
     std::optional<DecodedPicture> decoded = prefetch_->Take(picturePath, area);
-    if (decoded && !decoded->picture.isNull())
+    if (decoded && !decoded->picture.isNull()) {
         DrawPicture(std::move(decoded->picture));
-    else
+        pictureShown_ = true;
+    } else
         ShowFailure(picturePath, decoded ? decoded->failure : QString());
     PrefetchNext();
 }
@@ -246,6 +248,7 @@ bool TViewer_Form::PrefetchReady() const {
 }
 
 void TViewer_Form::DrawPicture(QImage canvas) {
+    pictureShown_ = false;
     Image1->Picture() = std::move(canvas);
     Image1->PictureChanged();
 }
@@ -346,7 +349,12 @@ void TViewer_Form::Arrange() {
 
 void TViewer_Form::resizeEvent(QResizeEvent* event) {
     Form::resizeEvent(event);
-    if (IsUsableScreenSize(size()))
-        PB1->setFixedHeight(ProgressStripHeight(height()));
+    if (!IsUsableScreenSize(size()))
+        return; // nothing is laid out for a screen that is not there
+    PB1->setFixedHeight(ProgressStripHeight(height()));
     Arrange();
+    // A new resolution: the picture on screen is drawn again for it, the old one staying until
+    // then. A failure written on the screen is not told again.
+    if (pictureShown_ && event->oldSize() != event->size())
+        ShowPicture(list_[index_]);
 }

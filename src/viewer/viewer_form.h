@@ -106,6 +106,7 @@ private:
     int displayTime_ = 3;
     bool running_ = false;
     bool awaitingPrefetch_ = false; // the picture to show is still being decoded
+    bool pictureShown_ = false;     // Image1 holds list_[index_] as decoded, not a caption
     const ScreenServices services_;
     ScreenAwakeHold awake_;
     std::unique_ptr<PicturePrefetch> prefetch_;

@@ -2,18 +2,23 @@
 #include "app/media_screens.h"
 #include "filemenu/file_menu.h"
 #include "filemenu/file_menu_layout.h"
+#include "platform/image_widget.h"
 #include "player/mpv_engine.h"
 #include "player/player_form.h"
 #include "settings/general.h"
 #include "spi/spis.h"
 #include "ui/panel.h"
+#include "viewer/viewer_form.h"
 
 #include "screen_look.h"
 #include "test_services.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QImage>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -60,6 +65,8 @@ protected:
                   QRect(list.left, list.RowTop(1), list.rowWidth, list.rowHeight));
         EXPECT_EQ(folders->PNL010->geometry(),
                   QRect(list.left, list.RowTop(10), list.rowWidth, list.rowHeight));
+        // The background is drawn for the whole of the new size, not left at the old one.
+        EXPECT_EQ(folders->Image1->Picture().size(), size);
     }
     // The main menu, beneath the list, lays itself out when it is back on top.
     void ExpectMainMenuLaidOutFor(QSize size) {
@@ -69,6 +76,7 @@ protected:
         const MainMenuLayout main = ComputeMainMenuLayout(size.width(), size.height());
         EXPECT_EQ(menu->PNL004->geometry(),
                   QRect(main.left, main.panelTops[3], main.width, main.height));
+        EXPECT_EQ(menu->Image1->Picture().size(), size);
     }
 
     ScreenSetScope screens;
@@ -136,6 +144,29 @@ TEST_F(ScreenFollowTest, ThePlayerFollowsTheScreenToo) {
         EXPECT_EQ(player.PB1->height(), layout.progressHeight);
     }
 }
+TEST_F(ScreenFollowTest, TheSlideShowDrawsItsPictureAgainForANewResolution) {
+    QTemporaryDir pictures;
+    QImage red(16, 9, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(pictures.filePath("red.bmp"), "BMP"));
+    auto owned = std::make_unique<TViewer_Form>(services.Screens());
+    TViewer_Form& viewer = *owned;
+    viewer.path = QFile::encodeName(pictures.filePath("red.bmp"));
+    window.Push(std::move(owned));
+    const auto drawnFor = [&viewer](QSize size) {
+        return QTest::qWaitFor([&] {
+            return viewer.Image1->size() == size && viewer.Image1->Picture().size() == size;
+        });
+    };
+    ASSERT_TRUE(drawnFor(QSize(1920, 1080)));
+    for (const QSize size : {QSize(3840, 2160), QSize(1280, 720)}) {
+        SetScreens({size});
+        EXPECT_TRUE(drawnFor(size)) << size.width();
+        const QImage& picture = viewer.Image1->Picture();
+        EXPECT_EQ(picture.pixel(size.width() / 2, size.height() / 2), qRgb(255, 0, 0));
+    }
+}
+
 // The PC is switched on while the TV is off: the program comes up with no screen to show on and
 // lays itself out when one comes.
 TEST(ScreenFollowStartTest, AStartWithNoScreenWaitsForOne) {

@@ -44,12 +44,12 @@ def log(text):
     print(text, flush=True)
 
 
-def main_menu_panel(row):
-    """A point inside main menu panel 0..3, clear of its caption (layout at 1280 x 720)."""
-    h = ((HEIGHT // 4) * 3) // 10
+def main_menu_panel(row, width=WIDTH, height=HEIGHT):
+    """A point inside main menu panel 0..3, clear of its caption (layout at width x height)."""
+    h = ((height // 4) * 3) // 10
     g = (h // 4) * 2
-    top = (HEIGHT - 4 * h - g) // 2 + row * (h + g)
-    return (WIDTH // 4 + 10, top + 8)
+    top = (height - 4 * h - g) // 2 + row * (h + g)
+    return (width // 4 + 10, top + 8)
 
 
 def folder_row(row):
@@ -98,7 +98,7 @@ def near(rgb, expected, tolerance=24):
 
 
 class Session:
-    """Xvfb, the program on it, and the steps that drive it."""
+    """An X server, the program on it, and the steps that drive it."""
 
     def __init__(self, program, out):
         self.program = program
@@ -106,7 +106,7 @@ class Session:
         self.shots = out / "screenshots"
         self.started = time.monotonic()
         self.step = 0
-        self.xvfb = None
+        self.x_server = None
         self.app = None
         self.stack = []  # visible top-level windows of the program, bottom first
         self.last_failing = []  # the checks of the last screenshot that did not hold
@@ -178,13 +178,15 @@ class Session:
         ]))
         run([self.program, "--import-settings", str(reg)], env=self.env)
 
-    def start_x(self):
+    def start_x(self, server=("Xvfb", "-screen", "0", f"{WIDTH}x{HEIGHT}x24"),
+                log_name="xvfb.log"):
+        """Starts the X server on a display number it finds free itself, so that runs side by
+        side do not collide."""
         read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{WIDTH}x{HEIGHT}x24",
-             "-nolisten", "tcp"],
+        self.x_server = subprocess.Popen(
+            [*server, "-displayfd", str(write_end), "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-            stderr=open(self.out / "xvfb.log", "wb"), start_new_session=True)
+            stderr=open(self.out / log_name, "wb"), start_new_session=True)
         os.close(write_end)
         number = b""
         deadline = time.monotonic() + 15
@@ -192,7 +194,7 @@ class Session:
             ready, _, _ = select.select([read_end], [], [], max(0, deadline - time.monotonic()))
             chunk = os.read(read_end, 16) if ready else b""
             if not chunk:
-                raise Failure("Xvfb did not report a display (see xvfb.log)")
+                raise Failure(f"{server[0]} did not report a display (see {log_name})")
             number += chunk
         os.close(read_end)
         self.env["DISPLAY"] = ":" + number.decode().strip()
@@ -205,10 +207,17 @@ class Session:
                                     stderr=subprocess.STDOUT, start_new_session=True)
 
     def stop(self):
-        for process in (self.app, self.xvfb):
-            if process and process.poll() is None:
-                process.kill()
-                process.wait()
+        if self.app and self.app.poll() is None:
+            self.app.kill()
+            self.app.wait()
+        if self.x_server and self.x_server.poll() is None:
+            # Asked to end, an X server takes its lock file and socket away; killed, it leaves them.
+            self.x_server.terminate()
+            try:
+                self.x_server.wait(10)
+            except subprocess.TimeoutExpired:
+                self.x_server.kill()
+                self.x_server.wait()
         shutil.rmtree(self.root, ignore_errors=True)
 
     # --- observing ----------------------------------------------------------------------------
@@ -472,7 +481,7 @@ def main():
         scenario(session)
     except Failure as failure:
         log(f"FAILED: {failure}")
-        if session.xvfb and session.xvfb.poll() is None:
+        if session.x_server and session.x_server.poll() is None:
             session.x("import", "-window", "root", str(out / "screenshots" / "99-failure.png"),
                       check=False)
         log_program_output(out)

@@ -74,6 +74,17 @@ def wait_for_exit(s, timeout=20):
         raise Failure(f"couchframe did not end within {timeout} s") from None
 
 
+def end_by_exit_code(s):
+    """Types the exit code on the main menu and waits for the program to end with status 0."""
+    # Typed to whichever window has the keyboard, as a user would.
+    s.x("xdotool", "type", "--delay", "40", EXIT_CODE)
+    s.x("xdotool", "key", "Return")
+    status = wait_for_exit(s)
+    if status != 0:
+        raise Failure(f"couchframe ended with status {status} after the exit code")
+    log("  the exit code typed ended the program with status 0")
+
+
 def exported(s):
     return run([s.program, "--export-settings", "-"], env=s.env).decode()
 
@@ -165,16 +176,30 @@ def focused_window(s):
     return int(s.x("xdotool", "getwindowfocus").strip() or 0)
 
 
+def start_window_manager(s, name):
+    """Starts the window manager and returns once it manages the screen, so that the program's
+    window is one it manages from the start."""
+    manager = subprocess.Popen([name], env=s.env, stdout=subprocess.DEVNULL,
+                               stderr=open(s.out / f"{name}.log", "wb"), start_new_session=True)
+    deadline = time.monotonic() + 15
+    while "window id #" not in s.x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False):
+        if manager.poll() is not None or time.monotonic() > deadline:
+            manager.kill()
+            manager.wait()
+            raise Failure(f"{name} did not take the screen over (see {name}.log)")
+        time.sleep(0.1)
+    return manager
+
+
 def case_focus(s, window_manager):
-    need("Xvfb", "xdotool", "xwininfo", "xmessage", *([window_manager] if window_manager else []))
+    need("Xvfb", "xdotool", "xwininfo", "xmessage",
+         *(["xprop", window_manager] if window_manager else []))
     import_settings(s, active_delay=4)
     s.start_x()
     helpers = []
     try:
         if window_manager:
-            helpers.append(subprocess.Popen([window_manager], env=s.env,
-                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-            time.sleep(1)
+            helpers.append(start_window_manager(s, window_manager))
         s.start_program()
         s.expect_screens(1, "main menu")
         other = subprocess.Popen(["xmessage", "-title", "couchframe-other", "-geometry",
@@ -198,13 +223,7 @@ def case_focus(s, window_manager):
         s.wait_until("the main menu to take the keyboard back",
                      lambda: focused_window(s) in mine, timeout=15)
         log("  the main menu has the keyboard again")
-        # Typed to whichever window has the keyboard, as a user would.
-        s.x("xdotool", "type", "--delay", "40", EXIT_CODE)
-        s.x("xdotool", "key", "Return")
-        status = wait_for_exit(s)
-        if status != 0:
-            raise Failure(f"couchframe ended with status {status}")
-        log("  the exit code typed afterwards ended the program")
+        end_by_exit_code(s)
     finally:
         for helper in helpers:
             helper.kill()
@@ -404,11 +423,12 @@ CASES = {
 }
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+def main(cases=CASES, description=__doc__):
+    """Runs the one case named on the command line; other scripts run their own cases here."""
+    parser = argparse.ArgumentParser(description=description.splitlines()[0])
     parser.add_argument("--program", required=True, type=Path)
     parser.add_argument("--out", required=True, type=Path)
-    parser.add_argument("--case", required=True, choices=sorted(CASES))
+    parser.add_argument("--case", required=True, choices=sorted(cases))
     args = parser.parse_args()
     out = (args.out / args.case).resolve()
     shutil.rmtree(out, ignore_errors=True)
@@ -417,7 +437,7 @@ def main():
     session = Session(str(args.program.resolve()), out)
     session.case = args.case
     try:
-        CASES[args.case](session)
+        cases[args.case](session)
     except Skip as reason:
         log(f"SKIPPED: {reason}")
         return SKIP
