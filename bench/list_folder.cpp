@@ -12,6 +12,7 @@
 #include "filemenu/folder_listing.h"
 #include "platform/application.h"
 #include "platform/clock.h"
+#include "settings/store.h"
 #include "ui/screen_stack.h"
 
 #include <QDir>
@@ -75,7 +76,8 @@ BENCHMARK(BM_ListFolder)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)
 
 void BM_PaintPage(benchmark::State& state) {
     SteadyClock clock;
-    Services services(clock);
+    SettingsStore store;
+    Services services(clock, store);
     MediaScreens screens(services.Screens(nullptr));
     ScreenStack window(services.input);
     window.PlaceFullScreen();

@@ -8,6 +8,7 @@
 #include "player/mpv_engine.h"
 #include "player/mpv_names.h"
 #include "player/player_form.h"
+#include "settings/store.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -53,7 +54,8 @@ void BM_PlayerScreen_DroppedFrames1080p30(benchmark::State& state) {
                                                MpvOptions{QStringLiteral("null"), true});
     qint64 dropped = 0;
     SteadyClock steady;
-    Services services(steady);
+    SettingsStore store;
+    Services services(steady, store);
     for (auto _ : state) {
         auto form = CreatePlayerScreen(QFile::encodeName(gClip), 1, services.Screens(nullptr));
         auto* player = static_cast<MpvEngine*>(&form->WMP1->Engine());

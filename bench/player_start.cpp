@@ -8,6 +8,7 @@
 #include "player/mpv_engine.h"
 #include "player/mpv_library.h"
 #include "player/player_form.h"
+#include "settings/store.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,7 +48,8 @@ void Ffmpeg(const QStringList& arguments) {
 // Opens the screen as the folder list does and waits until mpv reports playback under way.
 bool OpenOnce(benchmark::State* state, const QString& path, int category) {
     SteadyClock clock;
-    Services services(clock);
+    SettingsStore store;
+    Services services(clock, store);
     auto* form = new TPlayer_Form(std::make_unique<MpvEngine>(), services.Screens(nullptr));
     auto* control = form->WMP1;
     auto* engine = static_cast<MpvEngine*>(&control->Engine());
@@ -86,7 +88,8 @@ void BM_PlayerScreen_NextEpisodeFirstFrame1080p(benchmark::State& state) {
     const Seam<MpvOptions>::Override nullOutputs(MpvEngine::DefaultOptionsSeam(),
                                                  MpvOptions{QStringLiteral("null"), false});
     SteadyClock clock;
-    Services services(clock);
+    SettingsStore store;
+    Services services(clock, store);
     const QByteArray first = QFile::encodeName(gVideo);
     const QByteArray next = QFile::encodeName(gNextVideo);
     for (auto _ : state) {

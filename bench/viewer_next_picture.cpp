@@ -7,6 +7,7 @@
 #include "bench_media.h"
 #include "platform/application.h"
 #include "platform/image_widget.h"
+#include "settings/store.h"
 #include "spi/spibmp.h"
 #include "spi/spis.h"
 #include "viewer/viewer_form.h"
@@ -73,7 +74,8 @@ void Finish(benchmark::State& state, TViewer_Form& viewer) {
 void ViewerNextPicture24MP(benchmark::State& state) {
     TSPIs host;
     SteadyClock clock;
-    Services services(clock);
+    SettingsStore store;
+    Services services(clock, store);
     const std::unique_ptr<TViewer_Form> viewer = OpenViewer(state, host, services);
     if (!viewer)
         return;
@@ -91,7 +93,8 @@ void ViewerNextPicture24MP(benchmark::State& state) {
 void ViewerNextPicturePrefetched24MP(benchmark::State& state) {
     TSPIs host;
     SteadyClock clock;
-    Services services(clock);
+    SettingsStore store;
+    Services services(clock, store);
     const std::unique_ptr<TViewer_Form> viewer = OpenViewer(state, host, services);
     if (!viewer)
         return;

@@ -12,6 +12,7 @@
 #include "player/media_player_control.h"
 #include "player/mpv_engine.h"
 #include "player/player_form.h"
+#include "settings/store.h"
 #include "ui/form.h"
 #include "ui/screen_stack.h"
 
@@ -167,7 +168,8 @@ int main(int argc, char** argv) {
         });
 
     SteadyClock clock;
-    Services services(clock);
+    SettingsStore store;
+    Services services(clock, store);
     ScreenStack window(services.input);
     const QScreen* screen = QGuiApplication::primaryScreen();
     window.setGeometry(screen ? screen->geometry() : QRect(0, 0, 1920, 1080));

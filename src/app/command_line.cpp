@@ -3,6 +3,7 @@
 #include "platform/error.h"
 #include "platform/translations.h"
 #include "settings/reg_file.h"
+#include "settings/store.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -111,8 +112,8 @@ QString FileName(const char* file) {
     return QFile::decodeName(file);
 }
 
-void ExportSettingsTo(const char* file) {
-    const QByteArray content = ExportSettings();
+void ExportSettingsTo(SettingsStore& store, const char* file) {
+    const QByteArray content = ExportSettings(store);
     if (IsStandardStream(file)) {
         QFile out;
         if (!out.open(stdout, QIODevice::WriteOnly) || out.write(content) != content.size() ||
@@ -156,14 +157,14 @@ QByteArray ReadImport(QFile& in) {
     }
 }
 
-void ImportSettingsFrom(const char* file) {
+void ImportSettingsFrom(SettingsStore& store, const char* file) {
     QFile in;
     const bool opened = IsStandardStream(file)
                             ? in.open(stdin, QIODevice::ReadOnly)
                             : (in.setFileName(FileName(file)), in.open(QIODevice::ReadOnly));
     if (!opened)
         throw AppError(in.errorString());
-    ImportSettings(ReadImport(in));
+    ImportSettings(store, ReadImport(in));
 }
 
 // Runs an export or import and turns its failure into a message on stderr and exit status 1.
@@ -186,7 +187,8 @@ int RunSettingsTransfer(const char* option, const char* file) {
                          : QCoreApplication::translate("CommandLine", "standard input"))
             : FileName(file);
     try {
-        exporting ? ExportSettingsTo(file) : ImportSettingsFrom(file);
+        SettingsStore store;
+        exporting ? ExportSettingsTo(store, file) : ImportSettingsFrom(store, file);
         return 0;
     } catch (const AppError& error) {
         const QString what =

@@ -21,7 +21,8 @@ void FillDialog(ConfigurationDialog& dialog, LenientSettings& reads) {
         dialog.SetExtensions(schema.category, reads.Read(schema.extensions));
         if (PlaysOnThroughFolders(schema))
             dialog.SetContinueFolder(schema.category, reads.Read(schema.continueFolder));
-        const int count = reads.Value([&] { return ReadFolderEntryCount(schema.keyPath); }, 0);
+        const int count =
+            reads.Value([&] { return ReadFolderEntryCount(reads.Store(), schema.keyPath); }, 0);
         for (int n = 1; n <= count; ++n) {
             FolderRow row;
             row.title = reads.Read(schema.Title(n));
@@ -32,23 +33,23 @@ void FillDialog(ConfigurationDialog& dialog, LenientSettings& reads) {
     }
 }
 
-void WriteBack(const ConfigurationDialog& dialog) {
-    WriteSetting(setting::ExitCode, dialog.ExitCode());
-    WriteSetting(setting::ActiveDelay, dialog.ActiveDelay());
+void WriteBack(SettingsStore& store, const ConfigurationDialog& dialog) {
+    WriteSetting(store, setting::ExitCode, dialog.ExitCode());
+    WriteSetting(store, setting::ActiveDelay, dialog.ActiveDelay());
     for (const CategorySettings& schema : CategorySchemas()) {
         // The category key is rewritten whole, so no entry beyond the new count survives.
-        EraseSettingKey(0, schema.keyPath);
-        WriteSetting(schema.unlockCode, dialog.UnlockCode(schema.category));
-        WriteSetting(schema.extensions, dialog.Extensions(schema.category));
+        EraseSettingKey(store, 0, schema.keyPath);
+        WriteSetting(store, schema.unlockCode, dialog.UnlockCode(schema.category));
+        WriteSetting(store, schema.extensions, dialog.Extensions(schema.category));
         if (PlaysOnThroughFolders(schema))
-            WriteSetting(schema.continueFolder, dialog.ContinueFolder(schema.category));
+            WriteSetting(store, schema.continueFolder, dialog.ContinueFolder(schema.category));
         const QList<FolderRow> rows = dialog.FolderRows(schema.category);
-        WriteSetting(schema.itemCount, static_cast<int>(rows.size()));
+        WriteSetting(store, schema.itemCount, static_cast<int>(rows.size()));
         for (int i = 0; i < rows.size(); ++i) {
             const int n = i + 1;
-            WriteSetting(schema.Title(n), rows[i].title);
-            WriteSetting(schema.Folder(n), rows[i].folder);
-            WriteSetting(schema.Lock(n), rows[i].lock == kOn);
+            WriteSetting(store, schema.Title(n), rows[i].title);
+            WriteSetting(store, schema.Folder(n), rows[i].folder);
+            WriteSetting(store, schema.Lock(n), rows[i].lock == kOn);
         }
     }
 }
@@ -63,15 +64,15 @@ void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog, LenientS
     // Written while the dialog is still open, so that a store that refuses (locked by another
     // program, read-only) costs the owner no edit. Erasing a category and rewriting it must never
     // leave the owner with lost folders: either every value lands or the store stays as it was.
-    dialog->OnAccept = [&dialog] {
-        SettingsTransaction transaction;
-        WriteBack(*dialog);
+    dialog->OnAccept = [&dialog, &store = reads.Store()] {
+        SettingsTransaction transaction(store);
+        WriteBack(store, *dialog);
         transaction.Commit();
     };
     dialog->ShowModal();
 }
 
-void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog) {
-    LenientSettings reads;
+void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog, SettingsStore& store) {
+    LenientSettings reads(store);
     RunConfigurationFlow(makeDialog, reads);
 }

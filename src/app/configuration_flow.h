@@ -3,9 +3,10 @@
 #include "dialogs/configuration_dialog.h"
 
 class LenientSettings;
+class SettingsStore;
 
 // Fills a new dialog from the store, shows it and, when OK is pressed, writes everything back as
 // one transaction of the settings store: all of it lands or none of it. A value that cannot be
 // read fills its field with the default, and its message is shown once through reads.
 void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog, LenientSettings& reads);
-void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog);
+void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog, SettingsStore& store);

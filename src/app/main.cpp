@@ -11,6 +11,7 @@
 #include "platform/session_bus.h"
 #include "platform/sleep_watch.h"
 #include "platform/translations.h"
+#include "settings/store.h"
 #include "spi/spis.h"
 #include "ui/screen_stack.h"
 
@@ -27,11 +28,12 @@ int main(int argc, char** argv) {
     InstallTranslation(app);
 
     SteadyClock clock;
-    Services services(clock, SystemBusIfAny());
+    SettingsStore store;
+    Services services(clock, store, SystemBusIfAny());
     RemoteInputDevices remotes(services.input);
     // A receiver may come back from a sleep as a new device node, or not tell the folder watch.
     QObject::connect(&services.sleep, &SleepWatch::wokeUp, &remotes, &RemoteInputDevices::Rescan);
-    TSPIs plugins;
+    TSPIs plugins(&store);
 
     MediaScreens mediaScreens(services.Screens(&plugins));
     MainMenuScreens screens;
@@ -42,7 +44,7 @@ int main(int argc, char** argv) {
         return folderList;
     };
     ScreenStack window(services.input);
-    const int status = RunCouchframe(app, window, screens, services.sessions, plugins);
+    const int status = RunCouchframe(app, window, screens, services.sessions, plugins, store);
     services.refusedWrites.LastTry();
     return status;
 }

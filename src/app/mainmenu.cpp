@@ -89,8 +89,9 @@ bool AsksForConfiguration(const QStringList& arguments) {
 }
 
 Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
-                       FolderListFactory makeFolderList, QStringList arguments, TSPIs& plugins)
-    : SPIs1(plugins), makeConfigurationDialog_(std::move(makeConfigurationDialog)),
+                       FolderListFactory makeFolderList, QStringList arguments, TSPIs& plugins,
+                       SettingsStore& store)
+    : SPIs1(plugins), store_(store), makeConfigurationDialog_(std::move(makeConfigurationDialog)),
       makeFolderList_(std::move(makeFolderList)), arguments_(std::move(arguments)) {
     setObjectName(QStringLiteral("main_form"));
     setWindowTitle(tr("Couchframe"));
@@ -163,14 +164,14 @@ void Tmain_form::FormDestroy() {
 void Tmain_form::FormShow() {
     // Whatever the store holds or fails to give, the menu comes up whole: a store that cannot be
     // opened leaves the defaults, a value that cannot be read leaves its default, each said once.
-    LenientSettings reads;
-    if (const std::optional<QString> reason = OpenSettingsOrRunOnDefaults()) {
+    LenientSettings reads(store_);
+    if (const std::optional<QString> reason = OpenSettingsOrRunOnDefaults(store_)) {
         ShowMessage(MessageKind::Error,
                     tr("%1\n\nCouchframe runs on its default settings; nothing will be saved.")
                         .arg(*reason));
     } else {
         const bool configured =
-            reads.Value([] { return SettingKeyExists(settingskey::Root); }, true);
+            reads.Value([this] { return SettingKeyExists(store_, settingskey::Root); }, true);
         if (AsksForConfiguration(arguments_) || !configured)
             RunReportingErrors([&] { RunConfigurationFlow(makeConfigurationDialog_, reads); });
     }

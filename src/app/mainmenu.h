@@ -14,6 +14,7 @@
 
 class ImageWidget;
 class Panel;
+class SettingsStore;
 class TSPIs;
 class QLabel;
 class TPGradation;
@@ -45,8 +46,9 @@ class Tmain_form : public Form, public PanelSelection {
 public:
     // arguments: the command-line arguments after the program name.
     // plugins: the picture plug-ins, searched for once the menu is on the screen.
+    // store: the settings, opened (or left on defaults) when the menu is first shown.
     Tmain_form(ConfigurationDialogFactory makeConfigurationDialog, FolderListFactory makeFolderList,
-               QStringList arguments, TSPIs& plugins);
+               QStringList arguments, TSPIs& plugins, SettingsStore& store);
     ~Tmain_form() override;
 
     void FormShow() override;
@@ -82,6 +84,7 @@ private:
     Panel* MakePanel(int tag, const QString& caption, StoredColor color);
     void MatchExitCode(QChar typed);
 
+    SettingsStore& store_;
     ConfigurationDialogFactory makeConfigurationDialog_;
     FolderListFactory makeFolderList_;
     QStringList arguments_;

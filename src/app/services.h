@@ -17,24 +17,25 @@
 class Services {
 public:
     // systemBus: where logind is asked to wait for the program before the machine sleeps.
-    explicit Services(Clock& clock, QDBusConnection systemBus = NoBus())
-        : clock(clock), sleep(std::move(systemBus)) {}
+    Services(Clock& clock, SettingsStore& store, QDBusConnection systemBus = NoBus())
+        : clock(clock), store(store), sleep(std::move(systemBus)) {}
     Services(const Services&) = delete;
     Services& operator=(const Services&) = delete;
 
     // What the screens are handed.
     ScreenServices Screens(const TSPIs* plugins) {
-        return {clock, sessions, awake, index, sleep, plugins};
+        return {clock, store, sessions, awake, index, sleep, plugins};
     }
-    FolderListServices FolderLists() { return {clock, checks, locks, index, sleep}; }
+    FolderListServices FolderLists() { return {clock, store, checks, locks, index, sleep}; }
 
     Clock& clock;
+    SettingsStore& store;
     RemoteDispatch input{clock};
     MediaSessions sessions;
     ScreenAwake awake;
     const ExistenceChecks checks;
     CategoryLocks locks;
-    RefusedWrites refusedWrites{SettingsStore::Instance(), clock};
-    PlaybackIndex index{SettingsStore::Instance()};
+    RefusedWrites refusedWrites{store, clock};
+    PlaybackIndex index{store};
     SleepWatch sleep;
 };

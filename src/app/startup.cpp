@@ -10,13 +10,13 @@
 #include "ui/screen_stack.h"
 
 int RunCouchframe(Application& app, ScreenStack& window, const MainMenuScreens& screens,
-                  MediaSessions& sessions, TSPIs& plugins) {
+                  MediaSessions& sessions, TSPIs& plugins, SettingsStore& store) {
     QApplication::setApplicationName(QStringLiteral("Couchframe"));
     // Maximised from the start: a first show that a store error cuts short still covers the
     // screen.
     window.PlaceFullScreen();
     window.Push(std::make_unique<Tmain_form>(screens.configurationDialog, screens.folderList,
-                                             QApplication::arguments().mid(1), plugins));
+                                             QApplication::arguments().mid(1), plugins, store));
     // Only the exit code closes the main menu, and with it the application.
     QObject::connect(&window, &ScreenStack::emptied, &app, &QCoreApplication::quit);
     // A logout or a service stop closes the screens as Esc would, so their preferences are kept.

@@ -16,4 +16,4 @@ struct MainMenuScreens {
 // Puts the main menu on the window, shows it and runs the event loop until the main menu closes;
 // returns the exit status.
 int RunCouchframe(Application& app, ScreenStack& window, const MainMenuScreens& screens,
-                  MediaSessions& sessions, TSPIs& plugins);
+                  MediaSessions& sessions, TSPIs& plugins, SettingsStore& store);

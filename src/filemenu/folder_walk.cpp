@@ -14,8 +14,8 @@
 #include <algorithm>
 
 FolderWalk::FolderWalk(FolderWalkView& view, int& curTag, const FolderListServices& services)
-    : view_(view), clock_(services.clock), checks_(services.checks), locks_(services.locks),
-      curTag_(curTag) {
+    : view_(view), clock_(services.clock), store_(services.store), checks_(services.checks),
+      locks_(services.locks), curTag_(curTag) {
     QObject::connect(&services.sleep, &SleepWatch::wokeUp, &inbox_,
                      [this] { RecheckRegisteredFolders(); });
 }
@@ -34,23 +34,23 @@ void FolderWalk::Start(int category) {
     useViewer_ = info.useViewer;
     // The list is read again below, falling back on this first reading.
     TextSetting extensions = settings_->extensions;
-    extensions.defaultValue = ReadSetting(extensions);
+    extensions.defaultValue = ReadSetting(store_, extensions);
     // Digits typed toward another category's code never count toward this one's.
-    code_.SetCode(ReadSetting(settings_->unlockCode));
+    code_.SetCode(ReadSetting(store_, settings_->unlockCode));
 
     ClearEntries();
-    extensions_ = ExtensionList(ReadSetting(extensions));
+    extensions_ = ExtensionList(ReadSetting(store_, extensions));
     ListRegisteredFolders();
 }
 
 void FolderWalk::ListRegisteredFolders() {
-    const int count = ReadFolderEntryCount(settings_->keyPath);
+    const int count = ReadFolderEntryCount(store_, settings_->keyPath);
     const bool locked = locks_.LockState(category_);
     std::vector<QByteArray> paths;
     for (int i = 1; i <= count; ++i) {
-        const QString folder = ReadSetting(settings_->Folder(i));
-        const QString title = ReadSetting(settings_->Title(i));
-        if (locked && ReadSetting(settings_->Lock(i)))
+        const QString folder = ReadSetting(store_, settings_->Folder(i));
+        const QString title = ReadSetting(store_, settings_->Title(i));
+        if (locked && ReadSetting(store_, settings_->Lock(i)))
             continue;
         ListEntry item;
         item.entry.path = QFile::encodeName(folder);

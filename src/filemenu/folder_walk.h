@@ -22,11 +22,13 @@
 struct CategorySettings;
 class Clock;
 class PlaybackIndex;
+class SettingsStore;
 class SleepWatch;
 
 // What every folder list of a run shares, made once in main().
 struct FolderListServices {
     Clock& clock;
+    SettingsStore& store;
     const ExistenceChecks& checks;
     CategoryLocks& locks;
     PlaybackIndex& index;
@@ -159,6 +161,7 @@ private:
     QObject inbox_;
     FolderWalkView& view_;
     Clock& clock_;
+    SettingsStore& store_;
     const ExistenceChecks& checks_;
     CategoryLocks& locks_;
     int& curTag_;

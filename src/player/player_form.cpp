@@ -87,9 +87,9 @@ PlayerLayout ComputePlayerLayout(int width, int height) {
 }
 
 TPlayer_Form::TPlayer_Form(std::unique_ptr<MediaEngine> engine, const ScreenServices& services)
-    : clock_(services.clock), sessions_(services.sessions), sleep_(services.sleep),
-      awake_(services.awake), session_(std::make_unique<PlayerMediaSession>(*this)),
-      registration_(services.sessions) {
+    : clock_(services.clock), store_(services.store), sessions_(services.sessions),
+      sleep_(services.sleep), awake_(services.awake),
+      session_(std::make_unique<PlayerMediaSession>(*this)), registration_(services.sessions) {
     setWindowTitle(tr("Player"));
     SetBlackBackground(*this);
 
@@ -206,11 +206,11 @@ void TPlayer_Form::FormShow() {
     LayOut(screen ? screen->geometry().size() : size());
     if (IsMusicMode())
         HighlightPanel(MusicPanel, PrevTag, CurTag);
-    PB1->setVisible(ReadSetting(setting::PlayerShowProgress));
+    PB1->setVisible(ReadSetting(store_, setting::PlayerShowProgress));
     Realign();
-    WMP1->settings().setVolume(ReadSetting(setting::PlayerVolume));
-    automaticSkip_ = ReadSetting(setting::PlayerSkipFlg);
-    skipLength_ = ReadSetting(setting::PlayerSkipSecond);
+    WMP1->settings().setVolume(ReadSetting(store_, setting::PlayerVolume));
+    automaticSkip_ = ReadSetting(store_, setting::PlayerSkipFlg);
+    skipLength_ = ReadSetting(store_, setting::PlayerSkipSecond);
     WMP1->setFocusPolicy(Qt::NoFocus);
     registration_.Register(session_.get());
     WMP1->controls().play();
@@ -322,10 +322,10 @@ void TPlayer_Form::FormClose() {
         if (!failure)
             failure = std::current_exception();
     }
-    WriteSetting(setting::PlayerShowProgress, !PB1->isHidden());
-    WriteSetting(setting::PlayerSkipFlg, automaticSkip_);
-    WriteSetting(setting::PlayerSkipSecond, skipLength_);
-    WriteSetting(setting::PlayerVolume, WMP1->settings().volume());
+    WriteSetting(store_, setting::PlayerShowProgress, !PB1->isHidden());
+    WriteSetting(store_, setting::PlayerSkipFlg, automaticSkip_);
+    WriteSetting(store_, setting::PlayerSkipSecond, skipLength_);
+    WriteSetting(store_, setting::PlayerVolume, WMP1->settings().volume());
     if (failure)
         std::rethrow_exception(failure);
 }
@@ -532,7 +532,7 @@ void TPlayer_Form::Next() {
 }
 
 bool TPlayer_Form::PlaysOnThroughTheFolder() const {
-    return ReadSetting(CategorySchema(IsMusicMode() ? 2 : 1).continueFolder);
+    return ReadSetting(store_, CategorySchema(IsMusicMode() ? 2 : 1).continueFolder);
 }
 
 qsizetype TPlayer_Form::NeighbourIndex() {

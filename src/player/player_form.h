@@ -169,6 +169,7 @@ private:
     void EndWaiting();
 
     Clock& clock_;
+    SettingsStore& store_;
     int countdown_ = 0;     // seconds left before the next film; 0: none
     QByteArray queuedSong_; // the song queued to follow the one playing
     unsigned countdownRound_ = 0;

@@ -59,26 +59,21 @@ int StoredNumber(const QString& valueName, const StoredValue& value, int default
     }
 }
 
-bool OnDefaults() {
-    return SettingsStore::Instance().RunsOnDefaults();
-}
-
-int ReadNumber(int selector, const QString& keyPath, const QString& valueName, int defaultNumber) {
-    if (OnDefaults())
+int ReadNumber(SettingsStore& store, int selector, const QString& keyPath, const QString& valueName,
+               int defaultNumber) {
+    if (store.RunsOnDefaults())
         return defaultNumber;
-    const auto value =
-        SettingsStore::Instance().ReadValue(RootKeyFromSelector(selector), keyPath, valueName);
+    const auto value = store.ReadValue(RootKeyFromSelector(selector), keyPath, valueName);
     return value ? StoredNumber(valueName, *value, defaultNumber) : defaultNumber;
 }
 
 // A value written into its key; a store that refuses for now holds it (it reads back as written),
 // any other failure is reported: a write never fails silently. Text tells a key that could not be
 // made apart from a value that could not be written; numbers report the value either way.
-void WriteData(int selector, const QString& keyPath, const QString& valueName, ValueKind kind,
-               const QByteArray& data) {
-    if (OnDefaults())
+void WriteData(SettingsStore& store, int selector, const QString& keyPath, const QString& valueName,
+               ValueKind kind, const QByteArray& data) {
+    if (store.RunsOnDefaults())
         return;
-    SettingsStore& store = SettingsStore::Instance();
     const RootKey root = RootKeyFromSelector(selector);
     try {
         store.SetValue(root, keyPath, valueName, kind, data);
@@ -90,8 +85,9 @@ void WriteData(int selector, const QString& keyPath, const QString& valueName, V
     }
 }
 
-void WriteDword(int selector, const QString& keyPath, const QString& valueName, quint32 number) {
-    WriteData(selector, keyPath, valueName, ValueKind::Dword, DwordData(number));
+void WriteDword(SettingsStore& store, int selector, const QString& keyPath,
+                const QString& valueName, quint32 number) {
+    WriteData(store, selector, keyPath, valueName, ValueKind::Dword, DwordData(number));
 }
 
 bool IsRootPath(const QString& keyPath) {
@@ -117,12 +113,11 @@ RootKey RootKeyFromSelector(int selector) {
     }
 }
 
-QString ReadSettingString(int selector, const QString& keyPath, const QString& valueName,
-                          const QString& defaultText) {
-    if (OnDefaults())
+QString ReadSettingString(SettingsStore& store, int selector, const QString& keyPath,
+                          const QString& valueName, const QString& defaultText) {
+    if (store.RunsOnDefaults())
         return defaultText;
-    const auto value =
-        SettingsStore::Instance().ReadValue(RootKeyFromSelector(selector), keyPath, valueName);
+    const auto value = store.ReadValue(RootKeyFromSelector(selector), keyPath, valueName);
     if (!value)
         return defaultText;
     if (value->data.isEmpty())
@@ -132,35 +127,36 @@ QString ReadSettingString(int selector, const QString& keyPath, const QString& v
     return TextFromStored(value->data);
 }
 
-bool ReadSettingBool(int selector, const QString& keyPath, const QString& valueName,
-                     bool defaultFlag) {
-    return ReadNumber(selector, keyPath, valueName, defaultFlag ? 1 : 0) != 0;
+bool ReadSettingBool(SettingsStore& store, int selector, const QString& keyPath,
+                     const QString& valueName, bool defaultFlag) {
+    return ReadNumber(store, selector, keyPath, valueName, defaultFlag ? 1 : 0) != 0;
 }
 
-int ReadSettingInt(int selector, const QString& keyPath, const QString& valueName,
-                   int defaultNumber) {
-    return ReadNumber(selector, keyPath, valueName, defaultNumber);
+int ReadSettingInt(SettingsStore& store, int selector, const QString& keyPath,
+                   const QString& valueName, int defaultNumber) {
+    return ReadNumber(store, selector, keyPath, valueName, defaultNumber);
 }
 
-void WriteSettingString(int selector, const QString& keyPath, const QString& valueName,
-                        const QString& text) {
-    WriteData(selector, keyPath, valueName, ValueKind::Sz, StoredText(text));
+void WriteSettingString(SettingsStore& store, int selector, const QString& keyPath,
+                        const QString& valueName, const QString& text) {
+    WriteData(store, selector, keyPath, valueName, ValueKind::Sz, StoredText(text));
 }
 
-void WriteSettingBool(int selector, const QString& keyPath, const QString& valueName, bool flag) {
-    WriteDword(selector, keyPath, valueName, flag ? 1 : 0);
+void WriteSettingBool(SettingsStore& store, int selector, const QString& keyPath,
+                      const QString& valueName, bool flag) {
+    WriteDword(store, selector, keyPath, valueName, flag ? 1 : 0);
 }
 
-void WriteSettingInt(int selector, const QString& keyPath, const QString& valueName, int number) {
-    WriteDword(selector, keyPath, valueName, static_cast<quint32>(number));
+void WriteSettingInt(SettingsStore& store, int selector, const QString& keyPath,
+                     const QString& valueName, int number) {
+    WriteDword(store, selector, keyPath, valueName, static_cast<quint32>(number));
 }
 
-void EraseSettingKey(int selector, const QString& keyPath) {
+void EraseSettingKey(SettingsStore& store, int selector, const QString& keyPath) {
     // An empty path would name the root itself: wiping every setting is never what a caller means.
-    if (IsRootPath(keyPath) || OnDefaults())
+    if (IsRootPath(keyPath) || store.RunsOnDefaults())
         return;
     try {
-        SettingsStore& store = SettingsStore::Instance();
         const RootKey root = RootKeyFromSelector(selector);
         store.WriteAtomically([&] {
             if (const auto key = store.FindKey(root, keyPath))
@@ -171,37 +167,35 @@ void EraseSettingKey(int selector, const QString& keyPath) {
     }
 }
 
-bool SettingKeyExists(const QString& keyPath) {
-    return !OnDefaults() &&
-           SettingsStore::Instance().FindKey(RootKey::CurrentUser, keyPath).has_value();
+bool SettingKeyExists(SettingsStore& store, const QString& keyPath) {
+    return !store.RunsOnDefaults() && store.FindKey(RootKey::CurrentUser, keyPath).has_value();
 }
 
-QString ReadSetting(const TextSetting& setting) {
-    return ReadSettingString(0, setting.keyPath, setting.valueName, setting.defaultValue);
+QString ReadSetting(SettingsStore& store, const TextSetting& setting) {
+    return ReadSettingString(store, 0, setting.keyPath, setting.valueName, setting.defaultValue);
 }
 
-int ReadSetting(const NumberSetting& setting) {
-    return ReadSettingInt(0, setting.keyPath, setting.valueName, setting.defaultValue);
+int ReadSetting(SettingsStore& store, const NumberSetting& setting) {
+    return ReadSettingInt(store, 0, setting.keyPath, setting.valueName, setting.defaultValue);
 }
 
-bool ReadSetting(const FlagSetting& setting) {
-    return ReadSettingBool(0, setting.keyPath, setting.valueName, setting.defaultValue);
+bool ReadSetting(SettingsStore& store, const FlagSetting& setting) {
+    return ReadSettingBool(store, 0, setting.keyPath, setting.valueName, setting.defaultValue);
 }
 
-void WriteSetting(const TextSetting& setting, const QString& text) {
-    WriteSettingString(0, setting.keyPath, setting.valueName, text);
+void WriteSetting(SettingsStore& store, const TextSetting& setting, const QString& text) {
+    WriteSettingString(store, 0, setting.keyPath, setting.valueName, text);
 }
 
-void WriteSetting(const NumberSetting& setting, int number) {
-    WriteSettingInt(0, setting.keyPath, setting.valueName, number);
+void WriteSetting(SettingsStore& store, const NumberSetting& setting, int number) {
+    WriteSettingInt(store, 0, setting.keyPath, setting.valueName, number);
 }
 
-void WriteSetting(const FlagSetting& setting, bool flag) {
-    WriteSettingBool(0, setting.keyPath, setting.valueName, flag);
+void WriteSetting(SettingsStore& store, const FlagSetting& setting, bool flag) {
+    WriteSettingBool(store, 0, setting.keyPath, setting.valueName, flag);
 }
 
-std::optional<QString> OpenSettingsOrRunOnDefaults() {
-    SettingsStore& store = SettingsStore::Instance();
+std::optional<QString> OpenSettingsOrRunOnDefaults(SettingsStore& store) {
     try {
         store.CheckOpen();
         return std::nullopt;
@@ -211,6 +205,6 @@ std::optional<QString> OpenSettingsOrRunOnDefaults() {
     }
 }
 
-int ReadFolderEntryCount(const QString& categoryKeyPath) {
-    return std::clamp(ReadSetting(FolderEntryCount(categoryKeyPath)), 0, kMaxFolderEntries);
+int ReadFolderEntryCount(SettingsStore& store, const QString& categoryKeyPath) {
+    return std::clamp(ReadSetting(store, FolderEntryCount(categoryKeyPath)), 0, kMaxFolderEntries);
 }

@@ -4,15 +4,15 @@
 #include "settings/general.h"
 
 QString LenientSettings::Read(const TextSetting& setting) {
-    return Value([&] { return ReadSetting(setting); }, setting.defaultValue);
+    return Value([&] { return ReadSetting(store_, setting); }, setting.defaultValue);
 }
 
 int LenientSettings::Read(const NumberSetting& setting) {
-    return Value([&] { return ReadSetting(setting); }, setting.defaultValue);
+    return Value([&] { return ReadSetting(store_, setting); }, setting.defaultValue);
 }
 
 bool LenientSettings::Read(const FlagSetting& setting) {
-    return Value([&] { return ReadSetting(setting); }, setting.defaultValue);
+    return Value([&] { return ReadSetting(store_, setting); }, setting.defaultValue);
 }
 
 void LenientSettings::Report(const AppError& error) {

@@ -8,11 +8,16 @@
 
 #include <utility>
 
+class SettingsStore;
+
 // Settings reads for a start that must come up whole: a read that fails (a value stored with the
 // wrong kind, a store that stopped answering) gives the caller's default, and its message is shown
 // once, however often the value is read while this object lives.
 class LenientSettings {
 public:
+    explicit LenientSettings(SettingsStore& store) : store_(store) {}
+
+    SettingsStore& Store() const { return store_; }
     QString Read(const TextSetting& setting);
     int Read(const NumberSetting& setting);
     bool Read(const FlagSetting& setting);
@@ -30,5 +35,6 @@ public:
 private:
     void Report(const AppError& error);
 
+    SettingsStore& store_;
     QStringList shown_;
 };

@@ -364,11 +364,10 @@ void Apply(SettingsStore& store, const RegChange& change) {
 
 } // namespace
 
-QByteArray ExportSettings() {
-    SettingsStore& store = SettingsStore::Instance();
+QByteArray ExportSettings(SettingsStore& store) {
     // Read under the write lock, so that another process cannot change the store half way; the
     // transaction is never committed as nothing is written.
-    SettingsTransaction snapshot;
+    SettingsTransaction snapshot(store);
     QString out = kHeader + QStringLiteral("\n\n");
     for (const RootKey root : AllRootKeys())
         if (const auto key = store.FindKey(root, QString()))
@@ -376,10 +375,9 @@ QByteArray ExportSettings() {
     return out.toUtf8();
 }
 
-void ImportSettings(const QByteArray& content) {
+void ImportSettings(SettingsStore& store, const QByteArray& content) {
     const QList<RegChange> changes = RegParser(DecodedLines(content)).Parse();
-    SettingsStore& store = SettingsStore::Instance();
-    SettingsTransaction transaction;
+    SettingsTransaction transaction(store);
     for (const RegChange& change : changes) {
         try {
             Apply(store, change);

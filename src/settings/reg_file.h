@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+class SettingsStore;
+
 // The settings store as .reg text, the registry editor's format: backup, scripted set-up, tests.
 //
 //   Windows Registry Editor Version 5.00
@@ -16,8 +18,8 @@
 
 // Every key of the store, empty ones included, as UTF-8 .reg text: keys in tree order (a key
 // before its sub-keys, siblings by name ignoring case), each key's values by name.
-QByteArray ExportSettings();
+QByteArray ExportSettings(SettingsStore& store);
 
 // Applies .reg text (UTF-8, or UTF-16LE with its byte-order mark as the registry editor writes it)
 // to the store as one transaction. A malformed file changes nothing; the AppError names the line.
-void ImportSettings(const QByteArray& content);
+void ImportSettings(SettingsStore& store, const QByteArray& content);

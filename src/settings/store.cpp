@@ -400,11 +400,6 @@ void SettingsStore::Connection::PrepareSchema(Access access) {
 SettingsStore::SettingsStore() = default;
 SettingsStore::~SettingsStore() = default;
 
-SettingsStore& SettingsStore::Instance() {
-    static SettingsStore store;
-    return store;
-}
-
 QString SettingsStore::DefaultDatabasePath() {
     return UserConfigFolder() + QStringLiteral("/settings.db");
 }
@@ -730,18 +725,18 @@ void SettingsStore::RollbackLevel() noexcept {
     }
 }
 
-SettingsTransaction::SettingsTransaction() {
-    SettingsStore::Instance().Begin();
+SettingsTransaction::SettingsTransaction(SettingsStore& store) : store_(store) {
+    store_.Begin();
 }
 
 SettingsTransaction::~SettingsTransaction() {
     if (open_)
-        SettingsStore::Instance().RollbackLevel();
+        store_.RollbackLevel();
 }
 
 void SettingsTransaction::Commit() {
     if (!open_)
         return;
-    SettingsStore::Instance().CommitLevel();
+    store_.CommitLevel();
     open_ = false;
 }

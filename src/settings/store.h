@@ -83,12 +83,15 @@ public:
     enum class Access { ReadWrite, ReadOnly };
     class Connection; // the open SQLite connection, private to store.cpp
 
-    // The process's store; it opens its file at the first operation.
-    static SettingsStore& Instance();
+    // Made once in main() and handed down; it opens its file (DefaultDatabasePath() unless
+    // UseDatabase chose another) at the first operation.
+    SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
     // $XDG_CONFIG_HOME/couchframe/settings.db, else ~/.config/couchframe/settings.db.
     static QString DefaultDatabasePath();
 
-    // Points the process's store at another file (tests, other profiles). The current connection
+    // Points the store at another file (tests, other profiles). The current connection
     // is closed; the new file is opened by the next operation. Not allowed inside a transaction.
     void UseDatabase(const QString& path, Access access = Access::ReadWrite);
     QString DatabasePath() const;
@@ -166,7 +169,6 @@ public:
 private:
     friend class SettingsTransaction;
 
-    SettingsStore();
     Connection& Open();
     void Begin();
     void CommitLevel();
@@ -198,11 +200,11 @@ private:
     std::unique_ptr<Connection> connection_;
 };
 
-// A write transaction of the process's store: every operation until Commit() lands together or
-// not at all. Destroyed without Commit(), it rolls back. Transactions nest (as savepoints).
+// A write transaction of a store: every operation until Commit() lands together or not at all.
+// Destroyed without Commit(), it rolls back. Transactions nest (as savepoints).
 class SettingsTransaction {
 public:
-    SettingsTransaction();
+    explicit SettingsTransaction(SettingsStore& store);
     ~SettingsTransaction();
     SettingsTransaction(const SettingsTransaction&) = delete;
     SettingsTransaction& operator=(const SettingsTransaction&) = delete;
@@ -210,11 +212,12 @@ public:
     void Commit();
 
 private:
+    SettingsStore& store_;
     bool open_ = true;
 };
 
 template <typename Change> void SettingsStore::WriteAtomically(Change&& change) {
-    SettingsTransaction transaction;
+    SettingsTransaction transaction(*this);
     change();
     transaction.Commit();
 }

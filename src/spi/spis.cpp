@@ -227,11 +227,13 @@ QString ExtractFileExt(const QString& fileName) {
     return dot > separator ? fileName.mid(dot) : QString();
 }
 
-std::optional<QString> SearchDirectory(TSPISearchOption option) {
+std::optional<QString> SearchDirectory(TSPISearchOption option, SettingsStore* settings) {
     switch (option) {
     case spsSusieDir:
+        if (!settings)
+            return std::nullopt;
         try {
-            const QString path = ReadSetting(setting::SusiePath);
+            const QString path = ReadSetting(*settings, setting::SusiePath);
             if (!path.isEmpty())
                 return path;
         } catch (const std::exception&) {
@@ -257,7 +259,7 @@ std::optional<QString> SearchDirectory(TSPISearchOption option) {
 
 // ---- TSPIs ----
 
-TSPIs::TSPIs() {
+TSPIs::TSPIs(SettingsStore* settings) : settings_(settings) {
     if (hostExists)
         throw ESPIDupCreateSPIs();
     hostExists = true;
@@ -322,7 +324,7 @@ TSPIs::SearchFolders TSPIs::FoldersFor(const QString& mask) const {
         for (TSPISearchOption option :
              {spsSusieDir, spsAppDir, spsAppSPIDir, spsCurrentDir, spsSystemDir, spsWindowsDir})
             if (SearchOptions & option)
-                if (const std::optional<QString> dir = SearchDirectory(option))
+                if (const std::optional<QString> dir = SearchDirectory(option, settings_))
                     folders.emplace_back(WithTrailingSeparator(*dir), mask);
     }
     return folders;

@@ -194,10 +194,13 @@ inline constexpr TSPISearchOptions spsAllDirs =
 // ":"; empty when there is none.
 QString ExtractFileExt(const QString& fileName);
 
+class SettingsStore;
+
 // The directory an option stands for; none when the option adds nothing. The working folder counts
 // only when it is the program's own folder: code is never loaded from wherever the program
 // happened to be started (a stray "*.spi" in the home folder, say).
-std::optional<QString> SearchDirectory(TSPISearchOption option);
+// The Susie folder is read from settings; none leaves it out.
+std::optional<QString> SearchDirectory(TSPISearchOption option, SettingsStore* settings);
 
 class TSPIs;
 class PluginLoadMarks;
@@ -217,8 +220,9 @@ class TSPIs {
     Q_DECLARE_TR_FUNCTIONS(TSPIs)
 
 public:
-    // Raises ESPIDupCreateSPIs while another host exists.
-    TSPIs();
+    // Raises ESPIDupCreateSPIs while another host exists. settings: where the Susie plug-in folder
+    // is read from; none leaves that folder out of the search.
+    explicit TSPIs(SettingsStore* settings = nullptr);
     ~TSPIs();
     TSPIs(const TSPIs&) = delete;
     TSPIs& operator=(const TSPIs&) = delete;
@@ -282,6 +286,7 @@ private:
     std::unique_ptr<TSPI> LoadMarked(const QString& path);
     void RegisterPictureExtensions(TInSPI& plugin);
 
+    SettingsStore* const settings_;
     std::vector<std::unique_ptr<TSPI>> plugins_;
     QStringList notices_;
     std::unique_ptr<PluginLoadMarks> marks_;

@@ -3,6 +3,7 @@
 class Clock;
 class MediaSessions;
 class PlaybackIndex;
+class SettingsStore;
 class ScreenAwake;
 class SleepWatch;
 class TSPIs;
@@ -11,6 +12,7 @@ class TSPIs;
 // outlives every screen; a screen is handed the bundle when it is made.
 struct ScreenServices {
     Clock& clock;
+    SettingsStore& store;
     MediaSessions& sessions;
     ScreenAwake& awake;
     PlaybackIndex& index;

@@ -59,11 +59,11 @@ void TViewer_Form::FormShow() {
     if (ScreenStack* stack = Stack())
         connect(stack, &ScreenStack::screenLost, this, &TViewer_Form::PauseSlideShow,
                 Qt::UniqueConnection);
-    displayTime_ = ReadSetting(setting::ViewerDispTime);
+    displayTime_ = ReadSetting(services_.store, setting::ViewerDispTime);
     SetTimerInterval();
 
     PB1->setFixedHeight(ProgressStripHeight(height()));
-    PB1->setVisible(ReadSetting(setting::ViewerShowProgress));
+    PB1->setVisible(ReadSetting(services_.store, setting::ViewerShowProgress));
     Arrange();
 
     if (listFlag) {
@@ -90,8 +90,8 @@ void TViewer_Form::FormClose() {
     DropDecodes();
     registration_.Release();
     StopSlideShow();
-    WriteSetting(setting::ViewerShowProgress, !PB1->isHidden());
-    WriteSetting(setting::ViewerDispTime, displayTime_);
+    WriteSetting(services_.store, setting::ViewerShowProgress, !PB1->isHidden());
+    WriteSetting(services_.store, setting::ViewerDispTime, displayTime_);
 }
 
 void TViewer_Form::FormKeyDown(int& key, ShiftState shift) {

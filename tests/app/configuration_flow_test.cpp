@@ -2,6 +2,7 @@
 #include "platform/error.h"
 #include "settings/general.h"
 #include "settings/store.h"
+#include "test_store.h"
 
 #include "test_configuration_dialog.h"
 
@@ -16,26 +17,26 @@ const QString kPicture = QStringLiteral("Software\\Quor\\Couchframe\\Picture");
 const QString kSystem = QStringLiteral("Software\\Quor\\Couchframe\\System");
 
 QString Text(const QString& key, const QString& name) {
-    return ReadSettingString(0, key, name, QStringLiteral("<missing>"));
+    return ReadSettingString(TestStore(), 0, key, name, QStringLiteral("<missing>"));
 }
 
 void StoreEntry(const QString& key, int n, const QString& title, const QString& folder, bool lock) {
-    WriteSettingString(0, key, EntryValueName("Title", n), title);
-    WriteSettingString(0, key, EntryValueName("Folder", n), folder);
-    WriteSettingBool(0, key, EntryValueName("Lock", n), lock);
+    WriteSettingString(TestStore(), 0, key, EntryValueName("Title", n), title);
+    WriteSettingString(TestStore(), 0, key, EntryValueName("Folder", n), folder);
+    WriteSettingBool(TestStore(), 0, key, EntryValueName("Lock", n), lock);
 }
 
 class ConfigurationFlow : public ::testing::Test {
 protected:
-    void SetUp() override { EraseSettingKey(0, settingskey::Root); }
-    void TearDown() override { EraseSettingKey(0, settingskey::Root); }
+    void SetUp() override { EraseSettingKey(TestStore(), 0, settingskey::Root); }
+    void TearDown() override { EraseSettingKey(TestStore(), 0, settingskey::Root); }
 
     TestConfigurationDialog::Record record;
 };
 } // namespace
 
 TEST_F(ConfigurationFlow, FirstRunFillsTheDialogWithTheDefaults) {
-    RunConfigurationFlow(TestConfigurationDialogs(record, 2));
+    RunConfigurationFlow(TestConfigurationDialogs(record, 2), TestStore());
     const Contents& shown = record.filled;
     EXPECT_EQ(record.shown, 1);
     EXPECT_EQ(record.destroyed, 1);
@@ -51,13 +52,13 @@ TEST_F(ConfigurationFlow, FirstRunFillsTheDialogWithTheDefaults) {
 }
 
 TEST_F(ConfigurationFlow, FillsTheStoredValuesAndFolderRowsInOrder) {
-    WriteSettingString(0, kSystem, QStringLiteral("ExitCode"), QStringLiteral("42"));
-    WriteSettingInt(0, kSystem, QStringLiteral("ActiveDelay"), 0);
-    WriteSettingString(0, kMusic, QStringLiteral("UnLockCode"), QString());
-    WriteSettingInt(0, kMusic, QStringLiteral("ItemCount"), 3);
+    WriteSettingString(TestStore(), 0, kSystem, QStringLiteral("ExitCode"), QStringLiteral("42"));
+    WriteSettingInt(TestStore(), 0, kSystem, QStringLiteral("ActiveDelay"), 0);
+    WriteSettingString(TestStore(), 0, kMusic, QStringLiteral("UnLockCode"), QString());
+    WriteSettingInt(TestStore(), 0, kMusic, QStringLiteral("ItemCount"), 3);
     StoreEntry(kMusic, 1, QStringLiteral("Jazz"), QStringLiteral("/srv/jazz"), true);
     StoreEntry(kMusic, 3, QStringLiteral("Pop"), QStringLiteral("/srv/pop"), false);
-    RunConfigurationFlow(TestConfigurationDialogs(record, 2));
+    RunConfigurationFlow(TestConfigurationDialogs(record, 2), TestStore());
     const Contents& shown = record.filled;
     EXPECT_EQ(shown.exitCode, QStringLiteral("42"));
     EXPECT_EQ(shown.activeDelay, 0);
@@ -75,56 +76,65 @@ TEST_F(ConfigurationFlow, FillsTheStoredValuesAndFolderRowsInOrder) {
 
 TEST_F(ConfigurationFlow, CancelStoresNothing) {
     RunConfigurationFlow(
-        TestConfigurationDialogs(record, 2, [](Contents& c) { c.exitCode = QStringLiteral("1"); }));
-    EXPECT_FALSE(SettingKeyExists(settingskey::Root));
+        TestConfigurationDialogs(record, 2, [](Contents& c) { c.exitCode = QStringLiteral("1"); }),
+        TestStore());
+    EXPECT_FALSE(SettingKeyExists(TestStore(), settingskey::Root));
     EXPECT_EQ(record.destroyed, 1);
 }
 
 TEST_F(ConfigurationFlow, AcceptedWritesEverythingBack) {
-    RunConfigurationFlow(TestConfigurationDialogs(record, 1, [](Contents& c) {
-        c.exitCode = QStringLiteral("999");
-        c.activeDelay = 5;
-        c.unlockCodes[3] = QStringLiteral("000");
-        c.rows[3] = {{QStringLiteral("Trips"), QStringLiteral("/pics/trips"), QStringLiteral("On")},
-                     {QStringLiteral("Cats"), QStringLiteral("/pics/cats"), QStringLiteral("on")}};
-    }));
-    EXPECT_TRUE(SettingKeyExists(settingskey::Root));
+    RunConfigurationFlow(
+        TestConfigurationDialogs(
+            record, 1,
+            [](Contents& c) {
+                c.exitCode = QStringLiteral("999");
+                c.activeDelay = 5;
+                c.unlockCodes[3] = QStringLiteral("000");
+                c.rows[3] = {
+                    {QStringLiteral("Trips"), QStringLiteral("/pics/trips"), QStringLiteral("On")},
+                    {QStringLiteral("Cats"), QStringLiteral("/pics/cats"), QStringLiteral("on")}};
+            }),
+        TestStore());
+    EXPECT_TRUE(SettingKeyExists(TestStore(), settingskey::Root));
     EXPECT_EQ(Text(kSystem, QStringLiteral("ExitCode")), QStringLiteral("999"));
-    EXPECT_EQ(ReadSettingInt(0, kSystem, QStringLiteral("ActiveDelay"), -1), 5);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, kSystem, QStringLiteral("ActiveDelay"), -1), 5);
     EXPECT_EQ(Text(kPicture, QStringLiteral("UnLockCode")), QStringLiteral("000"));
     EXPECT_EQ(Text(kPicture, QStringLiteral("Extention")), QStringLiteral("bmp,wmf,emf,jpg,jpeg"));
-    EXPECT_EQ(ReadSettingInt(0, kPicture, QStringLiteral("ItemCount"), -1), 2);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, kPicture, QStringLiteral("ItemCount"), -1), 2);
     EXPECT_EQ(Text(kPicture, QStringLiteral("Title001")), QStringLiteral("Trips"));
     EXPECT_EQ(Text(kPicture, QStringLiteral("Folder002")), QStringLiteral("/pics/cats"));
-    EXPECT_TRUE(ReadSettingBool(0, kPicture, QStringLiteral("Lock001"), false));
-    EXPECT_FALSE(ReadSettingBool(0, kPicture, QStringLiteral("Lock002"), true)); // "on" is not "On"
-    EXPECT_EQ(ReadSettingInt(0, kVideo, QStringLiteral("ItemCount"), -1), 0);
+    EXPECT_TRUE(ReadSettingBool(TestStore(), 0, kPicture, QStringLiteral("Lock001"), false));
+    EXPECT_FALSE(ReadSettingBool(TestStore(), 0, kPicture, QStringLiteral("Lock002"),
+                                 true)); // "on" is not "On"
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, kVideo, QStringLiteral("ItemCount"), -1), 0);
     EXPECT_EQ(Text(kVideo, QStringLiteral("UnLockCode")), QStringLiteral("58203714"));
 }
 
 // Rewriting a category whole must not quietly turn the switch back on.
 TEST_F(ConfigurationFlow, ThePlayOnSwitchOfVideoAndMusicIsFilledAndKept) {
-    WriteSettingBool(0, kMusic, QStringLiteral("ContinueFolder"), false);
-    RunConfigurationFlow(TestConfigurationDialogs(record, 1));
+    WriteSettingBool(TestStore(), 0, kMusic, QStringLiteral("ContinueFolder"), false);
+    RunConfigurationFlow(TestConfigurationDialogs(record, 1), TestStore());
     EXPECT_TRUE(record.filled.continueFolder.value(1));
     EXPECT_FALSE(record.filled.continueFolder.value(2, true));
     EXPECT_FALSE(record.filled.continueFolder.contains(3));
-    EXPECT_FALSE(ReadSettingBool(0, kMusic, QStringLiteral("ContinueFolder"), true));
+    EXPECT_FALSE(ReadSettingBool(TestStore(), 0, kMusic, QStringLiteral("ContinueFolder"), true));
 
     RunConfigurationFlow(
-        TestConfigurationDialogs(record, 1, [](Contents& c) { c.continueFolder[1] = false; }));
-    EXPECT_FALSE(ReadSettingBool(0, kVideo, QStringLiteral("ContinueFolder"), true));
-    EXPECT_FALSE(ReadSettingBool(0, kMusic, QStringLiteral("ContinueFolder"), true));
+        TestConfigurationDialogs(record, 1, [](Contents& c) { c.continueFolder[1] = false; }),
+        TestStore());
+    EXPECT_FALSE(ReadSettingBool(TestStore(), 0, kVideo, QStringLiteral("ContinueFolder"), true));
+    EXPECT_FALSE(ReadSettingBool(TestStore(), 0, kMusic, QStringLiteral("ContinueFolder"), true));
 }
 
 TEST_F(ConfigurationFlow, FewerRowsLeaveNoStaleEntries) {
-    WriteSettingInt(0, kVideo, QStringLiteral("ItemCount"), 3);
+    WriteSettingInt(TestStore(), 0, kVideo, QStringLiteral("ItemCount"), 3);
     for (int n = 1; n <= 3; ++n)
         StoreEntry(kVideo, n, QStringLiteral("T%1").arg(n), QStringLiteral("/v%1").arg(n), false);
-    WriteSettingString(0, kVideo, QStringLiteral("Leftover"), QStringLiteral("x"));
+    WriteSettingString(TestStore(), 0, kVideo, QStringLiteral("Leftover"), QStringLiteral("x"));
     RunConfigurationFlow(
-        TestConfigurationDialogs(record, 1, [](Contents& c) { c.rows[1].removeAt(0); }));
-    EXPECT_EQ(ReadSettingInt(0, kVideo, QStringLiteral("ItemCount"), -1), 2);
+        TestConfigurationDialogs(record, 1, [](Contents& c) { c.rows[1].removeAt(0); }),
+        TestStore());
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, kVideo, QStringLiteral("ItemCount"), -1), 2);
     EXPECT_EQ(Text(kVideo, QStringLiteral("Title001")), QStringLiteral("T2"));
     EXPECT_EQ(Text(kVideo, QStringLiteral("Folder002")), QStringLiteral("/v3"));
     for (const char* name : {"Title003", "Folder003", "Lock003", "Leftover"})
@@ -132,43 +142,43 @@ TEST_F(ConfigurationFlow, FewerRowsLeaveNoStaleEntries) {
 }
 
 TEST_F(ConfigurationFlow, AFailureDuringWriteBackLeavesTheOldSettingsIntact) {
-    WriteSettingString(0, kSystem, QStringLiteral("ExitCode"), QStringLiteral("1111"));
-    WriteSettingInt(0, kVideo, QStringLiteral("ItemCount"), 1);
+    WriteSettingString(TestStore(), 0, kSystem, QStringLiteral("ExitCode"), QStringLiteral("1111"));
+    WriteSettingInt(TestStore(), 0, kVideo, QStringLiteral("ItemCount"), 1);
     StoreEntry(kVideo, 1, QStringLiteral("Films"), QStringLiteral("/films"), true);
-    WriteSettingInt(0, kMusic, QStringLiteral("ItemCount"), 1);
+    WriteSettingInt(TestStore(), 0, kMusic, QStringLiteral("ItemCount"), 1);
     StoreEntry(kMusic, 1, QStringLiteral("Songs"), QStringLiteral("/songs"), false);
     // Music's rows fail to come after System and Video were already rewritten.
     const auto edit = [](Contents& c) {
         c.exitCode = QStringLiteral("2222");
         c.rows.clear();
     };
-    EXPECT_THROW(RunConfigurationFlow(TestConfigurationDialogs(record, 1, edit, 2)),
+    EXPECT_THROW(RunConfigurationFlow(TestConfigurationDialogs(record, 1, edit, 2), TestStore()),
                  std::runtime_error);
     EXPECT_EQ(record.destroyed, 1);
     EXPECT_EQ(Text(kSystem, QStringLiteral("ExitCode")), QStringLiteral("1111"));
-    EXPECT_EQ(ReadSettingInt(0, kVideo, QStringLiteral("ItemCount"), -1), 1);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, kVideo, QStringLiteral("ItemCount"), -1), 1);
     EXPECT_EQ(Text(kVideo, QStringLiteral("Title001")), QStringLiteral("Films"));
-    EXPECT_TRUE(ReadSettingBool(0, kVideo, QStringLiteral("Lock001"), false));
+    EXPECT_TRUE(ReadSettingBool(TestStore(), 0, kVideo, QStringLiteral("Lock001"), false));
     EXPECT_EQ(Text(kMusic, QStringLiteral("Folder001")), QStringLiteral("/songs"));
 }
 
 TEST_F(ConfigurationFlow, AStoreThatRefusesWritesKeepsEverythingAndTheDialogHearsOfIt) {
-    WriteSettingInt(0, kVideo, QStringLiteral("ItemCount"), 1);
+    WriteSettingInt(TestStore(), 0, kVideo, QStringLiteral("ItemCount"), 1);
     StoreEntry(kVideo, 1, QStringLiteral("Films"), QStringLiteral("/films"), false);
-    SettingsStore& store = SettingsStore::Instance();
+    SettingsStore& store = TestStore();
     const QString path = store.DatabasePath();
     store.UseDatabase(path, SettingsStore::Access::ReadOnly);
     RunConfigurationFlow(
-        TestConfigurationDialogs(record, 1, [](Contents& c) { c.rows[1].clear(); }));
+        TestConfigurationDialogs(record, 1, [](Contents& c) { c.rows[1].clear(); }), TestStore());
     store.UseDatabase(path);
     EXPECT_EQ(record.destroyed, 1);
     EXPECT_EQ(record.refusals.size(), 1);
-    EXPECT_EQ(ReadSettingInt(0, kVideo, QStringLiteral("ItemCount"), -1), 1);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, kVideo, QStringLiteral("ItemCount"), -1), 1);
     EXPECT_EQ(Text(kVideo, QStringLiteral("Folder001")), QStringLiteral("/films"));
 }
 
 TEST_F(ConfigurationFlow, WithoutADialogNothingHappens) {
-    RunConfigurationFlow({});
-    RunConfigurationFlow([] { return std::unique_ptr<ConfigurationDialog>(); });
-    EXPECT_FALSE(SettingKeyExists(settingskey::Root));
+    RunConfigurationFlow({}, TestStore());
+    RunConfigurationFlow([] { return std::unique_ptr<ConfigurationDialog>(); }, TestStore());
+    EXPECT_FALSE(SettingKeyExists(TestStore(), settingskey::Root));
 }

@@ -1,6 +1,7 @@
 #include "app/mainmenu.h"
 #include "settings/general.h"
 #include "spi/spis.h"
+#include "test_store.h"
 #include "ui/panel.h"
 
 #include "screen_look.h"
@@ -19,9 +20,10 @@ TEST_P(MainMenuLook, CaptionsLieWholeAndCentredInTheirPanels) {
     if (!screen.Applied())
         GTEST_SKIP() << "the screen size can be set on the offscreen platform only";
     // Configured, so that no settings dialog comes first.
-    WriteSettingString(0, settingskey::System, QStringLiteral("ExitCode"), QStringLiteral("1"));
+    WriteSettingString(TestStore(), 0, settingskey::System, QStringLiteral("ExitCode"),
+                       QStringLiteral("1"));
     TSPIs plugins;
-    Tmain_form menu(nullptr, nullptr, {}, plugins);
+    Tmain_form menu(nullptr, nullptr, {}, plugins, TestStore());
     menu.show();
     ASSERT_EQ(menu.PNL001->height(),
               ComputeMainMenuLayout(GetParam().width(), GetParam().height()).height);
@@ -36,7 +38,7 @@ TEST_P(MainMenuLook, CaptionsLieWholeAndCentredInTheirPanels) {
         InkBounds(Rendered(*menu.LBL001, Qt::black), menu.LBL001->rect(), Qt::black);
     if (const auto misfit = CaptionMisfit(title, menu.LBL001->rect()))
         ADD_FAILURE() << "Main Menu: " << *misfit;
-    EraseSettingKey(0, settingskey::Root);
+    EraseSettingKey(TestStore(), 0, settingskey::Root);
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, MainMenuLook, ::testing::ValuesIn(kLookScreenSizes),

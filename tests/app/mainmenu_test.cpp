@@ -31,15 +31,15 @@ const QString kSystem = QStringLiteral("Software\\Quor\\Couchframe\\System");
 // are only counted: each one stands on the window over the menu until the test closes it.
 class MainMenu : public ::testing::Test {
 protected:
-    void SetUp() override { EraseSettingKey(0, settingskey::Root); }
+    void SetUp() override { EraseSettingKey(TestStore(), 0, settingskey::Root); }
     void TearDown() override {
         delete menu.data();
-        EraseSettingKey(0, settingskey::Root);
+        EraseSettingKey(TestStore(), 0, settingskey::Root);
     }
 
     void Configure(const QString& exitCode, int activeDelay = 10) {
-        WriteSettingString(0, kSystem, QStringLiteral("ExitCode"), exitCode);
-        WriteSettingInt(0, kSystem, QStringLiteral("ActiveDelay"), activeDelay);
+        WriteSettingString(TestStore(), 0, kSystem, QStringLiteral("ExitCode"), exitCode);
+        WriteSettingInt(TestStore(), 0, kSystem, QStringLiteral("ActiveDelay"), activeDelay);
     }
 
     Tmain_form& Show(QStringList arguments = {}) {
@@ -51,7 +51,7 @@ protected:
                 folderLists.push_back(folderList.get());
                 return folderList;
             },
-            std::move(arguments), plugins);
+            std::move(arguments), plugins, TestStore());
         menu = screen.get();
         // Full screen, as the program places its window.
         services.window.PlaceFullScreen();

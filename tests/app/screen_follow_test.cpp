@@ -33,8 +33,10 @@ protected:
             GTEST_SKIP() << "screens can be changed at run time on the offscreen platform only";
         screens.Set({QSize(1920, 1080)});
         // Configured, so that no settings dialog comes first.
-        WriteSettingString(0, settingskey::System, QStringLiteral("ExitCode"), QStringLiteral("1"));
-        auto owned = std::make_unique<Tmain_form>(nullptr, nullptr, QStringList{}, plugins);
+        WriteSettingString(TestStore(), 0, settingskey::System, QStringLiteral("ExitCode"),
+                           QStringLiteral("1"));
+        auto owned =
+            std::make_unique<Tmain_form>(nullptr, nullptr, QStringList{}, plugins, TestStore());
         menu = owned.get();
         window.PlaceFullScreen();
         window.Push(std::move(owned));
@@ -43,7 +45,7 @@ protected:
         folders = list.get();
         window.Push(std::move(list));
     }
-    void TearDown() override { EraseSettingKey(0, settingskey::Root); }
+    void TearDown() override { EraseSettingKey(TestStore(), 0, settingskey::Root); }
 
     // Lets the window follow what the window system announced (it does so from a zero timer).
     static void Settle() {
@@ -174,12 +176,14 @@ TEST(ScreenFollowStartTest, AStartWithNoScreenWaitsForOne) {
     if (!screens.Applied())
         GTEST_SKIP() << "screens can be changed at run time on the offscreen platform only";
     screens.Set({});
-    WriteSettingString(0, settingskey::System, QStringLiteral("ExitCode"), QStringLiteral("1"));
+    WriteSettingString(TestStore(), 0, settingskey::System, QStringLiteral("ExitCode"),
+                       QStringLiteral("1"));
     TSPIs plugins;
     TestServices services;
     ScreenStack& window = services.window;
     QSignalSpy back(&window, &ScreenStack::screenBack);
-    auto owned = std::make_unique<Tmain_form>(nullptr, nullptr, QStringList{}, plugins);
+    auto owned =
+        std::make_unique<Tmain_form>(nullptr, nullptr, QStringList{}, plugins, TestStore());
     Tmain_form& menu = *owned;
     window.PlaceFullScreen();
     window.Push(std::move(owned));
@@ -193,7 +197,7 @@ TEST(ScreenFollowStartTest, AStartWithNoScreenWaitsForOne) {
     const MainMenuLayout main = ComputeMainMenuLayout(1366, 768);
     EXPECT_EQ(menu.PNL004->geometry(),
               QRect(main.left, main.panelTops[3], main.width, main.height));
-    EraseSettingKey(0, settingskey::Root);
+    EraseSettingKey(TestStore(), 0, settingskey::Root);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "settings/general.h"
 #include "settings/store.h"
 #include "spi/spis.h"
+#include "test_store.h"
 #include "ui/panel.h"
 
 #include "message_capture.h"
@@ -44,13 +45,13 @@ class SettingsTraps : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
-        SettingsStore::Instance().UseDatabase(DatabasePath());
+        TestStore().UseDatabase(DatabasePath());
         modal_.emplace([](QDialog&) { return 0; });
     }
     void TearDown() override {
         menu.reset();
         modal_.reset();
-        SettingsStore::Instance().UseDatabase(SettingsStore::DefaultDatabasePath());
+        TestStore().UseDatabase(SettingsStore::DefaultDatabasePath());
     }
 
     QString ConfigFolder() const { return folder.filePath(QStringLiteral("couchframe")); }
@@ -59,7 +60,7 @@ protected:
     Tmain_form& Show(QStringList arguments = {}) {
         menu = std::make_unique<Tmain_form>(
             TestConfigurationDialogs(dialogs, 2), [](int) { return std::make_unique<Form>(); },
-            std::move(arguments), plugins);
+            std::move(arguments), plugins, TestStore());
         menu->show();
         return *menu;
     }
@@ -120,10 +121,11 @@ TEST_P(UnusableStore, GivesOneMessageAndTheWholeMenuRunsOnTheDefaults) {
     ExpectWholeMenu();
     // The player and viewer store their preferences when they close: nothing fails, nothing more
     // is said.
-    EXPECT_NO_THROW(WriteSettingInt(0,
+    EXPECT_NO_THROW(WriteSettingInt(TestStore(), 0,
                                     QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Player"),
                                     QStringLiteral("Volume"), 10));
-    EXPECT_EQ(ReadSettingInt(0, QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Player"),
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0,
+                             QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Player"),
                              QStringLiteral("Volume"), 80),
               80);
     TypeDefaultExitCodeAndEnter();
@@ -159,8 +161,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsTraps, AValueOfTheWrongKindIsReportedOnceAndItsDefaultFillsTheDialog) {
-    WriteSettingInt(0, kSystem, QStringLiteral("ExitCode"), 5);
-    WriteSettingInt(0, kMusic, QStringLiteral("UnLockCode"), 7);
+    WriteSettingInt(TestStore(), 0, kSystem, QStringLiteral("ExitCode"), 5);
+    WriteSettingInt(TestStore(), 0, kMusic, QStringLiteral("UnLockCode"), 7);
     MessageCapture messages;
     Show({QStringLiteral("/CONFIG")});
     EXPECT_EQ(dialogs.shown, 1);
@@ -178,7 +180,7 @@ TEST_F(SettingsTraps, AValueOfTheWrongKindIsReportedOnceAndItsDefaultFillsTheDia
 
 // Another program holds the store's write lock while the owner presses OK in the settings dialog.
 TEST_F(SettingsTraps, ALockedStoreKeepsTheDialogOpenWithEveryEdit) {
-    WriteSettingString(0, kSystem, QStringLiteral("ExitCode"), QStringLiteral("1111"));
+    WriteSettingString(TestStore(), 0, kSystem, QStringLiteral("ExitCode"), QStringLiteral("1111"));
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(DatabasePath()).constData(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -202,16 +204,16 @@ TEST_F(SettingsTraps, ALockedStoreKeepsTheDialogOpenWithEveryEdit) {
         EXPECT_FALSE(config.isVisible());
         return config.result();
     });
-    RunConfigurationFlow(MakeConfigurationDialog);
+    RunConfigurationFlow(MakeConfigurationDialog, TestStore());
     pressing.reset();
     sqlite3_close(other);
 
     EXPECT_EQ(presses, 2);
     ASSERT_EQ(messages.texts.size(), 1);
     EXPECT_THAT(messages.texts[0].toStdString(), HasSubstr("Nothing was saved"));
-    EXPECT_EQ(ReadSettingString(0, kSystem, QStringLiteral("ExitCode"), QString()),
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, kSystem, QStringLiteral("ExitCode"), QString()),
               QStringLiteral("4711"));
-    EXPECT_EQ(ReadSettingString(0, kMusic, QStringLiteral("UnLockCode"), QString()),
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, kMusic, QStringLiteral("UnLockCode"), QString()),
               QStringLiteral("2468"));
 }
 

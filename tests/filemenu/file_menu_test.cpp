@@ -42,8 +42,8 @@ const QString kMusicKey = QStringLiteral("Software\\Quor\\Couchframe\\Music");
 class FileMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EraseSettingKey(0, kVideoKey);
-        EraseSettingKey(0, kMusicKey);
+        EraseSettingKey(TestStore(), 0, kVideoKey);
+        EraseSettingKey(TestStore(), 0, kMusicKey);
         root = QFile::encodeName(temp.path());
     }
 
@@ -68,13 +68,14 @@ protected:
         bool locked = false;
     };
     void Register(const QString& key, const std::vector<Registered>& folders) const {
-        WriteSettingInt(0, key, QStringLiteral("ItemCount"), static_cast<int>(folders.size()));
+        WriteSettingInt(TestStore(), 0, key, QStringLiteral("ItemCount"),
+                        static_cast<int>(folders.size()));
         for (size_t i = 0; i < folders.size(); ++i) {
             const int n = static_cast<int>(i) + 1;
-            WriteSettingString(0, key, EntryValueName("Title", n), folders[i].title);
-            WriteSettingString(0, key, EntryValueName("Folder", n),
+            WriteSettingString(TestStore(), 0, key, EntryValueName("Title", n), folders[i].title);
+            WriteSettingString(TestStore(), 0, key, EntryValueName("Folder", n),
                                QFile::decodeName(folders[i].path));
-            WriteSettingBool(0, key, EntryValueName("Lock", n), folders[i].locked);
+            WriteSettingBool(TestStore(), 0, key, EntryValueName("Lock", n), folders[i].locked);
         }
     }
     void RegisterOne(const QByteArray& relative) const {
@@ -283,7 +284,8 @@ protected:
         Register(kVideoKey, {{QStringLiteral("A"), Path("a")},
                              {QStringLiteral("B"), Path("b"), true},
                              {QStringLiteral("C"), Path("c")}});
-        WriteSettingString(0, kVideoKey, QStringLiteral("UnLockCode"), QStringLiteral("5820"));
+        WriteSettingString(TestStore(), 0, kVideoKey, QStringLiteral("UnLockCode"),
+                           QStringLiteral("5820"));
         Open();
     }
     std::vector<QString> Titles() const {
@@ -371,7 +373,7 @@ TEST_F(UnlockTest, SwitchingCategoryStartsTheCodeAgain) {
 }
 
 TEST_F(UnlockTest, EmptyCodeLeavesEnterOpeningEntries) {
-    WriteSettingString(0, kVideoKey, QStringLiteral("UnLockCode"), QString());
+    WriteSettingString(TestStore(), 0, kVideoKey, QStringLiteral("UnLockCode"), QString());
     Open();
     Press(vk::Return);
     EXPECT_EQ(screen->Depth(), 1);
@@ -579,7 +581,7 @@ TEST_F(FileMenuTest, PictureFilesGoToTheViewerWithTheirFolder) {
     EXPECT_EQ(media.requests[0],
               (MediaRequest{
                   Path("pics/a.JPG"), true, false, 3, {Path("pics/a.JPG"), Path("pics/b.jpg")}}));
-    EraseSettingKey(0, QStringLiteral("Software\\Quor\\Couchframe\\Picture"));
+    EraseSettingKey(TestStore(), 0, QStringLiteral("Software\\Quor\\Couchframe\\Picture"));
 }
 
 // Opens a bare screen for each hand-off.
@@ -817,7 +819,7 @@ TEST_F(FileMenuTest, PlayCommandOnAFileRemovedSinceTheListingPlaysNothing) {
 }
 
 TEST_F(FileMenuTest, DamagedEntryCountListsNothing) {
-    WriteSettingInt(0, kVideoKey, QStringLiteral("ItemCount"), -7);
+    WriteSettingInt(TestStore(), 0, kVideoKey, QStringLiteral("ItemCount"), -7);
     Open();
     EXPECT_TRUE(screen->Entries().empty());
     EXPECT_EQ(screen->PageCount(), 1);

@@ -4,6 +4,7 @@
 #include "settings/general.h"
 #include "settings/playback_index.h"
 #include "settings/store.h"
+#include "test_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,7 +41,7 @@ class FolderWalkTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(temp.isValid());
-        EraseSettingKey(0, CategorySchema(1).keyPath);
+        EraseSettingKey(TestStore(), 0, CategorySchema(1).keyPath);
     }
     QByteArray Path(const QString& relative) const {
         return QFile::encodeName(QDir(temp.path()).filePath(relative));
@@ -54,10 +55,10 @@ protected:
     }
     void Register(const QStringList& folders) const {
         const CategorySettings& video = CategorySchema(1);
-        WriteSetting(video.itemCount, int(folders.size()));
+        WriteSetting(TestStore(), video.itemCount, int(folders.size()));
         for (int n = 1; n <= folders.size(); ++n) {
-            WriteSetting(video.Title(n), folders[n - 1]);
-            WriteSetting(video.Folder(n), QFile::decodeName(Path(folders[n - 1])));
+            WriteSetting(TestStore(), video.Title(n), folders[n - 1]);
+            WriteSetting(TestStore(), video.Folder(n), QFile::decodeName(Path(folders[n - 1])));
         }
     }
     // Lets the workers (listings, existence tests) finish.
@@ -72,9 +73,9 @@ protected:
     ManualClock clock;
     ExistenceChecks checks;
     CategoryLocks locks;
-    PlaybackIndex index{SettingsStore::Instance()};
+    PlaybackIndex index{TestStore()};
     SleepWatch sleep;
-    FolderWalk walk{view, curTag, {clock, checks, locks, index, sleep}};
+    FolderWalk walk{view, curTag, {clock, TestStore(), checks, locks, index, sleep}};
 };
 
 TEST_F(FolderWalkTest, RowsOutsideTheListHoldNoEntry) {

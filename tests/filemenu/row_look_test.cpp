@@ -36,18 +36,20 @@ const QStringList kTitles = {
 class FolderListLook : public ::testing::TestWithParam<QSize> {
 protected:
     void SetUp() override {
-        EraseSettingKey(0, kVideoKey);
-        WriteSettingInt(0, kVideoKey, QStringLiteral("ItemCount"), int(kTitles.size()));
+        EraseSettingKey(TestStore(), 0, kVideoKey);
+        WriteSettingInt(TestStore(), 0, kVideoKey, QStringLiteral("ItemCount"),
+                        int(kTitles.size()));
         // The first folder holds files named like the titles.
         for (const QString& title : kTitles)
             QFile(QDir(temp.path()).filePath(title + QStringLiteral(".avi")))
                 .open(QIODevice::WriteOnly);
         for (int n = 1; n <= kTitles.size(); ++n) {
-            WriteSettingString(0, kVideoKey, EntryValueName("Title", n), kTitles[n - 1]);
-            WriteSettingString(0, kVideoKey, EntryValueName("Folder", n), temp.path());
+            WriteSettingString(TestStore(), 0, kVideoKey, EntryValueName("Title", n),
+                               kTitles[n - 1]);
+            WriteSettingString(TestStore(), 0, kVideoKey, EntryValueName("Folder", n), temp.path());
         }
     }
-    void TearDown() override { EraseSettingKey(0, kVideoKey); }
+    void TearDown() override { EraseSettingKey(TestStore(), 0, kVideoKey); }
 
     QTemporaryDir temp;
 };

@@ -82,9 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
                                  QRect(25, 25, 974, 693), -36, 16}));
 
 TEST_F(PlayerFormTest, MusicModeShowLaysOutReadsSettingsAndPlays) {
-    WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 33);
-    WriteSettingBool(0, settingskey::Player, QStringLiteral("ShowProgress"), true);
-    WriteSettingInt(0, settingskey::Player, QStringLiteral("SkipSecond"), 4);
+    WriteSettingInt(TestStore(), 0, settingskey::Player, QStringLiteral("Volume"), 33);
+    WriteSettingBool(TestStore(), 0, settingskey::Player, QStringLiteral("ShowProgress"), true);
+    WriteSettingInt(TestStore(), 0, settingskey::Player, QStringLiteral("SkipSecond"), 4);
     form->setGeometry(QGuiApplication::primaryScreen()->geometry());
     form->MusicPanel->show();
     form->show();
@@ -393,7 +393,7 @@ TEST_F(PlayerFormTest, ThePlayPauseButtonPausesWhilePlayingAndPlaysOtherwise) {
 
 TEST_F(PlayerFormTest, CloseStopsPlaybackAndWritesTheSettings) {
     // Whatever a test before left in the store, the strip starts hidden here.
-    WriteSettingBool(0, settingskey::Player, QStringLiteral("ShowProgress"), false);
+    WriteSettingBool(TestStore(), 0, settingskey::Player, QStringLiteral("ShowProgress"), false);
     form->show();
     control->level = 64;
     form->SetSkipLength(8);
@@ -405,10 +405,14 @@ TEST_F(PlayerFormTest, CloseStopsPlaybackAndWritesTheSettings) {
     control->current = EngineState::Playing;
     control->AnnounceState();
     EXPECT_FALSE(services.awake.AnyHeld());
-    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 64);
-    EXPECT_TRUE(ReadSettingBool(0, settingskey::Player, QStringLiteral("ShowProgress"), false));
-    EXPECT_FALSE(ReadSettingBool(0, settingskey::Player, QStringLiteral("SkipFlg"), true));
-    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("SkipSecond"), -1), 8);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, settingskey::Player, QStringLiteral("Volume"), -1),
+              64);
+    EXPECT_TRUE(ReadSettingBool(TestStore(), 0, settingskey::Player, QStringLiteral("ShowProgress"),
+                                false));
+    EXPECT_FALSE(
+        ReadSettingBool(TestStore(), 0, settingskey::Player, QStringLiteral("SkipFlg"), true));
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, settingskey::Player, QStringLiteral("SkipSecond"), -1),
+              8);
 }
 
 // Another program holds the settings file as the owner closes the player.
@@ -417,8 +421,7 @@ TEST_F(PlayerFormTest, ALockedStoreNeitherKeepsPlaybackGoingNorLosesThePreferenc
     control->current = EngineState::Playing;
     control->level = 33;
     sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(SettingsStore::Instance().DatabasePath()).constData(),
-                           &other),
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(TestStore().DatabasePath()).constData(), &other),
               SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
     MessageCapture messages;
@@ -433,11 +436,12 @@ TEST_F(PlayerFormTest, ALockedStoreNeitherKeepsPlaybackGoingNorLosesThePreferenc
                 ::testing::HasSubstr(
                     "Not saved: ShowProgress, SkipFlg, SkipSecond, Volume (another program "
                     "is using the settings file)."));
-    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 33);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, settingskey::Player, QStringLiteral("Volume"), -1),
+              33);
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     clock.Advance(RefusedWrites::kRetry);
-    EXPECT_FALSE(SettingsStore::Instance().HoldsWrites());
+    EXPECT_FALSE(TestStore().HoldsWrites());
     EXPECT_EQ(messages.texts.size(), 1);
 }
 
@@ -458,7 +462,8 @@ TEST_F(PlayerFormTest, ClosingWhilePausedDoesNotStop) {
     log->clear();
     form->PressKey(vk::Escape);
     EXPECT_FALSE(log->contains(QStringLiteral("stop")));
-    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 21);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, settingskey::Player, QStringLiteral("Volume"), -1),
+              21);
 }
 } // namespace
 
@@ -556,7 +561,7 @@ TEST_F(PlayerFormTest, SessionStateShowsTheItemWithItsTags) {
     control->source = QFile::encodeName(file.fileName());
     control->length = 3;
     control->at = 1.5;
-    WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 40);
+    WriteSettingInt(TestStore(), 0, settingskey::Player, QStringLiteral("Volume"), 40);
     form->show();
     control->ChangeMedia();
     // The tag is read on a worker; the desktop is told again once it is there.
@@ -652,7 +657,7 @@ protected:
         form->show();
         Open("/films/ep 2.mkv");
     }
-    void TearDown() override { EraseSettingKey(0, CategorySchema(1).keyPath); }
+    void TearDown() override { EraseSettingKey(TestStore(), 0, CategorySchema(1).keyPath); }
     void Open(const QByteArray& file) {
         form->WMP1->setURL(file);
         control->source = file;
@@ -725,7 +730,7 @@ TEST_F(ContinueTest, TheNextSongIsQueuedForAGaplessAlbumAndTheOwnerMayTurnItOff)
     EXPECT_EQ(control->opened, QByteArray("/films/ep 10.mkv"));
     control->failQueueing = false;
 
-    WriteSetting(CategorySchema(1).continueFolder, false);
+    WriteSetting(TestStore(), CategorySchema(1).continueFolder, false);
     form->MusicPanel->hide();
     Open("/films/ep 1.mkv");
     control->EndItem();

@@ -49,8 +49,8 @@ private:
 };
 
 TEST_F(PlayerScreenMpvTest, MusicPlaysWithItsCaptionAndClosingKeepsTheSettings) {
-    WriteSettingInt(0, settingskey::Player, QStringLiteral("Volume"), 42);
-    WriteSettingBool(0, settingskey::Player, QStringLiteral("SkipFlg"), true);
+    WriteSettingInt(TestStore(), 0, settingskey::Player, QStringLiteral("Volume"), 42);
+    WriteSettingBool(TestStore(), 0, settingskey::Player, QStringLiteral("SkipFlg"), true);
     QString caption;
     bool musicMode = false;
     TPlayer_Form& form = OpenPlayer(Media().song, 2);
@@ -65,9 +65,12 @@ TEST_F(PlayerScreenMpvTest, MusicPlaysWithItsCaptionAndClosingKeepsTheSettings) 
     EXPECT_EQ(form.WMP1->playState(), playstate::Stopped);
     EXPECT_TRUE(musicMode);
     EXPECT_EQ(caption.toStdString(), "Test Song\r\n\r\nArtist\r\n\r\nAlbum (2001) - #7\r\n\r\n");
-    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("Volume"), -1), 43);
-    EXPECT_FALSE(ReadSettingBool(0, settingskey::Player, QStringLiteral("SkipFlg"), true));
-    EXPECT_EQ(ReadSettingInt(0, settingskey::Player, QStringLiteral("SkipSecond"), -1), 8);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, settingskey::Player, QStringLiteral("Volume"), -1),
+              43);
+    EXPECT_FALSE(
+        ReadSettingBool(TestStore(), 0, settingskey::Player, QStringLiteral("SkipFlg"), true));
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, settingskey::Player, QStringLiteral("SkipSecond"), -1),
+              8);
 }
 
 TEST_F(PlayerScreenMpvTest, ReverseJumpMovesBySkipLengthAndResumesOnlyIfPlaying) {

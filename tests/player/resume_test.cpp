@@ -26,9 +26,9 @@ const QByteArray kFilm = "/films/Long Film.mkv";
 
 class ResumeStoreTest : public ::testing::Test {
 protected:
-    ResumeStoreTest() { SettingsStore::Instance().Run("DELETE FROM playback_index"); }
+    ResumeStoreTest() { TestStore().Run("DELETE FROM playback_index"); }
     static std::optional<PlaybackRecord> Kept(const QByteArray& path) {
-        return PlaybackIndex(SettingsStore::Instance()).Find(path);
+        return PlaybackIndex(TestStore()).Find(path);
     }
     static double KeptPosition(const QByteArray& path) {
         const auto record = Kept(path);
@@ -39,7 +39,7 @@ protected:
         record.path = path;
         record.position = position;
         record.duration = duration;
-        PlaybackIndex(SettingsStore::Instance()).Save(record);
+        PlaybackIndex(TestStore()).Save(record);
     }
 };
 

@@ -32,7 +32,7 @@ protected:
           control(new FakeEngine),
           form(new TPlayer_Form(std::unique_ptr<MediaEngine>(control), services.Screens())),
           log(control->log) {
-        SettingsStore::Instance().Run("DELETE FROM playback_index");
+        TestStore().Run("DELETE FROM playback_index");
         form->MusicPanel->hide(); // video mode
         form->resize(1280, 720);
     }
@@ -50,7 +50,7 @@ protected:
         log->clear();
     }
     static double KeptPosition(const QByteArray& path) {
-        const auto record = PlaybackIndex(SettingsStore::Instance()).Find(path);
+        const auto record = PlaybackIndex(TestStore()).Find(path);
         return record ? record->position : -1;
     }
     static void Keep(const QByteArray& path, double position) {
@@ -58,7 +58,7 @@ protected:
         record.path = path;
         record.position = position;
         record.duration = 1000;
-        PlaybackIndex(SettingsStore::Instance()).Save(record);
+        PlaybackIndex(TestStore()).Save(record);
     }
 
     std::unique_ptr<PrivateLogind> logind;

@@ -36,7 +36,7 @@ protected:
     TrackMemoryTest()
         : services(&clock), control(new FakeEngine),
           form(new TPlayer_Form(std::unique_ptr<MediaEngine>(control), services.Screens())) {
-        SettingsStore::Instance().Run("DELETE FROM playback_index");
+        TestStore().Run("DELETE FROM playback_index");
         form->MusicPanel->hide(); // video mode
     }
     ~TrackMemoryTest() override { delete form.data(); }
@@ -158,7 +158,7 @@ TEST_F(SidecarPlaybackTest, SubtitleFilesAreAddedWithTheirLanguagesAndFlags) {
 // Two episodes with English and Japanese audio: Japanese chosen in the first is chosen in the
 // second, on real libmpv, stepping with Ctrl+F as the viewer would.
 TEST(TrackMemoryPlaybackTest, TheAudioChosenInOneEpisodePlaysInTheNext) {
-    SettingsStore::Instance().Run("DELETE FROM playback_index");
+    TestStore().Run("DELETE FROM playback_index");
     QTemporaryDir temp;
     const QByteArray first = QFile::encodeName(temp.filePath(QStringLiteral("ep 1.mkv")));
     const QByteArray second = QFile::encodeName(temp.filePath(QStringLiteral("ep 2.mkv")));

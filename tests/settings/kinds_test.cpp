@@ -1,4 +1,5 @@
 #include "settings_fixture.h"
+#include "test_store.h"
 
 #include <variant>
 
@@ -35,13 +36,13 @@ TEST_P(KindTable, ReadsFollowTheStoredKind) {
     const QString message = RaisedMessage([&] {
         switch (c.read) {
         case Read::Int:
-            got = ReadSettingInt(0, kKey, "DispTime", 7);
+            got = ReadSettingInt(TestStore(), 0, kKey, "DispTime", 7);
             break;
         case Read::Bool:
-            got = ReadSettingBool(0, kKey, "DispTime", true);
+            got = ReadSettingBool(TestStore(), 0, kKey, "DispTime", true);
             break;
         case Read::String:
-            got = ReadSettingString(0, kKey, "DispTime", "default");
+            got = ReadSettingString(TestStore(), 0, kKey, "DispTime", "default");
             break;
         }
     });
@@ -95,8 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<KindCase>& info) { return info.param.label; });
 
 TEST_F(SettingsTest, ATextReadOfANumberNamesTheValue) {
-    WriteSettingInt(0, kKey, "ShowProgress", 1);
-    EXPECT_EQ(RaisedMessage([] { ReadSettingString(0, kKey, "ShowProgress", ""); }),
+    WriteSettingInt(TestStore(), 0, kKey, "ShowProgress", 1);
+    EXPECT_EQ(RaisedMessage([] { ReadSettingString(TestStore(), 0, kKey, "ShowProgress", ""); }),
               "'ShowProgress' のデータ型が不正です");
 }
 

@@ -1,4 +1,5 @@
 #include "settings_fixture.h"
+#include "test_store.h"
 
 #include <QFile>
 
@@ -15,62 +16,66 @@ const QString kKey = QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Playe
 using OperationsTest = SettingsTest;
 
 TEST_F(OperationsTest, FirstRunYieldsDefaultsAndNoRootKey) {
-    EXPECT_FALSE(SettingKeyExists(settingskey::Root));
-    EXPECT_EQ(ReadSettingString(0, settingskey::System, "ExitCode", "81536047"), "81536047");
-    EXPECT_EQ(ReadSettingInt(0, settingskey::System, "ActiveDelay", 10), 10);
-    EXPECT_FALSE(ReadSettingBool(0, kKey, "ShowProgress", false));
-    EXPECT_TRUE(ReadSettingBool(0, kKey, "ShowProgress", true));
-    EXPECT_EQ(ReadFolderEntryCount(settingskey::Category("Video")), 0);
+    EXPECT_FALSE(SettingKeyExists(TestStore(), settingskey::Root));
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, settingskey::System, "ExitCode", "81536047"),
+              "81536047");
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, settingskey::System, "ActiveDelay", 10), 10);
+    EXPECT_FALSE(ReadSettingBool(TestStore(), 0, kKey, "ShowProgress", false));
+    EXPECT_TRUE(ReadSettingBool(TestStore(), 0, kKey, "ShowProgress", true));
+    EXPECT_EQ(ReadFolderEntryCount(TestStore(), settingskey::Category("Video")), 0);
 }
 
 TEST_F(OperationsTest, EveryKindRoundTrips) {
-    WriteSettingString(0, kKey, "Text", "日本語 and \"quotes\" \\ back");
-    WriteSettingString(0, kKey, "Empty", "");
-    WriteSettingInt(0, kKey, "Negative", -123456);
-    WriteSettingInt(0, kKey, "Max", 2147483647);
-    WriteSettingBool(0, kKey, "On", true);
-    WriteSettingBool(0, kKey, "Off", false);
-    EXPECT_EQ(ReadSettingString(0, kKey, "Text", "x"), "日本語 and \"quotes\" \\ back");
-    EXPECT_EQ(ReadSettingString(0, kKey, "Empty", "x"), "");
-    EXPECT_EQ(ReadSettingInt(0, kKey, "Negative", 0), -123456);
-    EXPECT_EQ(ReadSettingInt(0, kKey, "Max", 0), 2147483647);
-    EXPECT_TRUE(ReadSettingBool(0, kKey, "On", false));
-    EXPECT_FALSE(ReadSettingBool(0, kKey, "Off", true));
+    WriteSettingString(TestStore(), 0, kKey, "Text", "日本語 and \"quotes\" \\ back");
+    WriteSettingString(TestStore(), 0, kKey, "Empty", "");
+    WriteSettingInt(TestStore(), 0, kKey, "Negative", -123456);
+    WriteSettingInt(TestStore(), 0, kKey, "Max", 2147483647);
+    WriteSettingBool(TestStore(), 0, kKey, "On", true);
+    WriteSettingBool(TestStore(), 0, kKey, "Off", false);
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, kKey, "Text", "x"),
+              "日本語 and \"quotes\" \\ back");
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, kKey, "Empty", "x"), "");
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, kKey, "Negative", 0), -123456);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, kKey, "Max", 0), 2147483647);
+    EXPECT_TRUE(ReadSettingBool(TestStore(), 0, kKey, "On", false));
+    EXPECT_FALSE(ReadSettingBool(TestStore(), 0, kKey, "Off", true));
 
-    const auto stored = SettingsStore::Instance().ReadValue(RootKey::CurrentUser, kKey, "On");
+    const auto stored = TestStore().ReadValue(RootKey::CurrentUser, kKey, "On");
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->kind, ValueKind::Dword);
     EXPECT_EQ(stored->data, QByteArray("\x01\x00\x00\x00", 4));
-    const auto text = SettingsStore::Instance().ReadValue(RootKey::CurrentUser, kKey, "Empty");
+    const auto text = TestStore().ReadValue(RootKey::CurrentUser, kKey, "Empty");
     ASSERT_TRUE(text);
     EXPECT_EQ(text->kind, ValueKind::Sz);
     EXPECT_EQ(text->data, QByteArray(1, '\0')); // length + 1 bytes: the terminating NUL
 }
 
 TEST_F(OperationsTest, AWriteCreatesEveryMissingLevel) {
-    WriteSettingInt(0, kKey, "Volume", 55);
+    WriteSettingInt(TestStore(), 0, kKey, "Volume", 55);
     for (const char* path : {"Software", "Software\\Quor", "Software\\Quor\\Couchframe",
                              "Software\\Quor\\Couchframe\\Settings"})
-        EXPECT_TRUE(SettingKeyExists(path)) << path;
-    EXPECT_EQ(ReadSettingInt(0, kKey, "Volume", 80), 55);
+        EXPECT_TRUE(SettingKeyExists(TestStore(), path)) << path;
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, kKey, "Volume", 80), 55);
 }
 
 TEST_F(OperationsTest, NamesIgnoreCaseAndALeadingBackslashNamesTheSameKey) {
-    WriteSettingString(0, "Software\\Quor\\Couchframe\\System", "ExitCode", "1234");
-    EXPECT_EQ(ReadSettingString(0, "\\SOFTWARE\\quor\\COUCHFRAME\\system", "EXITCODE", ""), "1234");
+    WriteSettingString(TestStore(), 0, "Software\\Quor\\Couchframe\\System", "ExitCode", "1234");
+    EXPECT_EQ(
+        ReadSettingString(TestStore(), 0, "\\SOFTWARE\\quor\\COUCHFRAME\\system", "EXITCODE", ""),
+        "1234");
     // Case folding goes beyond ASCII.
-    WriteSettingString(0, "Software\\Ärger\\ΣΟΦΙΑ", "Größe", "a");
-    EXPECT_EQ(ReadSettingString(0, "\\software\\ÄRGER\\σοφια", "GRÖßE", "none"), "a");
+    WriteSettingString(TestStore(), 0, "Software\\Ärger\\ΣΟΦΙΑ", "Größe", "a");
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, "\\software\\ÄRGER\\σοφια", "GRÖßE", "none"), "a");
     // A rewrite with other letter case replaces the value and keeps the first spelling.
-    WriteSettingInt(0, "software\\quor\\couchframe\\SYSTEM", "exitcode", 5);
+    WriteSettingInt(TestStore(), 0, "software\\quor\\couchframe\\SYSTEM", "exitcode", 5);
     const auto stored =
-        SettingsStore::Instance().ReadValue(RootKey::CurrentUser, settingskey::System, "ExitCode");
+        TestStore().ReadValue(RootKey::CurrentUser, settingskey::System, "ExitCode");
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->name, "ExitCode");
     EXPECT_EQ(stored->kind, ValueKind::Dword);
-    const auto root = SettingsStore::Instance().FindKey(RootKey::CurrentUser, "Software\\Quor");
+    const auto root = TestStore().FindKey(RootKey::CurrentUser, "Software\\Quor");
     ASSERT_TRUE(root);
-    EXPECT_EQ(SettingsStore::Instance().SubKeys(*root).at(0).name, "Couchframe");
+    EXPECT_EQ(TestStore().SubKeys(*root).at(0).name, "Couchframe");
 }
 
 TEST_F(OperationsTest, RootSelectorsKeepTheirKeysApart) {
@@ -84,11 +89,11 @@ TEST_F(OperationsTest, RootSelectorsKeepTheirKeysApart) {
     EXPECT_EQ(RootKeyFromSelector(7), RootKey::CurrentUser);
     EXPECT_EQ(RootKeyFromSelector(-1), RootKey::CurrentUser);
 
-    WriteSettingInt(3, "Software\\Shared", "Value", 3);
-    WriteSettingInt(2, "Software\\Shared", "Value", 2);
-    EXPECT_EQ(ReadSettingInt(3, "Software\\Shared", "Value", 0), 3);
-    EXPECT_EQ(ReadSettingInt(0, "Software\\Shared", "Value", 0), 2);
-    EXPECT_EQ(ReadSettingInt(1, "Software\\Shared", "Value", 0), 0);
+    WriteSettingInt(TestStore(), 3, "Software\\Shared", "Value", 3);
+    WriteSettingInt(TestStore(), 2, "Software\\Shared", "Value", 2);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 3, "Software\\Shared", "Value", 0), 3);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, "Software\\Shared", "Value", 0), 2);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 1, "Software\\Shared", "Value", 0), 0);
 }
 
 TEST_F(OperationsTest, EntryNamesKeepAtLeastThreeDigitsAndAllOfFour) {
@@ -100,52 +105,52 @@ TEST_F(OperationsTest, EntryNamesKeepAtLeastThreeDigitsAndAllOfFour) {
     EXPECT_EQ(settingskey::Category("Music"), "Software\\Quor\\Couchframe\\Music");
 
     const QString video = settingskey::Category("Video");
-    WriteSettingString(0, video, EntryValueName("Title", 1000), "thousandth");
-    WriteSettingString(0, video, EntryValueName("Title", 100), "hundredth");
-    EXPECT_EQ(ReadSettingString(0, video, "Title1000", ""), "thousandth");
-    EXPECT_EQ(ReadSettingString(0, video, "Title100", ""), "hundredth");
+    WriteSettingString(TestStore(), 0, video, EntryValueName("Title", 1000), "thousandth");
+    WriteSettingString(TestStore(), 0, video, EntryValueName("Title", 100), "hundredth");
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, video, "Title1000", ""), "thousandth");
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, video, "Title100", ""), "hundredth");
 }
 
 TEST_F(OperationsTest, ErasingACategoryAndRewritingItLeavesNoStaleEntries) {
     const QString music = settingskey::Category("Music");
-    WriteSettingInt(0, music, "ItemCount", 3);
+    WriteSettingInt(TestStore(), 0, music, "ItemCount", 3);
     for (int n = 1; n <= 3; ++n) {
-        WriteSettingString(0, music, EntryValueName("Title", n), QString::number(n));
-        WriteSettingBool(0, music, EntryValueName("Lock", n), true);
+        WriteSettingString(TestStore(), 0, music, EntryValueName("Title", n), QString::number(n));
+        WriteSettingBool(TestStore(), 0, music, EntryValueName("Lock", n), true);
     }
-    WriteSettingInt(0, music + "\\Deeper\\Still", "Inner", 1);
+    WriteSettingInt(TestStore(), 0, music + "\\Deeper\\Still", "Inner", 1);
 
-    EraseSettingKey(0, "\\" + music.toUpper());
-    EXPECT_FALSE(SettingKeyExists(music));
-    EXPECT_FALSE(SettingKeyExists(music + "\\Deeper"));
-    EXPECT_TRUE(SettingKeyExists(settingskey::Root));
+    EraseSettingKey(TestStore(), 0, "\\" + music.toUpper());
+    EXPECT_FALSE(SettingKeyExists(TestStore(), music));
+    EXPECT_FALSE(SettingKeyExists(TestStore(), music + "\\Deeper"));
+    EXPECT_TRUE(SettingKeyExists(TestStore(), settingskey::Root));
 
-    WriteSettingInt(0, music, "ItemCount", 1);
-    WriteSettingString(0, music, EntryValueName("Title", 1), "only");
-    EXPECT_EQ(ReadSettingString(0, music, "Title002", "gone"), "gone");
-    EXPECT_FALSE(ReadSettingBool(0, music, "Lock001", false));
-    const auto key = SettingsStore::Instance().FindKey(RootKey::CurrentUser, music);
+    WriteSettingInt(TestStore(), 0, music, "ItemCount", 1);
+    WriteSettingString(TestStore(), 0, music, EntryValueName("Title", 1), "only");
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, music, "Title002", "gone"), "gone");
+    EXPECT_FALSE(ReadSettingBool(TestStore(), 0, music, "Lock001", false));
+    const auto key = TestStore().FindKey(RootKey::CurrentUser, music);
     ASSERT_TRUE(key);
-    EXPECT_EQ(SettingsStore::Instance().Values(*key).size(), 2);
-    EXPECT_TRUE(SettingsStore::Instance().SubKeys(*key).isEmpty());
+    EXPECT_EQ(TestStore().Values(*key).size(), 2);
+    EXPECT_TRUE(TestStore().SubKeys(*key).isEmpty());
 }
 
 TEST_F(OperationsTest, EraseNeverRaisesAndNeverWipesTheRoot) {
-    EXPECT_NO_THROW(EraseSettingKey(0, "Software\\Nothing\\Here"));
-    EXPECT_NO_THROW(EraseSettingKey(0, "Bad\\\\Path"));
-    WriteSettingInt(0, kKey, "Volume", 1);
-    EraseSettingKey(0, "");
-    EraseSettingKey(0, "\\");
-    EXPECT_EQ(ReadSettingInt(0, kKey, "Volume", 0), 1);
+    EXPECT_NO_THROW(EraseSettingKey(TestStore(), 0, "Software\\Nothing\\Here"));
+    EXPECT_NO_THROW(EraseSettingKey(TestStore(), 0, "Bad\\\\Path"));
+    WriteSettingInt(TestStore(), 0, kKey, "Volume", 1);
+    EraseSettingKey(TestStore(), 0, "");
+    EraseSettingKey(TestStore(), 0, "\\");
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, kKey, "Volume", 0), 1);
 }
 
 TEST_F(OperationsTest, MissingEntryValuesReadAsEmpty) {
     const QString video = settingskey::Category("Video");
-    WriteSettingInt(0, video, "ItemCount", 3);
-    WriteSettingString(0, video, "Title001", "one");
-    WriteSettingString(0, video, "Title003", "three");
-    EXPECT_EQ(ReadFolderEntryCount(video), 3);
-    EXPECT_EQ(ReadSettingString(0, video, EntryValueName("Title", 2), ""), "");
+    WriteSettingInt(TestStore(), 0, video, "ItemCount", 3);
+    WriteSettingString(TestStore(), 0, video, "Title001", "one");
+    WriteSettingString(TestStore(), 0, video, "Title003", "three");
+    EXPECT_EQ(ReadFolderEntryCount(TestStore(), video), 3);
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, video, EntryValueName("Title", 2), ""), "");
 }
 
 class EntryCountBound : public SettingsTest,
@@ -153,8 +158,8 @@ class EntryCountBound : public SettingsTest,
 
 TEST_P(EntryCountBound, StoredCountIsKeptWithinTheBound) {
     const QString picture = settingskey::Category("Picture");
-    WriteSettingInt(0, picture, "ItemCount", GetParam().first);
-    EXPECT_EQ(ReadFolderEntryCount(picture), GetParam().second);
+    WriteSettingInt(TestStore(), 0, picture, "ItemCount", GetParam().first);
+    EXPECT_EQ(ReadFolderEntryCount(TestStore(), picture), GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, EntryCountBound,
@@ -163,33 +168,35 @@ INSTANTIATE_TEST_SUITE_P(Counts, EntryCountBound,
                                            std::pair{-5, 0}, std::pair{-2147483647 - 1, 0}));
 
 TEST_F(OperationsTest, ACountStoredAsTextIsBoundedToo) {
-    WriteSettingString(0, settingskey::Category("Video"), "ItemCount", "2000000000");
-    EXPECT_EQ(ReadFolderEntryCount(settingskey::Category("Video")), 9999);
+    WriteSettingString(TestStore(), 0, settingskey::Category("Video"), "ItemCount", "2000000000");
+    EXPECT_EQ(ReadFolderEntryCount(TestStore(), settingskey::Category("Video")), 9999);
 }
 
 TEST_F(OperationsTest, InvalidKeyPathsReadAsMissingAndFailToWrite) {
-    EXPECT_EQ(ReadSettingString(0, "Software\\\\Quor", "Value", "dflt"), "dflt");
-    EXPECT_FALSE(SettingKeyExists("Software\\Quor\\"));
-    EXPECT_EQ(RaisedMessage([] { WriteSettingString(0, "Software\\\\Quor", "Value", "x"); }),
-              "キー Software\\\\Quor の作成に失敗しました");
-    EXPECT_EQ(RaisedMessage([] { WriteSettingInt(0, "Software\\\\Quor", "Value", 1); }),
-              "'Value' の設定に失敗しました");
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, "Software\\\\Quor", "Value", "dflt"), "dflt");
+    EXPECT_FALSE(SettingKeyExists(TestStore(), "Software\\Quor\\"));
+    EXPECT_EQ(
+        RaisedMessage([] { WriteSettingString(TestStore(), 0, "Software\\\\Quor", "Value", "x"); }),
+        "キー Software\\\\Quor の作成に失敗しました");
+    EXPECT_EQ(
+        RaisedMessage([] { WriteSettingInt(TestStore(), 0, "Software\\\\Quor", "Value", 1); }),
+        "'Value' の設定に失敗しました");
 }
 
 TEST_F(OperationsTest, NothingIsCachedAcrossConnections) {
-    WriteSettingInt(0, kKey, "Volume", 10);
-    EXPECT_EQ(ReadSettingInt(0, kKey, "Volume", 0), 10);
+    WriteSettingInt(TestStore(), 0, kKey, "Volume", 10);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, kKey, "Volume", 0), 10);
     // A second connection (as another process would hold) changes the file under us.
-    SettingsStore::Instance().UseDatabase(DatabasePath());
-    WriteSettingInt(0, kKey, "Volume", 20);
-    SettingsStore::Instance().UseDatabase(DatabasePath());
-    EXPECT_EQ(ReadSettingInt(0, kKey, "Volume", 0), 20);
+    TestStore().UseDatabase(DatabasePath());
+    WriteSettingInt(TestStore(), 0, kKey, "Volume", 20);
+    TestStore().UseDatabase(DatabasePath());
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, kKey, "Volume", 0), 20);
 }
 
 TEST_F(OperationsTest, TheStoreFileIsPrivateToTheUser) {
     const QString path = folder.filePath("nested/deeper/settings.db");
-    SettingsStore::Instance().UseDatabase(path);
-    WriteSettingInt(0, kKey, "Volume", 1);
+    TestStore().UseDatabase(path);
+    WriteSettingInt(TestStore(), 0, kKey, "Volume", 1);
     // The write-ahead log and its index, there while the connection is open, are private too.
     for (const QString& file : {path, path + "-wal", path + "-shm"}) {
         struct stat info {};
@@ -209,33 +216,34 @@ TEST_F(OperationsTest, DefaultFileFollowsTheConfigHome) {
 
 // A store that refuses writes: every write reports the failure, none pretends to succeed.
 TEST_F(OperationsTest, AWriteARefusingStoreHoldsReadsBackButAWholeChangeStillFails) {
-    WriteSettingString(0, settingskey::System, "ExitCode", "1111");
-    SettingsStore::Instance().UseDatabase(DatabasePath(), SettingsStore::Access::ReadOnly);
-    EXPECT_NO_THROW(WriteSettingString(0, settingskey::System, "ExitCode", "2"));
-    EXPECT_NO_THROW(WriteSettingBool(0, kKey, "SkipFlg", true));
-    EXPECT_EQ(ReadSettingString(0, settingskey::System, "ExitCode", ""), "2");
-    EXPECT_TRUE(ReadSettingBool(0, kKey, "SkipFlg", false));
+    WriteSettingString(TestStore(), 0, settingskey::System, "ExitCode", "1111");
+    TestStore().UseDatabase(DatabasePath(), SettingsStore::Access::ReadOnly);
+    EXPECT_NO_THROW(WriteSettingString(TestStore(), 0, settingskey::System, "ExitCode", "2"));
+    EXPECT_NO_THROW(WriteSettingBool(TestStore(), 0, kKey, "SkipFlg", true));
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, settingskey::System, "ExitCode", ""), "2");
+    EXPECT_TRUE(ReadSettingBool(TestStore(), 0, kKey, "SkipFlg", false));
     // A change made as one unit (the settings dialog's OK) is refused whole, as it was.
-    SettingsStore& store = SettingsStore::Instance();
+    SettingsStore& store = TestStore();
     EXPECT_THAT(RaisedMessage([] {
-                    SettingsStore::Instance().WriteAtomically(
-                        [] { WriteSettingInt(0, settingskey::System, "ActiveDelay", 3); });
+                    TestStore().WriteAtomically([] {
+                        WriteSettingInt(TestStore(), 0, settingskey::System, "ActiveDelay", 3);
+                    });
                 }).toStdString(),
                 ::testing::HasSubstr("readonly"));
-    EXPECT_EQ(ReadSettingInt(0, settingskey::System, "ActiveDelay", 0), 0);
-    EXPECT_NO_THROW(EraseSettingKey(0, settingskey::System));
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, settingskey::System, "ActiveDelay", 0), 0);
+    EXPECT_NO_THROW(EraseSettingKey(TestStore(), 0, settingskey::System));
     // Nothing reached the file.
     store.UseDatabase(DatabasePath());
-    EXPECT_EQ(ReadSettingString(0, settingskey::System, "ExitCode", ""), "1111");
-    EXPECT_FALSE(ReadSettingBool(0, kKey, "SkipFlg", false));
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, settingskey::System, "ExitCode", ""), "1111");
+    EXPECT_FALSE(ReadSettingBool(TestStore(), 0, kKey, "SkipFlg", false));
 }
 
 TEST_F(OperationsTest, AStoreThatCannotBeOpenedGivesAClearMessage) {
     QFile blocker(folder.filePath("not-a-folder"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    SettingsStore::Instance().UseDatabase(folder.filePath("not-a-folder/settings.db"));
-    QString message = RaisedMessage([] { ReadSettingInt(0, kKey, "Volume", 0); });
+    TestStore().UseDatabase(folder.filePath("not-a-folder/settings.db"));
+    QString message = RaisedMessage([] { ReadSettingInt(TestStore(), 0, kKey, "Volume", 0); });
     EXPECT_TRUE(message.startsWith("Cannot open the settings store ")) << message.toStdString();
     EXPECT_TRUE(message.contains("cannot create the folder")) << message.toStdString();
 
@@ -243,13 +251,13 @@ TEST_F(OperationsTest, AStoreThatCannotBeOpenedGivesAClearMessage) {
     ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
     corrupt.write(QByteArray(4096, 'x'));
     corrupt.close();
-    SettingsStore::Instance().UseDatabase(DatabasePath());
-    message = RaisedMessage([] { WriteSettingInt(0, kKey, "Volume", 1); });
+    TestStore().UseDatabase(DatabasePath());
+    message = RaisedMessage([] { WriteSettingInt(TestStore(), 0, kKey, "Volume", 1); });
     EXPECT_EQ(message,
               "Cannot open the settings store " + DatabasePath() + ": file is not a database");
-    message = RaisedMessage([] { SettingKeyExists(settingskey::Root); });
+    message = RaisedMessage([] { SettingKeyExists(TestStore(), settingskey::Root); });
     EXPECT_TRUE(message.startsWith("Cannot open the settings store ")) << message.toStdString();
-    EXPECT_NO_THROW(EraseSettingKey(0, kKey));
+    EXPECT_NO_THROW(EraseSettingKey(TestStore(), 0, kKey));
 }
 
 // A file that SQLite opens but that is not a store of ours says why, not SQLite's "not an error".
@@ -261,21 +269,21 @@ TEST_F(OperationsTest, AStoreOfANewerVersionOrWithoutSettingsSaysSo) {
         EXPECT_EQ(sqlite3_exec(db, pragma.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
     };
-    WriteSettingInt(0, kKey, "Volume", 1);
+    WriteSettingInt(TestStore(), 0, kKey, "Volume", 1);
     const QString newer = folder.filePath("newer.db");
-    SettingsStore::Instance().UseDatabase(newer);
-    WriteSettingInt(0, kKey, "Volume", 1);
-    SettingsStore::Instance().UseDatabase(DatabasePath());
+    TestStore().UseDatabase(newer);
+    WriteSettingInt(TestStore(), 0, kKey, "Volume", 1);
+    TestStore().UseDatabase(DatabasePath());
     setVersion(newer, 99);
-    SettingsStore::Instance().UseDatabase(newer);
-    EXPECT_EQ(RaisedMessage([] { ReadSettingInt(0, kKey, "Volume", 0); }),
+    TestStore().UseDatabase(newer);
+    EXPECT_EQ(RaisedMessage([] { ReadSettingInt(TestStore(), 0, kKey, "Volume", 0); }),
               "Cannot open the settings store " + newer +
                   ": it was written by a newer version of Couchframe");
 
     const QString empty = folder.filePath("empty.db");
     setVersion(empty, 0);
-    SettingsStore::Instance().UseDatabase(empty, SettingsStore::Access::ReadOnly);
-    EXPECT_EQ(RaisedMessage([] { ReadSettingInt(0, kKey, "Volume", 0); }),
+    TestStore().UseDatabase(empty, SettingsStore::Access::ReadOnly);
+    EXPECT_EQ(RaisedMessage([] { ReadSettingInt(TestStore(), 0, kKey, "Volume", 0); }),
               "Cannot open the settings store " + empty + ": it holds no settings");
 }
 

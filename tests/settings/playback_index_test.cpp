@@ -1,5 +1,6 @@
 #include "settings/playback_index.h"
 #include "settings_fixture.h"
+#include "test_store.h"
 
 #include <QCryptographicHash>
 #include <QtEndian>
@@ -29,7 +30,7 @@ protected:
             ValueKind::Dword, data);
     }
 
-    PlaybackIndex index{SettingsStore::Instance()};
+    PlaybackIndex index{TestStore()};
 };
 
 TEST_F(PlaybackIndexTest, KeepsEveryFieldByTheExactBytesOfThePath) {
@@ -98,20 +99,20 @@ TEST_F(PlaybackIndexTest, AResumePointOfAnOlderVersionIsReadThenReplaced) {
 }
 
 TEST_F(PlaybackIndexTest, ARunOnDefaultsKeepsNothingAndAStoreWithoutTheIndexKnowsNothing) {
-    SettingsStore::Instance().RunOnDefaults();
+    TestStore().RunOnDefaults();
     index.Save(Record("/films/a.mkv", 400));
     EXPECT_FALSE(index.Find("/films/a.mkv"));
-    SettingsStore::Instance().UseDatabase(DatabasePath());
+    TestStore().UseDatabase(DatabasePath());
     EXPECT_FALSE(index.Find("/films/a.mkv"));
 
     // A store an older version made, opened read-only: reads answer nothing, never fail.
-    SettingsStore::Instance().Run("DROP TABLE playback_index");
-    SettingsStore::Instance().UseDatabase(DatabasePath(), SettingsStore::Access::ReadOnly);
+    TestStore().Run("DROP TABLE playback_index");
+    TestStore().UseDatabase(DatabasePath(), SettingsStore::Access::ReadOnly);
     EXPECT_FALSE(index.Find("/films/a.mkv"));
     EXPECT_FALSE(index.AnyStartedBelow("/films"));
     EXPECT_FALSE(index.LatestChoiceIn("/films"));
     // Opened for writing again, it has the index once more.
-    SettingsStore::Instance().UseDatabase(DatabasePath());
+    TestStore().UseDatabase(DatabasePath());
     index.Save(Record("/films/a.mkv", 400));
     EXPECT_EQ(index.Find("/films/a.mkv")->position, 400);
 }

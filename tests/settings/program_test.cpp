@@ -1,4 +1,5 @@
 #include "settings_fixture.h"
+#include "test_store.h"
 
 #include "settings/reg_file.h"
 
@@ -21,7 +22,7 @@ class ProgramTest : public SettingsTest {
 protected:
     void SetUp() override {
         SettingsTest::SetUp();
-        SettingsStore::Instance().UseDatabase(ConfigHome() + "/couchframe/settings.db");
+        TestStore().UseDatabase(ConfigHome() + "/couchframe/settings.db");
     }
 
     QString ConfigHome() const { return folder.filePath("config"); }
@@ -69,13 +70,13 @@ QByteArray CategoryFile(int entries) {
 TEST_F(ProgramTest, ImportFromAFileAndExportToStandardOutput) {
     const Finished imported = Run({"--import-settings", WriteFile("in.reg", CategoryFile(3))});
     ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
-    EXPECT_EQ(ReadFolderEntryCount(kVideo), 3);
-    EXPECT_EQ(ReadSettingString(0, kVideo, "Folder002", ""), "/media/2");
-    EXPECT_TRUE(ReadSettingBool(0, kVideo, "Lock003", false));
+    EXPECT_EQ(ReadFolderEntryCount(TestStore(), kVideo), 3);
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, kVideo, "Folder002", ""), "/media/2");
+    EXPECT_TRUE(ReadSettingBool(TestStore(), 0, kVideo, "Lock003", false));
 
     const Finished exported = Run({"--export-settings", "-"});
     ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
-    EXPECT_EQ(exported.out, ExportSettings());
+    EXPECT_EQ(exported.out, ExportSettings(TestStore()));
 }
 
 TEST_F(ProgramTest, ImportFromStandardInputAndExportToAFile) {
@@ -84,14 +85,14 @@ TEST_F(ProgramTest, ImportFromStandardInputAndExportToAFile) {
                                         "[HKEY_CURRENT_USER\\Software\\Quor\\Couchframe\\System]\n"
                                         "\"ExitCode\"=\"777\"\n");
     ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
-    EXPECT_EQ(ReadSettingString(0, settingskey::System, "ExitCode", ""), "777");
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, settingskey::System, "ExitCode", ""), "777");
 
     const QString target = folder.filePath("backup.reg");
     const Finished exported = Run({"--export-settings", target});
     ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
     QFile file(target);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), ExportSettings());
+    EXPECT_EQ(file.readAll(), ExportSettings(TestStore()));
 }
 
 TEST_F(ProgramTest, ImportRefusesInputsBeyondTheSizeLimit) {
@@ -114,7 +115,7 @@ TEST_F(ProgramTest, ImportRefusesInputsBeyondTheSizeLimit) {
 }
 
 TEST_F(ProgramTest, FailuresExitNonZeroWithAClearMessage) {
-    WriteSettingString(0, settingskey::System, "ExitCode", "1");
+    WriteSettingString(TestStore(), 0, settingskey::System, "ExitCode", "1");
     Finished run = Run({"--import-settings", "-"}, "Windows Registry Editor Version 5.00\n\n"
                                                    "[HKEY_CURRENT_USER\\Software\\X]\n"
                                                    "\"a\"=dword:nothex\n");
@@ -122,7 +123,7 @@ TEST_F(ProgramTest, FailuresExitNonZeroWithAClearMessage) {
     EXPECT_TRUE(
         run.err.startsWith("couchframe: cannot import the settings from standard input: line 4: "))
         << run.err.toStdString();
-    EXPECT_FALSE(SettingKeyExists("Software\\X"));
+    EXPECT_FALSE(SettingKeyExists(TestStore(), "Software\\X"));
 
     run = Run({"--import-settings", folder.filePath("missing.reg")});
     EXPECT_EQ(run.exitCode, 1);
@@ -142,15 +143,16 @@ TEST_F(ProgramTest, FailuresExitNonZeroWithAClearMessage) {
 // reader sees the other's import either not at all or whole.
 TEST_F(ProgramTest, TwoProcessesShareTheStore) {
     constexpr int kEntries = 1000;
-    WriteSettingInt(0, "Software\\Parent", "Start", 1);
+    WriteSettingInt(TestStore(), 0, "Software\\Parent", "Start", 1);
     QProcess child;
     Start(child, {"--import-settings", WriteFile("big.reg", CategoryFile(kEntries))});
     int written = 0;
     while (child.state() != QProcess::NotRunning || written < 20) {
-        WriteSettingInt(0, "Software\\Parent", EntryValueName("V", written), written);
+        WriteSettingInt(TestStore(), 0, "Software\\Parent", EntryValueName("V", written), written);
         ++written;
-        const int count = ReadFolderEntryCount(kVideo);
-        const QString last = ReadSettingString(0, kVideo, EntryValueName("Title", kEntries), "");
+        const int count = ReadFolderEntryCount(TestStore(), kVideo);
+        const QString last =
+            ReadSettingString(TestStore(), 0, kVideo, EntryValueName("Title", kEntries), "");
         ASSERT_TRUE((count == 0 && last.isEmpty()) ||
                     (count == kEntries && last == QStringLiteral("title %1").arg(kEntries)))
             << count << " " << last.toStdString();
@@ -158,11 +160,12 @@ TEST_F(ProgramTest, TwoProcessesShareTheStore) {
     }
     child.waitForFinished(60000);
     ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
-    EXPECT_EQ(ReadFolderEntryCount(kVideo), kEntries);
-    EXPECT_EQ(ReadSettingString(0, kVideo, "Folder0500", "-"), "-");
-    EXPECT_EQ(ReadSettingString(0, kVideo, "Folder500", ""), "/media/500");
+    EXPECT_EQ(ReadFolderEntryCount(TestStore(), kVideo), kEntries);
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, kVideo, "Folder0500", "-"), "-");
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, kVideo, "Folder500", ""), "/media/500");
     for (int i = 0; i < written; ++i)
-        ASSERT_EQ(ReadSettingInt(0, "Software\\Parent", EntryValueName("V", i), -1), i);
+        ASSERT_EQ(ReadSettingInt(TestStore(), 0, "Software\\Parent", EntryValueName("V", i), -1),
+                  i);
 }
 
 // The config folder on a read-only mount (a kiosk's locked-down home, a full disk remounted read
@@ -171,7 +174,7 @@ TEST_F(ProgramTest, TwoProcessesShareTheStore) {
 TEST_F(ProgramTest, AStoreInAReadOnlyFolderIsReadWholeAndExports) {
     ASSERT_EQ(Run({"--import-settings", WriteFile("in.reg", CategoryFile(3))}).exitCode, 0);
     // The store is closed cleanly first, as a program that ended leaves it.
-    SettingsStore::Instance().UseDatabase(folder.filePath("elsewhere.db"));
+    TestStore().UseDatabase(folder.filePath("elsewhere.db"));
     const QString config = ConfigHome() + "/couchframe";
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -199,7 +202,7 @@ TEST_F(ProgramTest, AStoreInAReadOnlyFolderIsReadWholeAndExports) {
 // own): an import that does not fit says so and leaves the settings as they were; once there is
 // room again it goes through.
 TEST_F(ProgramTest, AFullDiskRefusesAnImportWholeAndSaysWhy) {
-    SettingsStore::Instance().UseDatabase(folder.filePath("elsewhere.db"));
+    TestStore().UseDatabase(folder.filePath("elsewhere.db"));
     const QString config = ConfigHome() + "/couchframe";
     ASSERT_TRUE(QDir().mkpath(config));
     QProcess process;

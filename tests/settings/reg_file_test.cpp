@@ -1,4 +1,5 @@
 #include "settings_fixture.h"
+#include "test_store.h"
 
 #include "settings/reg_file.h"
 
@@ -9,18 +10,18 @@ using RegFileTest = SettingsTest;
 const QByteArray kHeader = "Windows Registry Editor Version 5.00\n\n";
 
 QByteArray Export() {
-    return ExportSettings();
+    return ExportSettings(TestStore());
 }
 
 void FillEveryKind() {
     const QString key = QStringLiteral("Software\\Quor\\Couchframe\\Kinds");
-    WriteSettingString(0, key, "Plain", "hello");
-    WriteSettingString(0, key, "Quote\"And\\Back", "say \"hi\" C:\\dir\\");
-    WriteSettingString(0, key, "Japanese", "日本語のフォルダ");
-    WriteSettingString(0, key, "", "default value");
-    WriteSettingString(0, key, "Empty", "");
-    WriteSettingInt(0, key, "Number", -2);
-    WriteSettingBool(0, key, "Flag", true);
+    WriteSettingString(TestStore(), 0, key, "Plain", "hello");
+    WriteSettingString(TestStore(), 0, key, "Quote\"And\\Back", "say \"hi\" C:\\dir\\");
+    WriteSettingString(TestStore(), 0, key, "Japanese", "日本語のフォルダ");
+    WriteSettingString(TestStore(), 0, key, "", "default value");
+    WriteSettingString(TestStore(), 0, key, "Empty", "");
+    WriteSettingInt(TestStore(), 0, key, "Number", -2);
+    WriteSettingBool(TestStore(), 0, key, "Flag", true);
     WriteRaw(key, "Lines", ValueKind::Sz, QByteArray("one\ntwo\0", 8));
     WriteRaw(key, "Unterminated", ValueKind::Sz, QByteArray("abc"));
     WriteRaw(key, "Expand", ValueKind::ExpandSz, QByteArray("%HOME%\\x\0", 9));
@@ -32,40 +33,40 @@ void FillEveryKind() {
     for (int i = 0; i < 300; ++i)
         blob.append(char(i * 7));
     WriteRaw(key, "Blob", ValueKind::Binary, blob);
-    WriteSettingInt(3, "Software\\Machine", "Other", 1);
-    SettingsStore::Instance().WriteAtomically([] {
-        SettingsStore::Instance().CreateKey(RootKey::CurrentUser, "Software\\Empty\\Deeper");
-    });
+    WriteSettingInt(TestStore(), 3, "Software\\Machine", "Other", 1);
+    TestStore().WriteAtomically(
+        [] { TestStore().CreateKey(RootKey::CurrentUser, "Software\\Empty\\Deeper"); });
 }
 
 TEST_F(RegFileTest, ExportThenImportReproducesEveryKindAndEmptyKey) {
     FillEveryKind();
     const QByteArray exported = Export();
 
-    SettingsStore::Instance().UseDatabase(folder.filePath("copy.db"));
-    ImportSettings(exported);
+    TestStore().UseDatabase(folder.filePath("copy.db"));
+    ImportSettings(TestStore(), exported);
     EXPECT_EQ(Export(), exported);
     const QString key = QStringLiteral("Software\\Quor\\Couchframe\\Kinds");
-    EXPECT_EQ(ReadSettingString(0, key, "quote\"and\\back", ""), "say \"hi\" C:\\dir\\");
-    EXPECT_EQ(ReadSettingString(0, key, "", ""), "default value");
-    EXPECT_EQ(ReadSettingInt(0, key, "Number", 0), -2);
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, key, "quote\"and\\back", ""),
+              "say \"hi\" C:\\dir\\");
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, key, "", ""), "default value");
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, key, "Number", 0), -2);
     for (const char* name : {"Lines", "Unterminated", "Expand", "Multi", "Short", "Quad", "Blob"}) {
-        SettingsStore::Instance().UseDatabase(DatabasePath());
-        const auto original = SettingsStore::Instance().ReadValue(RootKey::CurrentUser, key, name);
-        SettingsStore::Instance().UseDatabase(folder.filePath("copy.db"));
-        const auto copy = SettingsStore::Instance().ReadValue(RootKey::CurrentUser, key, name);
+        TestStore().UseDatabase(DatabasePath());
+        const auto original = TestStore().ReadValue(RootKey::CurrentUser, key, name);
+        TestStore().UseDatabase(folder.filePath("copy.db"));
+        const auto copy = TestStore().ReadValue(RootKey::CurrentUser, key, name);
         ASSERT_TRUE(original && copy) << name;
         EXPECT_EQ(copy->kind, original->kind) << name;
         EXPECT_EQ(copy->data, original->data) << name;
     }
-    EXPECT_TRUE(SettingKeyExists("Software\\Empty\\Deeper"));
+    EXPECT_TRUE(SettingKeyExists(TestStore(), "Software\\Empty\\Deeper"));
 }
 
 TEST_F(RegFileTest, ExportWritesTheRegistryEditorsText) {
-    WriteSettingString(0, "Software\\b", "Z", "1");
-    WriteSettingInt(0, "Software\\A\\b", "ActiveDelay", 10);
-    WriteSettingInt(0, "Software\\A-x", "n", 255);
-    WriteSettingString(0, "Software\\A", "", "d");
+    WriteSettingString(TestStore(), 0, "Software\\b", "Z", "1");
+    WriteSettingInt(TestStore(), 0, "Software\\A\\b", "ActiveDelay", 10);
+    WriteSettingInt(TestStore(), 0, "Software\\A-x", "n", 255);
+    WriteSettingString(TestStore(), 0, "Software\\A", "", "d");
     WriteRaw("Software\\A", "Exp", ValueKind::ExpandSz, QByteArray("%a\0", 3));
     WriteRaw("Software\\A", "Bin", ValueKind::Binary, QByteArray("\x01\xab", 2));
     WriteRaw("Software\\A", "Long", ValueKind::Binary, QByteArray(30, '\x11'));
@@ -86,9 +87,9 @@ TEST_F(RegFileTest, ExportWritesTheRegistryEditorsText) {
 }
 
 TEST_F(RegFileTest, ImportDeletesKeysAndValuesAndReadsTheEditorsOwnFiles) {
-    WriteSettingInt(0, "Software\\Old\\Sub", "x", 1);
-    WriteSettingInt(0, "Software\\Keep", "gone", 1);
-    WriteSettingInt(0, "Software\\Keep", "stays", 1);
+    WriteSettingInt(TestStore(), 0, "Software\\Old\\Sub", "x", 1);
+    WriteSettingInt(TestStore(), 0, "Software\\Keep", "gone", 1);
+    WriteSettingInt(TestStore(), 0, "Software\\Keep", "stays", 1);
     const QString text = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
                                         "; a comment\r\n"
                                         "[-HKEY_CURRENT_USER\\Software\\OLD]\r\n\r\n"
@@ -102,16 +103,16 @@ TEST_F(RegFileTest, ImportDeletesKeysAndValuesAndReadsTheEditorsOwnFiles) {
         utf16.append(char(c.unicode() & 0xff));
         utf16.append(char(c.unicode() >> 8));
     }
-    ImportSettings(utf16);
-    EXPECT_FALSE(SettingKeyExists("Software\\Old"));
-    EXPECT_EQ(ReadSettingInt(0, "Software\\Keep", "gone", -1), -1);
-    EXPECT_EQ(ReadSettingInt(0, "Software\\Keep", "stays", -1), 1);
-    EXPECT_EQ(ReadSettingString(0, "Software\\Keep", "", ""), "默认");
-    EXPECT_EQ(ReadSettingInt(0, "Software\\Keep", "Hex", 0), 5);
+    ImportSettings(TestStore(), utf16);
+    EXPECT_FALSE(SettingKeyExists(TestStore(), "Software\\Old"));
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, "Software\\Keep", "gone", -1), -1);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, "Software\\Keep", "stays", -1), 1);
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, "Software\\Keep", "", ""), "默认");
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, "Software\\Keep", "Hex", 0), 5);
 
-    ImportSettings("\xef\xbb\xbfWindows Registry Editor Version 5.00\n\n"
-                   "[HKEY_CURRENT_USER\\Software\\Keep]\n\"stays\"=\"text\"\n");
-    EXPECT_EQ(ReadSettingString(0, "Software\\Keep", "stays", ""), "text");
+    ImportSettings(TestStore(), "\xef\xbb\xbfWindows Registry Editor Version 5.00\n\n"
+                                "[HKEY_CURRENT_USER\\Software\\Keep]\n\"stays\"=\"text\"\n");
+    EXPECT_EQ(ReadSettingString(TestStore(), 0, "Software\\Keep", "stays", ""), "text");
 }
 
 struct Malformed {
@@ -127,11 +128,11 @@ void PrintTo(const Malformed& file, std::ostream* out) {
 class MalformedImport : public SettingsTest, public ::testing::WithParamInterface<Malformed> {};
 
 TEST_P(MalformedImport, NamesTheLineAndChangesNothing) {
-    WriteSettingString(0, settingskey::System, "ExitCode", "1234");
+    WriteSettingString(TestStore(), 0, settingskey::System, "ExitCode", "1234");
     const QByteArray before = Export();
     const QByteArray content =
         QByteArray("Windows Registry Editor Version 5.00\n") + GetParam().body;
-    const QString message = RaisedMessage([&] { ImportSettings(content); });
+    const QString message = RaisedMessage([&] { ImportSettings(TestStore(), content); });
     EXPECT_TRUE(message.startsWith(QStringLiteral("line %1: ").arg(GetParam().line)))
         << message.toStdString();
     EXPECT_EQ(Export(), before);
@@ -164,23 +165,24 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Malformed>& info) { return info.param.label; });
 
 TEST_F(RegFileTest, AFileWithoutTheHeaderIsRefused) {
-    EXPECT_EQ(RaisedMessage([] { ImportSettings("REGEDIT4\n\n[HKEY_CURRENT_USER\\X]\n"); }),
-              "line 1: the file does not start with \"Windows Registry Editor Version 5.00\"");
-    EXPECT_FALSE(SettingKeyExists("X"));
+    EXPECT_EQ(
+        RaisedMessage([] { ImportSettings(TestStore(), "REGEDIT4\n\n[HKEY_CURRENT_USER\\X]\n"); }),
+        "line 1: the file does not start with \"Windows Registry Editor Version 5.00\"");
+    EXPECT_FALSE(SettingKeyExists(TestStore(), "X"));
 }
 
 TEST_F(RegFileTest, AHeaderOnlyFileIsAnEmptyChange) {
-    WriteSettingInt(0, settingskey::System, "ActiveDelay", 4);
-    ImportSettings(kHeader);
-    EXPECT_EQ(ReadSettingInt(0, settingskey::System, "ActiveDelay", 0), 4);
+    WriteSettingInt(TestStore(), 0, settingskey::System, "ActiveDelay", 4);
+    ImportSettings(TestStore(), kHeader);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, settingskey::System, "ActiveDelay", 0), 4);
 }
 
 TEST_F(RegFileTest, AnImportIntoARefusingStoreChangesNothing) {
-    WriteSettingInt(0, settingskey::System, "ActiveDelay", 4);
-    SettingsStore::Instance().UseDatabase(DatabasePath(), SettingsStore::Access::ReadOnly);
-    EXPECT_THROW(ImportSettings(kHeader + "[HKEY_CURRENT_USER\\X]\n"), AppError);
-    SettingsStore::Instance().UseDatabase(DatabasePath());
-    EXPECT_FALSE(SettingKeyExists("X"));
+    WriteSettingInt(TestStore(), 0, settingskey::System, "ActiveDelay", 4);
+    TestStore().UseDatabase(DatabasePath(), SettingsStore::Access::ReadOnly);
+    EXPECT_THROW(ImportSettings(TestStore(), kHeader + "[HKEY_CURRENT_USER\\X]\n"), AppError);
+    TestStore().UseDatabase(DatabasePath());
+    EXPECT_FALSE(SettingKeyExists(TestStore(), "X"));
 }
 
 } // namespace

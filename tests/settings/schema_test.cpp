@@ -1,4 +1,5 @@
 #include "settings_fixture.h"
+#include "test_store.h"
 
 namespace {
 
@@ -31,19 +32,19 @@ TEST(CategorySchemaTest, EveryValueLivesUnderItsCategorysKey) {
 // The kind a value is written with is the kind its reader expects back: text as REG_SZ, numbers
 // and flags as REG_DWORD, so that what the program writes it can read again.
 TEST_F(SettingsTest, SchemaWritesKeepTheirKinds) {
-    WriteSetting(setting::ExitCode, QStringLiteral("1234"));
-    WriteSetting(setting::ActiveDelay, 25);
-    WriteSetting(setting::PlayerSkipFlg, true);
-    SettingsStore& store = SettingsStore::Instance();
+    WriteSetting(TestStore(), setting::ExitCode, QStringLiteral("1234"));
+    WriteSetting(TestStore(), setting::ActiveDelay, 25);
+    WriteSetting(TestStore(), setting::PlayerSkipFlg, true);
+    SettingsStore& store = TestStore();
     auto kindOf = [&](const auto& s) {
         return store.ReadValue(RootKey::CurrentUser, s.keyPath, s.valueName).value().kind;
     };
     EXPECT_EQ(kindOf(setting::ExitCode), ValueKind::Sz);
     EXPECT_EQ(kindOf(setting::ActiveDelay), ValueKind::Dword);
     EXPECT_EQ(kindOf(setting::PlayerSkipFlg), ValueKind::Dword);
-    EXPECT_EQ(ReadSetting(setting::ExitCode), "1234");
-    EXPECT_EQ(ReadSetting(setting::ActiveDelay), 25);
-    EXPECT_TRUE(ReadSetting(setting::PlayerSkipFlg));
+    EXPECT_EQ(ReadSetting(TestStore(), setting::ExitCode), "1234");
+    EXPECT_EQ(ReadSetting(TestStore(), setting::ActiveDelay), 25);
+    EXPECT_TRUE(ReadSetting(TestStore(), setting::PlayerSkipFlg));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "settings/general.h"
 #include "settings/store.h"
+#include "test_store.h"
 
 #include <QTemporaryDir>
 
@@ -12,11 +13,9 @@ class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.isValid());
-        SettingsStore::Instance().UseDatabase(DatabasePath());
+        TestStore().UseDatabase(DatabasePath());
     }
-    void TearDown() override {
-        SettingsStore::Instance().UseDatabase(SettingsStore::DefaultDatabasePath());
-    }
+    void TearDown() override { TestStore().UseDatabase(SettingsStore::DefaultDatabasePath()); }
 
     QString DatabasePath() const { return folder.filePath(QStringLiteral("settings.db")); }
 
@@ -26,7 +25,7 @@ protected:
 // Stores a value of any kind, as an import or another program could.
 inline void WriteRaw(const QString& keyPath, const QString& name, ValueKind kind,
                      const QByteArray& data, RootKey root = RootKey::CurrentUser) {
-    SettingsStore& store = SettingsStore::Instance();
+    SettingsStore& store = TestStore();
     store.WriteAtomically(
         [&] { store.WriteValue(store.CreateKey(root, keyPath), name, kind, data); });
 }

@@ -2,6 +2,7 @@
 #include "spi/spibmp.h"
 #include "spi/spis.h"
 #include "spi_test_support.h"
+#include "test_store.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -163,14 +164,15 @@ TEST_F(HostTest, TheWorkingFolderIsSearchedOnlyWhenItIsTheProgramsFolder) {
     host.SearchOptions = spsCurrentDir | spsWindowsDir;
     host.OnSearch = SPIs1Search;
     host.OwnerLoaded();
-    const std::optional<QString> strayFolder = SearchDirectory(spsCurrentDir);
+    const std::optional<QString> strayFolder = SearchDirectory(spsCurrentDir, nullptr);
     QDir::setCurrent(QCoreApplication::applicationDirPath());
-    const std::optional<QString> ownFolder = SearchDirectory(spsCurrentDir);
+    const std::optional<QString> ownFolder = SearchDirectory(spsCurrentDir, nullptr);
     QDir::setCurrent(previous);
     EXPECT_EQ(FileNames(host), QStringList{"data.spi"});
     EXPECT_FALSE(strayFolder);
     EXPECT_EQ(ownFolder, QCoreApplication::applicationDirPath());
-    EXPECT_EQ(*SearchDirectory(spsSystemDir), QStringLiteral(COUCHFRAME_INSTALLED_PLUGIN_DIR));
+    EXPECT_EQ(*SearchDirectory(spsSystemDir, nullptr),
+              QStringLiteral(COUCHFRAME_INSTALLED_PLUGIN_DIR));
 }
 
 TEST_F(HostTest, AutoSearchOffSearchesNothing) {
@@ -291,20 +293,21 @@ TEST(Host, DeleteAndClearReleasePlugins) {
 TEST_F(HostTest, SusiePathSettingNamesADirectory) {
     Install(QStringLiteral("fx_picture"), QStringLiteral("susie.spi"));
     {
-        TSPIs host;
+        TSPIs host(&TestStore());
         host.SearchOptions = spsSusieDir;
         host.OwnerLoaded(); // no setting: nothing
         EXPECT_EQ(host.Count(), 0);
     }
-    WriteSettingInt(0, settingskey::SusiePlugins, QStringLiteral("Path"), 5);
+    WriteSettingInt(TestStore(), 0, settingskey::SusiePlugins, QStringLiteral("Path"), 5);
     {
-        TSPIs host;
+        TSPIs host(&TestStore());
         host.SearchOptions = spsSusieDir;
         host.OwnerLoaded(); // a value of another kind: nothing, and no error
         EXPECT_EQ(host.Count(), 0);
     }
-    WriteSettingString(0, settingskey::SusiePlugins, QStringLiteral("Path"), dir.path());
-    TSPIs host;
+    WriteSettingString(TestStore(), 0, settingskey::SusiePlugins, QStringLiteral("Path"),
+                       dir.path());
+    TSPIs host(&TestStore());
     host.SearchOptions = spsSusieDir;
     host.OwnerLoaded();
     EXPECT_EQ(FileNames(host), QStringList{QStringLiteral("susie.spi")});

@@ -2,6 +2,7 @@
 #include "spi/plugin_load_marks.h"
 #include "spi/spis.h"
 #include "spi_test_support.h"
+#include "test_store.h"
 #include "worker_waits.h"
 
 #include <QFileInfo>
@@ -190,12 +191,13 @@ TEST(PluginSearch, AFolderOnAStalledShareIsGivenUpAfterTheTimeLimitAndQuittingIs
     if (!stalled.Mounted())
         GTEST_SKIP() << "FUSE file systems cannot be mounted here";
     const QString susieFolder = share + QStringLiteral("/plugins");
-    WriteSettingString(0, settingskey::SusiePlugins, QStringLiteral("Path"), susieFolder);
+    WriteSettingString(TestStore(), 0, settingskey::SusiePlugins, QStringLiteral("Path"),
+                       susieFolder);
     InstallPlugin(FixturePlugin(QStringLiteral("fx_picture")),
                   qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/couchframe/plugins"),
                   QStringLiteral("data.spi"));
     {
-        TSPIs host;
+        TSPIs host(&TestStore());
         host.SearchOptions = spsSusieDir | spsWindowsDir;
         host.OwnerLoaded();
         EXPECT_EQ(FileNames(host), QStringList{"data.spi"});
@@ -205,7 +207,7 @@ TEST(PluginSearch, AFolderOnAStalledShareIsGivenUpAfterTheTimeLimitAndQuittingIs
     }
     {
         // In the background the user-interface thread goes on while the share does not answer.
-        TSPIs host;
+        TSPIs host(&TestStore());
         host.SearchOptions = spsSusieDir | spsWindowsDir;
         bool searched = false;
         host.OwnerLoadedInBackground([&searched] { searched = true; });
@@ -219,7 +221,7 @@ TEST(PluginSearch, AFolderOnAStalledShareIsGivenUpAfterTheTimeLimitAndQuittingIs
         EXPECT_EQ(FileNames(host), QStringList{"data.spi"});
         EXPECT_EQ(host.Notices().size(), 1);
     }
-    EraseSettingKey(0, settingskey::SusiePlugins);
+    EraseSettingKey(TestStore(), 0, settingskey::SusiePlugins);
 
     // A program that quits while a listing is still stuck in the file system ends all the same.
     // (No worker of this process may be running at the fork: the child would inherit its memory
@@ -228,7 +230,7 @@ TEST(PluginSearch, AFolderOnAStalledShareIsGivenUpAfterTheTimeLimitAndQuittingIs
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        TSPIs host;
+        TSPIs host(&TestStore());
         host.Search(susieFolder + QStringLiteral("/*.spi"));
         std::exit(host.Notices().size() == 1 ? 0 : 3);
     }
@@ -251,7 +253,7 @@ TEST(PluginSearch, AHostDestroyedWhileItsFoldersAreListedHearsNothingOfThem) {
     StalledShare stalled(share);
     if (!stalled.Mounted())
         GTEST_SKIP() << "FUSE file systems cannot be mounted here";
-    WriteSettingString(0, settingskey::SusiePlugins, QStringLiteral("Path"),
+    WriteSettingString(TestStore(), 0, settingskey::SusiePlugins, QStringLiteral("Path"),
                        share + QStringLiteral("/plugins"));
     {
         TSPIs host;
@@ -261,5 +263,5 @@ TEST(PluginSearch, AHostDestroyedWhileItsFoldersAreListedHearsNothingOfThem) {
     // The listing gives up at its deadline; what it found goes nowhere.
     EXPECT_TRUE(WaitForWorkersToEnd());
     QCoreApplication::processEvents();
-    EraseSettingKey(0, settingskey::SusiePlugins);
+    EraseSettingKey(TestStore(), 0, settingskey::SusiePlugins);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/services.h"
+#include "test_store.h"
 #include "ui/screen_stack.h"
 
 namespace detail {
@@ -16,7 +17,7 @@ class TestServices : private detail::RealClock, public Services {
 public:
     // systemBus: none unless the test runs a logind of its own.
     explicit TestServices(Clock* clock = nullptr, QDBusConnection systemBus = NoBus())
-        : Services(clock ? *clock : steady, std::move(systemBus)) {}
+        : Services(clock ? *clock : steady, TestStore(), std::move(systemBus)) {}
     ScreenServices Screens(const TSPIs* plugins = nullptr) { return Services::Screens(plugins); }
 
     ScreenStack window{input};

@@ -44,7 +44,7 @@ class ViewerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        EraseSettingKey(0, settingskey::Viewer);
+        EraseSettingKey(TestStore(), 0, settingskey::Viewer);
     }
     void TearDown() override {
         if (viewer)
@@ -316,8 +316,8 @@ TEST_F(ViewerTest, DigitsSetTheDisplayTimeUnconsumedAndItIsStoredOnClose) {
     Settle(v);
     EXPECT_FALSE(v.isVisible());
     EXPECT_FALSE(v.Timer1->enabled());
-    EXPECT_EQ(ReadSettingInt(0, settingskey::Viewer, "DispTime", -1), 5);
-    EXPECT_TRUE(ReadSettingBool(0, settingskey::Viewer, "ShowProgress", false));
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, settingskey::Viewer, "DispTime", -1), 5);
+    EXPECT_TRUE(ReadSettingBool(TestStore(), 0, settingskey::Viewer, "ShowProgress", false));
 
     // The next viewer starts from what was stored.
     TViewer_Form& again = Open(ThreePictures(), true);
@@ -379,7 +379,7 @@ TEST_F(ViewerTest, PortraitPictureIsCentredWithBlackBars) {
 }
 
 TEST_F(ViewerTest, AreaAboveTheBarAndOnePixelLessFromExtendedPrecision) {
-    WriteSettingBool(0, settingskey::Viewer, "ShowProgress", true);
+    WriteSettingBool(TestStore(), 0, settingskey::Viewer, "ShowProgress", true);
     Open(Picture("square.bmp", {100, 100}, kRed), false);
     const QImage& picture = viewer->Image1->Picture();
     ASSERT_EQ(picture.size(), QSize(800, 784)) << "800 x 800 less the bar of 800 div 48";
@@ -516,7 +516,7 @@ TEST_F(ViewerTest, UnreadableListIsReportedAndEscStillCloses) {
 class StoredDisplayTimeTest : public ViewerTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(StoredDisplayTimeTest, ZeroOrBelowNeverAdvancesByItself) {
-    WriteSettingInt(0, settingskey::Viewer, "DispTime", GetParam());
+    WriteSettingInt(TestStore(), 0, settingskey::Viewer, "DispTime", GetParam());
     TViewer_Form& v = Open(ThreePictures(), true);
     EXPECT_EQ(v.DisplayTime(), GetParam());
     v.StartSlideShow();
@@ -530,7 +530,7 @@ TEST_P(StoredDisplayTimeTest, ZeroOrBelowNeverAdvancesByItself) {
 INSTANTIATE_TEST_SUITE_P(Values, StoredDisplayTimeTest, ::testing::Values(0, -5, INT_MIN));
 
 TEST_F(ViewerTest, HugeStoredDisplayTimeWaitsAsLongAsTheTimerCan) {
-    WriteSettingInt(0, settingskey::Viewer, "DispTime", 5000000);
+    WriteSettingInt(TestStore(), 0, settingskey::Viewer, "DispTime", 5000000);
     TViewer_Form& v = Open(ThreePictures(), true);
     EXPECT_EQ(v.Timer1->interval(), INT_MAX);
     v.StartSlideShow();
@@ -648,7 +648,7 @@ TEST_F(ViewerTest, EscWhileAPictureIsStillBeingDecodedClosesAtOnce) {
     EXPECT_EQ(centre(), kGreen) << "the picture before stays until the new one is there";
     v.PressKey(vk::Escape);
     EXPECT_FALSE(v.isVisible());
-    EXPECT_EQ(ReadSettingInt(0, settingskey::Viewer, "DispTime", -1), 3);
+    EXPECT_EQ(ReadSettingInt(TestStore(), 0, settingskey::Viewer, "DispTime", -1), 3);
     {
         const std::lock_guard lock(mutex);
         stall = false;
