@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 namespace {
@@ -74,6 +75,22 @@ protected:
         }
     }
 
+    // A dialog open while the screens change to each size, against one made afresh there; check
+    // adds what only that dialog has.
+    template <typename Dialog, typename Make, typename Check>
+    void ExpectEachSizeLikeAFreshOne(std::initializer_list<QSize> sizes, Make make, Check check) {
+        const std::unique_ptr<Dialog> followed = make();
+        followed->show();
+        for (const QSize size : sizes) {
+            SCOPED_TRACE(size.height());
+            ChangeTo(screens, *followed, {size});
+            const std::unique_ptr<Dialog> fresh = make();
+            fresh->show();
+            ExpectAlike(*followed, *fresh);
+            check(*followed, *fresh, size);
+        }
+    }
+
     ScreenSetScope screens;
 };
 
@@ -82,44 +99,32 @@ int IndicatorSize(const QCheckBox* box) {
 }
 
 TEST_F(DialogFollowTest, TheSettingsDialogLooksAsIfOpenedAtEachNewSize) {
-    TConfig_Form followed;
-    followed.show();
-    for (const QSize size : {QSize(3840, 2160), QSize(1366, 768)}) {
-        SCOPED_TRACE(size.height());
-        ChangeTo(screens, followed, {size});
-        TConfig_Form fresh;
-        fresh.show();
-        ExpectAlike(followed, fresh);
-        EXPECT_EQ(followed.LV2->columnWidth(1), fresh.LV2->columnWidth(1));
-        EXPECT_EQ(IndicatorSize(followed.CHB101), IndicatorSize(fresh.CHB101));
-        EXPECT_EQ(IndicatorSize(followed.CHB101), DialogUnits(size.height())(12));
-    }
+    ExpectEachSizeLikeAFreshOne<TConfig_Form>(
+        {QSize(3840, 2160), QSize(1366, 768)}, [] { return std::make_unique<TConfig_Form>(); },
+        [](const TConfig_Form& followed, const TConfig_Form& fresh, QSize size) {
+            EXPECT_EQ(followed.LV2->columnWidth(1), fresh.LV2->columnWidth(1));
+            EXPECT_EQ(IndicatorSize(followed.CHB101), IndicatorSize(fresh.CHB101));
+            EXPECT_EQ(IndicatorSize(followed.CHB101), DialogUnits(size.height())(12));
+        });
 }
 
 TEST_F(DialogFollowTest, TheFolderDialogLooksAsIfOpenedAtEachNewSize) {
-    TFolder_Form followed;
-    followed.show();
-    for (const QSize size : {QSize(3840, 2160), QSize(1280, 720)}) {
-        SCOPED_TRACE(size.height());
-        ChangeTo(screens, followed, {size});
-        TFolder_Form fresh;
-        fresh.show();
-        ExpectAlike(followed, fresh);
-        EXPECT_EQ(IndicatorSize(followed.CHB01), IndicatorSize(fresh.CHB01));
-    }
+    ExpectEachSizeLikeAFreshOne<TFolder_Form>(
+        {QSize(3840, 2160), QSize(1280, 720)}, [] { return std::make_unique<TFolder_Form>(); },
+        [](const TFolder_Form& followed, const TFolder_Form& fresh, QSize) {
+            EXPECT_EQ(IndicatorSize(followed.CHB01), IndicatorSize(fresh.CHB01));
+        });
 }
 
 TEST_F(DialogFollowTest, AMessageBoxLooksAsIfOpenedAtEachNewSize) {
-    const QString text = QStringLiteral("The folder /media/nas/films cannot be read.");
-    MessageBoxDialog followed(MessageKind::Warning, text, nullptr);
-    followed.show();
-    for (const QSize size : {QSize(3840, 2160), QSize(1366, 768)}) {
-        SCOPED_TRACE(size.height());
-        ChangeTo(screens, followed, {size});
-        MessageBoxDialog fresh(MessageKind::Warning, text, nullptr);
-        fresh.show();
-        ExpectAlike(followed, fresh);
-    }
+    ExpectEachSizeLikeAFreshOne<MessageBoxDialog>(
+        {QSize(3840, 2160), QSize(1366, 768)},
+        [] {
+            return std::make_unique<MessageBoxDialog>(
+                MessageKind::Warning, QStringLiteral("The folder /media/nas/films cannot be read."),
+                nullptr);
+        },
+        [](const MessageBoxDialog&, const MessageBoxDialog&, QSize) {});
 }
 
 TEST_F(DialogFollowTest, WhileNoScreenIsUsableADialogStaysAsItWasUntilOneIsBack) {

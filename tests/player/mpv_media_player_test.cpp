@@ -31,6 +31,16 @@ protected:
                    player.currentMedia().sourceURL() == path;
         });
     }
+    // Opening url is told in a box naming the file, and the player then plays the next one.
+    void ExpectReportedAndUsableAfter(const QByteArray& url, const QString& name) {
+        MessageCapture messages;
+        player.setURL(url);
+        ASSERT_TRUE(WaitFor([&] { return !messages.texts.isEmpty(); }));
+        EXPECT_TRUE(messages.texts.first().contains(name)) << messages.texts.first().toStdString();
+        EXPECT_TRUE(WaitForState(playstate::Stopped));
+        player.setURL(Media().song);
+        EXPECT_TRUE(WaitForState(playstate::Playing));
+    }
     QByteArray WritePlaylist(const QString& name, const QByteArray& text) {
         const QByteArray path = QFile::encodeName(QDir(Media().folder).filePath(name));
         WriteFile(path, text);
@@ -180,27 +190,13 @@ TEST_F(MpvPlayerTest, VolumeIsClampedAndMuteToggles) {
 }
 
 TEST_F(MpvPlayerTest, CorruptFileIsReportedAndThePlayerStaysUsable) {
-    MessageCapture messages;
-    player.setURL(Media().corrupt);
-    ASSERT_TRUE(WaitFor([&] { return !messages.texts.isEmpty(); }));
-    EXPECT_TRUE(messages.texts.first().contains(QStringLiteral("broken.mp4")))
-        << messages.texts.first().toStdString();
-    EXPECT_TRUE(WaitForState(playstate::Stopped));
-    player.setURL(Media().song);
-    EXPECT_TRUE(WaitForState(playstate::Playing));
+    ExpectReportedAndUsableAfter(Media().corrupt, QStringLiteral("broken.mp4"));
 }
 
 // A ".wpl" is read off the UI thread, as mpv comes to open it: a missing one is told as any file
 // that cannot be played is.
 TEST_F(MpvPlayerTest, MissingWplPlaylistIsReportedAndThePlayerStaysUsable) {
-    MessageCapture messages;
-    player.setURL(Media().folder + "/none.wpl");
-    ASSERT_TRUE(WaitFor([&] { return !messages.texts.isEmpty(); }));
-    EXPECT_TRUE(messages.texts.first().contains(QStringLiteral("none.wpl")))
-        << messages.texts.first().toStdString();
-    EXPECT_TRUE(WaitForState(playstate::Stopped));
-    player.setURL(Media().song);
-    EXPECT_TRUE(WaitForState(playstate::Playing));
+    ExpectReportedAndUsableAfter(Media().folder + "/none.wpl", QStringLiteral("none.wpl"));
 }
 
 TEST(MpvVideoTest, VideoIsDrawnInsideTheWidget) {
