@@ -1,7 +1,7 @@
 #include "app/menu_media_session.h"
 
 #include "input/app_command.h"
-#include "input/remote_dispatch.h"
+#include "input/input_router.h"
 #include "ui/screen_stack.h"
 
 #include <QApplication>
@@ -16,5 +16,6 @@ void MenuMediaSession::Play() {
     // A desktop's remote speaks to the screen in front wherever the desktop's focus is, but never
     // past a message box or dialog in front of that screen.
     if (window_.Depth() > 0 && !QApplication::activeModalWidget())
-        window_.Input().DeliverAppCommand(appcommand::Play, InputPath::DisplayServer, &window_);
+        window_.Input().Tap(InputCommand::Command(appcommand::Play), InputPath::DisplayServer,
+                            &window_);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "filemenu/folder_walk.h"
-#include "input/remote_dispatch.h"
+#include "input/input_router.h"
 #include "platform/clock.h"
 #include "platform/media_session.h"
 #include "platform/screen_awake.h"
@@ -30,7 +30,7 @@ public:
 
     Clock& clock;
     SettingsStore& store;
-    RemoteDispatch input{clock};
+    InputRouter input{clock};
     MediaSessions sessions;
     ScreenAwake awake;
     const ExistenceChecks checks;

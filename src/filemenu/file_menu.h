@@ -35,6 +35,8 @@ public:
     void FormCreate() {}
     void FormShow() override;
     void FormKeyDown(int& key, ShiftState shift) override;
+    // Up and Down walk the rows, quicker the longer they are held.
+    bool ScrollsList(int key) const override { return key == vk::Up || key == vk::Down; }
     void WmInput(const RawInputMessage& message) override;
     void WmAppCommand(int command) override;
     void Panel_Click(Panel& panel) override;

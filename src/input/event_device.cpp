@@ -2,9 +2,8 @@
 
 #include "input/app_command.h"
 #include "input/category_keys.h"
-#include "input/remote_dispatch.h"
+#include "input/input_router.h"
 #include "input/remote_report.h"
-#include "platform/focus_input.h"
 
 #include <linux/input.h>
 
@@ -27,33 +26,49 @@ bool IsRemoteKeyDevice(const KeyBits& keys) {
     return keys.test(KEY_VIDEO) || keys.test(KEY_PLAY) || keys.test(KEY_OK);
 }
 
-std::vector<KeyPress> PressedKeys(const QByteArray& events) {
-    std::vector<KeyPress> pressed;
+std::vector<KeyChange> KeyChanges(const QByteArray& events) {
+    std::vector<KeyChange> changes;
     for (qsizetype at = 0; at + static_cast<qsizetype>(sizeof(input_event)) <= events.size();
          at += sizeof(input_event)) {
         input_event event;
         std::memcpy(&event, events.constData() + at, sizeof event);
-        if (event.type == EV_KEY && event.value != kKeyReleased)
-            pressed.push_back({event.code, event.value == kKeyRepeated});
+        if (event.type != EV_KEY)
+            continue;
+        const KeyChange::State state = event.value == kKeyReleased   ? KeyChange::Released
+                                       : event.value == kKeyRepeated ? KeyChange::Repeated
+                                                                     : KeyChange::Pressed;
+        changes.push_back({event.code, state});
     }
-    return pressed;
+    return changes;
 }
 
-int QtKeyFromEventKey(int keyCode) {
+std::optional<InputCommand> CommandFromEventKey(int keyCode) {
+    if (const int command = AppCommandFromEventKey(keyCode))
+        return InputCommand::Command(command);
+    if (const quint32 code = CategoryReportFromEventKey(keyCode))
+        return InputCommand::Report(code);
     if (keyCode == KEY_OK || keyCode == KEY_SELECT)
-        return Qt::Key_Return;
+        return InputCommand::Key(vk::Return);
     if (keyCode >= KEY_NUMERIC_0 && keyCode <= KEY_NUMERIC_9)
-        return Qt::Key_0 + (keyCode - KEY_NUMERIC_0);
-    return 0;
+        return InputCommand::Key(vk::Digit0 + (keyCode - KEY_NUMERIC_0));
+    return std::nullopt;
 }
 
-void DeliverEventKeys(RemoteDispatch& dispatch, const QByteArray& events) {
-    for (const KeyPress& press : PressedKeys(events)) {
-        if (const int command = AppCommandFromEventKey(press.code))
-            dispatch.DeliverAppCommand(command, InputPath::EventDevice);
-        else if (const quint32 code = CategoryReportFromEventKey(press.code))
-            dispatch.DeliverRemoteReport(ReportFromCode(code), InputPath::EventDevice);
-        else if (const int qtKey = QtKeyFromEventKey(press.code))
-            PressKeyAtFocus(qtKey, press.repeat);
+void DeliverEventKeys(InputRouter& router, const QByteArray& events) {
+    for (const KeyChange& change : KeyChanges(events)) {
+        const std::optional<InputCommand> command = CommandFromEventKey(change.code);
+        if (!command)
+            continue;
+        switch (change.state) {
+        case KeyChange::Pressed:
+            router.Press(*command, InputPath::EventDevice);
+            break;
+        case KeyChange::Repeated:
+            router.Hold(*command, InputPath::EventDevice);
+            break;
+        case KeyChange::Released:
+            router.Release(*command, InputPath::EventDevice);
+            break;
+        }
     }
 }

@@ -1,13 +1,16 @@
 #pragma once
 
-#include "input/remote_dispatch.h"
+#include "input/input_command.h"
 
 #include <QByteArray>
 
 #include <linux/input-event-codes.h>
 
 #include <bitset>
+#include <optional>
 #include <vector>
+
+class InputRouter;
 
 // A remote control's own input event device: read for the keys the display server cannot deliver.
 
@@ -17,22 +20,22 @@ using KeyBits = std::bitset<KEY_CNT>;
 // alone).
 bool IsRemoteKeyDevice(const KeyBits& keys);
 
-struct KeyPress {
+struct KeyChange {
+    enum State { Pressed, Repeated, Released };
     int code;
-    bool repeat; // the kernel's repeat of a held key
-    bool operator==(const KeyPress&) const = default;
+    State state; // Repeated: the kernel's repeat of a held key
+    bool operator==(const KeyChange&) const = default;
 };
 
-// The keys pressed or repeated while held in a run of input events, in order. A trailing
-// incomplete event is ignored.
-std::vector<KeyPress> PressedKeys(const QByteArray& events);
+// The key presses, repeats and releases in a run of input events, in order. A trailing incomplete
+// event is ignored.
+std::vector<KeyChange> KeyChanges(const QByteArray& events);
 
-// The Qt key that a remote's button stands for where the display server cannot deliver the button:
-// OK and Select are Enter, the numeric buttons the digits (exit and unlock codes are typed with
-// them). 0 for any other code.
-int QtKeyFromEventKey(int keyCode);
+// The command a remote's button stands for where the display server cannot deliver the button: an
+// application command, a category report, or a key (OK and Select are Enter, the numeric buttons
+// the digits, with which exit and unlock codes are typed). None for any other code.
+std::optional<InputCommand> CommandFromEventKey(int keyCode);
 
-// Hands on each pressed key that the display server cannot deliver (and the Play key): a category
-// button or an application command to the focused screen, a key to the widget with the keyboard
-// focus, whatever window it is in. Held keys repeat as the kernel repeats them.
-void DeliverEventKeys(RemoteDispatch& dispatch, const QByteArray& events);
+// Hands the presses and releases of those buttons to the router, which makes the repeats of a
+// held one; the kernel's own repeats only tell that it is still held.
+void DeliverEventKeys(InputRouter& router, const QByteArray& events);

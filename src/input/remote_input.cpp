@@ -3,7 +3,8 @@
 #include "input/device_reader.h"
 #include "input/event_device.h"
 #include "input/hid_descriptor.h"
-#include "input/remote_dispatch.h"
+#include "input/input_router.h"
+#include "input/remote_report.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,9 +56,8 @@ QStringList DeviceNames(const QString& dir, const QString& pattern) {
 
 } // namespace
 
-RemoteInputDevices::RemoteInputDevices(RemoteDispatch& dispatch, RemoteInputPaths paths,
-                                       QObject* parent)
-    : QObject(parent), dispatch_(dispatch), paths_(std::move(paths)) {
+RemoteInputDevices::RemoteInputDevices(InputRouter& router, RemoteInputPaths paths, QObject* parent)
+    : QObject(parent), router_(router), paths_(std::move(paths)) {
     rescanTimer_.setSingleShot(true);
     rescanTimer_.setInterval(kRescanDelayMs);
     connect(&rescanTimer_, &QTimer::timeout, this, [this] { Rescan(); });
@@ -68,7 +68,7 @@ RemoteInputDevices::RemoteInputDevices(RemoteDispatch& dispatch, RemoteInputPath
 RemoteInputDevices::~RemoteInputDevices() {
     for (auto& [path, device] : open_)
         delete device.reader;
-    dispatch_.SetEventDevicesRead(false);
+    router_.SetEventDevicesRead(false);
 }
 
 QStringList RemoteInputDevices::OpenDevices() const {
@@ -97,7 +97,7 @@ void RemoteInputDevices::Rescan() {
         delete open_[path].reader;
         open_.erase(path);
     }
-    TellDispatchAboutEventDevices();
+    TellRouterAboutEventDevices();
     std::erase_if(rejected_, [](const auto& entry) {
         const QFileInfo node(entry.first);
         return !node.exists() || node.metadataChangeTime() != entry.second;
@@ -138,7 +138,7 @@ void RemoteInputDevices::ExamineHidraw(const QString& name) {
     }
     StartReading(path, fd, false, [this, selector](const QByteArray& report) {
         if (selector.Admits(report))
-            dispatch_.DeliverRemoteReport(report, InputPath::HidRaw);
+            DeliverReport(report);
     });
 }
 
@@ -156,7 +156,7 @@ void RemoteInputDevices::ExamineEventDevice(const QString& name) {
         return;
     }
     StartReading(path, fd, true,
-                 [this](const QByteArray& events) { DeliverEventKeys(dispatch_, events); });
+                 [this](const QByteArray& events) { DeliverEventKeys(router_, events); });
 }
 
 bool RemoteInputDevices::Examined(const QString& path) const {
@@ -174,20 +174,31 @@ void RemoteInputDevices::StartReading(const QString& path, int fd, bool eventDev
     auto* reader = new DeviceReader(fd, eventDevice ? kEventChunk : kMaxReportSize,
                                     std::move(deliver), [this, path] { DropGone(path); });
     open_[path] = {reader, node.st_dev, node.st_ino, eventDevice};
-    TellDispatchAboutEventDevices();
+    TellRouterAboutEventDevices();
 }
 
-void RemoteInputDevices::TellDispatchAboutEventDevices() const {
-    dispatch_.SetEventDevicesRead(std::any_of(
+void RemoteInputDevices::TellRouterAboutEventDevices() const {
+    router_.SetEventDevicesRead(std::any_of(
         open_.begin(), open_.end(), [](const auto& entry) { return entry.second.eventDevice; }));
+}
+
+void RemoteInputDevices::DeliverReport(const QByteArray& report) {
+    // A remote repeats the report of a held button and may not send the empty one that tells it
+    // is let go: the router takes a repeat as the same press held, and silence as its release.
+    const quint32 code = FetchRemoteReport(RawInputMessage::FromReport(report)).value_or(0);
+    if (code == 0)
+        router_.ReleaseAll(InputPath::HidRaw);
+    else
+        router_.PressOrHold(InputCommand::Report(code, report), InputPath::HidRaw);
 }
 
 void RemoteInputDevices::DropGone(const QString& path) {
     const auto it = open_.find(path);
     if (it == open_.end())
         return;
+    router_.ReleaseAll(it->second.eventDevice ? InputPath::EventDevice : InputPath::HidRaw);
     // Runs from inside the reader's own read, which has stopped reading for good.
     it->second.reader->deleteLater();
     open_.erase(it);
-    TellDispatchAboutEventDevices();
+    TellRouterAboutEventDevices();
 }

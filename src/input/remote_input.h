@@ -1,7 +1,7 @@
 #pragma once
 
 #include "input/device_reader.h"
-#include "input/remote_dispatch.h"
+#include "input/input_router.h"
 
 #include <QDateTime>
 #include <QFileSystemWatcher>
@@ -28,7 +28,7 @@ struct RemoteInputPaths {
 // and tried again when the device folders change (udev grants access just after a node appears).
 class RemoteInputDevices : public QObject {
 public:
-    explicit RemoteInputDevices(RemoteDispatch& dispatch, RemoteInputPaths paths = {},
+    explicit RemoteInputDevices(InputRouter& router, RemoteInputPaths paths = {},
                                 QObject* parent = nullptr);
     ~RemoteInputDevices() override;
 
@@ -42,13 +42,14 @@ private:
     void ExamineHidraw(const QString& name);
     void ExamineEventDevice(const QString& name);
     void StartReading(const QString& path, int fd, bool eventDevice, DeviceReader::Deliver deliver);
-    void TellDispatchAboutEventDevices() const;
+    void TellRouterAboutEventDevices() const;
+    void DeliverReport(const QByteArray& report);
     void DropGone(const QString& path);
     void Reject(const QString& path);
     bool Examined(const QString& path) const;
     void Watch(const QString& dir);
 
-    RemoteDispatch& dispatch_;
+    InputRouter& router_;
     RemoteInputPaths paths_;
     QFileSystemWatcher watcher_;
     QTimer rescanTimer_;

@@ -83,3 +83,22 @@ ShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers) {
     return ShiftState{modifiers.testFlag(Qt::ShiftModifier),
                       modifiers.testFlag(Qt::ControlModifier), modifiers.testFlag(Qt::AltModifier)};
 }
+
+int QtKeyFromVirtualKey(int key) {
+    if (key >= vk::Digit0 && key <= vk::Digit0 + 9)
+        return Qt::Key_0 + (key - vk::Digit0);
+    if (key >= vk::Numpad0 && key <= vk::Numpad0 + 9)
+        return Qt::Key_0 + (key - vk::Numpad0);
+    if (key >= vk::LetterA && key <= vk::LetterA + 25)
+        return Qt::Key_A + (key - vk::LetterA);
+    if (key >= vk::F1 && key <= vk::F1 + 23)
+        return Qt::Key_F1 + (key - vk::F1);
+    // The first Qt key of each code is its own key (Return before Enter, Plus before Equal).
+    for (const auto& [qtKey, code] : kFixedKeys)
+        if (code == key)
+            return qtKey;
+    for (const auto& [qtKey, code] : kRemoteButtons)
+        if (code == key)
+            return qtKey;
+    return 0;
+}

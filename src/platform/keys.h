@@ -54,3 +54,6 @@ struct ShiftState {
 int VirtualKeyFromQt(const QKeyEvent& event);
 int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
 ShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers);
+// The Qt key that types a virtual-key code (the main keyboard's for a keypad digit), 0 for none:
+// how a key from a remote's device or a phone is typed into a dialog.
+int QtKeyFromVirtualKey(int key);

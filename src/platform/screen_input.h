@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/keys.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -20,11 +22,15 @@ struct RawInputMessage {
     static RawInputMessage FromReport(const QByteArray& report);
 };
 
-// What a screen receives besides its keys: raw remote input and application commands. Screens
-// implement it; whatever reads remotes and media keys hands its messages over through it and never
-// needs to know the screens.
+// What a screen receives: keys, raw remote input and application commands. Screens implement it;
+// whatever reads keyboards, remotes and phones hands its input over through it and never needs to
+// know the screens.
 class ScreenInput {
 public:
+    // A key as the keyboard would give it; returns whether the screen consumed it.
+    virtual bool KeyDown(int key, ShiftState shift) = 0;
+    // Whether the key moves through a list, whose rows a held key passes ever quicker.
+    virtual bool ScrollsList(int /*key*/) const { return false; }
     virtual void WmInput(const RawInputMessage& message) = 0;
     virtual void WmAppCommand(int command) = 0;
 

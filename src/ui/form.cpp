@@ -1,10 +1,14 @@
 #include "ui/form.h"
 
-#include "input/remote_dispatch.h"
+#include "input/app_command.h"
+#include "input/category_keys.h"
+#include "input/input_router.h"
 #include "ui/screen_stack.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+
+#include <optional>
 
 Form::Form(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
@@ -30,19 +34,46 @@ bool Form::PressKey(int key, ShiftState shift) {
     return key == 0;
 }
 
+namespace {
+// What a key from the display server stands for: a media key its application command, a category
+// key its remote report, any other key its virtual-key code (none for a key without one).
+std::optional<InputCommand> CommandFromKeyEvent(const QKeyEvent& event) {
+    if (const int command = AppCommandFromQtKey(event.key()))
+        return InputCommand::Command(command);
+    if (const quint32 code = CategoryReportFromQtKey(event.key()))
+        return InputCommand::Report(code);
+    if (const int key = VirtualKeyFromQt(event))
+        return InputCommand::Key(key, ShiftStateFromQt(event.modifiers()));
+    return std::nullopt;
+}
+} // namespace
+
 void Form::keyPressEvent(QKeyEvent* event) {
-    const bool mediaKey = stack_ ? stack_->Input().DeliverMediaKey(event->key(), this)
-                                 : DeliverMediaKeyTo(event->key(), *this);
-    if (mediaKey) {
-        event->accept();
+    const std::optional<InputCommand> command = CommandFromKeyEvent(*event);
+    if (!command) {
+        QWidget::keyPressEvent(event);
         return;
     }
-    const int key = VirtualKeyFromQt(*event);
-    if (key != 0 && PressKey(key, ShiftStateFromQt(event->modifiers()))) {
-        event->accept();
-        return;
+    bool taken = true;
+    if (event->isAutoRepeat()) {
+        if (stack_)
+            stack_->Input().Hold(*command, InputPath::DisplayServer);
+    } else if (stack_) {
+        taken = stack_->Input().Press(*command, InputPath::DisplayServer, this);
+    } else {
+        taken = DeliverTo(*this, *command);
     }
-    QWidget::keyPressEvent(event);
+    if (taken)
+        event->accept();
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void Form::keyReleaseEvent(QKeyEvent* event) {
+    const std::optional<InputCommand> command = CommandFromKeyEvent(*event);
+    if (command && stack_ && !event->isAutoRepeat())
+        stack_->Input().Release(*command, InputPath::DisplayServer);
+    QWidget::keyReleaseEvent(event);
 }
 
 void Form::showEvent(QShowEvent* event) {

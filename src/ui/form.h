@@ -32,11 +32,15 @@ public:
     // Feeds a key through the screen as the keyboard would; returns whether it was consumed. The
     // Home button goes to no screen: it closes every screen above the main menu.
     bool PressKey(int key, ShiftState shift = {});
+    bool KeyDown(int key, ShiftState shift) override { return PressKey(key, shift); }
 
 protected:
     // Shown at least once (FormShow has run): later sizes are the window's, laid out anew.
     bool ShownOnce() const { return shownOnce_; }
+    // Keys go through the stack's input router, which makes the repeats of a held key: the display
+    // server's own repeats are left out.
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;

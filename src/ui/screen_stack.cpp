@@ -1,5 +1,6 @@
 #include "ui/screen_stack.h"
 
+#include "input/input_router.h"
 #include "ui/form.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,7 @@
 
 #include <algorithm>
 
-ScreenStack::ScreenStack(RemoteDispatch& input)
+ScreenStack::ScreenStack(InputRouter& input)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       input_(input) {
     setObjectName(QStringLiteral("screens"));
@@ -33,6 +34,7 @@ ScreenStack::~ScreenStack() {
 }
 
 void ScreenStack::Push(std::unique_ptr<Form> screen, std::function<void()> closed) {
+    input_.EndHold();
     if (!entries_.empty()) {
         Entry& below = entries_.back();
         below.focus = below.screen->focusWidget();
@@ -72,6 +74,7 @@ void ScreenStack::Closed(Form* screen) {
                                  [screen](const Entry& entry) { return entry.screen == screen; });
     if (it == entries_.end())
         return;
+    input_.EndHold();
     // Only the top screen's close brings back the one beneath it.
     const bool wasTop = std::next(it) == entries_.end();
     Entry closing = std::move(*it);
@@ -134,6 +137,16 @@ void ScreenStack::setVisible(bool visible) {
         return;
     }
     QWidget::setVisible(visible);
+}
+
+bool ScreenStack::KeyDown(int key, ShiftState shift) {
+    Form* top = Top();
+    return top && top->KeyDown(key, shift);
+}
+
+bool ScreenStack::ScrollsList(int key) const {
+    const Form* top = Top();
+    return top && top->ScrollsList(key);
 }
 
 void ScreenStack::WmInput(const RawInputMessage& message) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 class Form;
-class RemoteDispatch;
+class InputRouter;
 
 // The program's one full-screen window. Its screens stand on it as a stack: the top one fills the
 // window and takes every key and remote input; the ones beneath wait hidden, exactly as they were,
@@ -20,7 +20,7 @@ class ScreenStack : public QWidget, public ScreenInput {
     Q_OBJECT
 
 public:
-    explicit ScreenStack(RemoteDispatch& input);
+    explicit ScreenStack(InputRouter& input);
     ~ScreenStack() override;
     ScreenStack(const ScreenStack&) = delete;
     ScreenStack& operator=(const ScreenStack&) = delete;
@@ -36,8 +36,8 @@ public:
     // screen that Esc does not close ends the walk (the main menu closes on no key).
     void CloseDownTo(qsizetype keep);
 
-    // Where the screens' remote input and media keys go through.
-    RemoteDispatch& Input() const { return input_; }
+    // Where the screens' keys, remote input and media keys go through.
+    InputRouter& Input() const { return input_; }
 
     // Frameless at the screen's full geometry (a kiosk X server has no window manager to do it);
     // on Wayland full screen through the compositor. From then on the window follows: a screen
@@ -51,7 +51,9 @@ public:
     // for one and shows itself on it.
     void setVisible(bool visible) override;
 
-    // Device input that reaches the window is the top screen's.
+    // Input that reaches the window is the top screen's.
+    bool KeyDown(int key, ShiftState shift) override;
+    bool ScrollsList(int key) const override;
     void WmInput(const RawInputMessage& message) override;
     void WmAppCommand(int command) override;
 
@@ -81,7 +83,7 @@ private:
         // Where the keyboard focus was in the screen when another was put over it.
         QPointer<QWidget> focus;
     };
-    RemoteDispatch& input_;
+    InputRouter& input_;
     ScreenChanges* screenChanges_ = nullptr;
     bool onScreen_ = true;
     bool shownWhenLost_ = false;

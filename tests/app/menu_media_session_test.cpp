@@ -1,7 +1,7 @@
 #include "app/menu_media_session.h"
 
 #include "input/app_command.h"
-#include "input/remote_dispatch.h"
+#include "input/input_router.h"
 #include "manual_clock.h"
 #include "ui/form.h"
 #include "ui/screen_stack.h"
@@ -24,7 +24,7 @@ public:
 // front; nothing else reaches it, and nothing shows as playing.
 TEST(MenuMediaSession, PlayReachesTheScreenInFrontAsTheRemotesPlay) {
     ManualClock clock;
-    RemoteDispatch input(clock);
+    InputRouter input(clock);
     ScreenStack window(input);
     auto* behind = new CommandRecordingForm;
     auto* front = new CommandRecordingForm;

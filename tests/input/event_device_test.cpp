@@ -1,6 +1,6 @@
 #include "input/app_command.h"
 #include "input/event_device.h"
-#include "input/remote_dispatch.h"
+#include "input/input_router.h"
 #include "input/remote_report.h"
 #include "manual_clock.h"
 #include "recording_forms.h"
@@ -74,34 +74,36 @@ INSTANTIATE_TEST_SUITE_P(
         DeviceCase{"PowerButton", Keys({KEY_POWER}), false}, DeviceCase{"NoKeys", Keys({}), false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PressedKeys, TakesPressesAndRepeatsOfKeysOnly) {
+TEST(KeyChanges, TakesPressesRepeatsAndReleasesOfKeysOnly) {
     const QByteArray events =
         Events({Other(EV_MSC, MSC_SCAN, 0x800f044a), Key(KEY_VIDEO, 1), Other(EV_SYN, 0, 0),
                 Key(KEY_VIDEO, 0), Key(KEY_NEXT, 1), Key(KEY_NEXT, 2), Other(EV_REL, REL_X, 3)});
-    EXPECT_EQ(PressedKeys(events),
-              (std::vector<KeyPress>{{KEY_VIDEO, false}, {KEY_NEXT, false}, {KEY_NEXT, true}}));
+    EXPECT_EQ(KeyChanges(events), (std::vector<KeyChange>{{KEY_VIDEO, KeyChange::Pressed},
+                                                          {KEY_VIDEO, KeyChange::Released},
+                                                          {KEY_NEXT, KeyChange::Pressed},
+                                                          {KEY_NEXT, KeyChange::Repeated}}));
 }
 
-TEST(PressedKeys, IgnoresATrailingPartOfAnEvent) {
+TEST(KeyChanges, IgnoresATrailingPartOfAnEvent) {
     QByteArray events = Events({Key(KEY_AUDIO, 1), Key(KEY_VIDEO, 1)});
     events.chop(1);
-    EXPECT_EQ(PressedKeys(events), (std::vector<KeyPress>{{KEY_AUDIO, false}}));
-    EXPECT_TRUE(PressedKeys(QByteArray(5, '\x01')).empty());
+    EXPECT_EQ(KeyChanges(events), (std::vector<KeyChange>{{KEY_AUDIO, KeyChange::Pressed}}));
+    EXPECT_TRUE(KeyChanges(QByteArray(5, '\x01')).empty());
 }
 
 class DeliverEventKeysTest : public ::testing::Test {
 protected:
     ManualClock clock;
-    RemoteDispatch dispatch{clock};
+    InputRouter router{clock};
 };
 
 TEST_F(DeliverEventKeysTest, HandsOnOnlyWhatTheDisplayServerCannotAndPlay) {
     KeyRecordingForm screen;
     ASSERT_TRUE(ShowFocused(screen));
-    DeliverEventKeys(dispatch, Events({Key(KEY_PLAYPAUSE, 1), Key(KEY_CAMERA, 1), Key(KEY_VIDEO, 1),
-                                       Key(KEY_VIDEO, 0), Key(KEY_MP3, 1), Key(KEY_CHANNELUP, 1),
-                                       Key(KEY_PREVIOUS, 1), Key(KEY_NEXT, 1), Key(KEY_PLAY, 1),
-                                       Key(KEY_UP, 1), Key(KEY_EXIT, 1), Key(KEY_BACK, 1)}));
+    DeliverEventKeys(router, Events({Key(KEY_PLAYPAUSE, 1), Key(KEY_CAMERA, 1), Key(KEY_VIDEO, 1),
+                                     Key(KEY_VIDEO, 0), Key(KEY_MP3, 1), Key(KEY_CHANNELUP, 1),
+                                     Key(KEY_PREVIOUS, 1), Key(KEY_NEXT, 1), Key(KEY_PLAY, 1),
+                                     Key(KEY_UP, 1), Key(KEY_EXIT, 1), Key(KEY_BACK, 1)}));
     EXPECT_EQ(screen.reports, (std::vector<QByteArray>{ReportFromCode(report::Video),
                                                        ReportFromCode(report::Music)}));
     EXPECT_EQ(screen.commands, (std::vector<int>{appcommand::ChannelUp, appcommand::PreviousTrack,
@@ -112,7 +114,7 @@ TEST_F(DeliverEventKeysTest, HandsOnOnlyWhatTheDisplayServerCannotAndPlay) {
 TEST_F(DeliverEventKeysTest, OkAndTheNumericButtonsAreEnterAndTheDigits) {
     KeyRecordingForm screen;
     ASSERT_TRUE(ShowFocused(screen));
-    DeliverEventKeys(dispatch,
+    DeliverEventKeys(router,
                      Events({Key(KEY_NUMERIC_8, 1), Key(KEY_NUMERIC_8, 0), Key(KEY_NUMERIC_1, 1),
                              Key(KEY_NUMERIC_0, 1), Key(KEY_NUMERIC_9, 1), Key(KEY_OK, 1),
                              Key(KEY_OK, 0), Key(KEY_SELECT, 1)}));
@@ -120,14 +122,18 @@ TEST_F(DeliverEventKeysTest, OkAndTheNumericButtonsAreEnterAndTheDigits) {
     EXPECT_TRUE(screen.ReceivedNothing());
 }
 
-TEST_F(DeliverEventKeysTest, AHeldButtonRepeatsAsTheKernelRepeatsIt) {
+TEST_F(DeliverEventKeysTest, TheKernelsRepeatsOnlyKeepAHeldButtonHeld) {
     KeyRecordingForm screen;
     ASSERT_TRUE(ShowFocused(screen));
-    DeliverEventKeys(dispatch,
-                     Events({Key(KEY_OK, 1), Key(KEY_OK, 2), Key(KEY_OK, 2), Key(KEY_OK, 0),
-                             Key(KEY_NEXT, 1), Key(KEY_NEXT, 2), Key(KEY_NEXT, 0)}));
-    EXPECT_EQ(screen.keys, std::vector<int>(3, vk::Return));
-    EXPECT_EQ(screen.commands, std::vector<int>(2, appcommand::NextTrack));
+    // OK and Next act once however long they are held.
+    DeliverEventKeys(router, Events({Key(KEY_OK, 1), Key(KEY_OK, 2), Key(KEY_OK, 2)}));
+    clock.Advance(std::chrono::seconds(2));
+    DeliverEventKeys(router, Events({Key(KEY_OK, 0)}));
+    EXPECT_EQ(screen.keys, std::vector<int>{vk::Return});
+
+    DeliverEventKeys(router, Events({Key(KEY_NEXT, 1), Key(KEY_NEXT, 2), Key(KEY_NEXT, 2)}));
+    clock.Advance(std::chrono::seconds(2));
+    EXPECT_EQ(screen.commands, std::vector<int>{appcommand::NextTrack});
 }
 
 TEST_F(DeliverEventKeysTest, AMessageBoxInFrontTakesOkAndDropsTheRest) {
@@ -136,10 +142,9 @@ TEST_F(DeliverEventKeysTest, AMessageBoxInFrontTakesOkAndDropsTheRest) {
     BoxInFront box(screen);
     ASSERT_TRUE(ShowFocused(box));
 
-    DeliverEventKeys(dispatch,
-                     Events({Key(KEY_NEXT, 1), Key(KEY_VIDEO, 1), Key(KEY_NUMERIC_1, 1)}));
+    DeliverEventKeys(router, Events({Key(KEY_NEXT, 1), Key(KEY_VIDEO, 1), Key(KEY_NUMERIC_1, 1)}));
     EXPECT_TRUE(box.isVisible());
-    DeliverEventKeys(dispatch, Events({Key(KEY_OK, 1)}));
+    DeliverEventKeys(router, Events({Key(KEY_OK, 1)}));
     EXPECT_FALSE(box.isVisible());
     EXPECT_EQ(box.result(), QMessageBox::Ok);
     EXPECT_TRUE(screen.ReceivedNothing());
@@ -150,7 +155,7 @@ TEST_F(DeliverEventKeysTest, NothingWhileAnotherProgramHasTheFocus) {
     KeyRecordingForm screen;
     ASSERT_TRUE(ShowFocused(screen));
     QApplication::setActiveWindow(nullptr);
-    DeliverEventKeys(dispatch, Events({Key(KEY_OK, 1), Key(KEY_NUMERIC_5, 1), Key(KEY_VIDEO, 1)}));
+    DeliverEventKeys(router, Events({Key(KEY_OK, 1), Key(KEY_NUMERIC_5, 1), Key(KEY_VIDEO, 1)}));
     EXPECT_TRUE(screen.keys.empty());
     EXPECT_TRUE(screen.ReceivedNothing());
 }

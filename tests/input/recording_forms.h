@@ -28,7 +28,10 @@ class RecordingModalForm : public RecordingForm {};
 class KeyRecordingForm : public RecordingForm {
 public:
     std::vector<int> keys;
+    // Whether Up and Down walk a list here.
+    bool list = false;
     void FormKeyDown(int& key, ShiftState) override { keys.push_back(key); }
+    bool ScrollsList(int key) const override { return list && (key == vk::Up || key == vk::Down); }
 };
 
 // An error box in front of a screen, modal as the error handler shows it (shown without blocking).
@@ -51,7 +54,10 @@ inline bool ShowFocused(QWidget& window) {
 
 // Presses a key at a screen as the display server delivers it (QTest cannot type keys without text,
 // such as the media keys).
+inline void SendKeyEvent(QWidget& widget, QEvent::Type type, int key, bool autoRepeat = false) {
+    QKeyEvent event(type, key, Qt::NoModifier, QString(), autoRepeat);
+    QApplication::sendEvent(&widget, &event);
+}
 inline void SendKey(QWidget& widget, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(&widget, &press);
+    SendKeyEvent(widget, QEvent::KeyPress, key);
 }

@@ -1,6 +1,6 @@
 #include "byte_literals.h"
 #include "input/device_reader.h"
-#include "input/remote_dispatch.h"
+#include "input/input_router.h"
 #include "input/remote_input.h"
 #include "input/remote_report.h"
 #include "message_capture.h"
@@ -131,7 +131,7 @@ protected:
     QTemporaryDir root_;
     RemoteInputPaths paths_;
     SteadyClock clock_;
-    RemoteDispatch dispatch_{clock_};
+    InputRouter router_{clock_};
     RecordingForm screen_;
     std::vector<int> deviceEnds_;
 };
@@ -140,7 +140,7 @@ TEST_F(RemoteInputDevicesTest, ReadsRemotesOnlyAndHandsTheirReportsToTheScreen) 
     const int remote = Plug(QStringLiteral("hidraw0"), &kVendorRemote);
     Plug(QStringLiteral("hidraw1"), &kKeyboard);
     Plug(QStringLiteral("hidraw2"), nullptr); // no descriptor anywhere: not a HID device
-    RemoteInputDevices devices(dispatch_, paths_);
+    RemoteInputDevices devices(router_, paths_);
     EXPECT_EQ(devices.OpenDevices(), QStringList{DevicePath(QStringLiteral("hidraw0"))});
 
     ASSERT_TRUE(WriteAll(remote, Bytes({0x00, 0x04, 0x80, 0x00})));
@@ -150,7 +150,7 @@ TEST_F(RemoteInputDevicesTest, ReadsRemotesOnlyAndHandsTheirReportsToTheScreen) 
 
 TEST_F(RemoteInputDevicesTest, AComboReceiversMouseReportsAreNotFolded) {
     const int receiver = Plug(QStringLiteral("hidraw7"), &kComboReceiver);
-    RemoteInputDevices devices(dispatch_, paths_);
+    RemoteInputDevices devices(router_, paths_);
     ASSERT_TRUE(Reading(devices, QStringLiteral("hidraw7")));
     // A mouse movement whose last bytes read as the Video button, then the real Music button.
     ASSERT_TRUE(WriteAll(receiver, Bytes({0x01, 0x00, 0x04, 0x80, 0x00})));
@@ -163,7 +163,7 @@ TEST_F(RemoteInputDevicesTest, AComboReceiversMouseReportsAreNotFolded) {
 }
 
 TEST_F(RemoteInputDevicesTest, PicksUpAndDropsDevicesWhileRunning) {
-    RemoteInputDevices devices(dispatch_, paths_);
+    RemoteInputDevices devices(router_, paths_);
     EXPECT_TRUE(devices.OpenDevices().isEmpty());
 
     const int remote = Plug(QStringLiteral("hidraw3"), &kVendorRemote);
@@ -179,7 +179,7 @@ TEST_F(RemoteInputDevicesTest, PicksUpAndDropsDevicesWhileRunning) {
 
 TEST_F(RemoteInputDevicesTest, ADeviceThatEndsIsDropped) {
     const int remote = Plug(QStringLiteral("hidraw4"), &kVendorRemote);
-    RemoteInputDevices devices(dispatch_, paths_);
+    RemoteInputDevices devices(router_, paths_);
     ASSERT_TRUE(Reading(devices, QStringLiteral("hidraw4")));
     Unplug(remote);
     EXPECT_TRUE(QTest::qWaitFor([&] { return devices.OpenDevices().isEmpty(); }, kWaitMs));
@@ -188,7 +188,7 @@ TEST_F(RemoteInputDevicesTest, ADeviceThatEndsIsDropped) {
 
 TEST_F(RemoteInputDevicesTest, ANodeMadeAnewUnderTheSameNameIsReadInstead) {
     Plug(QStringLiteral("hidraw6"), &kVendorRemote);
-    RemoteInputDevices devices(dispatch_, paths_);
+    RemoteInputDevices devices(router_, paths_);
     ASSERT_TRUE(Reading(devices, QStringLiteral("hidraw6")));
 
     // Unplugged and another remote plugged in before the old one reported its end.
@@ -204,7 +204,7 @@ TEST_F(RemoteInputDevicesTest, ADeviceIsReadOnceAccessIsGranted) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root opens the device without permission";
     const int remote = Plug(QStringLiteral("hidraw5"), &kVendorRemote, 0000);
-    RemoteInputDevices devices(dispatch_, paths_);
+    RemoteInputDevices devices(router_, paths_);
     EXPECT_TRUE(devices.OpenDevices().isEmpty());
 
     // What udev's uaccess rule does a moment after the node appears.
@@ -219,7 +219,7 @@ TEST_F(RemoteInputDevicesTest, ADeviceIsReadOnceAccessIsGranted) {
 TEST_F(RemoteInputDevicesTest, NoDeviceFolderMeansNothingArrives) {
     paths_.devDir = root_.filePath(QStringLiteral("missing"));
     paths_.inputDir = root_.filePath(QStringLiteral("missing/input"));
-    RemoteInputDevices devices(dispatch_, paths_);
+    RemoteInputDevices devices(router_, paths_);
     QCoreApplication::processEvents();
     EXPECT_TRUE(devices.OpenDevices().isEmpty());
     EXPECT_TRUE(screen_.ReceivedNothing());
@@ -228,9 +228,9 @@ TEST_F(RemoteInputDevicesTest, NoDeviceFolderMeansNothingArrives) {
 TEST(RemoteInputRegistration, AMachineWithoutARemoteReportsNothing) {
     MessageCapture messages;
     SteadyClock clock;
-    RemoteDispatch dispatch(clock);
+    InputRouter router(clock);
     for (int run = 0; run < 2; ++run) {
-        RemoteInputDevices devices(dispatch); // the real device folders
+        RemoteInputDevices devices(router); // the real device folders
         QCoreApplication::processEvents();
     }
     EXPECT_TRUE(messages.texts.isEmpty());

@@ -1,4 +1,4 @@
-#include "input/remote_dispatch.h"
+#include "input/input_router.h"
 #include "input/remote_input.h"
 #include "recording_forms.h"
 
@@ -77,12 +77,12 @@ TEST(UhidRemote, AReportOfAVirtualRemoteReachesTheActiveScreen) {
     if (!remote.Create())
         GTEST_SKIP() << "no usable /dev/uhid here: " << std::strerror(errno);
     SteadyClock clock;
-    RemoteDispatch dispatch(clock);
+    InputRouter router(clock);
     RecordingForm below;
     RecordingForm screen;
     below.show();
     screen.show();
-    RemoteInputDevices devices(dispatch); // the real device folders
+    RemoteInputDevices devices(router); // the real device folders
 
     QString node;
     ASSERT_TRUE(QTest::qWaitFor([&] { return !(node = VirtualRemoteNode()).isEmpty(); }, 5000));

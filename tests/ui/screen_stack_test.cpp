@@ -1,6 +1,6 @@
 #include "ui/screen_stack.h"
 
-#include "input/remote_dispatch.h"
+#include "input/input_router.h"
 #include "manual_clock.h"
 #include "ui/form.h"
 
@@ -63,7 +63,7 @@ protected:
 
     QStringList closed;
     ManualClock clock;
-    RemoteDispatch input{clock};
+    InputRouter input{clock};
     ScreenStack window{input};
     QPointer<StayingScreen> menu = new StayingScreen;
     QPointer<ClosingScreen> list = new ClosingScreen(QStringLiteral("list"), closed);
