@@ -7,7 +7,7 @@
 // The ways a button reaches the program. One press may arrive by two of them (a HID remote gives
 // a raw report and, through its kernel driver, a key), so each delivery names its path and a press
 // seen on another path just before counts once.
-enum class InputPath { DisplayServer, HidRaw, EventDevice, Phone };
+enum class InputPath { DisplayServer, HidRaw, EventDevice, MediaSession, Phone };
 
 // Recognises one press that arrives by two paths: the same report code or command from another
 // path within the window is dropped; presses on one path all pass.

@@ -63,13 +63,12 @@ MediaSessionState PlayerMediaSession::State() {
 }
 
 void PlayerMediaSession::Command(int appCommand) {
-    player_.WmAppCommand(appCommand);
+    player_.TapCommand(appCommand);
     player_.UpdateScreenAwake();
 }
 
 void PlayerMediaSession::PlayPause() {
-    player_.PlayPause();
-    player_.UpdateScreenAwake();
+    Command(appcommand::PlayPause);
 }
 
 void PlayerMediaSession::Play() {

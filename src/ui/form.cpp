@@ -48,6 +48,14 @@ std::optional<InputCommand> CommandFromKeyEvent(const QKeyEvent& event) {
 }
 } // namespace
 
+void Form::TapCommand(int command) {
+    const InputCommand tap = InputCommand::Command(command);
+    if (stack_)
+        stack_->Input().Tap(tap, InputPath::MediaSession, this);
+    else
+        DeliverTo(*this, tap);
+}
+
 void Form::keyPressEvent(QKeyEvent* event) {
     const std::optional<InputCommand> command = CommandFromKeyEvent(*event);
     if (!command) {

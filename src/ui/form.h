@@ -33,6 +33,9 @@ public:
     // Home button goes to no screen: it closes every screen above the main menu.
     bool PressKey(int key, ShiftState shift = {});
     bool KeyDown(int key, ShiftState shift) override { return PressKey(key, shift); }
+    // An application command from the desktop's media controls, which know no press or release:
+    // through the stack's router as a button pressed and let go, like any other source's.
+    void TapCommand(int command);
 
 protected:
     // Shown at least once (FormShow has run): later sizes are the window's, laid out anew.

@@ -29,20 +29,20 @@ MediaSessionState ViewerMediaSession::State() {
 }
 
 void ViewerMediaSession::PlayPause() {
-    viewer_.ToggleSlideShow();
+    viewer_.TapCommand(appcommand::PlayPause);
 }
 void ViewerMediaSession::Play() {
-    viewer_.WmAppCommand(appcommand::Play);
+    viewer_.TapCommand(appcommand::Play);
 }
 void ViewerMediaSession::Pause() {
-    viewer_.WmAppCommand(appcommand::Pause);
+    viewer_.TapCommand(appcommand::Pause);
 }
 void ViewerMediaSession::Stop() {
-    viewer_.WmAppCommand(appcommand::Stop);
+    viewer_.TapCommand(appcommand::Stop);
 }
 void ViewerMediaSession::Next() {
-    viewer_.WmAppCommand(appcommand::NextTrack);
+    viewer_.TapCommand(appcommand::NextTrack);
 }
 void ViewerMediaSession::Previous() {
-    viewer_.WmAppCommand(appcommand::PreviousTrack);
+    viewer_.TapCommand(appcommand::PreviousTrack);
 }
