@@ -706,6 +706,18 @@ Nothing was saved. The settings stay open: press OK to try again, or Cancel to l
         <source>次のファイルも続けて再生(&amp;N)</source>
         <translation>Play on to the &amp;next file</translation>
     </message>
+    <message>
+        <source>Phone remote(&amp;R)</source>
+        <translation>Phone remote(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Forget phones</source>
+        <translation>Forget phones</translation>
+    </message>
+    <message>
+        <source>Every phone has been forgotten: a phone pairs again by the code on the TV.</source>
+        <translation>Every phone has been forgotten: a phone pairs again by the code on the TV.</translation>
+    </message>
 </context>
 <context>
     <name>TFile_Menu</name>
@@ -788,6 +800,29 @@ Nothing was saved. The settings stay open: press OK to try again, or Cancel to l
     <message>
         <source>TargetImage Property is not selected</source>
         <translation>TargetImage Property is not selected</translation>
+    </message>
+</context>
+<context>
+    <name>TPhone_Form</name>
+    <message>
+        <source>Phone remote</source>
+        <translation>Phone remote</translation>
+    </message>
+    <message>
+        <source>The phone remote cannot be reached: no network address could be served. Check the network connection, then open this screen again.</source>
+        <translation>The phone remote cannot be reached: no network address could be served. Check the network connection, then open this screen again.</translation>
+    </message>
+    <message>
+        <source>Scan the code with the phone&apos;s camera. Without a camera, open the address below in the phone&apos;s browser and type the code.</source>
+        <translation>Scan the code with the phone&apos;s camera. Without a camera, open the address below in the phone&apos;s browser and type the code.</translation>
+    </message>
+    <message>
+        <source>Code: %1</source>
+        <translation>Code: %1</translation>
+    </message>
+    <message>
+        <source>Phone connected</source>
+        <translation>Phone connected</translation>
     </message>
 </context>
 <context>
@@ -883,6 +918,10 @@ Couchframe runs on its default settings; nothing will be saved.</source>
         <translation>%1
 
 Couchframe runs on its default settings; nothing will be saved.</translation>
+    </message>
+    <message>
+        <source>Phone remote: F1</source>
+        <translation>Phone remote: F1</translation>
     </message>
 </context>
 <context>

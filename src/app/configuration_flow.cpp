@@ -2,6 +2,7 @@
 
 #include "settings/general.h"
 #include "settings/lenient_settings.h"
+#include "settings/phone_remote.h"
 #include "settings/store.h"
 
 namespace {
@@ -16,6 +17,7 @@ bool PlaysOnThroughFolders(const CategorySettings& schema) {
 void FillDialog(ConfigurationDialog& dialog, LenientSettings& reads) {
     dialog.SetExitCode(reads.Read(setting::ExitCode));
     dialog.SetActiveDelay(reads.Read(setting::ActiveDelay));
+    dialog.SetPhoneRemote(reads.Value([&] { return PhoneRemoteOn(reads.Store()); }, true));
     for (const CategorySettings& schema : CategorySchemas()) {
         dialog.SetUnlockCode(schema.category, reads.Read(schema.unlockCode));
         dialog.SetExtensions(schema.category, reads.Read(schema.extensions));
@@ -36,6 +38,7 @@ void FillDialog(ConfigurationDialog& dialog, LenientSettings& reads) {
 void WriteBack(SettingsStore& store, const ConfigurationDialog& dialog) {
     WriteSetting(store, setting::ExitCode, dialog.ExitCode());
     WriteSetting(store, setting::ActiveDelay, dialog.ActiveDelay());
+    SetPhoneRemoteOn(store, dialog.PhoneRemote());
     for (const CategorySettings& schema : CategorySchemas()) {
         // The category key is rewritten whole, so no entry beyond the new count survives.
         EraseSettingKey(store, 0, schema.keyPath);
@@ -69,6 +72,7 @@ void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog, LenientS
         WriteBack(store, *dialog);
         transaction.Commit();
     };
+    dialog->OnForgetPhones = [&store = reads.Store()] { ForgetPairedPhones(store); };
     dialog->ShowModal();
 }
 

@@ -1,10 +1,12 @@
 #include "app/command_line.h"
 #include "app/media_screens.h"
+#include "app/phone_remote.h"
 #include "app/services.h"
 #include "app/startup.h"
 #include "dialogs/config.h"
 #include "filemenu/file_menu.h"
 #include "input/remote_input.h"
+#include "platform/after_first_paint.h"
 #include "platform/application.h"
 #include "platform/display_check.h"
 #include "platform/heap_tuning.h"
@@ -16,6 +18,16 @@
 #include "ui/screen_stack.h"
 
 #include <memory>
+
+namespace {
+// COUCHFRAME_PHONE_PORT moves the phone remote off its usual port (another program has it, or a
+// test runs its own).
+quint16 PhoneRemotePort() {
+    bool ok = false;
+    const uint port = qEnvironmentVariable("COUCHFRAME_PHONE_PORT").toUInt(&ok);
+    return ok && port <= 65535 ? quint16(port) : PhoneServer::kDefaultPort;
+}
+} // namespace
 
 int main(int argc, char** argv) {
     // Hours of playback free and take frame-sized blocks all the time.
@@ -43,7 +55,12 @@ int main(int argc, char** argv) {
         folderList->category = category;
         return folderList;
     };
+    PhoneRemote phone(clock, store, services.input, services.sessions, PhoneRemotePort());
+    QObject::connect(&services.sleep, &SleepWatch::wokeUp, &phone, &PhoneRemote::Start);
+    screens.phone = [&phone] { return phone.MakeScreen(); };
     ScreenStack window(services.input);
+    // The phones are served once the menu is up: start-up does not wait for the network.
+    AfterFirstPaint(&window, [&phone] { phone.Start(); });
     const int status = RunCouchframe(app, window, screens, services.sessions, plugins, store);
     services.refusedWrites.LastTry();
     return status;

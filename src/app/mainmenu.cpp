@@ -12,6 +12,7 @@
 #include "platform/window_activation.h"
 #include "settings/general.h"
 #include "settings/lenient_settings.h"
+#include "settings/phone_remote.h"
 #include "spi/spis.h"
 #include "ui/backdrop.h"
 #include "ui/panel.h"
@@ -107,6 +108,11 @@ Tmain_form::Tmain_form(ConfigurationDialogFactory makeConfigurationDialog,
     LBL001 = new CaptionLabel(tr("Main Menu"), this);
     LBL001->setAlignment(Qt::AlignCenter);
     LBL001->setFont(ScreenFont(-12));
+    LBLPhone = new QLabel(tr("Phone remote: F1"), this);
+    LBLPhone->setObjectName(QStringLiteral("phone_hint"));
+    LBLPhone->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+    SetWhiteText(*LBLPhone);
+    LBLPhone->hide();
     SetWhiteText(*LBL001);
     Timer1 = new Timer(this);
     Timer1->setInterval(10000);
@@ -176,6 +182,8 @@ void Tmain_form::FormShow() {
             RunReportingErrors([&] { RunConfigurationFlow(makeConfigurationDialog_, reads); });
     }
     ExitCodeText_ = reads.Read(setting::ExitCode);
+    phoneOn_ = makePhoneScreen_ && reads.Value([this] { return PhoneRemoteOn(store_); }, true);
+    LBLPhone->setVisible(phoneOn_);
 
     const QSize screen = ScreenSize();
     if (!cursorHidden_) {
@@ -201,6 +209,22 @@ void Tmain_form::LayOut(int screenWidth, int screenHeight) {
     }
     LBL001->setGeometry(layout.left, layout.labelTop, layout.width, layout.height);
     LBL001->setFont(font);
+    // In the corner right of the panels, small: a hint, not a choice of the menu.
+    const int margin = screenHeight / 40;
+    const int hintLeft = layout.left + layout.width + margin;
+    LBLPhone->setFont(ScreenFont(-screenHeight / 40, false));
+    LBLPhone->setGeometry(hintLeft, screenHeight - margin - screenHeight / 20,
+                          screenWidth - margin - hintLeft, screenHeight / 20);
+}
+
+void Tmain_form::SetPhoneScreen(PhoneScreenFactory makePhoneScreen) {
+    makePhoneScreen_ = std::move(makePhoneScreen);
+}
+
+void Tmain_form::OpenPhoneScreen() {
+    Timer1->setEnabled(false);
+    if (phoneOn_ && Stack())
+        Stack()->Push(makePhoneScreen_());
 }
 
 void Tmain_form::resizeEvent(QResizeEvent* event) {
@@ -229,6 +253,8 @@ void Tmain_form::FormKeyDown(int& key, ShiftState /*shift*/) {
             OpenCategory(CurTag);
             CodeMatched_ = 0;
         }
+    } else if (key == vk::F1) {
+        OpenPhoneScreen();
     } else if (key >= vk::Digit0 && key <= vk::Digit0 + 9) {
         MatchExitCode(QChar(key));
     } else if (key >= vk::Numpad0 && key <= vk::Numpad0 + 9) {

@@ -34,6 +34,9 @@ MainMenuLayout ComputeMainMenuLayout(int screenWidth, int screenHeight);
 // Whether the command line asks for the settings dialog: only its first argument counts.
 bool AsksForConfiguration(const QStringList& arguments);
 
+// Makes the screen that pairs a phone, ready to be shown.
+using PhoneScreenFactory = std::function<std::unique_ptr<Form>()>;
+
 // Makes the folder list screen of a category (1 Video, 2 Music, 3 Picture), ready to be shown;
 // nothing when there is none to show.
 using FolderListFactory = std::function<std::unique_ptr<Form>(int category)>;
@@ -59,6 +62,10 @@ public:
     void Timer1Timer();
 
     void OpenCategory(int tag);
+    // The phone remote's pairing screen, opened by F1 (a remote's Menu or Info button) and named
+    // in a corner of the menu; neither while the owner has turned the phone remote off.
+    void SetPhoneScreen(PhoneScreenFactory makePhoneScreen);
+    void OpenPhoneScreen();
     // Places the panels and the title for a screen of the given size.
     void LayOut(int screenWidth, int screenHeight);
 
@@ -71,6 +78,7 @@ public:
     Panel* PNL002;
     Panel* PNL003;
     QLabel* LBL001;
+    QLabel* LBLPhone;
     Timer* Timer1;
     Panel* PNL004;
     TSPIs& SPIs1;
@@ -87,6 +95,8 @@ private:
     SettingsStore& store_;
     ConfigurationDialogFactory makeConfigurationDialog_;
     FolderListFactory makeFolderList_;
+    PhoneScreenFactory makePhoneScreen_;
+    bool phoneOn_ = false;
     QStringList arguments_;
     bool cursorHidden_ = false;
 

@@ -15,8 +15,11 @@ int RunCouchframe(Application& app, ScreenStack& window, const MainMenuScreens& 
     // Maximised from the start: a first show that a store error cuts short still covers the
     // screen.
     window.PlaceFullScreen();
-    window.Push(std::make_unique<Tmain_form>(screens.configurationDialog, screens.folderList,
-                                             QApplication::arguments().mid(1), plugins, store));
+    auto menu = std::make_unique<Tmain_form>(screens.configurationDialog, screens.folderList,
+                                             QApplication::arguments().mid(1), plugins, store);
+    if (screens.phone)
+        menu->SetPhoneScreen(screens.phone);
+    window.Push(std::move(menu));
     // Only the exit code closes the main menu, and with it the application.
     QObject::connect(&window, &ScreenStack::emptied, &app, &QCoreApplication::quit);
     // A logout or a service stop closes the screens as Esc would, so their preferences are kept.

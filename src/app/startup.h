@@ -7,10 +7,11 @@ class Application;
 class MediaSessions;
 class ScreenStack;
 
-// The screens the main menu opens; either may be empty while it is not available.
+// The screens the main menu opens; any may be empty while it is not available.
 struct MainMenuScreens {
     ConfigurationDialogFactory configurationDialog;
     FolderListFactory folderList;
+    PhoneScreenFactory phone;
 };
 
 // Puts the main menu on the window, shows it and runs the event loop until the main menu closes;

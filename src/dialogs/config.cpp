@@ -153,6 +153,23 @@ void TConfig_Form::BuildGeneralTab() {
     SE01->setValue(10);
     Label1 = MakeLabel(TabSheet1, tr("終了コード(&E):"), ED01);
     Label2 = MakeLabel(TabSheet1, tr("アクティブディレイ(&A):"), SE01);
+    CHB01 = MakeCheckBox(TabSheet1, tr("Phone remote(&R)"));
+    CHB01->setChecked(true);
+    BTN01 = MakeButton(TabSheet1, tr("Forget phones"));
+    connect(BTN01, &QPushButton::clicked, this, [this] { ForgetPhones_Click(); });
+}
+
+void TConfig_Form::ForgetPhones_Click() {
+    if (!OnForgetPhones)
+        return;
+    try {
+        OnForgetPhones();
+        ShowMessage(MessageKind::Information,
+                    tr("Every phone has been forgotten: a phone pairs again by the code on the "
+                       "TV."));
+    } catch (const AppError& error) {
+        ShowMessage(MessageKind::Error, error.message());
+    }
 }
 
 QCheckBox* TConfig_Form::MakeContinueBox(QWidget* sheet) {
@@ -196,6 +213,8 @@ void TConfig_Form::LayOut() {
     SE01->setGeometry(u(QRect(kControlsLeft, 32, 53, 21)));
     PlaceLabel(Label1, u(QPoint(4, 12)));
     PlaceLabel(Label2, u(QPoint(4, 36)));
+    PlaceCheckBox(CHB01, u(QRect(4, 60, 212, 22)), u);
+    BTN01->setGeometry(u(QRect(4, 86, 110, 22)));
 
     for (const CategoryTab& tab :
          {CategoryTab{Label3, ED101, Label4, ED102, Label5, LV1, Button1, Button2, Button3},
@@ -225,10 +244,10 @@ void TConfig_Form::LayOut() {
 }
 
 void TConfig_Form::ChainTabOrder() {
-    const QList<QWidget*> chain = {PC1,      ED01,     SE01,    ED101,  ED102, LV1, Button1,
-                                   Button2,  Button3,  CHB101,  ED201,  ED202, LV2, Button6,
-                                   Button7,  Button8,  CHB201,  ED301,  ED302, LV3, Button9,
-                                   Button10, Button11, Button4, Button5};
+    const QList<QWidget*> chain = {PC1, ED01,    SE01,     CHB01,    BTN01,   ED101,  ED102,
+                                   LV1, Button1, Button2,  Button3,  CHB101,  ED201,  ED202,
+                                   LV2, Button6, Button7,  Button8,  CHB201,  ED301,  ED302,
+                                   LV3, Button9, Button10, Button11, Button4, Button5};
     for (qsizetype i = 1; i < chain.size(); ++i)
         setTabOrder(chain[i - 1], chain[i]);
 }
@@ -372,6 +391,12 @@ void TConfig_Form::SetExitCode(const QString& text) {
 }
 QString TConfig_Form::ExitCode() const {
     return ED01->text();
+}
+void TConfig_Form::SetPhoneRemote(bool on) {
+    CHB01->setChecked(on);
+}
+bool TConfig_Form::PhoneRemote() const {
+    return CHB01->isChecked();
 }
 void TConfig_Form::SetActiveDelay(int seconds) {
     SE01->setValue(seconds);

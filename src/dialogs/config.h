@@ -36,6 +36,7 @@ public:
     void Add_Click(QObject* Sender);
     void Edit_Click(QObject* Sender);
     void Delete_Click(QObject* Sender);
+    void ForgetPhones_Click();
 
     // OK: refused with a message naming the field while a code cannot be typed on the remote
     // (the exit code 1 to 32 digits, an unlock code digits or empty); then OnAccept stores the
@@ -48,6 +49,8 @@ public:
     QString ExitCode() const override;
     void SetActiveDelay(int seconds) override;
     int ActiveDelay() const override;
+    void SetPhoneRemote(bool on) override;
+    bool PhoneRemote() const override;
     void SetUnlockCode(int category, const QString& text) override;
     QString UnlockCode(int category) const override;
     void SetExtensions(int category, const QString& text) override;
@@ -71,6 +74,8 @@ public:
     QLineEdit* ED01;
     QLabel* Label2;
     SpinEdit* SE01;
+    QCheckBox* CHB01;
+    QPushButton* BTN01;
 
     QLabel* Label3;
     QLineEdit* ED101;

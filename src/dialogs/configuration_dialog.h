@@ -24,6 +24,9 @@ public:
     virtual QString ExitCode() const = 0;
     virtual void SetActiveDelay(int seconds) = 0; // SE01
     virtual int ActiveDelay() const = 0;
+    // Whether phones may pair and steer the program (CHB01).
+    virtual void SetPhoneRemote(bool on) = 0;
+    virtual bool PhoneRemote() const = 0;
     virtual void SetUnlockCode(int category, const QString& text) = 0; // ED101, ED201, ED301
     virtual QString UnlockCode(int category) const = 0;
     virtual void SetExtensions(int category, const QString& text) = 0; // ED102, ED202, ED302
@@ -41,6 +44,9 @@ public:
     // raises AppError, the message is shown and the dialog stays open with every edit, for another
     // OK or Cancel.
     std::function<void()> OnAccept;
+    // Runs at once when the owner asks for every paired phone to be forgotten (BTN01); raises
+    // AppError when they cannot be.
+    std::function<void()> OnForgetPhones;
 };
 
 using ConfigurationDialogFactory = std::function<std::unique_ptr<ConfigurationDialog>()>;

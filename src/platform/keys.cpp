@@ -44,6 +44,9 @@ constexpr std::pair<int, int> kRemoteButtons[] = {
     {Qt::Key_Back, vk::Escape},
     {Qt::Key_Close, vk::Escape},
     {Qt::Key_HomePage, vk::BrowserHome},
+    // A remote's Menu and Info buttons open the phone remote's pairing, as F1 does.
+    {Qt::Key_Menu, vk::F1},
+    {Qt::Key_Info, vk::F1},
 };
 
 // On the keypad these produce the keypad codes rather than the main-keyboard ones.

@@ -21,12 +21,19 @@ void MediaSessions::Remove(MediaSession* session) {
 }
 
 void MediaSessions::Announce() {
-    if (listener_)
-        listener_();
+    // A listener may go while it is told: each is looked up afresh.
+    for (size_t i = 0; i < listeners_.size(); ++i) {
+        const std::function<void()> listener = listeners_[i].second;
+        listener();
+    }
 }
 
-void MediaSessions::SetListener(std::function<void()> listener) {
-    listener_ = std::move(listener);
+void MediaSessions::AddListener(const void* owner, std::function<void()> listener) {
+    listeners_.emplace_back(owner, std::move(listener));
+}
+
+void MediaSessions::RemoveListener(const void* owner) {
+    std::erase_if(listeners_, [owner](const auto& entry) { return entry.first == owner; });
 }
 
 void MediaSessionRegistration::Register(MediaSession* session) {

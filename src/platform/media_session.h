@@ -6,6 +6,8 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 // What a desktop remote (MPRIS) sees of the screen that plays something.
 struct MediaSessionState {
@@ -53,15 +55,16 @@ public:
     void SetFallback(MediaSession* session);
     void Push(MediaSession* session);
     void Remove(MediaSession* session);
-    // A session's state changed, or the top one did: the listener (the desktop's remote) looks
-    // again. Nothing is polled.
+    // A session's state changed, or the top one did: the listeners (the desktop's remote, the
+    // phones) look again. Nothing is polled.
     void Announce();
-    void SetListener(std::function<void()> listener);
+    void AddListener(const void* owner, std::function<void()> listener);
+    void RemoveListener(const void* owner);
 
 private:
     QList<MediaSession*> stack_;
     MediaSession* fallback_ = nullptr;
-    std::function<void()> listener_;
+    std::vector<std::pair<const void*, std::function<void()>>> listeners_;
 };
 
 // A screen's session registered for as long as this object lives or until Release.

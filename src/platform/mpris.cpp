@@ -183,13 +183,13 @@ MprisService::MprisService(MediaSessions& sessions, QDBusConnection bus, QObject
         return;
     }
     shown_ = Current();
-    sessions_.SetListener([this] { RefreshSoon(); });
+    sessions_.AddListener(this, [this] { RefreshSoon(); });
 }
 
 MprisService::~MprisService() {
     if (serviceName_.isEmpty())
         return;
-    sessions_.SetListener(nullptr);
+    sessions_.RemoveListener(this);
     bus_.unregisterService(serviceName_);
     bus_.unregisterObject(QString::fromLatin1(kObjectPath));
 }

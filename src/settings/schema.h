@@ -15,6 +15,8 @@ inline const QString Player = QStringLiteral("Software\\Quor\\Couchframe\\Settin
 inline const QString Viewer = QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Viewer");
 // Where each played item was left, with "Order" below it.
 inline const QString Resume = QStringLiteral("Software\\Quor\\Couchframe\\Settings\\Resume");
+// The phones paired as remote controls.
+inline const QString Phones = QStringLiteral("Software\\Quor\\Couchframe\\Phones");
 inline const QString SusiePlugins = QStringLiteral("\\Software\\Ralowend\\Susie\\Plug-in");
 // "Software\Quor\Couchframe\" followed by "Video", "Music" or "Picture".
 QString Category(const QString& categoryKeyName);
@@ -36,6 +38,8 @@ inline const TextSetting ExitCode{settingskey::System, QStringLiteral("ExitCode"
                                   QStringLiteral("81536047")};
 // Seconds before the main menu takes the foreground.
 inline const NumberSetting ActiveDelay{settingskey::System, QStringLiteral("ActiveDelay"), 10};
+// Whether a phone's browser may serve as the remote control.
+inline const FlagSetting PhoneRemote{settingskey::System, QStringLiteral("PhoneRemote"), true};
 
 inline const FlagSetting PlayerShowProgress{settingskey::Player, QStringLiteral("ShowProgress"),
                                             false};

@@ -1,6 +1,7 @@
 #include "app/configuration_flow.h"
 #include "platform/error.h"
 #include "settings/general.h"
+#include "settings/phone_remote.h"
 #include "settings/store.h"
 #include "test_store.h"
 
@@ -181,4 +182,31 @@ TEST_F(ConfigurationFlow, WithoutADialogNothingHappens) {
     RunConfigurationFlow({}, TestStore());
     RunConfigurationFlow([] { return std::unique_ptr<ConfigurationDialog>(); }, TestStore());
     EXPECT_FALSE(SettingKeyExists(TestStore(), settingskey::Root));
+}
+
+TEST_F(ConfigurationFlow, ThePhoneRemoteSwitchIsFilledAndKeptAndPhonesAreForgottenAtOnce) {
+    AddPairedPhoneHash(TestStore(), QByteArray(kSessionHashBytes, 'p'));
+    RunConfigurationFlow(TestConfigurationDialogs(record, 1,
+                                                  [](Contents& c) {
+                                                      EXPECT_TRUE(c.phoneRemote); // on at first
+                                                      c.phoneRemote = false;
+                                                  }),
+                         TestStore());
+    EXPECT_FALSE(PhoneRemoteOn(TestStore()));
+    EXPECT_EQ(PairedPhoneHashes(TestStore()).size(), 1); // the switch forgets nobody
+
+    bool forgot = false;
+    RunConfigurationFlow(
+        [&]() -> std::unique_ptr<ConfigurationDialog> {
+            auto dialog = std::make_unique<TestConfigurationDialog>(record);
+            dialog->edit = [&forgot, shown = dialog.get()](Contents& c) {
+                EXPECT_FALSE(c.phoneRemote);
+                shown->OnForgetPhones();
+                forgot = PairedPhoneHashes(TestStore()).isEmpty();
+            };
+            return dialog;
+        },
+        TestStore());
+    EXPECT_TRUE(forgot); // before the dialog closed, and although it was cancelled
+    EXPECT_TRUE(PairedPhoneHashes(TestStore()).isEmpty());
 }

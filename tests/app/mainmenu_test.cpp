@@ -4,6 +4,7 @@
 #include "platform/image_widget.h"
 #include "platform/timer.h"
 #include "settings/general.h"
+#include "settings/phone_remote.h"
 #include "spi/spis.h"
 #include "ui/panel.h"
 
@@ -52,6 +53,11 @@ protected:
                 return folderList;
             },
             std::move(arguments), plugins, TestStore());
+        screen->SetPhoneScreen([this] {
+            auto pairing = std::make_unique<Form>();
+            phoneScreens.push_back(pairing.get());
+            return pairing;
+        });
         menu = screen.get();
         // Full screen, as the program places its window.
         services.window.PlaceFullScreen();
@@ -84,6 +90,7 @@ protected:
     TestConfigurationDialog::Record dialogs;
     std::vector<int> openedCategories;
     std::vector<QPointer<Form>> folderLists;
+    std::vector<QPointer<Form>> phoneScreens;
     QPointer<Tmain_form> menu;
 };
 } // namespace
@@ -428,4 +435,32 @@ TEST_F(MainMenu, PlugInsTheSearchRefusedAreNamedInOneMessage) {
                                      plugin +
                                      QStringLiteral(": it is writable by group or others"));
     EXPECT_TRUE(menu->SPIs1.Notices().isEmpty()); // told once
+}
+
+TEST_F(MainMenu, F1OpensThePhonePairingNamedInACornerOutsideThePanels) {
+    Configure(QStringLiteral("1"), 0);
+    Tmain_form& form = Show();
+    form.LayOut(1920, 1080);
+    ASSERT_TRUE(form.LBLPhone->isVisible());
+    EXPECT_EQ(form.LBLPhone->text(), QStringLiteral("Phone remote: F1"));
+    const QRect hint = form.LBLPhone->geometry();
+    EXPECT_TRUE(QRect(0, 0, 1920, 1080).contains(hint));
+    for (Panel* panel : {form.PNL001, form.PNL002, form.PNL003, form.PNL004})
+        EXPECT_FALSE(hint.intersects(panel->geometry()));
+    EXPECT_GE(hint.width(), form.LBLPhone->sizeHint().width()); // never cut
+    // A remote's Menu or Info button is F1 too.
+    QKeyEvent info(QEvent::KeyPress, Qt::Key_Info, Qt::NoModifier);
+    QApplication::sendEvent(&form, &info);
+    ASSERT_EQ(phoneScreens.size(), 1u);
+    EXPECT_EQ(services.window.Top(), phoneScreens.front().data());
+}
+
+TEST_F(MainMenu, ThePhoneRemoteTurnedOffIsNeitherNamedNorOpened) {
+    Configure(QStringLiteral("1"), 0);
+    SetPhoneRemoteOn(TestStore(), false);
+    Tmain_form& form = Show();
+    EXPECT_FALSE(form.LBLPhone->isVisible());
+    Press({vk::F1});
+    EXPECT_TRUE(phoneScreens.empty());
+    EXPECT_EQ(services.window.Top(), &form);
 }

@@ -16,6 +16,7 @@ public:
     struct Contents {
         QString exitCode;
         int activeDelay = -1;
+        bool phoneRemote = false;
         QMap<int, QString> unlockCodes;
         QMap<int, QString> extensions;
         QMap<int, bool> continueFolder;
@@ -37,6 +38,8 @@ public:
     QString ExitCode() const override { return contents.exitCode; }
     void SetActiveDelay(int seconds) override { contents.activeDelay = seconds; }
     int ActiveDelay() const override { return contents.activeDelay; }
+    void SetPhoneRemote(bool on) override { contents.phoneRemote = on; }
+    bool PhoneRemote() const override { return contents.phoneRemote; }
     void SetUnlockCode(int category, const QString& text) override {
         contents.unlockCodes[category] = text;
     }

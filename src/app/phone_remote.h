@@ -1,0 +1,49 @@
+#pragma once
+
+#include "phone/phone_pairing.h"
+#include "phone/phone_server.h"
+
+#include <QObject>
+
+#include <memory>
+
+class Clock;
+class Form;
+class InputRouter;
+class MediaSessions;
+class SettingsStore;
+
+// The phone remote of one run: pairing, the server, the phones' buttons into the input router and
+// what is playing out to the phones. Built in main(); it serves nothing until Start, which the
+// main menu calls after its first paint so that start-up does not pay for it.
+class PhoneRemote : public QObject {
+public:
+    PhoneRemote(Clock& clock, SettingsStore& store, InputRouter& input, MediaSessions& sessions,
+                quint16 port = PhoneServer::kDefaultPort);
+    ~PhoneRemote() override;
+    PhoneRemote(const PhoneRemote&) = delete;
+    PhoneRemote& operator=(const PhoneRemote&) = delete;
+
+    // Serves the page on the loopback and the home network, unless the owner turned the phone
+    // remote off. Again after a wake-up: the network addresses may have changed.
+    void Start();
+    bool Serving() const { return !server_.ServedAddresses().isEmpty(); }
+
+    // The pairing screen.
+    std::unique_ptr<Form> MakeScreen();
+
+    PhonePairing& Pairing() { return pairing_; }
+    PhoneServer& Server() { return server_; }
+
+private:
+    void TellPhonesWhatPlays();
+
+    Clock& clock_;
+    SettingsStore& store_;
+    MediaSessions& sessions_;
+    quint16 port_;
+    PhonePairing pairing_;
+    PhoneServer server_;
+    // While something plays the phones are told its position now and then; nothing else wakes.
+    QObject* positionRefresh_ = nullptr;
+};

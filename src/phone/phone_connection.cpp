@@ -1,0 +1,143 @@
+#include "phone/phone_connection.h"
+
+#include "phone/phone_buttons.h"
+#include "phone/phone_pairing.h"
+#include "phone/session_cookie.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkRequest>
+
+#include <algorithm>
+
+PhoneConnection::PhoneConnection(std::unique_ptr<QWebSocket> socket, const PhonePairing& pairing,
+                                 Clock& clock, QObject* parent)
+    : QObject(parent), socket_(std::move(socket)), pairing_(pairing), clock_(clock),
+      session_(SessionFromCookies(socket_->request().rawHeader("Cookie"))) {
+    // Larger ones close the socket (code 1009) before they are read whole.
+    socket_->setMaxAllowedIncomingFrameSize(kMaxMessageBytes);
+    socket_->setMaxAllowedIncomingMessageSize(kMaxMessageBytes);
+    connect(socket_.get(), &QWebSocket::textMessageReceived, this, &PhoneConnection::Receive);
+    connect(socket_.get(), &QWebSocket::binaryMessageReceived, this, [this] { WithinRate(); });
+    connect(socket_.get(), &QWebSocket::disconnected, this, [this] {
+        closing_ = true;
+        ReleaseAll();
+        emit Closed();
+    });
+    StillPaired();
+}
+
+// Whoever deletes a connection closes it first; the socket's last signals find nobody.
+PhoneConnection::~PhoneConnection() {
+    socket_->disconnect(this);
+}
+
+void PhoneConnection::Send(const QString& text) {
+    if (StillPaired())
+        socket_->sendTextMessage(text);
+}
+
+void PhoneConnection::Close(QWebSocketProtocol::CloseCode code) {
+    if (closing_)
+        return;
+    closing_ = true;
+    ReleaseAll();
+    socket_->close(code);
+}
+
+bool PhoneConnection::StillPaired() {
+    if (closing_)
+        return false;
+    if (pairing_.IsSession(session_))
+        return true;
+    Close(QWebSocketProtocol::CloseCodePolicyViolated);
+    return false;
+}
+
+bool PhoneConnection::WithinRate() {
+    const Clock::TimePoint now = clock_.Now();
+    if (messagesThisSecond_ == 0 || now - secondStarted_ >= std::chrono::seconds(1)) {
+        secondStarted_ = now;
+        messagesThisSecond_ = 0;
+    }
+    if (++messagesThisSecond_ <= kMaxMessagesPerSecond)
+        return true;
+    Close(QWebSocketProtocol::CloseCodePolicyViolated);
+    return false;
+}
+
+void PhoneConnection::Receive(const QString& message) {
+    if (!WithinRate() || !StillPaired())
+        return;
+    const QJsonObject object = QJsonDocument::fromJson(message.toUtf8()).object();
+    if (const auto command = PhoneButtonCommand(object.value(u"press").toString()))
+        Press(*command);
+    else if (const auto held = PhoneButtonCommand(object.value(u"hold").toString()))
+        Hold(*held);
+    else if (const auto released = PhoneButtonCommand(object.value(u"release").toString()))
+        Release(*released);
+}
+
+void PhoneConnection::Press(const InputCommand& command) {
+    const bool down = std::any_of(held_.begin(), held_.end(),
+                                  [&](const HeldButton& held) { return held.command == command; });
+    if (down)
+        return;
+    held_.push_back({command, clock_.Now()});
+    emit Pressed(command);
+    WatchHolds();
+}
+
+void PhoneConnection::Hold(const InputCommand& command) {
+    // A keep-alive for a button that is not down (released for its silence) presses nothing.
+    for (HeldButton& held : held_) {
+        if (held.command == command) {
+            held.lastHeard = clock_.Now();
+            emit Held(command);
+            return;
+        }
+    }
+}
+
+void PhoneConnection::Release(const InputCommand& command) {
+    const auto held = std::find_if(held_.begin(), held_.end(), [&](const HeldButton& button) {
+        return button.command == command;
+    });
+    if (held == held_.end())
+        return;
+    held_.erase(held);
+    emit Released(command);
+}
+
+void PhoneConnection::ReleaseAll() {
+    while (!held_.empty())
+        Release(held_.front().command);
+}
+
+void PhoneConnection::WatchHolds() {
+    if (watchingHolds_ || held_.empty())
+        return;
+    watchingHolds_ = true;
+    const auto oldest =
+        std::min_element(held_.begin(), held_.end(), [](const HeldButton& a, const HeldButton& b) {
+            return a.lastHeard < b.lastHeard;
+        });
+    const auto due = std::chrono::duration_cast<std::chrono::milliseconds>(
+        oldest->lastHeard + kHoldTimeout - clock_.Now());
+    clock_.CallAfter(std::max(due, std::chrono::milliseconds(0)), this, [this] {
+        watchingHolds_ = false;
+        ReleaseSilentHolds();
+        WatchHolds();
+    });
+}
+
+void PhoneConnection::ReleaseSilentHolds() {
+    const Clock::TimePoint now = clock_.Now();
+    std::vector<InputCommand> silent;
+    for (const HeldButton& held : held_) {
+        if (now - held.lastHeard >= kHoldTimeout)
+            silent.push_back(held.command);
+    }
+    for (const InputCommand& command : silent)
+        Release(command);
+}

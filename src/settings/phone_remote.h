@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+class SettingsStore;
+
+// What the store keeps of the phone remote: its switch, and the phones paired with it. The
+// settings dialog reaches both here, without the server.
+
+bool PhoneRemoteOn(SettingsStore& store);
+void SetPhoneRemoteOn(SettingsStore& store, bool on);
+
+// A paired phone is kept as the SHA-256 hash of its session secret, never the secret itself, so
+// that a copy of the settings file pairs nobody. The most recent kMaxPairedPhones are kept.
+constexpr qsizetype kSessionHashBytes = 32;
+constexpr qsizetype kMaxPairedPhones = 16;
+QList<QByteArray> PairedPhoneHashes(SettingsStore& store);
+void AddPairedPhoneHash(SettingsStore& store, const QByteArray& hash);
+// Every phone must pair again. Connected phones are let go at their next message or now-playing
+// push; raises AppError when the store cannot forget them.
+void ForgetPairedPhones(SettingsStore& store);
