@@ -11,56 +11,6 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>Usage: couchframe [/CONFIG | --config]
-       couchframe --export-settings FILE
-       couchframe --import-settings FILE
-
-Full-screen living-room media front end.
-
-  /CONFIG, --config        open the settings dialog before the main menu
-  --export-settings FILE   write every setting to FILE in .reg text format (- for stdout)
-  --import-settings FILE   read settings from a .reg text file (- for stdin)
-  --help                   show this help and exit
-  --version                show the version and exit
-
-Qt&apos;s own options (-platform NAME, -display DISPLAY, ...) are accepted as well.
-
-Keys: arrows and Enter choose; Esc or Delete go back; the exit code (default 81536047)
-and Enter on the main menu quit. Player and slide show: Ctrl+P play/pause, Ctrl+S stop,
-Ctrl+F/Ctrl+B next/previous, Ctrl+I progress bar; player: Ctrl+T subtitles, Ctrl+A audio
-track, F8 mute, F9/F10 volume. Every key of every screen: man couchframe.
-
-Files: $XDG_CONFIG_HOME/couchframe/settings.db (settings), .../couchframe/mpv.conf (mpv
-options), $XDG_DATA_HOME/couchframe/plugins (your picture plug-ins).
-Environment: COUCHFRAME_MPV_OPTIONS=ao=...,vo=libmpv|null sets the player&apos;s outputs.
-Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
-</source>
-        <translation>Usage: couchframe [/CONFIG | --config]
-       couchframe --export-settings FILE
-       couchframe --import-settings FILE
-
-Full-screen living-room media front end.
-
-  /CONFIG, --config        open the settings dialog before the main menu
-  --export-settings FILE   write every setting to FILE in .reg text format (- for stdout)
-  --import-settings FILE   read settings from a .reg text file (- for stdin)
-  --help                   show this help and exit
-  --version                show the version and exit
-
-Qt&apos;s own options (-platform NAME, -display DISPLAY, ...) are accepted as well.
-
-Keys: arrows and Enter choose; Esc or Delete go back; the exit code (default 81536047)
-and Enter on the main menu quit. Player and slide show: Ctrl+P play/pause, Ctrl+S stop,
-Ctrl+F/Ctrl+B next/previous, Ctrl+I progress bar; player: Ctrl+T subtitles, Ctrl+A audio
-track, F8 mute, F9/F10 volume. Every key of every screen: man couchframe.
-
-Files: $XDG_CONFIG_HOME/couchframe/settings.db (settings), .../couchframe/mpv.conf (mpv
-options), $XDG_DATA_HOME/couchframe/plugins (your picture plug-ins).
-Environment: COUCHFRAME_MPV_OPTIONS=ao=...,vo=libmpv|null sets the player&apos;s outputs.
-Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
-</translation>
-    </message>
-    <message>
         <source>cannot write to standard output</source>
         <translation>cannot write to standard output</translation>
     </message>
@@ -95,6 +45,58 @@ Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
     <message>
         <source>unknown option &apos;%1&apos;</source>
         <translation>unknown option &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>Usage: couchframe [/CONFIG | --config]
+       couchframe --export-settings FILE
+       couchframe --import-settings FILE
+
+Full-screen living-room media front end.
+
+  /CONFIG, --config        open the settings dialog before the main menu
+  --export-settings FILE   write every setting to FILE in .reg text format (- for stdout)
+  --import-settings FILE   read settings from a .reg text file (- for stdin)
+  --help                   show this help and exit
+  --version                show the version and exit
+
+Qt&apos;s own options (-platform NAME, -display DISPLAY, ...) are accepted as well.
+
+Keys: arrows and Enter choose; Esc or Delete go back; the exit code (default 81536047)
+and Enter on the main menu quit. Player and slide show: Ctrl+P play/pause, Ctrl+S stop,
+Ctrl+F/Ctrl+B next/previous, Ctrl+I progress bar; player: Ctrl+T subtitles, Ctrl+A audio
+track, F8 mute, F9/F10 volume. Every key of every screen: man couchframe.
+
+Files: $XDG_CONFIG_HOME/couchframe/settings.db (settings), .../couchframe/mpv.conf (mpv
+options), $XDG_DATA_HOME/couchframe/plugins (your picture plug-ins).
+Environment: COUCHFRAME_MPV_OPTIONS=ao=...,vo=libmpv|null sets the player&apos;s outputs;
+COUCHFRAME_PHONE_PORT the phone remote&apos;s port (48080; F1 on the main menu pairs a phone).
+Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
+</source>
+        <translation>Usage: couchframe [/CONFIG | --config]
+       couchframe --export-settings FILE
+       couchframe --import-settings FILE
+
+Full-screen living-room media front end.
+
+  /CONFIG, --config        open the settings dialog before the main menu
+  --export-settings FILE   write every setting to FILE in .reg text format (- for stdout)
+  --import-settings FILE   read settings from a .reg text file (- for stdin)
+  --help                   show this help and exit
+  --version                show the version and exit
+
+Qt&apos;s own options (-platform NAME, -display DISPLAY, ...) are accepted as well.
+
+Keys: arrows and Enter choose; Esc or Delete go back; the exit code (default 81536047)
+and Enter on the main menu quit. Player and slide show: Ctrl+P play/pause, Ctrl+S stop,
+Ctrl+F/Ctrl+B next/previous, Ctrl+I progress bar; player: Ctrl+T subtitles, Ctrl+A audio
+track, F8 mute, F9/F10 volume. Every key of every screen: man couchframe.
+
+Files: $XDG_CONFIG_HOME/couchframe/settings.db (settings), .../couchframe/mpv.conf (mpv
+options), $XDG_DATA_HOME/couchframe/plugins (your picture plug-ins).
+Environment: COUCHFRAME_MPV_OPTIONS=ao=...,vo=libmpv|null sets the player&apos;s outputs;
+COUCHFRAME_PHONE_PORT the phone remote&apos;s port (48080; F1 on the main menu pairs a phone).
+Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
+</translation>
     </message>
 </context>
 <context>

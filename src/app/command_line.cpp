@@ -38,7 +38,8 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
     "\n"
     "Files: $XDG_CONFIG_HOME/couchframe/settings.db (settings), .../couchframe/mpv.conf (mpv\n"
     "options), $XDG_DATA_HOME/couchframe/plugins (your picture plug-ins).\n"
-    "Environment: COUCHFRAME_MPV_OPTIONS=ao=...,vo=libmpv|null sets the player's outputs.\n"
+    "Environment: COUCHFRAME_MPV_OPTIONS=ao=...,vo=libmpv|null sets the player's outputs;\n"
+    "COUCHFRAME_PHONE_PORT the phone remote's port (48080; F1 on the main menu pairs a phone).\n"
     "Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).\n");
 
 // Qt's own options, which QApplication takes off the command line, and whether each takes a value.
