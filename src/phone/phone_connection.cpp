@@ -24,7 +24,6 @@ PhoneConnection::PhoneConnection(std::unique_ptr<QWebSocket> socket, const Phone
         ReleaseAll();
         emit Closed();
     });
-    StillPaired();
 }
 
 // Whoever deletes a connection closes it first; the socket's last signals find nobody.
@@ -110,8 +109,10 @@ void PhoneConnection::Release(const InputCommand& command) {
 }
 
 void PhoneConnection::ReleaseAll() {
-    while (!held_.empty())
-        Release(held_.front().command);
+    while (!held_.empty()) {
+        const InputCommand command = held_.front().command; // not a reference: Release erases it
+        Release(command);
+    }
 }
 
 void PhoneConnection::WatchHolds() {

@@ -27,7 +27,7 @@ public:
     static constexpr int kMaxMessagesPerSecond = 40;
     static constexpr std::chrono::milliseconds kHoldTimeout{1000};
 
-    // Closes a socket whose cookie names no paired phone at once.
+    // The phone is the one the socket's cookie names.
     PhoneConnection(std::unique_ptr<QWebSocket> socket, const PhonePairing& pairing, Clock& clock,
                     QObject* parent = nullptr);
     ~PhoneConnection() override;

@@ -37,6 +37,7 @@ private:
     PhoneResponse Cover(const QHttpServerRequest& request) const;
     // The Host it names when that is one served (and named once), else nothing.
     QByteArray ServedHost(const QHttpServerRequest& request) const;
+    // Whether each Origin it names is one served; required: whether naming none is refused too.
     bool FromServedOrigin(const QHttpServerRequest& request, bool required) const;
     bool FromPairedPhone(const QHttpServerRequest& request) const;
 
@@ -45,4 +46,5 @@ private:
     const PhoneNowPlaying& nowPlaying_;
 };
 
+// Whether Qt takes the request for a WebSocket upgrade, which goes to SocketRefusal, not Respond.
 bool IsWebSocketUpgrade(const QHttpServerRequest& request);

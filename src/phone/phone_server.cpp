@@ -106,6 +106,7 @@ void PhoneServer::AcceptSockets() {
         connect(connection, &PhoneConnection::Held, this, &PhoneServer::Held);
         connect(connection, &PhoneConnection::Released, this, &PhoneServer::Released);
         connect(connection, &PhoneConnection::Closed, connection, &QObject::deleteLater);
+        // Closes the socket if its phone is not paired (any more).
         connection->Send(NowPlayingMessage(nowPlaying_, coverRevision_));
     }
 }

@@ -20,7 +20,8 @@ class PhoneRequests;
 
 // The phone remote: serves the remote control page (PhoneRequests) on the loopback and the
 // machine's own network, and keeps a WebSocket to each paired phone (PhoneConnection), whose
-// buttons it passes on as input commands and which it tells what is playing.
+// buttons it passes on as input commands and which it tells what is playing. Made once; its owner
+// has it listen while the phone remote's switch is on (PhoneRemoteOn, settings/phone_remote.h).
 class PhoneServer : public QObject {
     Q_OBJECT
 

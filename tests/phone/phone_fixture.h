@@ -7,7 +7,6 @@
 #include "settings/store.h"
 #include "test_store.h"
 
-#include <QHostAddress>
 #include <QNetworkRequest>
 #include <QSignalSpy>
 #include <QTcpSocket>
@@ -19,40 +18,39 @@
 
 #include <memory>
 #include <ostream>
-#include <utility>
 #include <vector>
 
 inline void PrintTo(const InputCommand& command, std::ostream* out) {
     *out << (command.kind == InputCommand::Kind::Key ? "Key(" : "Command(") << command.value << ')';
 }
 
-// An HTTP answer as it came over the wire.
+// An HTTP answer as it came over the wire; status 0 when none came whole.
 struct HttpAnswer {
-    int status = 0; // 0 when the connection ended without a whole answer
-    QList<std::pair<QByteArray, QByteArray>> headers;
+    int status = 0;
+    QList<QByteArray> headerLines;
     QByteArray body;
 
     QByteArray Header(const QByteArray& name) const {
-        for (const auto& [key, value] : headers) {
-            if (key.compare(name, Qt::CaseInsensitive) == 0)
-                return value;
+        for (const QByteArray& line : headerLines) {
+            if (line.toLower().startsWith(name.toLower() + ':'))
+                return line.mid(name.size() + 1).trimmed();
         }
         return {};
     }
 };
 
-// One request written byte for byte, so that a test decides every header (or its absence).
+// A request written byte for byte, so that a test decides every header, or leaves it out.
 inline QByteArray RawRequest(const QByteArray& method, const QByteArray& path,
-                             const QList<QByteArray>& headerLines, const QByteArray& body = {}) {
-    QByteArray text = method + ' ' + path + " HTTP/1.1\r\n";
-    for (const QByteArray& line : headerLines)
-        text += line + "\r\n";
+                             QList<QByteArray> headerLines, const QByteArray& body = {}) {
     if (method == "POST")
-        text += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-    return text + "\r\n" + body;
+        headerLines.append("Content-Length: " + QByteArray::number(body.size()));
+    QByteArray request = method + ' ' + path + " HTTP/1.1\r\n";
+    for (const QByteArray& line : headerLines)
+        request += line + "\r\n";
+    return request + "\r\n" + body;
 }
 
-// Sends the request on a connection of its own and reads the answer.
+// Sends the request on a connection of its own.
 inline HttpAnswer Exchange(const QHostAddress& address, quint16 port, const QByteArray& request) {
     QTcpSocket socket;
     socket.connectToHost(address, port);
@@ -65,24 +63,17 @@ inline HttpAnswer Exchange(const QHostAddress& address, quint16 port, const QByt
             const qsizetype end = received.indexOf("\r\n\r\n");
             if (end < 0)
                 return socket.state() == QAbstractSocket::UnconnectedState;
-            const QList<QByteArray> lines = received.left(end).split('\n');
-            answer.status = lines.front().split(' ').value(1).toInt();
-            answer.headers.clear();
-            for (qsizetype i = 1; i < lines.size(); ++i) {
-                const qsizetype colon = lines[i].indexOf(':');
-                answer.headers.append({lines[i].left(colon), lines[i].mid(colon + 1).trimmed()});
-            }
+            answer.headerLines = received.left(end).split('\n');
+            answer.status = answer.headerLines.takeFirst().split(' ').value(1).toInt();
             answer.body = received.mid(end + 4);
             return answer.body.size() >= answer.Header("Content-Length").toLongLong();
         },
         5000);
-    if (!whole)
-        answer.status = 0;
-    return answer;
+    return whole ? answer : HttpAnswer{};
 }
 
-// A phone server on 127.0.0.1 at a free port, with its pairing on a store of the test's own and
-// a manual clock.
+// A phone server on 127.0.0.1 at a free port, its pairing on a store of the test's own, on a
+// manual clock.
 class PhoneServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -105,45 +96,42 @@ protected:
         return Exchange(QHostAddress(QHostAddress::LocalHost), server.Port(), request);
     }
     HttpAnswer Get(const QByteArray& path, QList<QByteArray> headerLines = {}) {
-        headerLines.prepend("Host: " + Host());
-        return Send(RawRequest("GET", path, headerLines));
+        return Send(RawRequest("GET", path, QList<QByteArray>{"Host: " + Host()} + headerLines));
     }
     HttpAnswer Post(const QByteArray& path, const QByteArray& body,
                     QList<QByteArray> headerLines = {}) {
-        headerLines.prepend("Host: " + Host());
-        headerLines.append("Content-Type: application/json");
-        return Send(RawRequest("POST", path, headerLines, body));
+        return Send(
+            RawRequest("POST", path, QList<QByteArray>{"Host: " + Host()} + headerLines, body));
     }
-    HttpAnswer PairWithToken(const QString& token) {
-        return Post("/pair", R"({"token":")" + token.toLatin1() + "\"}", {"Origin: " + Origin()});
+    HttpAnswer PairWith(const char* kind, const QString& value) {
+        return Post("/pair", "{\"" + QByteArray(kind) + "\":\"" + value.toLatin1() + "\"}",
+                    {"Origin: " + Origin()});
     }
     // "couchframe_phone=…" of a newly paired phone, as its browser sends it back.
     QByteArray PairedCookie() {
-        const HttpAnswer answer = PairWithToken(pairing.Invite().token);
-        return answer.Header("Set-Cookie").split(';').front();
+        return PairWith("token", pairing.Invite().token).Header("Set-Cookie").split(';').front();
     }
 
-    // A WebSocket client of the page's origin, connected, or null.
+    // A WebSocket of the page's origin, connected; null when refused.
     std::unique_ptr<QWebSocket> OpenSocket(const QByteArray& cookie) {
         auto socket = std::make_unique<QWebSocket>();
         QObject::connect(socket.get(), &QWebSocket::textMessageReceived,
                          [this](const QString& text) { messages.push_back(text); });
-        QNetworkRequest request(QUrl(QStringLiteral("ws://%1/ws").arg(QLatin1String(Host()))));
+        QNetworkRequest request(QUrl(QString::fromLatin1("ws://" + Host() + "/ws")));
         request.setRawHeader("Origin", Origin());
         request.setRawHeader("Cookie", cookie);
         QSignalSpy connected(socket.get(), &QWebSocket::connected);
         socket->open(request);
         return connected.wait(5000) ? std::move(socket) : nullptr;
     }
-    // Waits until the server has handled all that was sent before: its answer to a ping comes
-    // after it.
+    // Waits until the server has handled all that was sent before: its answer to a ping follows.
     static bool Roundtrip(QWebSocket& socket) {
         QSignalSpy pong(&socket, &QWebSocket::pong);
         socket.ping();
         return pong.wait(5000);
     }
 
-    // What the server and the sockets told; they outlive the server, which tells of the buttons
+    // What the server and the sockets told; these outlive the server, which tells of the buttons
     // it releases as it goes.
     std::vector<InputCommand> pressed, held, released;
     std::vector<QString> messages;

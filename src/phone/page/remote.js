@@ -58,7 +58,9 @@
   function translate() {
     if (!japanese) return;
     document.documentElement.lang = 'ja';
-    for (const node of document.querySelectorAll('[data-text]')) node.textContent = text(node.dataset.text);
+    for (const node of document.querySelectorAll('[data-text]')) {
+      node.textContent = text(node.dataset.text);
+    }
     for (const node of document.querySelectorAll('[data-text-label]')) {
       node.setAttribute('aria-label', text(node.dataset.textLabel));
     }
@@ -84,14 +86,13 @@
   }
 
   // 'paired', 'unpaired', or 'unreachable' while the TV sleeps or the Wi-Fi is gone.
-  async function sessionState() {
-    try {
-      const answer = await fetch('/session', { cache: 'no-store', credentials: 'same-origin' });
-      if (answer.status === 204) return 'paired';
-      return answer.status === 403 ? 'unpaired' : 'unreachable';
-    } catch {
-      return 'unreachable';
-    }
+  function sessionState() {
+    return fetch('/session', { cache: 'no-store', credentials: 'same-origin' })
+      .then((answer) => {
+        if (answer.status === 204) return 'paired';
+        return answer.status === 403 ? 'unpaired' : 'unreachable';
+      })
+      .catch(() => 'unreachable');
   }
 
   function disconnect() {
@@ -123,16 +124,17 @@
   }
 
   // A closed socket means the PC sleeps, the Wi-Fi dropped, or the phone was unpaired.
-  async function afterClose() {
-    const state = await sessionState();
-    if (socket || element('remote').hidden) return;
-    if (state === 'unpaired') {
-      showPairing('');
-      return;
-    }
-    showStatus(text('reconnecting'));
-    retryTimer = setTimeout(connect, retryDelay);
-    retryDelay = Math.min(retryDelay * 2, LAST_RETRY_MS);
+  function afterClose() {
+    sessionState().then((state) => {
+      if (socket || element('remote').hidden) return;
+      if (state === 'unpaired') {
+        showPairing('');
+        return;
+      }
+      showStatus(text('reconnecting'));
+      retryTimer = setTimeout(connect, retryDelay);
+      retryDelay = Math.min(retryDelay * 2, LAST_RETRY_MS);
+    });
   }
 
   // Back on screen or back online: try at once rather than after the backoff.
@@ -191,7 +193,7 @@
     let message;
     try {
       message = JSON.parse(data);
-    } catch {
+    } catch (error) {
       return;
     }
     if (message && message.nowPlaying) showNowPlaying(message.nowPlaying);
@@ -242,21 +244,20 @@
   // --- Pairing ---
 
   // 'paired', 'refused', 'tooMany' or 'unreachable'.
-  async function pair(proof) {
-    try {
-      const answer = await fetch('/pair', {
-        method: 'POST',
-        headers: { 'Content-Type': 'application/json' },
-        body: JSON.stringify(proof),
-        credentials: 'same-origin',
-        cache: 'no-store',
-      });
-      if (answer.status === 204) return 'paired';
-      if (answer.status === 429) return 'tooMany';
-      return answer.status === 403 ? 'refused' : 'unreachable';
-    } catch {
-      return 'unreachable';
-    }
+  function pair(proof) {
+    return fetch('/pair', {
+      method: 'POST',
+      headers: { 'Content-Type': 'application/json' },
+      body: JSON.stringify(proof),
+      credentials: 'same-origin',
+      cache: 'no-store',
+    })
+      .then((answer) => {
+        if (answer.status === 204) return 'paired';
+        if (answer.status === 429) return 'tooMany';
+        return answer.status === 403 ? 'refused' : 'unreachable';
+      })
+      .catch(() => 'unreachable');
   }
 
   function showPairing(message) {
@@ -273,7 +274,7 @@
     connect();
   }
 
-  async function submitCode(event) {
+  function submitCode(event) {
     event.preventDefault();
     const input = element('code');
     const code = input.value.replace(/\D/g, '');
@@ -283,17 +284,18 @@
     }
     const button = element('pair-button');
     button.disabled = true;
-    const result = await pair({ code });
-    button.disabled = false;
-    if (result === 'paired') {
-      input.value = '';
-      showRemote();
-      return;
-    }
-    element('pair-message').textContent = text(result === 'refused' ? 'codeRefused' : result);
+    pair({ code }).then((result) => {
+      button.disabled = false;
+      if (result === 'paired') {
+        input.value = '';
+        showRemote();
+        return;
+      }
+      element('pair-message').textContent = text(result === 'refused' ? 'codeRefused' : result);
+    });
   }
 
-  async function start() {
+  function start() {
     translate();
     for (const button of document.querySelectorAll('button[data-button]')) wireButton(button);
     element('pair-form').addEventListener('submit', submitCode);
@@ -309,13 +311,17 @@
     // it stays in no history or bookmark.
     const token = location.hash.slice(1);
     let refusal = '';
+    let paired = Promise.resolve();
     if (token) {
       history.replaceState(null, '', location.pathname + location.search);
-      const result = await pair({ token });
-      if (result !== 'paired') refusal = text(result === 'refused' ? 'tokenRefused' : result);
+      paired = pair({ token }).then((result) => {
+        if (result !== 'paired') refusal = text(result === 'refused' ? 'tokenRefused' : result);
+      });
     }
-    if ((await sessionState()) === 'unpaired') showPairing(refusal);
-    else showRemote();
+    paired.then(sessionState).then((state) => {
+      if (state === 'unpaired') showPairing(refusal);
+      else showRemote();
+    });
   }
 
   start();
