@@ -25,7 +25,7 @@ namespace {
 quint16 PhoneRemotePort() {
     bool ok = false;
     const uint port = qEnvironmentVariable("COUCHFRAME_PHONE_PORT").toUInt(&ok);
-    return ok && port <= 65535 ? quint16(port) : PhoneServer::kDefaultPort;
+    return ok && port <= 65535 ? static_cast<quint16>(port) : PhoneServer::kDefaultPort;
 }
 } // namespace
 

@@ -26,7 +26,8 @@ bool DeliverToScreen(ScreenInput& screen, const InputCommand& command) {
         return true;
     case InputCommand::Kind::Report:
         screen.WmInput(RawInputMessage::FromReport(
-            command.report.isEmpty() ? ReportFromCode(quint32(command.value)) : command.report));
+            command.report.isEmpty() ? ReportFromCode(static_cast<quint32>(command.value))
+                                     : command.report));
         return true;
     }
     return false;
@@ -45,9 +46,11 @@ bool InputRouter::Admitted(const InputCommand& command, InputPath path) {
     case InputCommand::Kind::Key:
         return true;
     case InputCommand::Kind::AppCommand:
-        return filter_.Admit(DuplicateFilter::Kind::Command, quint32(command.value), path, now);
+        return filter_.Admit(DuplicateFilter::Kind::Command, static_cast<quint32>(command.value),
+                             path, now);
     case InputCommand::Kind::Report:
-        return filter_.Admit(DuplicateFilter::Kind::Report, quint32(command.value), path, now);
+        return filter_.Admit(DuplicateFilter::Kind::Report, static_cast<quint32>(command.value),
+                             path, now);
     }
     return false;
 }

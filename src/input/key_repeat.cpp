@@ -24,10 +24,11 @@ milliseconds NextInterval(milliseconds heldFor, bool onList) {
     if (!onList || heldFor <= kDelay)
         return kInterval;
     // The rate grows evenly from 8 to 30 a second between the first repeat and full speed.
-    const double progress = std::min(1.0, double((heldFor - kDelay).count()) /
-                                              double((kFullSpeedAfter - kDelay).count()));
-    const double slowRate = 1000.0 / double(kInterval.count());
-    const double fastRate = 1000.0 / double(kFullSpeedInterval.count());
+    const double progress =
+        std::min(1.0, static_cast<double>((heldFor - kDelay).count()) /
+                          static_cast<double>((kFullSpeedAfter - kDelay).count()));
+    const double slowRate = 1000.0 / static_cast<double>(kInterval.count());
+    const double fastRate = 1000.0 / static_cast<double>(kFullSpeedInterval.count());
     const double rate = slowRate + (fastRate - slowRate) * progress;
     return milliseconds(qRound(1000.0 / rate));
 }
