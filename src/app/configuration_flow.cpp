@@ -17,7 +17,7 @@ bool PlaysOnThroughFolders(const CategorySettings& schema) {
 void FillDialog(ConfigurationDialog& dialog, LenientSettings& reads) {
     dialog.SetExitCode(reads.Read(setting::ExitCode));
     dialog.SetActiveDelay(reads.Read(setting::ActiveDelay));
-    dialog.SetPhoneRemote(reads.Value([&] { return PhoneRemoteOn(reads.Store()); }, true));
+    dialog.SetPhoneRemote(reads.Read(setting::PhoneRemote));
     for (const CategorySettings& schema : CategorySchemas()) {
         dialog.SetUnlockCode(schema.category, reads.Read(schema.unlockCode));
         dialog.SetExtensions(schema.category, reads.Read(schema.extensions));
@@ -38,7 +38,7 @@ void FillDialog(ConfigurationDialog& dialog, LenientSettings& reads) {
 void WriteBack(SettingsStore& store, const ConfigurationDialog& dialog) {
     WriteSetting(store, setting::ExitCode, dialog.ExitCode());
     WriteSetting(store, setting::ActiveDelay, dialog.ActiveDelay());
-    SetPhoneRemoteOn(store, dialog.PhoneRemote());
+    WriteSetting(store, setting::PhoneRemote, dialog.PhoneRemote());
     for (const CategorySettings& schema : CategorySchemas()) {
         // The category key is rewritten whole, so no entry beyond the new count survives.
         EraseSettingKey(store, 0, schema.keyPath);

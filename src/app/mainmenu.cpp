@@ -12,7 +12,6 @@
 #include "platform/window_activation.h"
 #include "settings/general.h"
 #include "settings/lenient_settings.h"
-#include "settings/phone_remote.h"
 #include "spi/spis.h"
 #include "ui/backdrop.h"
 #include "ui/panel.h"
@@ -182,7 +181,7 @@ void Tmain_form::FormShow() {
             RunReportingErrors([&] { RunConfigurationFlow(makeConfigurationDialog_, reads); });
     }
     ExitCodeText_ = reads.Read(setting::ExitCode);
-    phoneOn_ = makePhoneScreen_ && reads.Value([this] { return PhoneRemoteOn(store_); }, true);
+    phoneOn_ = makePhoneScreen_ && reads.Read(setting::PhoneRemote);
     LBLPhone->setVisible(phoneOn_);
 
     const QSize screen = ScreenSize();
@@ -228,12 +227,12 @@ void Tmain_form::OpenPhoneScreen() {
 }
 
 void Tmain_form::resizeEvent(QResizeEvent* event) {
-    Form::resizeEvent(event);
+    // The picture follows every size; the gradient is painted into it for a usable one.
     Image1->setGeometry(rect());
-    // A new resolution looks as a fresh start at it would; the placeholder of a TV switched off
-    // is not laid out at all. The first show lays the screen out itself.
-    if (!ShownOnce() || !IsUsableScreenSize(size()))
-        return;
+    Form::resizeEvent(event);
+}
+
+void Tmain_form::FollowNewSize() {
     PG1->Paint();
     LayOut(width(), height());
 }

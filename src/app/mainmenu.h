@@ -85,6 +85,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void FollowNewSize() override;
 
 private:
     void FormCreate();

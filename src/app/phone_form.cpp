@@ -20,23 +20,6 @@ namespace {
 // Renewed a little before it expires, so that a code read off the screen still works.
 constexpr auto kRenewBefore = std::chrono::seconds(20);
 
-// The address a phone on the home network can reach: an IPv4 one first (every phone and router
-// speaks it), then IPv6 without a link scope (a scope cannot be typed into a phone's browser), the
-// loopback last, which only a browser on this machine reaches.
-QHostAddress AddressForPhones(QList<QHostAddress> served) {
-    const auto rank = [](const QHostAddress& a) {
-        if (a.isLoopback())
-            return 3;
-        if (a.protocol() == QAbstractSocket::IPv4Protocol)
-            return 0;
-        return a.isLinkLocal() ? 2 : 1;
-    };
-    std::stable_sort(
-        served.begin(), served.end(),
-        [&](const QHostAddress& a, const QHostAddress& b) { return rank(a) < rank(b); });
-    return served.isEmpty() ? QHostAddress() : served.first();
-}
-
 QLabel* MakeLabel(QWidget* owner, Qt::Alignment alignment) {
     auto* label = new QLabel(owner);
     label->setAlignment(alignment);
@@ -65,10 +48,8 @@ TPhone_Form::TPhone_Form(PhonePairing& pairing, PhoneServer& server, Clock& cloc
 
 void TPhone_Form::FormShow() {
     Invite();
-    const QSize screen = size();
     Image1->setGeometry(rect());
-    PG1->Paint();
-    LayOut(screen.width(), screen.height());
+    FollowNewSize();
 }
 
 void TPhone_Form::FormKeyDown(int& key, ShiftState /*shift*/) {
@@ -80,15 +61,16 @@ void TPhone_Form::FormKeyDown(int& key, ShiftState /*shift*/) {
 
 void TPhone_Form::Invite() {
     const PhoneInvitation invitation = pairing_.Invite();
-    const QHostAddress address = AddressForPhones(server_.ServedAddresses());
+    // The served addresses come likeliest for a phone first, the loopback last.
+    const QList<QHostAddress> served = server_.ServedAddresses();
     code_ = invitation.code;
-    if (address.isNull()) {
+    if (served.isEmpty()) {
         address_.clear();
         qr_ = QImage();
         LBLHelp->setText(tr("The phone remote cannot be reached: no network address could be "
                             "served. Check the network connection, then open this screen again."));
     } else {
-        const QUrl url = server_.PairingUrl(address, invitation.token);
+        const QUrl url = server_.PairingUrl(served.first(), invitation.token);
         // The address without the token, to type into a phone's browser.
         address_ = url.adjusted(QUrl::RemoveFragment).toString();
         qr_ = QrCodeImage(url.toString(QUrl::FullyEncoded).toUtf8());
@@ -114,7 +96,6 @@ void TPhone_Form::ShowConnected() {
     connected_ = true;
     // The invitation has been used: the next phone gets a fresh one.
     Invite();
-    LBLStatus->setText(tr("Phone connected"));
     LayOut(width(), height());
 }
 
@@ -153,10 +134,11 @@ void TPhone_Form::LayOut(int screenWidth, int screenHeight) {
 }
 
 void TPhone_Form::resizeEvent(QResizeEvent* event) {
-    Form::resizeEvent(event);
     Image1->setGeometry(rect());
-    if (!ShownOnce() || !IsUsableScreenSize(size()))
-        return;
+    Form::resizeEvent(event);
+}
+
+void TPhone_Form::FollowNewSize() {
     PG1->Paint();
     LayOut(width(), height());
 }

@@ -32,6 +32,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void FollowNewSize() override;
 
 private:
     void Invite();

@@ -3,8 +3,9 @@
 #include "app/phone_form.h"
 #include "input/input_router.h"
 #include "phone/served_addresses.h"
+#include "platform/error.h"
 #include "platform/media_session.h"
-#include "settings/phone_remote.h"
+#include "settings/general.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -49,11 +50,11 @@ PhoneRemote::~PhoneRemote() {
 }
 
 void PhoneRemote::Start() {
-    bool on = true;
+    bool on = setting::PhoneRemote.defaultValue;
     try {
-        on = PhoneRemoteOn(store_);
-    } catch (const std::exception&) {
-        // A store that cannot say leaves the remote on, as it comes.
+        on = ReadSetting(store_, setting::PhoneRemote);
+    } catch (const AppError&) {
+        // The menu has told the owner of a store that cannot say; the remote stays as it comes.
     }
     if (!on) {
         server_.Close();

@@ -104,12 +104,7 @@ void TFile_Menu::LayOut() {
     LBL004->setGeometry(l.left, l.hintsTop, l.rowWidth, l.rowHeight);
 }
 
-void TFile_Menu::resizeEvent(QResizeEvent* event) {
-    Form::resizeEvent(event);
-    // A new resolution looks as a fresh start at it would; the placeholder of a TV switched off
-    // is not laid out at all. The first show lays the screen out itself.
-    if (!ShownOnce() || !IsUsableScreenSize(size()))
-        return;
+void TFile_Menu::FollowNewSize() {
     LayOut();
     PG1->Paint();
 }

@@ -91,7 +91,7 @@ public:
     Panel* PNL010;
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    void FollowNewSize() override;
 
 private:
     // Set-up steps, run at the first show and again by SwitchCategory.

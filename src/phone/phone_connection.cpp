@@ -78,30 +78,20 @@ void PhoneConnection::Receive(const QString& message) {
 }
 
 void PhoneConnection::Press(const InputCommand& command) {
-    const bool down = std::any_of(held_.begin(), held_.end(),
-                                  [&](const HeldButton& held) { return held.command == command; });
-    if (down)
+    if (std::find(held_.begin(), held_.end(), command) != held_.end())
         return;
-    held_.push_back({command, clock_.Now()});
+    held_.push_back(command);
     emit Pressed(command);
-    WatchHolds();
 }
 
 void PhoneConnection::Hold(const InputCommand& command) {
-    // A keep-alive for a button that is not down (released for its silence) presses nothing.
-    for (HeldButton& held : held_) {
-        if (held.command == command) {
-            held.lastHeard = clock_.Now();
-            emit Held(command);
-            return;
-        }
-    }
+    // A keep-alive for a button that is not down presses nothing.
+    if (std::find(held_.begin(), held_.end(), command) != held_.end())
+        emit Held(command);
 }
 
 void PhoneConnection::Release(const InputCommand& command) {
-    const auto held = std::find_if(held_.begin(), held_.end(), [&](const HeldButton& button) {
-        return button.command == command;
-    });
+    const auto held = std::find(held_.begin(), held_.end(), command);
     if (held == held_.end())
         return;
     held_.erase(held);
@@ -110,35 +100,7 @@ void PhoneConnection::Release(const InputCommand& command) {
 
 void PhoneConnection::ReleaseAll() {
     while (!held_.empty()) {
-        const InputCommand command = held_.front().command; // not a reference: Release erases it
+        const InputCommand command = held_.front(); // not a reference: Release erases it
         Release(command);
     }
-}
-
-void PhoneConnection::WatchHolds() {
-    if (watchingHolds_ || held_.empty())
-        return;
-    watchingHolds_ = true;
-    const auto oldest =
-        std::min_element(held_.begin(), held_.end(), [](const HeldButton& a, const HeldButton& b) {
-            return a.lastHeard < b.lastHeard;
-        });
-    const auto due = std::chrono::duration_cast<std::chrono::milliseconds>(
-        oldest->lastHeard + kHoldTimeout - clock_.Now());
-    clock_.CallAfter(std::max(due, std::chrono::milliseconds(0)), this, [this] {
-        watchingHolds_ = false;
-        ReleaseSilentHolds();
-        WatchHolds();
-    });
-}
-
-void PhoneConnection::ReleaseSilentHolds() {
-    const Clock::TimePoint now = clock_.Now();
-    std::vector<InputCommand> silent;
-    for (const HeldButton& held : held_) {
-        if (now - held.lastHeard >= kHoldTimeout)
-            silent.push_back(held.command);
-    }
-    for (const InputCommand& command : silent)
-        Release(command);
 }

@@ -17,15 +17,14 @@ class PhonePairing;
 // button's command (PhoneButtonCommand); other messages are ignored. It is closed as soon as the
 // phone is no longer paired (checked at every message and push), when a message is larger than
 // kMaxMessageBytes or they come faster than kMaxMessagesPerSecond. A button still down when the
-// socket closes is released, and so is one whose keep-alives stop, as they do when the phone
-// drops off the network without a word.
+// socket closes is released; one whose keep-alives stop (a phone off the network without a word)
+// is ended by the input router's silence, as any source's.
 class PhoneConnection : public QObject {
     Q_OBJECT
 
 public:
     static constexpr quint64 kMaxMessageBytes = 512;
     static constexpr int kMaxMessagesPerSecond = 40;
-    static constexpr std::chrono::milliseconds kHoldTimeout{1000};
 
     // The phone is the one the socket's cookie names.
     PhoneConnection(std::unique_ptr<QWebSocket> socket, const PhonePairing& pairing, Clock& clock,
@@ -46,11 +45,6 @@ signals:
     void Closed();
 
 private:
-    struct HeldButton {
-        InputCommand command;
-        Clock::TimePoint lastHeard;
-    };
-
     // Closes the socket unless it is open and its phone still paired.
     bool StillPaired();
     // Counts a message; closes the socket when there are too many this second.
@@ -60,16 +54,13 @@ private:
     void Hold(const InputCommand& command);
     void Release(const InputCommand& command);
     void ReleaseAll();
-    void WatchHolds();
-    void ReleaseSilentHolds();
 
     std::unique_ptr<QWebSocket> socket_;
     const PhonePairing& pairing_;
     Clock& clock_;
     QByteArray session_;
     bool closing_ = false; // by either side: nothing more is read or sent
-    std::vector<HeldButton> held_;
-    bool watchingHolds_ = false;
+    std::vector<InputCommand> held_;
     Clock::TimePoint secondStarted_{};
     int messagesThisSecond_ = 0;
 };

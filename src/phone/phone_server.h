@@ -21,7 +21,7 @@ class PhoneRequests;
 // The phone remote: serves the remote control page (PhoneRequests) on the loopback and the
 // machine's own network, and keeps a WebSocket to each paired phone (PhoneConnection), whose
 // buttons it passes on as input commands and which it tells what is playing. Made once; its owner
-// has it listen while the phone remote's switch is on (PhoneRemoteOn, settings/phone_remote.h).
+// has it listen while the phone remote's switch is on (setting::PhoneRemote).
 class PhoneServer : public QObject {
     Q_OBJECT
 
@@ -41,6 +41,7 @@ public:
     bool Listen(const QList<QHostAddress>& addresses, quint16 port = kDefaultPort);
     // Stops serving and lets every phone go.
     void Close();
+    // In the order Listen was given them (LanAddresses: likeliest for a phone first).
     QList<QHostAddress> ServedAddresses() const { return served_; }
     quint16 Port() const { return port_; }
     // What the QR code shows: the page on the address, with the invitation's token.

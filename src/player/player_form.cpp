@@ -167,14 +167,13 @@ void TPlayer_Form::Realign() {
 
 void TPlayer_Form::resizeEvent(QResizeEvent* event) {
     Form::resizeEvent(event);
-    // A new resolution looks as a fresh start at it would; the placeholder of a TV switched off
-    // is not laid out at all.
-    if (ShownOnce() && IsUsableScreenSize(size())) {
-        LayOut(size());
-        if (IsMusicMode())
-            ShowNowPlaying();
-    }
     Realign();
+}
+
+void TPlayer_Form::FollowNewSize() {
+    LayOut(size());
+    if (IsMusicMode())
+        ShowNowPlaying();
 }
 
 void TPlayer_Form::LayOut(QSize size) {

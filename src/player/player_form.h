@@ -131,6 +131,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void FollowNewSize() override;
 
 private:
     // A jump of skip-length seconds where the control cannot scan itself: gathered with the

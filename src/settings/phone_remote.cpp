@@ -8,14 +8,6 @@ namespace {
 const QString kSessionsValue = QStringLiteral("Sessions");
 } // namespace
 
-bool PhoneRemoteOn(SettingsStore& store) {
-    return ReadSetting(store, setting::PhoneRemote);
-}
-
-void SetPhoneRemoteOn(SettingsStore& store, bool on) {
-    WriteSetting(store, setting::PhoneRemote, on);
-}
-
 QList<QByteArray> PairedPhoneHashes(SettingsStore& store) {
     if (store.RunsOnDefaults())
         return {};

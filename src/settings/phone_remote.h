@@ -5,11 +5,8 @@
 
 class SettingsStore;
 
-// What the store keeps of the phone remote: its switch, and the phones paired with it. The
-// settings dialog reaches both here, without the server.
-
-bool PhoneRemoteOn(SettingsStore& store);
-void SetPhoneRemoteOn(SettingsStore& store, bool on);
+// The phones paired with the phone remote, as the store keeps them (its switch is the typed setting
+// setting::PhoneRemote). The settings dialog forgets them here, without the server.
 
 // A paired phone is kept as the SHA-256 hash of its session secret, never the secret itself, so
 // that a copy of the settings file pairs nobody. The most recent kMaxPairedPhones are kept.

@@ -3,6 +3,7 @@
 #include "input/app_command.h"
 #include "input/category_keys.h"
 #include "input/input_router.h"
+#include "platform/screen_changes.h"
 #include "ui/screen_stack.h"
 
 #include <QCloseEvent>
@@ -82,6 +83,12 @@ void Form::keyReleaseEvent(QKeyEvent* event) {
     if (command && stack_ && !event->isAutoRepeat())
         stack_->Input().Release(*command, InputPath::DisplayServer);
     QWidget::keyReleaseEvent(event);
+}
+
+void Form::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (shownOnce_ && IsUsableScreenSize(size()))
+        FollowNewSize();
 }
 
 void Form::showEvent(QShowEvent* event) {

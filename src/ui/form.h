@@ -40,6 +40,11 @@ public:
 protected:
     // Shown at least once (FormShow has run): later sizes are the window's, laid out anew.
     bool ShownOnce() const { return shownOnce_; }
+    // Lays the screen out for a new size of the window, once it has been shown: a new resolution
+    // looks as a fresh start at it would. The first show lays the screen out itself, and the
+    // placeholder of a TV switched off is not laid out at all.
+    virtual void FollowNewSize() {}
+    void resizeEvent(QResizeEvent* event) override;
     // Keys go through the stack's input router, which makes the repeats of a held key: the display
     // server's own repeats are left out.
     void keyPressEvent(QKeyEvent* event) override;

@@ -192,7 +192,7 @@ TEST_F(ConfigurationFlow, ThePhoneRemoteSwitchIsFilledAndKeptAndPhonesAreForgott
                                                       c.phoneRemote = false;
                                                   }),
                          TestStore());
-    EXPECT_FALSE(PhoneRemoteOn(TestStore()));
+    EXPECT_FALSE(ReadSetting(TestStore(), setting::PhoneRemote));
     EXPECT_EQ(PairedPhoneHashes(TestStore()).size(), 1); // the switch forgets nobody
 
     bool forgot = false;

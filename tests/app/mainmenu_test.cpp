@@ -4,7 +4,6 @@
 #include "platform/image_widget.h"
 #include "platform/timer.h"
 #include "settings/general.h"
-#include "settings/phone_remote.h"
 #include "spi/spis.h"
 #include "ui/panel.h"
 
@@ -457,7 +456,7 @@ TEST_F(MainMenu, F1OpensThePhonePairingNamedInACornerOutsideThePanels) {
 
 TEST_F(MainMenu, ThePhoneRemoteTurnedOffIsNeitherNamedNorOpened) {
     Configure(QStringLiteral("1"), 0);
-    SetPhoneRemoteOn(TestStore(), false);
+    WriteSetting(TestStore(), setting::PhoneRemote, false);
     Tmain_form& form = Show();
     EXPECT_FALSE(form.LBLPhone->isVisible());
     Press({vk::F1});

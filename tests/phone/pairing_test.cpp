@@ -1,5 +1,6 @@
 #include "manual_clock.h"
 #include "phone/phone_pairing.h"
+#include "settings/general.h"
 #include "settings/phone_remote.h"
 #include "settings/store.h"
 #include "test_store.h"
@@ -129,7 +130,7 @@ TEST_F(PhonePairingTest, PhonesStayPairedAcrossRunsUntilForgotten) {
     nextRun.ForgetPhones();
     EXPECT_EQ(forgotten.count(), 1);
     EXPECT_FALSE(pairing.IsSession(secrets.back()));
-    EXPECT_TRUE(PhoneRemoteOn(TestStore())); // the switch is another matter
+    EXPECT_TRUE(ReadSetting(TestStore(), setting::PhoneRemote)); // the switch is another matter
 }
 
 } // namespace

@@ -83,25 +83,6 @@ TEST_F(PhoneServerTest, HeldButtonsAreReleasedWhenTheSocketCloses) {
                                                    InputCommand::Command(appcommand::VolumeUp)}));
 }
 
-// A phone that drops off the Wi-Fi closes nothing: its keep-alives just stop.
-TEST_F(PhoneServerTest, AButtonWhoseKeepAlivesStopIsReleased) {
-    const auto socket = OpenSocket(PairedCookie());
-    ASSERT_TRUE(socket);
-    socket->sendTextMessage(QStringLiteral(R"({"press":"Right"})"));
-    ASSERT_TRUE(Roundtrip(*socket));
-    clock.Advance(PhoneConnection::kHoldTimeout - 200ms);
-    socket->sendTextMessage(QStringLiteral(R"({"hold":"Right"})"));
-    ASSERT_TRUE(Roundtrip(*socket));
-    clock.Advance(PhoneConnection::kHoldTimeout - 200ms);
-    EXPECT_TRUE(released.empty());
-    clock.Advance(200ms);
-    EXPECT_EQ(released, std::vector<InputCommand>{InputCommand::Key(vk::Right)});
-    // A late keep-alive holds nothing.
-    socket->sendTextMessage(QStringLiteral(R"({"hold":"Right"})"));
-    ASSERT_TRUE(Roundtrip(*socket));
-    EXPECT_EQ(held.size(), 1u);
-}
-
 TEST_F(PhoneServerTest, AnOversizeMessageOrAFloodClosesTheSocket) {
     const QByteArray cookie = PairedCookie();
     const auto large = OpenSocket(cookie);
