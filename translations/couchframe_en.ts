@@ -710,7 +710,7 @@ Nothing was saved. The settings stay open: press OK to try again, or Cancel to l
     </message>
     <message>
         <source>Phone remote(&amp;R)</source>
-        <translation>Phone remote(&amp;R)</translation>
+        <translation>Phone &amp;remote</translation>
     </message>
     <message>
         <source>Forget phones</source>
@@ -719,6 +719,10 @@ Nothing was saved. The settings stay open: press OK to try again, or Cancel to l
     <message>
         <source>Every phone has been forgotten: a phone pairs again by the code on the TV.</source>
         <translation>Every phone has been forgotten: a phone pairs again by the code on the TV.</translation>
+    </message>
+    <message>
+        <source>Set up from a phone: scan the code, or open %1 in the phone&apos;s browser and type the code %2.</source>
+        <translation>Set up from a phone: scan the code, or open %1 in the phone&apos;s browser and type the code %2.</translation>
     </message>
 </context>
 <context>

@@ -49,7 +49,6 @@ int main(int argc, char** argv) {
 
     MediaScreens mediaScreens(services.Screens(&plugins));
     MainMenuScreens screens;
-    screens.configurationDialog = MakeConfigurationDialog;
     screens.folderList = [&mediaScreens, &services](int category) -> std::unique_ptr<Form> {
         auto folderList = std::make_unique<TFile_Menu>(mediaScreens, services.FolderLists());
         folderList->category = category;
@@ -58,6 +57,9 @@ int main(int argc, char** argv) {
     PhoneRemote phone(clock, store, services.input, services.sessions, PhoneRemotePort());
     QObject::connect(&services.sleep, &SleepWatch::wokeUp, &phone, &PhoneRemote::Start);
     screens.phone = [&phone] { return phone.MakeScreen(); };
+    screens.configurationDialog = [&phone] {
+        return phone.MakeConfigurationDialog(MakeConfigurationDialog);
+    };
     ScreenStack window(services.input);
     // The phones are served once the menu is up: start-up does not wait for the network.
     AfterFirstPaint(&window, [&phone] { phone.Start(); });

@@ -2,15 +2,12 @@
 
 #include "gradient/pgra112.h"
 #include "phone/phone_pairing.h"
-#include "phone/phone_server.h"
-#include "phone/qr_code.h"
 #include "platform/clock.h"
 #include "platform/fonts.h"
 #include "platform/image_widget.h"
 #include "platform/screen_changes.h"
 #include "ui/backdrop.h"
 
-#include <QHostAddress>
 #include <QLabel>
 #include <QPixmap>
 
@@ -18,7 +15,8 @@
 
 namespace {
 // Renewed a little before it expires, so that a code read off the screen still works.
-constexpr auto kRenewBefore = std::chrono::seconds(20);
+constexpr std::chrono::milliseconds kRenewBefore{20000};
+constexpr std::chrono::milliseconds kShortestLife{1000};
 
 QLabel* MakeLabel(QWidget* owner, Qt::Alignment alignment) {
     auto* label = new QLabel(owner);
@@ -28,8 +26,8 @@ QLabel* MakeLabel(QWidget* owner, Qt::Alignment alignment) {
 }
 } // namespace
 
-TPhone_Form::TPhone_Form(PhonePairing& pairing, PhoneServer& server, Clock& clock)
-    : pairing_(pairing), server_(server), clock_(clock), Image1(new ImageWidget(this)),
+TPhone_Form::TPhone_Form(PhonePairing& pairing, PhoneInvitations invitations, Clock& clock)
+    : invitations_(std::move(invitations)), clock_(clock), Image1(new ImageWidget(this)),
       PG1(MakeScreenGradient(this, Image1)), LBLTitle(MakeLabel(this, Qt::AlignCenter)),
       IMGCode(new QLabel(this)), LBLHelp(MakeLabel(this, Qt::AlignLeft | Qt::AlignTop)),
       LBLAddress(MakeLabel(this, Qt::AlignLeft | Qt::AlignVCenter)),
@@ -43,7 +41,7 @@ TPhone_Form::TPhone_Form(PhonePairing& pairing, PhoneServer& server, Clock& cloc
     IMGCode->setAlignment(Qt::AlignCenter);
     // The code is read off a camera picture: dark on white whatever the theme.
     IMGCode->setStyleSheet(QStringLiteral("background: white"));
-    connect(&pairing_, &PhonePairing::PhoneConnected, this, [this] { ShowConnected(); });
+    connect(&pairing, &PhonePairing::PhoneConnected, this, [this] { ShowConnected(); });
 }
 
 void TPhone_Form::FormShow() {
@@ -60,33 +58,23 @@ void TPhone_Form::FormKeyDown(int& key, ShiftState /*shift*/) {
 }
 
 void TPhone_Form::Invite() {
-    const PhoneInvitation invitation = pairing_.Invite();
-    // The served addresses come likeliest for a phone first, the loopback last.
-    const QList<QHostAddress> served = server_.ServedAddresses();
-    code_ = invitation.code;
-    if (served.isEmpty()) {
-        address_.clear();
-        qr_ = QImage();
-        LBLHelp->setText(tr("The phone remote cannot be reached: no network address could be "
-                            "served. Check the network connection, then open this screen again."));
-    } else {
-        const QUrl url = server_.PairingUrl(served.first(), invitation.token);
-        // The address without the token, to type into a phone's browser.
-        address_ = url.adjusted(QUrl::RemoveFragment).toString();
-        qr_ = QrCodeImage(url.toString(QUrl::FullyEncoded).toUtf8());
-        LBLHelp->setText(
-            tr("Scan the code with the phone's camera. Without a camera, open the address below "
-               "in the phone's browser and type the code."));
-    }
+    const PhoneInvitationView view = invitations_();
+    qr_ = view.qr;
+    address_ = view.address;
+    code_ = view.code;
+    LBLHelp->setText(
+        address_.isEmpty()
+            ? tr("The phone remote cannot be reached: no network address could be served. Check "
+                 "the network connection, then open this screen again.")
+            : tr("Scan the code with the phone's camera. Without a camera, open the address below "
+                 "in the phone's browser and type the code."));
     LBLAddress->setText(address_);
     LBLCode->setText(tr("Code: %1").arg(code_));
     LBLStatus->setText(connected_ ? tr("Phone connected") : QString());
 
     delete renewal_;
     renewal_ = new QObject(this);
-    const auto life = std::chrono::duration_cast<std::chrono::milliseconds>(
-        invitation.expires - clock_.Now() - kRenewBefore);
-    clock_.CallAfter(std::max(life, std::chrono::milliseconds(1000)), renewal_, [this] {
+    clock_.CallAfter(std::max(view.life - kRenewBefore, kShortestLife), renewal_, [this] {
         Invite();
         LayOut(width(), height());
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/configuration_dialog.h"
 #include "ui/form.h"
 
 #include <QCoreApplication>
@@ -9,7 +10,6 @@
 class Clock;
 class ImageWidget;
 class PhonePairing;
-class PhoneServer;
 class QLabel;
 class TPGradation;
 
@@ -20,7 +20,8 @@ class TPhone_Form : public Form {
     Q_DECLARE_TR_FUNCTIONS(TPhone_Form)
 
 public:
-    TPhone_Form(PhonePairing& pairing, PhoneServer& server, Clock& clock);
+    // invitations: a new one each time it is called.
+    TPhone_Form(PhonePairing& pairing, PhoneInvitations invitations, Clock& clock);
 
     void FormShow() override;
     void FormKeyDown(int& key, ShiftState shift) override;
@@ -39,8 +40,7 @@ private:
     void ShowConnected();
     void LayOut(int screenWidth, int screenHeight);
 
-    PhonePairing& pairing_;
-    PhoneServer& server_;
+    PhoneInvitations invitations_;
     Clock& clock_;
     ImageWidget* Image1;
     TPGradation* PG1;

@@ -2,6 +2,7 @@
 
 #include "app/phone_form.h"
 #include "input/input_router.h"
+#include "phone/qr_code.h"
 #include "phone/served_addresses.h"
 #include "platform/error.h"
 #include "platform/media_session.h"
@@ -49,23 +50,57 @@ PhoneRemote::~PhoneRemote() {
     sessions_.RemoveListener(this);
 }
 
-void PhoneRemote::Start() {
-    bool on = setting::PhoneRemote.defaultValue;
+PhoneInvitationView InvitationOf(PhonePairing& pairing, const PhoneServer& server,
+                                 const Clock& clock) {
+    const PhoneInvitation invitation = pairing.Invite();
+    PhoneInvitationView view;
+    view.code = invitation.code;
+    view.life =
+        std::chrono::duration_cast<std::chrono::milliseconds>(invitation.expires - clock.Now());
+    const QList<QHostAddress> served = server.ServedAddresses();
+    if (!served.isEmpty()) {
+        const QUrl url = server.PairingUrl(served.first(), invitation.token);
+        // The address without the token, to type into a phone's browser.
+        view.address = url.adjusted(QUrl::RemoveFragment).toString();
+        view.qr = QrCodeImage(url.toString(QUrl::FullyEncoded).toUtf8());
+    }
+    return view;
+}
+
+bool PhoneRemote::On() const {
     try {
-        on = ReadSetting(store_, setting::PhoneRemote);
+        return ReadSetting(store_, setting::PhoneRemote);
     } catch (const AppError&) {
         // The menu has told the owner of a store that cannot say; the remote stays as it comes.
+        return setting::PhoneRemote.defaultValue;
     }
-    if (!on) {
+}
+
+void PhoneRemote::Start() {
+    if (!On()) {
         server_.Close();
         return;
     }
-    server_.Listen(LanAddresses(), port_);
+    // Phones paired meanwhile (during the first run's settings) stay connected.
+    const QList<QHostAddress> addresses = LanAddresses();
+    if (server_.ServedAddresses() != addresses)
+        server_.Listen(addresses, port_);
     TellPhonesWhatPlays();
 }
 
 std::unique_ptr<Form> PhoneRemote::MakeScreen() {
-    return std::make_unique<TPhone_Form>(pairing_, server_, clock_);
+    return std::make_unique<TPhone_Form>(
+        pairing_, [this] { return InvitationOf(pairing_, server_, clock_); }, clock_);
+}
+
+std::unique_ptr<ConfigurationDialog>
+PhoneRemote::MakeConfigurationDialog(const ConfigurationDialogFactory& makeDialog) {
+    std::unique_ptr<ConfigurationDialog> dialog = makeDialog();
+    if (dialog && On()) {
+        Start();
+        dialog->ShowPhoneInvitations([this] { return InvitationOf(pairing_, server_, clock_); });
+    }
+    return dialog;
 }
 
 void PhoneRemote::TellPhonesWhatPlays() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/configuration_dialog.h"
 #include "phone/phone_pairing.h"
 #include "phone/phone_server.h"
 
@@ -12,6 +13,11 @@ class Form;
 class InputRouter;
 class MediaSessions;
 class SettingsStore;
+
+// A new invitation as the TV shows it, on the first of the served addresses (the likeliest for a
+// phone).
+PhoneInvitationView InvitationOf(PhonePairing& pairing, const PhoneServer& server,
+                                 const Clock& clock);
 
 // The phone remote of one run: pairing, the server, the phones' buttons into the input router and
 // what is playing out to the phones. Built in main(); it serves nothing until Start, which the
@@ -31,12 +37,17 @@ public:
 
     // The pairing screen.
     std::unique_ptr<Form> MakeScreen();
+    // The settings dialog, showing how a phone pairs while the phone remote is on: the first run
+    // is set up from a phone too, so the phones are served from then on.
+    std::unique_ptr<ConfigurationDialog>
+    MakeConfigurationDialog(const ConfigurationDialogFactory& makeDialog);
 
     PhonePairing& Pairing() { return pairing_; }
     PhoneServer& Server() { return server_; }
 
 private:
     void TellPhonesWhatPlays();
+    bool On() const;
 
     Clock& clock_;
     SettingsStore& store_;

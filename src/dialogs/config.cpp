@@ -12,8 +12,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -156,6 +158,15 @@ void TConfig_Form::BuildGeneralTab() {
     CHB01 = MakeCheckBox(TabSheet1, tr("Phone remote(&R)"));
     CHB01->setChecked(true);
     BTN01 = MakeButton(TabSheet1, tr("Forget phones"));
+    IMG01 = new QLabel(TabSheet1);
+    // Read off a camera picture: dark on white whatever the theme.
+    IMG01->setStyleSheet(QStringLiteral("background: white"));
+    IMG01->setAlignment(Qt::AlignCenter);
+    IMG01->hide();
+    LBL01 = new QLabel(TabSheet1);
+    LBL01->setWordWrap(true);
+    LBL01->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LBL01->hide();
     connect(BTN01, &QPushButton::clicked, this, [this] { ForgetPhones_Click(); });
 }
 
@@ -215,6 +226,15 @@ void TConfig_Form::LayOut() {
     PlaceLabel(Label2, u(QPoint(4, 36)));
     PlaceCheckBox(CHB01, u(QRect(4, 60, 212, 22)), u);
     BTN01->setGeometry(u(QRect(4, 86, 110, 22)));
+    LBL01->setGeometry(u(QRect(4, 116, 272, 100)));
+    // The code as large as its place allows, in whole pixels per module so that it stays sharp.
+    const QRect qrPlace = u(QRect(288, 8, 172, 172));
+    const int scale = phoneQr_.isNull() ? 1 : std::max(1, qrPlace.height() / phoneQr_.width());
+    const int side = phoneQr_.isNull() ? 0 : phoneQr_.width() * scale;
+    IMG01->setGeometry(qrPlace.x(), qrPlace.y(), side, side);
+    if (!phoneQr_.isNull())
+        IMG01->setPixmap(QPixmap::fromImage(
+            phoneQr_.scaled(side, side, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
 
     for (const CategoryTab& tab :
          {CategoryTab{Label3, ED101, Label4, ED102, Label5, LV1, Button1, Button2, Button3},
@@ -272,7 +292,7 @@ void TConfig_Form::FitToFont(const DialogUnits& units) {
         {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9, Label10, Label11},
         units(kControlsLeft));
     if (overflow > 0) {
-        MoveRight({ED01, SE01, ED101, ED102, ED201, ED202, ED301, ED302, Button4, Button5},
+        MoveRight({ED01, SE01, IMG01, ED101, ED102, ED201, ED202, ED301, ED302, Button4, Button5},
                   overflow);
         Widen({PC1, Panel1, LV1, LV2, LV3, CHB101, CHB201}, overflow);
     }
@@ -398,6 +418,28 @@ void TConfig_Form::SetPhoneRemote(bool on) {
 bool TConfig_Form::PhoneRemote() const {
     return CHB01->isChecked();
 }
+void TConfig_Form::ShowPhoneInvitations(PhoneInvitations invitations) {
+    invitations_ = std::move(invitations);
+    ShowPhoneInvitation();
+}
+
+void TConfig_Form::ShowPhoneInvitation() {
+    const PhoneInvitationView view = invitations_();
+    phoneQr_ = view.qr;
+    IMG01->setVisible(!phoneQr_.isNull());
+    LBL01->setVisible(!view.address.isEmpty());
+    LBL01->setText(tr("Set up from a phone: scan the code, or open %1 in the phone's browser and "
+                      "type the code %2.")
+                       .arg(view.address, view.code));
+    delete renewal_;
+    renewal_ = new QObject(this);
+    // Renewed a little before it expires, so that a code read off the dialog still works.
+    const auto renewIn =
+        std::max(view.life - std::chrono::seconds(20), std::chrono::milliseconds(1000));
+    QTimer::singleShot(renewIn, renewal_, [this] { ShowPhoneInvitation(); });
+    LayOut();
+}
+
 void TConfig_Form::SetActiveDelay(int seconds) {
     SE01->setValue(seconds);
 }

@@ -37,6 +37,7 @@ public:
     void Edit_Click(QObject* Sender);
     void Delete_Click(QObject* Sender);
     void ForgetPhones_Click();
+    void ShowPhoneInvitation();
 
     // OK: refused with a message naming the field while a code cannot be typed on the remote
     // (the exit code 1 to 32 digits, an unlock code digits or empty); then OnAccept stores the
@@ -51,6 +52,7 @@ public:
     int ActiveDelay() const override;
     void SetPhoneRemote(bool on) override;
     bool PhoneRemote() const override;
+    void ShowPhoneInvitations(PhoneInvitations invitations) override;
     void SetUnlockCode(int category, const QString& text) override;
     QString UnlockCode(int category) const override;
     void SetExtensions(int category, const QString& text) override;
@@ -76,6 +78,8 @@ public:
     SpinEdit* SE01;
     QCheckBox* CHB01;
     QPushButton* BTN01;
+    QLabel* IMG01; // the phone's QR code
+    QLabel* LBL01; // its address and code
 
     QLabel* Label3;
     QLineEdit* ED101;
@@ -141,6 +145,10 @@ private:
 
     std::array<CategoryFields, 3> categories_{};
     bool shownOnce_ = false;
+    PhoneInvitations invitations_;
+    QImage phoneQr_;
+    // The pending renewal of the invitation; dropped with it.
+    QObject* renewal_ = nullptr;
 };
 
 // The settings dialog behind the interface the start-up configuration flow uses.

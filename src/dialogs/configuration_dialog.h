@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -12,6 +14,17 @@ struct FolderRow {
     QString folder;
     QString lock; // "On" or "Off"
 };
+
+// How a phone pairs, as the TV shows it: the QR code of the page with its one-time token, the
+// page's address to type, and the six-digit code. No address while nothing is served.
+struct PhoneInvitationView {
+    QImage qr; // one pixel per module: scale it up without smoothing
+    QString address;
+    QString code;
+    // When it expires; a fresh one is asked for a little before.
+    std::chrono::milliseconds life{0};
+};
+using PhoneInvitations = std::function<PhoneInvitationView()>;
 
 // What the start-up configuration flow needs of the settings dialog, so that the flow can run
 // against any dialog that keeps these contents. Categories are 1 (Video),
@@ -37,6 +50,9 @@ public:
     virtual bool ContinueFolder(int category) const = 0;
     virtual void AddFolderRow(int category, const FolderRow& row) = 0; // LV1, LV2, LV3
     virtual QList<FolderRow> FolderRows(int category) const = 0;
+    // Shows how a phone pairs, renewed before each invitation expires, so that a new owner can
+    // set up from the phone; never called while the phone remote is off.
+    virtual void ShowPhoneInvitations(PhoneInvitations invitations) = 0;
     // Shows the dialog modally; 1 means accepted.
     virtual int ShowModal() = 0;
 

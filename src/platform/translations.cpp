@@ -11,6 +11,8 @@ const char* const kPrefix = "couchframe_";
 const char* const kSuffix = ".qm";
 const char* const kFallback = "en";
 
+const char* const kJapanese = "ja";
+
 bool ShowsTheSources(const QLocale& locale) {
     return locale.language() == QLocale::C || locale.language() == QLocale::Japanese;
 }
@@ -22,6 +24,9 @@ bool IsShipped(const QString& language) {
 }
 
 QString TranslationLanguage(const QLocale& locale, const QStringList& shipped) {
+    // Japanese reads the sources, and its own catalogue for the texts written in English.
+    if (locale.language() == QLocale::Japanese && shipped.contains(QLatin1String(kJapanese)))
+        return QString::fromLatin1(kJapanese);
     if (ShowsTheSources(locale))
         return {};
     // "pt_BR" before "pt".

@@ -1,4 +1,5 @@
 #include "app/phone_form.h"
+#include "app/phone_remote.h"
 #include "manual_clock.h"
 #include "phone/phone_pairing.h"
 #include "phone/phone_server.h"
@@ -28,7 +29,7 @@ protected:
     ManualClock clock;
     PhonePairing pairing{clock, TestStore()};
     PhoneServer server{pairing, clock};
-    TPhone_Form screen{pairing, server, clock};
+    TPhone_Form screen{pairing, [this] { return InvitationOf(pairing, server, clock); }, clock};
 };
 
 TEST_F(PhoneScreen, ShowsTheAddressAndASixDigitCodeThatPairsOnce) {

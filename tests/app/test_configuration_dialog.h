@@ -40,6 +40,7 @@ public:
     int ActiveDelay() const override { return contents.activeDelay; }
     void SetPhoneRemote(bool on) override { contents.phoneRemote = on; }
     bool PhoneRemote() const override { return contents.phoneRemote; }
+    void ShowPhoneInvitations(PhoneInvitations next) override { invitations = std::move(next); }
     void SetUnlockCode(int category, const QString& text) override {
         contents.unlockCodes[category] = text;
     }
@@ -84,6 +85,8 @@ public:
     int failOnRowsOf = 0;
     // The owner's edits while the dialog is shown.
     std::function<void(Contents&)> edit;
+    // How a phone pairs, when the dialog was shown it.
+    PhoneInvitations invitations;
 
 private:
     Record& record_;
