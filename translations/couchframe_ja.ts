@@ -218,6 +218,13 @@ Living room: couchframe-kiosk runs it as a Wayland kiosk session (cage).
     </message>
 </context>
 <context>
+    <name>PhoneSetupService</name>
+    <message>
+        <source>The settings sent are incomplete; nothing was saved.</source>
+        <translation>送られた設定がそろっていないため、何も保存しませんでした。</translation>
+    </message>
+</context>
+<context>
     <name>Platform</name>
     <message>
         <source>neither DISPLAY nor WAYLAND_DISPLAY is set</source>

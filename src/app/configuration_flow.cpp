@@ -14,7 +14,9 @@ bool PlaysOnThroughFolders(const CategorySettings& schema) {
     return schema.category != 3;
 }
 
-void FillDialog(ConfigurationDialog& dialog, LenientSettings& reads) {
+} // namespace
+
+void FillConfiguration(ConfigurationDialog& dialog, LenientSettings& reads) {
     dialog.SetExitCode(reads.Read(setting::ExitCode));
     dialog.SetActiveDelay(reads.Read(setting::ActiveDelay));
     dialog.SetPhoneRemote(reads.Read(setting::PhoneRemote));
@@ -35,7 +37,8 @@ void FillDialog(ConfigurationDialog& dialog, LenientSettings& reads) {
     }
 }
 
-void WriteBack(SettingsStore& store, const ConfigurationDialog& dialog) {
+void StoreConfiguration(SettingsStore& store, const ConfigurationDialog& dialog) {
+    SettingsTransaction transaction(store);
     WriteSetting(store, setting::ExitCode, dialog.ExitCode());
     WriteSetting(store, setting::ActiveDelay, dialog.ActiveDelay());
     WriteSetting(store, setting::PhoneRemote, dialog.PhoneRemote());
@@ -55,23 +58,19 @@ void WriteBack(SettingsStore& store, const ConfigurationDialog& dialog) {
             WriteSetting(store, schema.Lock(n), rows[i].lock == kOn);
         }
     }
+    transaction.Commit();
 }
-} // namespace
 
 void RunConfigurationFlow(const ConfigurationDialogFactory& makeDialog, LenientSettings& reads) {
     // Without a settings dialog there is nothing to edit; the store keeps what it has.
     const std::unique_ptr<ConfigurationDialog> dialog = makeDialog ? makeDialog() : nullptr;
     if (!dialog)
         return;
-    FillDialog(*dialog, reads);
+    FillConfiguration(*dialog, reads);
     // Written while the dialog is still open, so that a store that refuses (locked by another
     // program, read-only) costs the owner no edit. Erasing a category and rewriting it must never
     // leave the owner with lost folders: either every value lands or the store stays as it was.
-    dialog->OnAccept = [&dialog, &store = reads.Store()] {
-        SettingsTransaction transaction(store);
-        WriteBack(store, *dialog);
-        transaction.Commit();
-    };
+    dialog->OnAccept = [&dialog, &store = reads.Store()] { StoreConfiguration(store, *dialog); };
     dialog->OnForgetPhones = [&store = reads.Store()] { ForgetPairedPhones(store); };
     dialog->ShowModal();
 }

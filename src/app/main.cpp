@@ -57,6 +57,9 @@ int main(int argc, char** argv) {
     PhoneRemote phone(clock, store, services.input, services.sessions, PhoneRemotePort());
     QObject::connect(&services.sleep, &SleepWatch::wokeUp, &phone, &PhoneRemote::Start);
     screens.phone = [&phone] { return phone.MakeScreen(); };
+    screens.watchSettings = [&phone](std::function<void()> then) {
+        phone.Setup().saved = std::move(then);
+    };
     screens.configurationDialog = [&phone] {
         return phone.MakeConfigurationDialog(MakeConfigurationDialog);
     };

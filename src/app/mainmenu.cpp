@@ -180,9 +180,7 @@ void Tmain_form::FormShow() {
         if (AsksForConfiguration(arguments_) || !configured)
             RunReportingErrors([&] { RunConfigurationFlow(makeConfigurationDialog_, reads); });
     }
-    ExitCodeText_ = reads.Read(setting::ExitCode);
-    phoneOn_ = makePhoneScreen_ && reads.Read(setting::PhoneRemote);
-    LBLPhone->setVisible(phoneOn_);
+    ReadSettings(reads);
 
     const QSize screen = ScreenSize();
     if (!cursorHidden_) {
@@ -214,6 +212,18 @@ void Tmain_form::LayOut(int screenWidth, int screenHeight) {
     LBLPhone->setFont(ScreenFont(-screenHeight / 40, false));
     LBLPhone->setGeometry(hintLeft, screenHeight - margin - screenHeight / 20,
                           screenWidth - margin - hintLeft, screenHeight / 20);
+}
+
+void Tmain_form::ReadSettings(LenientSettings& reads) {
+    ExitCodeText_ = reads.Read(setting::ExitCode);
+    CodeMatched_ = 0;
+    phoneOn_ = makePhoneScreen_ && reads.Read(setting::PhoneRemote);
+    LBLPhone->setVisible(phoneOn_);
+}
+
+void Tmain_form::SettingsStoredElsewhere() {
+    LenientSettings reads(store_);
+    ReadSettings(reads);
 }
 
 void Tmain_form::SetPhoneScreen(PhoneScreenFactory makePhoneScreen) {

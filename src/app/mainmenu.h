@@ -13,6 +13,7 @@
 #include <memory>
 
 class ImageWidget;
+class LenientSettings;
 class Panel;
 class SettingsStore;
 class TSPIs;
@@ -65,6 +66,9 @@ public:
     // The phone remote's pairing screen, opened by F1 (a remote's Menu or Info button) and named
     // in a corner of the menu; neither while the owner has turned the phone remote off.
     void SetPhoneScreen(PhoneScreenFactory makePhoneScreen);
+    // The settings were stored from a phone while the menu is up: its exit code and the phone
+    // remote's switch are read again.
+    void SettingsStoredElsewhere();
     void OpenPhoneScreen();
     // Places the panels and the title for a screen of the given size.
     void LayOut(int screenWidth, int screenHeight);
@@ -92,6 +96,7 @@ private:
     void FormDestroy();
     Panel* MakePanel(int tag, const QString& caption, StoredColor color);
     void MatchExitCode(QChar typed);
+    void ReadSettings(LenientSettings& reads);
 
     SettingsStore& store_;
     ConfigurationDialogFactory makeConfigurationDialog_;

@@ -36,7 +36,7 @@ PhoneNowPlaying NowPlayingOf(const MediaSessionState& state) {
 PhoneRemote::PhoneRemote(Clock& clock, SettingsStore& store, InputRouter& input,
                          MediaSessions& sessions, quint16 port)
     : clock_(clock), store_(store), sessions_(sessions), port_(port), pairing_(clock, store),
-      server_(pairing_, clock) {
+      server_(pairing_, clock), setup_(store) {
     connect(&server_, &PhoneServer::Pressed, this,
             [&input](const InputCommand& command) { input.Press(command, InputPath::Phone); });
     connect(&server_, &PhoneServer::Held, this,

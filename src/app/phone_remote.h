@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/phone_setup_service.h"
 #include "dialogs/configuration_dialog.h"
 #include "phone/phone_pairing.h"
 #include "phone/phone_server.h"
@@ -43,6 +44,7 @@ public:
     MakeConfigurationDialog(const ConfigurationDialogFactory& makeDialog);
 
     PhonePairing& Pairing() { return pairing_; }
+    PhoneSetupService& Setup() { return setup_; }
     PhoneServer& Server() { return server_; }
 
 private:
@@ -55,6 +57,7 @@ private:
     quint16 port_;
     PhonePairing pairing_;
     PhoneServer server_;
+    PhoneSetupService setup_;
     // While something plays the phones are told its position now and then; nothing else wakes.
     QObject* positionRefresh_ = nullptr;
 };

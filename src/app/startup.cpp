@@ -9,6 +9,8 @@
 #include "platform/termination_signals.h"
 #include "ui/screen_stack.h"
 
+#include <QPointer>
+
 int RunCouchframe(Application& app, ScreenStack& window, const MainMenuScreens& screens,
                   MediaSessions& sessions, TSPIs& plugins, SettingsStore& store) {
     QApplication::setApplicationName(QStringLiteral("Couchframe"));
@@ -19,6 +21,11 @@ int RunCouchframe(Application& app, ScreenStack& window, const MainMenuScreens& 
                                              QApplication::arguments().mid(1), plugins, store);
     if (screens.phone)
         menu->SetPhoneScreen(screens.phone);
+    if (screens.watchSettings)
+        screens.watchSettings([shown = QPointer<Tmain_form>(menu.get())] {
+            if (shown)
+                shown->SettingsStoredElsewhere();
+        });
     window.Push(std::move(menu));
     // Only the exit code closes the main menu, and with it the application.
     QObject::connect(&window, &ScreenStack::emptied, &app, &QCoreApplication::quit);

@@ -12,6 +12,8 @@ struct MainMenuScreens {
     ConfigurationDialogFactory configurationDialog;
     FolderListFactory folderList;
     PhoneScreenFactory phone;
+    // Given what to run when settings are stored from elsewhere (a phone) while the menu is up.
+    std::function<void(std::function<void()>)> watchSettings;
 };
 
 // Puts the main menu on the window, shows it and runs the event loop until the main menu closes;

@@ -1,5 +1,6 @@
 #include "dialogs/config.h"
 
+#include "dialogs/configuration_rules.h"
 #include "dialogs/dialog_kit.h"
 #include "dialogs/ellips_ed.h"
 #include "dialogs/folder.h"
@@ -35,16 +36,6 @@ constexpr int kLockColumn = 2;
 
 const QString kLockOn = QStringLiteral("On");
 const QString kLockOff = QStringLiteral("Off");
-
-// The longest exit code the dialog takes.
-constexpr int kMaxExitCodeLength = 32;
-
-// Text of one or more of the digits 0 to 9: what the remote's digit keys can type.
-bool IsDigits(const QString& text) {
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    });
-}
 
 // Blanks and control characters around a title are never meant.
 QString TrimTitle(const QString& title) {
@@ -365,24 +356,15 @@ void TConfig_Form::Button4_Click() {
 }
 
 bool TConfig_Form::CodesCanBeTyped() {
-    if (!IsDigits(ED01->text()) || ED01->text().size() > kMaxExitCodeLength) {
-        RefuseField(TabSheet1, ED01,
-                    tr("\"終了コード\" must be 1 to %1 digits (0 to 9): it is typed on the "
-                       "remote's digit keys, and an empty one would quit at every Enter.")
-                        .arg(kMaxExitCodeLength));
-        return false;
-    }
-    for (const CategoryFields& fields : categories_) {
-        const QString code = fields.unlock->text();
-        if (!code.isEmpty() && !IsDigits(code)) {
-            RefuseField(fields.sheet, fields.unlock,
-                        tr("\"ロック解除コード\" of \"%1\" may hold only digits (0 to 9), or "
-                           "nothing for no lock.")
-                            .arg(PC1->tabText(PC1->indexOf(fields.sheet))));
-            return false;
-        }
-    }
-    return true;
+    const std::optional<ConfigurationRefusal> refusal = RefusalOf(*this);
+    if (!refusal)
+        return true;
+    if (refusal->category == 0)
+        RefuseField(TabSheet1, ED01, refusal->message);
+    else
+        RefuseField(Category(refusal->category).sheet, Category(refusal->category).unlock,
+                    refusal->message);
+    return false;
 }
 
 void TConfig_Form::RefuseField(QWidget* sheet, QLineEdit* field, const QString& message) {

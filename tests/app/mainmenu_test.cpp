@@ -463,3 +463,15 @@ TEST_F(MainMenu, ThePhoneRemoteTurnedOffIsNeitherNamedNorOpened) {
     EXPECT_TRUE(phoneScreens.empty());
     EXPECT_EQ(services.window.Top(), &form);
 }
+
+TEST_F(MainMenu, SettingsStoredFromAPhoneTakeEffectWhileTheMenuIsUp) {
+    Configure(QStringLiteral("12"), 0);
+    Tmain_form& form = Show();
+    WriteSettingString(TestStore(), 0, kSystem, QStringLiteral("ExitCode"), QStringLiteral("34"));
+    WriteSetting(TestStore(), setting::PhoneRemote, false);
+    form.SettingsStoredElsewhere();
+    EXPECT_EQ(form.ExitCodeText(), QStringLiteral("34"));
+    EXPECT_FALSE(form.LBLPhone->isVisible());
+    Press({vk::Digit0 + 3, vk::Digit0 + 4, vk::Return});
+    EXPECT_EQ(services.window.Depth(), 0); // the new code quits
+}
