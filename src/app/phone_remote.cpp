@@ -8,12 +8,16 @@
 #include "platform/media_session.h"
 #include "settings/general.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
 namespace {
 constexpr std::chrono::seconds kPositionRefresh{5};
+
+// Large enough for a phone's screen, small enough to send at once.
+constexpr int kCoverSide = 600;
 
 PhoneNowPlaying NowPlayingOf(const MediaSessionState& state) {
     PhoneNowPlaying now;
@@ -30,6 +34,20 @@ PhoneNowPlaying NowPlayingOf(const MediaSessionState& state) {
     now.lengthMs = state.lengthUs / 1000;
     now.paused = state.status == MediaSessionState::Status::Paused;
     return now;
+}
+
+QByteArray CoverBytes(const QImage& art) {
+    if (art.isNull())
+        return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const QImage cover =
+        art.width() > kCoverSide || art.height() > kCoverSide
+            ? art.scaled(kCoverSide, kCoverSide, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            : art;
+    cover.save(&buffer, "JPEG", 85);
+    return bytes;
 }
 } // namespace
 
@@ -105,7 +123,16 @@ PhoneRemote::MakeConfigurationDialog(const ConfigurationDialogFactory& makeDialo
 
 void PhoneRemote::TellPhonesWhatPlays() {
     MediaSession* session = sessions_.Top();
-    const PhoneNowPlaying now = session ? NowPlayingOf(session->State()) : PhoneNowPlaying{};
+    const MediaSessionState state = session ? session->State() : MediaSessionState{};
+    PhoneNowPlaying now = NowPlayingOf(state);
+    if (now.playing) {
+        // Encoded once per picture: the state is told again at every pause and position.
+        if (state.art.cacheKey() != coverKey_) {
+            coverKey_ = state.art.cacheKey();
+            cover_ = CoverBytes(state.art);
+        }
+        now.cover = cover_;
+    }
     server_.SetNowPlaying(now);
     delete positionRefresh_;
     positionRefresh_ = nullptr;

@@ -60,4 +60,6 @@ private:
     PhoneSetupService setup_;
     // While something plays the phones are told its position now and then; nothing else wakes.
     QObject* positionRefresh_ = nullptr;
+    qint64 coverKey_ = 0;
+    QByteArray cover_;
 };

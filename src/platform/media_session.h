@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,7 @@ struct MediaSessionState {
     QString album;
     QString url;    // the item played, when there is one
     QString artUrl; // a picture of the item, when one is known
+    QImage art;     // the item's picture as the screen shows it, when it has one
     qint64 lengthUs = 0;
     qint64 positionUs = 0;
     double volume = -1; // 0..1; negative: the screen has no volume

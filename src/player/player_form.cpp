@@ -482,12 +482,15 @@ NowPlayingTags TPlayer_Form::NowPlaying(const QByteArray& item) const {
     return NowPlayingTagsOf(item, item == files_.item ? files_.tag : std::nullopt);
 }
 
+QImage TPlayer_Form::CoverPicture() const {
+    const QImage embedded = WMP1->currentMedia().embeddedPicture();
+    return embedded.isNull() ? files_.folderCover : embedded;
+}
+
 void TPlayer_Form::ShowCover() {
     if (coverBox_.isEmpty())
         return; // not laid out yet: the next media change shows it
-    QImage picture = WMP1->currentMedia().embeddedPicture();
-    if (picture.isNull())
-        picture = files_.folderCover;
+    const QImage picture = CoverPicture();
     const QRect place = CoverPictureRect(picture.size(), coverBox_);
     Cover->setVisible(!place.isEmpty());
     QRect caption = Info->geometry();

@@ -128,6 +128,9 @@ public:
     const QString& InfoCaption() const { return infoCaption_; }
     // The item's tags for a desktop remote, from what has been read of its files so far.
     NowPlayingTags NowPlaying(const QByteArray& item) const;
+    // The item's embedded picture, else its folder's cover picture (read in music mode); null
+    // when it has none.
+    QImage CoverPicture() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

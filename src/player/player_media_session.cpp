@@ -54,6 +54,7 @@ MediaSessionState PlayerMediaSession::State() {
             if (!tags.artist.isEmpty())
                 state.artists = QStringList{tags.artist};
             state.album = tags.album;
+            state.art = player_.CoverPicture();
         }
     } catch (const std::exception&) {
         // A control that cannot answer shows as stopped; its failure is the key handlers' to tell.
