@@ -110,7 +110,7 @@ std::optional<SettingsContents> FromJson(const QJsonObject& json) {
     for (const QJsonValue& value : categories) {
         const QJsonObject entry = value.toObject();
         const int category = entry.value(u"category").toInt();
-        if (category < 1 || category > kCategories || contents.categories.count(category) > 0 ||
+        if (category < 1 || category > kCategories || contents.categories.contains(category) ||
             !entry.value(u"unlockCode").isString() || !entry.value(u"extensions").isString() ||
             !entry.value(u"folders").isArray())
             return std::nullopt;
