@@ -54,7 +54,7 @@ QByteArray CoverBytes(const QImage& art) {
 PhoneRemote::PhoneRemote(Clock& clock, SettingsStore& store, InputRouter& input,
                          MediaSessions& sessions, quint16 port)
     : clock_(clock), store_(store), sessions_(sessions), port_(port), pairing_(clock, store),
-      server_(pairing_, clock), setup_(store) {
+      setup_(store), server_(pairing_, clock) {
     connect(&server_, &PhoneServer::Pressed, this,
             [&input](const InputCommand& command) { input.Press(command, InputPath::Phone); });
     connect(&server_, &PhoneServer::Held, this,
@@ -62,6 +62,7 @@ PhoneRemote::PhoneRemote(Clock& clock, SettingsStore& store, InputRouter& input,
     connect(&server_, &PhoneServer::Released, this,
             [&input](const InputCommand& command) { input.Release(command, InputPath::Phone); });
     sessions_.AddListener(this, [this] { TellPhonesWhatPlays(); });
+    server_.SetSetup(&setup_);
 }
 
 PhoneRemote::~PhoneRemote() {

@@ -56,8 +56,9 @@ private:
     MediaSessions& sessions_;
     quint16 port_;
     PhonePairing pairing_;
-    PhoneServer server_;
+    // Before the server, which asks it until the server is gone.
     PhoneSetupService setup_;
+    PhoneServer server_;
     // While something plays the phones are told its position now and then; nothing else wakes.
     QObject* positionRefresh_ = nullptr;
     qint64 coverKey_ = 0;

@@ -8,8 +8,9 @@
 
 #include <chrono>
 
-// Wrong pairing tries, counted per peer address on the injected clock: a peer that made
-// kWrongTriesPerMinute of them within a minute is turned away until the oldest is a minute old.
+// Wrong tries at a code (pairing, or the set-up's exit code), counted per peer address on the
+// injected clock: a peer that made kWrongTriesPerMinute of them within a minute is turned away
+// until the oldest is a minute old.
 class PairingThrottle {
 public:
     static constexpr int kWrongTriesPerMinute = 5;

@@ -11,10 +11,16 @@ struct PageFile {
     const char* contentType;
 };
 
-const std::array<PageFile, 3> kFiles{{
+const std::array<PageFile, 9> kFiles{{
     {u"/", ":/phone/index.html", "text/html; charset=utf-8"},
     {u"/remote.js", ":/phone/remote.js", "text/javascript; charset=utf-8"},
+    {u"/page.js", ":/phone/page.js", "text/javascript; charset=utf-8"},
+    {u"/texts.js", ":/phone/texts.js", "text/javascript; charset=utf-8"},
+    {u"/setup.js", ":/phone/setup.js", "text/javascript; charset=utf-8"},
+    {u"/settings_form.js", ":/phone/settings_form.js", "text/javascript; charset=utf-8"},
+    {u"/folder_picker.js", ":/phone/folder_picker.js", "text/javascript; charset=utf-8"},
     {u"/remote.css", ":/phone/remote.css", "text/css; charset=utf-8"},
+    {u"/setup.css", ":/phone/setup.css", "text/css; charset=utf-8"},
 }};
 } // namespace
 

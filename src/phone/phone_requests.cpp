@@ -5,6 +5,7 @@
 #include "phone/phone_pairing.h"
 #include "phone/served_addresses.h"
 #include "phone/session_cookie.h"
+#include "phone/setup_requests.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -25,8 +26,8 @@ QList<QByteArray> HeaderValues(const QHttpServerRequest& request, const QByteArr
     return values;
 }
 
-PhoneResponse OnlyBy(const QByteArray& method) {
-    return {Status::MethodNotAllowed, {}, {}, {{"Allow", method}}};
+QByteArray SessionOf(const QHttpServerRequest& request) {
+    return SessionFromCookies(request.value("cookie"));
 }
 } // namespace
 
@@ -36,8 +37,8 @@ bool IsWebSocketUpgrade(const QHttpServerRequest& request) {
 }
 
 PhoneRequests::PhoneRequests(PhonePairing& pairing, const ServedOrigins& origins,
-                             const PhoneNowPlaying& nowPlaying)
-    : pairing_(pairing), origins_(origins), nowPlaying_(nowPlaying) {}
+                             const PhoneNowPlaying& nowPlaying, SetupRequests& setup)
+    : pairing_(pairing), origins_(origins), nowPlaying_(nowPlaying), setup_(setup) {}
 
 void PhoneRequests::Respond(const QHttpServerRequest& request, QHttpServerResponder& responder) {
     const QByteArray host = ServedHost(request);
@@ -60,16 +61,18 @@ PhoneResponse PhoneRequests::Route(const QHttpServerRequest& request) {
     const QString path = request.url().path();
     const bool get = request.method() == Method::Get;
     if (path == u"/pair")
-        return request.method() == Method::Post ? Pair(request) : OnlyBy("POST");
+        return request.method() == Method::Post ? Pair(request) : MethodNotAllowed("POST");
     if (path == u"/session") {
         if (!get)
-            return OnlyBy("GET");
+            return MethodNotAllowed("GET");
         return StatusResponse(FromPairedPhone(request) ? Status::NoContent : Status::Forbidden);
     }
     if (path == u"/cover")
-        return get ? Cover(request) : OnlyBy("GET");
+        return get ? Cover(request) : MethodNotAllowed("GET");
+    if (path.startsWith(u"/setup/"))
+        return Setup(request);
     if (auto file = PhonePageFile(path))
-        return get ? *std::move(file) : OnlyBy("GET");
+        return get ? *std::move(file) : MethodNotAllowed("GET");
     return StatusResponse(Status::NotFound);
 }
 
@@ -108,6 +111,15 @@ PhoneResponse PhoneRequests::Cover(const QHttpServerRequest& request) const {
             {}};
 }
 
+PhoneResponse PhoneRequests::Setup(const QHttpServerRequest& request) {
+    if (!setup_.Offered())
+        return StatusResponse(Status::NotFound);
+    // The settings are the owner's: another site's page gets nothing, with or without a cookie.
+    if (!FromPairedPhone(request) || !FromServedOrigin(request, false))
+        return StatusResponse(Status::Forbidden);
+    return setup_.Respond(request, SessionOf(request));
+}
+
 QByteArray PhoneRequests::ServedHost(const QHttpServerRequest& request) const {
     const QList<QByteArray> hosts = HeaderValues(request, "host");
     return hosts.size() == 1 && origins_.HasHost(hosts.front()) ? hosts.front().toLower()
@@ -123,5 +135,5 @@ bool PhoneRequests::FromServedOrigin(const QHttpServerRequest& request, bool req
 }
 
 bool PhoneRequests::FromPairedPhone(const QHttpServerRequest& request) const {
-    return pairing_.IsSession(SessionFromCookies(request.value("cookie")));
+    return pairing_.IsSession(SessionOf(request));
 }

@@ -4,6 +4,14 @@ PhoneResponse StatusResponse(QHttpServerResponder::StatusCode status) {
     return {status, {}, {}, {}};
 }
 
+PhoneResponse MethodNotAllowed(const QByteArray& allowed) {
+    return {QHttpServerResponder::StatusCode::MethodNotAllowed, {}, {}, {{"Allow", allowed}}};
+}
+
+PhoneResponse JsonResponse(QHttpServerResponder::StatusCode status, const QJsonDocument& json) {
+    return {status, "application/json", json.toJson(QJsonDocument::Compact), {}};
+}
+
 void Answer(QHttpServerResponder& responder, const PhoneResponse& response,
             const QByteArray& host) {
     // 'self' covers ws: of the same host only in newer browsers; the socket is named as well.

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHttpServerResponder>
+#include <QJsonDocument>
 #include <QList>
 
 #include <utility>
@@ -16,6 +17,9 @@ struct PhoneResponse {
 
 // An answer that says everything in its status.
 PhoneResponse StatusResponse(QHttpServerResponder::StatusCode status);
+// The answer to a method the path does not take; allowed: those it does ("GET, POST").
+PhoneResponse MethodNotAllowed(const QByteArray& allowed);
+PhoneResponse JsonResponse(QHttpServerResponder::StatusCode status, const QJsonDocument& json);
 
 // Writes the answer with the headers every answer carries: never framed (another site cannot lay
 // the buttons under its own), never cached, its type taken as told, no referrer passed on, and a

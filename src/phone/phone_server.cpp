@@ -4,10 +4,15 @@
 #include "phone/phone_connection.h"
 #include "phone/phone_pairing.h"
 #include "phone/phone_requests.h"
+#include "phone/setup_requests.h"
 
 #include <QAbstractHttpServer>
 #include <QHttpServerRequest>
 #include <QTcpSocket>
+
+// A body too large for the set-up is told so (413), not cut off with its connection: the bound
+// leaves room for its headers.
+static_assert(SetupRequests::kMaxBody < BoundedRequestServer::kMaxRequestBytes - 8 * 1024);
 
 // Qt's HTTP server, answering through PhoneRequests. Qt 6.4 asks handleRequest about a WebSocket
 // upgrade before it makes one: true hands the socket to its WebSocket server, false makes it call
@@ -39,9 +44,12 @@ private:
 
 PhoneServer::PhoneServer(PhonePairing& pairing, Clock& clock, QObject* parent)
     : QObject(parent), pairing_(pairing), clock_(clock),
-      requests_(std::make_unique<PhoneRequests>(pairing, origins_, nowPlaying_)) {
-    connect(&pairing_, &PhonePairing::PhonesForgotten, this,
-            [this] { CloseConnections(QWebSocketProtocol::CloseCodePolicyViolated); });
+      setup_(std::make_unique<SetupRequests>(clock)),
+      requests_(std::make_unique<PhoneRequests>(pairing, origins_, nowPlaying_, *setup_)) {
+    connect(&pairing_, &PhonePairing::PhonesForgotten, this, [this] {
+        CloseConnections(QWebSocketProtocol::CloseCodePolicyViolated);
+        setup_->LockAll();
+    });
 }
 
 PhoneServer::~PhoneServer() {
@@ -96,6 +104,10 @@ void PhoneServer::SetNowPlaying(const PhoneNowPlaying& nowPlaying) {
         pushDue_ = false;
         PushNowPlaying();
     });
+}
+
+void PhoneServer::SetSetup(PhoneSetup* setup) {
+    setup_->SetSetup(setup);
 }
 
 void PhoneServer::AcceptSockets() {

@@ -17,11 +17,14 @@
 class PhoneConnection;
 class PhonePairing;
 class PhoneRequests;
+class PhoneSetup;
+class SetupRequests;
 
 // The phone remote: serves the remote control page (PhoneRequests) on the loopback and the
 // machine's own network, and keeps a WebSocket to each paired phone (PhoneConnection), whose
-// buttons it passes on as input commands and which it tells what is playing. Made once; its owner
-// has it listen while the phone remote's switch is on (setting::PhoneRemote).
+// buttons it passes on as input commands and which it tells what is playing; behind the owner's
+// exit code, a phone may set the program up (SetupRequests). Made once; its owner has it listen
+// while the phone remote's switch is on (setting::PhoneRemote).
 class PhoneServer : public QObject {
     Q_OBJECT
 
@@ -48,6 +51,8 @@ public:
     QUrl PairingUrl(const QHostAddress& address, const QString& token) const;
 
     void SetNowPlaying(const PhoneNowPlaying& nowPlaying);
+    // What the set-up pages work on, kept until replaced; null (as at first) offers none.
+    void SetSetup(PhoneSetup* setup);
 
 signals:
     void Pressed(const InputCommand& command);
@@ -69,6 +74,7 @@ private:
     PhoneNowPlaying nowPlaying_;
     int coverRevision_ = 0;
     bool pushDue_ = false;
+    std::unique_ptr<SetupRequests> setup_;
     std::unique_ptr<PhoneRequests> requests_;
     std::unique_ptr<Http> http_;
     QList<QHostAddress> served_;
