@@ -209,7 +209,8 @@ void Tmain_form::LayOut(int screenWidth, int screenHeight) {
     // In the corner right of the panels, small: a hint, not a choice of the menu.
     const int margin = screenHeight / 40;
     const int hintLeft = layout.left + layout.width + margin;
-    LBLPhone->setFont(ScreenFont(-screenHeight / 40, false));
+    // The menu's one face: a second one would be loaded before the first paint.
+    LBLPhone->setFont(ScreenFont(-screenHeight / 40));
     LBLPhone->setGeometry(hintLeft, screenHeight - margin - screenHeight / 20,
                           screenWidth - margin - hintLeft, screenHeight / 20);
 }

@@ -3,7 +3,6 @@
 #include "app/phone_form.h"
 #include "input/input_router.h"
 #include "phone/qr_code.h"
-#include "phone/served_addresses.h"
 #include "platform/error.h"
 #include "platform/media_session.h"
 #include "settings/general.h"
@@ -52,9 +51,10 @@ QByteArray CoverBytes(const QImage& art) {
 } // namespace
 
 PhoneRemote::PhoneRemote(Clock& clock, SettingsStore& store, InputRouter& input,
-                         MediaSessions& sessions, quint16 port)
-    : clock_(clock), store_(store), sessions_(sessions), port_(port), pairing_(clock, store),
-      setup_(store), server_(pairing_, clock) {
+                         MediaSessions& sessions, quint16 port, AddressSource addresses)
+    : clock_(clock), store_(store), sessions_(sessions), port_(port),
+      addresses_(std::move(addresses)), pairing_(clock, store), setup_(store),
+      server_(pairing_, clock) {
     connect(&server_, &PhoneServer::Pressed, this,
             [&input](const InputCommand& command) { input.Press(command, InputPath::Phone); });
     connect(&server_, &PhoneServer::Held, this,
@@ -101,7 +101,7 @@ void PhoneRemote::Start() {
         return;
     }
     // Phones paired meanwhile (during the first run's settings) stay connected.
-    const QList<QHostAddress> addresses = LanAddresses();
+    const QList<QHostAddress> addresses = addresses_();
     if (server_.ServedAddresses() != addresses)
         server_.Listen(addresses, port_);
     TellPhonesWhatPlays();

@@ -4,9 +4,13 @@
 #include "dialogs/configuration_dialog.h"
 #include "phone/phone_pairing.h"
 #include "phone/phone_server.h"
+#include "phone/served_addresses.h"
 
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class Clock;
@@ -25,8 +29,12 @@ PhoneInvitationView InvitationOf(PhonePairing& pairing, const PhoneServer& serve
 // main menu calls after its first paint so that start-up does not pay for it.
 class PhoneRemote : public QObject {
 public:
+    // Where to serve, asked at every Start: the machine's addresses by default, or fewer (a test
+    // that stays on the loopback).
+    using AddressSource = std::function<QList<QHostAddress>()>;
+
     PhoneRemote(Clock& clock, SettingsStore& store, InputRouter& input, MediaSessions& sessions,
-                quint16 port = PhoneServer::kDefaultPort);
+                quint16 port = PhoneServer::kDefaultPort, AddressSource addresses = LanAddresses);
     ~PhoneRemote() override;
     PhoneRemote(const PhoneRemote&) = delete;
     PhoneRemote& operator=(const PhoneRemote&) = delete;
@@ -55,6 +63,7 @@ private:
     SettingsStore& store_;
     MediaSessions& sessions_;
     quint16 port_;
+    AddressSource addresses_;
     PhonePairing pairing_;
     // Before the server, which asks it until the server is gone.
     PhoneSetupService setup_;

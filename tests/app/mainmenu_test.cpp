@@ -1,98 +1,16 @@
-#include "app/mainmenu.h"
+#include "main_menu_fixture.h"
 #include "message_capture.h"
 #include "platform/error.h"
 #include "platform/image_widget.h"
 #include "platform/timer.h"
-#include "settings/general.h"
-#include "spi/spis.h"
-#include "ui/panel.h"
-
-#include "test_configuration_dialog.h"
-#include "test_services.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <vector>
-
-namespace {
-const QString kSystem = QStringLiteral("Software\\Quor\\Couchframe\\System");
-
-// The main menu on the program's window and a configured store, with folder list screens that
-// are only counted: each one stands on the window over the menu until the test closes it.
-class MainMenu : public ::testing::Test {
-protected:
-    void SetUp() override { EraseSettingKey(TestStore(), 0, settingskey::Root); }
-    void TearDown() override {
-        delete menu.data();
-        EraseSettingKey(TestStore(), 0, settingskey::Root);
-    }
-
-    void Configure(const QString& exitCode, int activeDelay = 10) {
-        WriteSettingString(TestStore(), 0, kSystem, QStringLiteral("ExitCode"), exitCode);
-        WriteSettingInt(TestStore(), 0, kSystem, QStringLiteral("ActiveDelay"), activeDelay);
-    }
-
-    Tmain_form& Show(QStringList arguments = {}) {
-        auto screen = std::make_unique<Tmain_form>(
-            TestConfigurationDialogs(dialogs, 2),
-            [this](int category) {
-                openedCategories.push_back(category);
-                auto folderList = std::make_unique<Form>();
-                folderLists.push_back(folderList.get());
-                return folderList;
-            },
-            std::move(arguments), plugins, TestStore());
-        screen->SetPhoneScreen([this] {
-            auto pairing = std::make_unique<Form>();
-            phoneScreens.push_back(pairing.get());
-            return pairing;
-        });
-        menu = screen.get();
-        // Full screen, as the program places its window.
-        services.window.PlaceFullScreen();
-        services.window.Push(std::move(screen));
-        services.window.show();
-        return *menu;
-    }
-
-    void Press(std::initializer_list<int> keys) {
-        for (int key : keys)
-            menu->PressKey(key);
-    }
-
-    StoredColor ColorOfTag(int tag) const {
-        for (Panel* panel : {menu->PNL001, menu->PNL002, menu->PNL003, menu->PNL004})
-            if (panel->Tag() == tag)
-                return panel->Color();
-        return 0;
-    }
-
-    // Closes the folder list on top and lets it go, as the event loop would.
-    void CloseFolderList() {
-        ASSERT_FALSE(folderLists.empty());
-        folderLists.back()->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
-    TestServices services;
-    TSPIs plugins;
-    TestConfigurationDialog::Record dialogs;
-    std::vector<int> openedCategories;
-    std::vector<QPointer<Form>> folderLists;
-    std::vector<QPointer<Form>> phoneScreens;
-    QPointer<Tmain_form> menu;
-};
-} // namespace
 
 TEST(MainMenuLayout, FullHdScreen) {
     const MainMenuLayout layout = ComputeMainMenuLayout(1920, 1080);
@@ -467,7 +385,8 @@ TEST_F(MainMenu, ThePhoneRemoteTurnedOffIsNeitherNamedNorOpened) {
 TEST_F(MainMenu, SettingsStoredFromAPhoneTakeEffectWhileTheMenuIsUp) {
     Configure(QStringLiteral("12"), 0);
     Tmain_form& form = Show();
-    WriteSettingString(TestStore(), 0, kSystem, QStringLiteral("ExitCode"), QStringLiteral("34"));
+    WriteSettingString(TestStore(), 0, settingskey::System, QStringLiteral("ExitCode"),
+                       QStringLiteral("34"));
     WriteSetting(TestStore(), setting::PhoneRemote, false);
     form.SettingsStoredElsewhere();
     EXPECT_EQ(form.ExitCodeText(), QStringLiteral("34"));

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "show_focused.h"
 #include "ui/form.h"
 
 #include <QApplication>
 #include <QByteArray>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QTest>
 
 #include <vector>
 
@@ -43,14 +43,6 @@ public:
         setWindowModality(Qt::ApplicationModal);
     }
 };
-
-// Shows a window and waits until it has the keyboard focus, as the display server gives it
-// (QTest's own wait counts a dialog active already while its parent is).
-inline bool ShowFocused(QWidget& window) {
-    window.show();
-    window.activateWindow();
-    return QTest::qWaitFor([&window] { return QApplication::activeWindow() == &window; });
-}
 
 // Presses a key at a screen as the display server delivers it (QTest cannot type keys without text,
 // such as the media keys).

@@ -24,21 +24,7 @@ protected:
             QStringLiteral("document.getElementById('%1').offsetParent !== null").arg(id));
     }
     // A mouse event in the middle of the element the selector finds.
-    void Mouse(const char* type, const QString& selector) {
-        const QJsonArray centre =
-            browser
-                .Evaluate(QStringLiteral("(() => { const b = document.querySelector('%1'); "
-                                         "b.scrollIntoView({block: 'center'}); const r = "
-                                         "b.getBoundingClientRect(); return [r.x + r.width / 2, "
-                                         "r.y + r.height / 2]; })()")
-                              .arg(selector))
-                .toArray();
-        browser.Call("Input.dispatchMouseEvent", {{"type", type},
-                                                  {"x", centre.at(0)},
-                                                  {"y", centre.at(1)},
-                                                  {"button", "left"},
-                                                  {"clickCount", 1}});
-    }
+    void Mouse(const char* type, const QString& selector) { browser.Mouse(type, selector); }
     void Click(const QString& selector) {
         Mouse("mousePressed", selector);
         Mouse("mouseReleased", selector);

@@ -91,6 +91,23 @@ public:
     bool WaitFor(const QString& expression) {
         return QTest::qWaitFor([&] { return Evaluate(expression).toBool(); }, 15000);
     }
+    // A mouse event of the type ("mousePressed", "mouseReleased") in the middle of the element the
+    // selector finds, scrolled into view first.
+    void Mouse(const char* type, const QString& selector) {
+        const QJsonArray centre =
+            Evaluate(
+                QStringLiteral(
+                    "(() => { const e = document.querySelector('%1'); "
+                    "e.scrollIntoView({block: 'center'}); const r = e.getBoundingClientRect(); "
+                    "return [r.x + r.width / 2, r.y + r.height / 2]; })()")
+                    .arg(selector))
+                .toArray();
+        Call("Input.dispatchMouseEvent", {{"type", type},
+                                          {"x", centre.at(0)},
+                                          {"y", centre.at(1)},
+                                          {"button", "left"},
+                                          {"clickCount", 1}});
+    }
 
 private:
     QTemporaryDir profile_;
